@@ -1,0 +1,3 @@
+function(qorvel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
