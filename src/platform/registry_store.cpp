@@ -1,0 +1,601 @@
+#include "platform/registry_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QtDebug>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+const QByteArray kMagic = QByteArrayLiteral("QORVEL-SETTINGS 1");
+
+QString fold(const QString& s) { return s.toCaseFolded(); }
+
+bool validKeyName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return false;
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= name.size() || !name.at(i + 1).isLowSurrogate())
+                return false;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void appendQuoted(QByteArray& out, const QString& s)
+{
+    out += '"';
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        const char16_t u = c.unicode();
+        if (u == u'\\') {
+            out += "\\\\";
+        } else if (u == u'"') {
+            out += "\\\"";
+        } else if (u == u'\n') {
+            out += "\\n";
+        } else if (u == u'\r') {
+            out += "\\r";
+        } else if (u == u'\t') {
+            out += "\\t";
+        } else if (u < 0x20 || u == 0x7f) {
+            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
+        } else if (c.isHighSurrogate() && i + 1 < s.size() && s.at(i + 1).isLowSurrogate()) {
+            out += s.mid(i, 2).toUtf8();
+            ++i;
+        } else if (c.isSurrogate()) {
+            // A lone surrogate has no UTF-8 form: keep it as an escape so it survives.
+            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0')).toLatin1();
+        } else {
+            out += QString(c).toUtf8();
+        }
+    }
+    out += '"';
+}
+
+// Parses a quoted string starting at s[pos] == '"'; pos ends after the closing quote.
+bool parseQuoted(const QString& s, qsizetype& pos, QString& out)
+{
+    if (pos >= s.size() || s.at(pos) != u'"')
+        return false;
+    ++pos;
+    out.clear();
+    while (pos < s.size()) {
+        const QChar c = s.at(pos++);
+        if (c == u'"')
+            return true;
+        if (c != u'\\') {
+            out += c;
+            continue;
+        }
+        if (pos >= s.size())
+            return false;
+        const QChar e = s.at(pos++);
+        switch (e.unicode()) {
+        case u'\\': out += u'\\'; break;
+        case u'"': out += u'"'; break;
+        case u'n': out += u'\n'; break;
+        case u'r': out += u'\r'; break;
+        case u't': out += u'\t'; break;
+        case u'u': {
+            if (pos + 4 > s.size())
+                return false;
+            bool ok = false;
+            const uint code = s.mid(pos, 4).toUInt(&ok, 16);
+            if (!ok)
+                return false;
+            out += QChar(char16_t(code));
+            pos += 4;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+void serializeKey(QByteArray& out, const RegKey& key, const QString& path)
+{
+    out += '[';
+    out += path.toUtf8();
+    out += "]\n";
+    for (const RegValue& v : key.values) {
+        appendQuoted(out, v.name);
+        out += '=';
+        switch (v.type) {
+        case RegDataType::String:
+            appendQuoted(out, v.text);
+            break;
+        case RegDataType::ExpandString:
+            out += "expand:";
+            appendQuoted(out, v.text);
+            break;
+        case RegDataType::Integer:
+            out += "dword:";
+            out += QByteArray::number(v.dword, 16).rightJustified(8, '0');
+            break;
+        case RegDataType::Binary:
+        case RegDataType::None:
+            out += "hex:";
+            out += v.bytes.toHex(',');
+            break;
+        }
+        out += '\n';
+    }
+    out += '\n';
+    for (const auto& [folded, child] : key.children)
+        serializeKey(out, *child, path.isEmpty() ? child->name : path + u'\\' + child->name);
+}
+
+} // namespace
+
+// ---- RegKey ---------------------------------------------------------------------------------
+
+RegKey* RegKey::child(const QString& name) const
+{
+    auto it = children.find(fold(name));
+    return it == children.end() ? nullptr : it->second.get();
+}
+
+RegKey* RegKey::addChild(const QString& name)
+{
+    auto& slot = children[fold(name)];
+    if (!slot) {
+        slot = std::make_unique<RegKey>();
+        slot->name = name;
+    }
+    return slot.get();
+}
+
+int RegKey::valueIndex(const QString& name) const { return index.value(fold(name), -1); }
+
+const RegValue* RegKey::value(const QString& name) const
+{
+    const int i = valueIndex(name);
+    return i < 0 ? nullptr : &values[size_t(i)];
+}
+
+void RegKey::setValue(const RegValue& v)
+{
+    const int i = valueIndex(v.name);
+    if (i >= 0) {
+        // An overwritten value keeps its place and the letter case it was created with.
+        RegValue& cur = values[size_t(i)];
+        cur.type = v.type;
+        cur.text = v.text;
+        cur.dword = v.dword;
+        cur.bytes = v.bytes;
+        return;
+    }
+    index.insert(fold(v.name), int(values.size()));
+    values.push_back(v);
+}
+
+bool RegKey::removeValue(const QString& name)
+{
+    const int i = valueIndex(name);
+    if (i < 0)
+        return false;
+    values.erase(values.begin() + i);
+    index.clear();
+    for (size_t k = 0; k < values.size(); ++k)
+        index.insert(fold(values[k].name), int(k));
+    return true;
+}
+
+// ---- format ---------------------------------------------------------------------------------
+
+bool splitKeyPath(const QString& path, QStringList& components)
+{
+    components.clear();
+    if (path.isEmpty())
+        return true;
+    const QStringList parts = path.split(u'\\');
+    for (const QString& p : parts) {
+        if (!validKeyName(p))
+            return false;
+        components << p;
+    }
+    return true;
+}
+
+QByteArray serializeRegistry(const RegKey& root)
+{
+    QByteArray out;
+    out.reserve(64 * 1024);
+    out += kMagic;
+    out += "\n; Qorvel settings. Keys in [brackets], one value per line.\n\n";
+    serializeKey(out, root, QString());
+    return out;
+}
+
+bool parseRegistry(const QByteArray& data, RegKey& root, QString* error)
+{
+    auto fail = [&](int line, const QString& what) {
+        if (error)
+            *error = QStringLiteral("line %1: %2").arg(line).arg(what);
+        return false;
+    };
+    root.children.clear();
+    root.values.clear();
+    root.index.clear();
+
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(data);
+    if (decoder.hasError())
+        return fail(0, QStringLiteral("not UTF-8 text"));
+
+    const QStringList lines = text.split(u'\n');
+    bool seenMagic = false;
+    RegKey* current = nullptr;
+    int lineNo = 0;
+    for (QString line : lines) {
+        ++lineNo;
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!seenMagic) {
+            if (line.trimmed().isEmpty())
+                continue;
+            if (line.trimmed() != QString::fromLatin1(kMagic))
+                return fail(lineNo, QStringLiteral("missing file header"));
+            seenMagic = true;
+            continue;
+        }
+        if (line.trimmed().isEmpty() || line.startsWith(u';'))
+            continue;
+        if (line.startsWith(u'[')) {
+            if (!line.endsWith(u']'))
+                return fail(lineNo, QStringLiteral("bad key header"));
+            QStringList comps;
+            if (!splitKeyPath(line.mid(1, line.size() - 2), comps))
+                return fail(lineNo, QStringLiteral("bad key name"));
+            current = &root;
+            for (const QString& c : comps)
+                current = current->addChild(c);
+            continue;
+        }
+        if (!current)
+            return fail(lineNo, QStringLiteral("value outside a key"));
+        qsizetype pos = 0;
+        RegValue v;
+        if (!parseQuoted(line, pos, v.name))
+            return fail(lineNo, QStringLiteral("bad value name"));
+        if (pos >= line.size() || line.at(pos) != u'=')
+            return fail(lineNo, QStringLiteral("missing '='"));
+        ++pos;
+        const QString rest = line.mid(pos);
+        if (rest.startsWith(u'"')) {
+            qsizetype p = 0;
+            v.type = RegDataType::String;
+            if (!parseQuoted(rest, p, v.text) || p != rest.size())
+                return fail(lineNo, QStringLiteral("bad string"));
+        } else if (rest.startsWith(QLatin1String("expand:"))) {
+            qsizetype p = 7;
+            v.type = RegDataType::ExpandString;
+            if (!parseQuoted(rest, p, v.text) || p != rest.size())
+                return fail(lineNo, QStringLiteral("bad string"));
+        } else if (rest.startsWith(QLatin1String("dword:"))) {
+            const QString digits = rest.mid(6);
+            bool ok = false;
+            v.type = RegDataType::Integer;
+            v.dword = digits.toUInt(&ok, 16);
+            if (!ok || digits.isEmpty() || digits.size() > 8)
+                return fail(lineNo, QStringLiteral("bad dword"));
+        } else if (rest.startsWith(QLatin1String("hex:"))) {
+            const QString hex = rest.mid(4);
+            v.type = RegDataType::Binary;
+            if (!hex.isEmpty()) {
+                for (const QString& b : hex.split(u',')) {
+                    bool ok = false;
+                    const uint byte = b.toUInt(&ok, 16);
+                    if (!ok || b.size() != 2)
+                        return fail(lineNo, QStringLiteral("bad binary"));
+                    v.bytes.append(char(byte));
+                }
+            }
+        } else {
+            return fail(lineNo, QStringLiteral("unknown value type"));
+        }
+        current->setValue(v);
+    }
+    if (!seenMagic && !text.trimmed().isEmpty())
+        return fail(0, QStringLiteral("missing file header"));
+    if (!seenMagic)
+        return fail(0, QStringLiteral("empty file"));
+    return true;
+}
+
+FileStamp statFile(const QString& path)
+{
+    FileStamp s;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return s;
+    s.exists = true;
+    s.dev = qint64(st.st_dev);
+    s.ino = qint64(st.st_ino);
+    s.size = qint64(st.st_size);
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return s;
+}
+
+// ---- RegistryStore --------------------------------------------------------------------------
+
+std::function<void(int)> RegistryStore::writeHook;
+
+namespace {
+struct StoreRegistry {
+    std::shared_ptr<RegistryStore> stores[2];
+    QStringList notices;
+};
+StoreRegistry& storeRegistry()
+{
+    // Never destroyed: the global accessor closes its key (and writes) during static destruction.
+    static StoreRegistry* r = new StoreRegistry;
+    return *r;
+}
+} // namespace
+
+RegistryStore::RegistryStore(QString path, bool readOnly) : m_path(std::move(path)), m_readOnly(readOnly)
+{
+    load();
+}
+
+std::shared_ptr<RegistryStore> RegistryStore::get(RootKey root)
+{
+    auto& slot = storeRegistry().stores[root == HKEY_LOCAL_MACHINE ? 1 : 0];
+    if (!slot)
+        slot = std::make_shared<RegistryStore>(TRegistry::StoreFilePath(root), root == HKEY_LOCAL_MACHINE);
+    return slot;
+}
+
+void RegistryStore::resetAll()
+{
+    for (auto& s : storeRegistry().stores) {
+        if (s && s->dirty())
+            s->flush();
+        s.reset();
+    }
+}
+
+QString RegistryStore::takeNotice()
+{
+    QString text = storeRegistry().notices.join(u'\n');
+    storeRegistry().notices.clear();
+    return text;
+}
+
+void RegistryStore::addNotice(const QString& text)
+{
+    qWarning().noquote() << text;
+    storeRegistry().notices << text;
+}
+
+void RegistryStore::load()
+{
+    m_root = RegKey();
+    m_stamp = statFile(m_path);
+    if (!m_stamp.exists)
+        return;
+    QFile f(m_path);
+    QString error;
+    bool ok = f.open(QIODevice::ReadOnly);
+    if (!ok) {
+        error = f.errorString();
+    } else {
+        const QByteArray data = f.readAll();
+        ok = f.error() == QFileDevice::NoError && parseRegistry(data, m_root, &error);
+    }
+    if (ok)
+        return;
+    m_root = RegKey();
+    if (m_readOnly) {
+        qWarning().noquote() << QStringLiteral("settings file %1 ignored: %2").arg(m_path, error);
+        return;
+    }
+    // Keep the damaged file aside under a new name and start on defaults.
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = m_path + QStringLiteral(".damaged-") + stamp;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = m_path + QStringLiteral(".damaged-") + stamp + u'-' + QString::number(n);
+    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) == 0) {
+        addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。元のファイルは %3 として残しました。")
+                      .arg(m_path, error, aside));
+    } else {
+        // It cannot even be moved: never write over it in this run.
+        m_readOnly = true;
+        addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。この実行中の設定は保存されません。")
+                      .arg(m_path, error));
+    }
+    m_stamp = statFile(m_path);
+}
+
+void RegistryStore::refreshIfChanged()
+{
+    if (dirty())
+        return;
+    if (statFile(m_path) != m_stamp)
+        load();
+}
+
+RegKey* RegistryStore::find(const QStringList& path)
+{
+    RegKey* k = &m_root;
+    for (const QString& c : path) {
+        k = k->child(c);
+        if (!k)
+            return nullptr;
+    }
+    return k;
+}
+
+RegKey* RegistryStore::create(const QStringList& path)
+{
+    if (RegKey* k = find(path))
+        return k;
+    if (m_readOnly)
+        return nullptr;
+    Op op{Op::CreateKey, path, {}};
+    apply(op);
+    m_pending.push_back(std::move(op));
+    return find(path);
+}
+
+bool RegistryStore::removeKey(const QStringList& path)
+{
+    if (m_readOnly || path.isEmpty() || !find(path))
+        return false;
+    Op op{Op::DeleteKey, path, {}};
+    apply(op);
+    m_pending.push_back(std::move(op));
+    return true;
+}
+
+bool RegistryStore::setValue(const QStringList& path, const RegValue& v)
+{
+    if (m_readOnly || !find(path))
+        return false;
+    Op op{Op::SetValue, path, v};
+    apply(op);
+    m_pending.push_back(std::move(op));
+    return true;
+}
+
+bool RegistryStore::removeValue(const QStringList& path, const QString& name)
+{
+    RegKey* k = find(path);
+    if (m_readOnly || !k || !k->value(name))
+        return false;
+    Op op{Op::DeleteValue, path, {}};
+    op.value.name = name;
+    apply(op);
+    m_pending.push_back(std::move(op));
+    return true;
+}
+
+void RegistryStore::apply(const Op& op)
+{
+    switch (op.kind) {
+    case Op::CreateKey: {
+        RegKey* k = &m_root;
+        for (const QString& c : op.path)
+            k = k->addChild(c);
+        break;
+    }
+    case Op::DeleteKey: {
+        RegKey* parent = find(op.path.mid(0, op.path.size() - 1));
+        if (parent)
+            parent->children.erase(fold(op.path.last()));
+        break;
+    }
+    case Op::SetValue:
+        if (RegKey* k = find(op.path))
+            k->setValue(op.value);
+        break;
+    case Op::DeleteValue:
+        if (RegKey* k = find(op.path))
+            k->removeValue(op.value.name);
+        break;
+    }
+}
+
+bool RegistryStore::flush()
+{
+    if (!dirty())
+        return true;
+    if (m_readOnly)
+        return false;
+
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // One writer at a time across processes; a change made by another process since we read
+    // the file is kept: our changes are replayed onto the file's current content.
+    const QByteArray lockPath = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    const int lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd >= 0)
+        ::flock(lockFd, LOCK_EX);
+
+    if (statFile(m_path) != m_stamp) {
+        std::vector<Op> pending = std::move(m_pending);
+        m_pending.clear();
+        load();
+        for (const Op& op : pending)
+            apply(op);
+        m_pending = std::move(pending);
+    }
+    const bool ok = !m_readOnly && writeFile(serializeRegistry(m_root));
+    if (ok) {
+        m_pending.clear();
+        m_stamp = statFile(m_path);
+    } else if (!m_writeFailedReported) {
+        m_writeFailedReported = true;
+        addNotice(QStringLiteral("設定ファイル %1 に書き込めません。").arg(m_path));
+    }
+    if (lockFd >= 0) {
+        ::flock(lockFd, LOCK_UN);
+        ::close(lockFd);
+    }
+    return ok;
+}
+
+bool RegistryStore::writeFile(const QByteArray& data)
+{
+    QByteArray tmpl = QFile::encodeName(m_path) + ".XXXXXX";
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC); // created with mode 0600
+    if (fd < 0)
+        return false;
+    auto writeAll = [fd](const char* p, qsizetype n) {
+        while (n > 0) {
+            const ssize_t w = ::write(fd, p, size_t(n));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            p += w;
+            n -= w;
+        }
+        return true;
+    };
+    const qsizetype half = data.size() / 2;
+    bool ok = ::fchmod(fd, 0600) == 0 && writeAll(data.constData(), half);
+    if (ok && writeHook)
+        writeHook(1);
+    ok = ok && writeAll(data.constData() + half, data.size() - half) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok && writeHook)
+        writeHook(2);
+    if (ok)
+        ok = ::rename(tmpl.constData(), QFile::encodeName(m_path).constData()) == 0;
+    if (!ok) {
+        ::unlink(tmpl.constData());
+        return false;
+    }
+    if (writeHook)
+        writeHook(3);
+    const int dirFd = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+} // namespace qv
