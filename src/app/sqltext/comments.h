@@ -1,0 +1,19 @@
+#pragma once
+// Comment stripping of SQL text held as a list of lines, before it is parsed, shown as a plan
+// or searched for object names.
+#include <QStringList>
+#include <QStringView>
+
+namespace qv {
+
+// True for a remark line: empty after trimming, or (upper-cased) "REM" / "REMARK" alone or
+// followed by a tab, line feed, carriage return or space.
+bool IsRemarkLine(QStringView line);
+
+// Removes leading and trailing remark lines, trims every line, removes "--" and "/* */"
+// comments (not inside '...' literals or "..." names; brackets do not quote) and, with
+// `cutAtSemicolon`, ends the text at the first ";" outside literals, names and comments.
+// Lines emptied by the scan stay in the list. Runs in time linear in the text length.
+void StripSQLComments(QStringList& lines, bool cutAtSemicolon);
+
+} // namespace qv
