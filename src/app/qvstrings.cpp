@@ -1,5 +1,7 @@
 #include "app/qvstrings.h"
 
+#include "app/options.h"
+
 #include <QHash>
 #include <QRegularExpression>
 
@@ -9,16 +11,10 @@
 
 namespace qv {
 
-// TEMPORARY stand-ins for the option records until they are in place.
-namespace detail {
-bool tmpUseLowerName = true;
-bool tmpNullLine = false;
-}
-
 namespace {
 
-bool useLowerNameOption() { return detail::tmpUseLowerName; }
-bool nullLineOption() { return detail::tmpNullLine; }
+bool useLowerNameOption() { return qvOption.UseLowerName; }
+bool nullLineOption() { return ScriptOption.NullLine; }
 
 bool isTrimBlank(QChar c)
 {

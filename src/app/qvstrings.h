@@ -54,10 +54,4 @@ void RemoveBlankLines(QStringList& lines);
 QString ToFullWidth(QStringView text);
 QString ToHalfWidth(QStringView text);
 
-// TEMPORARY: TqvOption.UseLowerName and TScriptOption.NullLine until the option records exist.
-namespace detail {
-extern bool tmpUseLowerName;
-extern bool tmpNullLine;
-}
-
 } // namespace qv

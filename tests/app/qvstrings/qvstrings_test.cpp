@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/options.h"
 #include "app/qvstrings.h"
 #include "platform/textcodec.h"
 
@@ -10,14 +11,20 @@ namespace {
 // Sets the bracket option for one test and restores the default afterwards.
 class BracketOption {
 public:
-    explicit BracketOption(bool on) { detail::tmpUseLowerName = on; }
-    ~BracketOption() { detail::tmpUseLowerName = true; }
+    explicit BracketOption(bool on) : m_saved(qvOption.UseLowerName) { qvOption.UseLowerName = on; }
+    ~BracketOption() { qvOption.UseLowerName = m_saved; }
+
+private:
+    bool m_saved;
 };
 
 class NullLineOption {
 public:
-    explicit NullLineOption(bool on) { detail::tmpNullLine = on; }
-    ~NullLineOption() { detail::tmpNullLine = false; }
+    explicit NullLineOption(bool on) : m_saved(ScriptOption.NullLine) { ScriptOption.NullLine = on; }
+    ~NullLineOption() { ScriptOption.NullLine = m_saved; }
+
+private:
+    bool m_saved;
 };
 
 } // namespace
