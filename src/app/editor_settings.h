@@ -94,7 +94,7 @@ public:
         QString Quotation = QStringLiteral("'");
         QString DoubleQuotation = QStringLiteral("'");
         QList<EditorBracket> Brackets;
-        struct Colors {
+        struct ColorSet {
             EditorColorEntry Comment{true, 0x008000, clNone, false, false};
             EditorColorEntry Str{true, 0x0000FF, clNone, false, false};
             EditorColorEntry Symbol{true, 0x0063C6, clNone, false, false};
