@@ -649,6 +649,7 @@ QString ShortcutText(const QString& actionName)
 void LoadSettings()
 {
     TqvRegistry& reg = Registry();
+    TRegistryBatch batch;
     const TqvOption defaults = defaultOption();
 
     // Root: the version step, then the general options.
@@ -726,6 +727,7 @@ void LoadSettings()
 void SaveSettings()
 {
     TqvRegistry& reg = Registry();
+    TRegistryBatch batch; // one write of the file; what was written before a failure stays
 
     requireOpen(reg, nullptr);
     writeFields(reg, qvOption, optionFields());

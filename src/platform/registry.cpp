@@ -120,8 +120,17 @@ void TRegistry::CloseKey()
     m_open = false;
     m_current.clear();
     auto store = RegistryStore::get(m_root);
-    if (store->dirty())
+    if (store->dirty() && !store->held())
         store->flush();
+}
+
+TRegistryBatch::TRegistryBatch(RootKey root) : m_store(RegistryStore::get(root)) { m_store->hold(); }
+
+TRegistryBatch::~TRegistryBatch()
+{
+    m_store->release();
+    if (!m_store->held() && m_store->dirty())
+        m_store->flush();
 }
 
 bool TRegistry::Flush() { return RegistryStore::get(m_root)->flush(); }

@@ -17,8 +17,11 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 namespace qv {
+
+class RegistryStore;
 
 class ERegistryException : public Exception {
 public:
@@ -115,6 +118,19 @@ private:
     Access m_access;
     bool m_open = false;
     QString m_current;
+};
+
+// Groups the changes made while it lives into one write of the store file (at its end)
+// instead of one write per closed key.
+class TRegistryBatch {
+public:
+    explicit TRegistryBatch(RootKey root = HKEY_CURRENT_USER);
+    ~TRegistryBatch();
+    TRegistryBatch(const TRegistryBatch&) = delete;
+    TRegistryBatch& operator=(const TRegistryBatch&) = delete;
+
+private:
+    std::shared_ptr<RegistryStore> m_store;
 };
 
 // The registry accessor of the program: typed reads that never fail.

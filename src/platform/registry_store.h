@@ -68,6 +68,10 @@ public:
     const QString& path() const { return m_path; }
     bool readOnly() const { return m_readOnly; }
     bool dirty() const { return !m_pending.empty(); }
+    // While held (TRegistryBatch), closing a key does not write the file.
+    void hold() { ++m_hold; }
+    void release() { --m_hold; }
+    bool held() const { return m_hold > 0; }
 
     // Reads the file again when another process replaced it (only when nothing is pending).
     void refreshIfChanged();
@@ -100,6 +104,7 @@ private:
     std::vector<Op> m_pending;
     FileStamp m_stamp;
     bool m_writeFailedReported = false;
+    int m_hold = 0;
 };
 
 FileStamp statFile(const QString& path);

@@ -372,3 +372,26 @@ TEST(RegistryFormat, ParsesWhatItWritesAndRejectsMalformedLines)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegistryTest, BatchWritesTheFileOnceAtItsEnd)
+{
+    TqvRegistry reg;
+    {
+        TRegistryBatch batch;
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\A"), true));
+        reg.WriteInteger("One", 1);
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\B"), true));
+        reg.WriteInteger("Two", 2);
+        reg.CloseKey();
+        EXPECT_FALSE(QFile::exists(storePath()));
+        {
+            TRegistryBatch inner;
+        }
+        EXPECT_FALSE(QFile::exists(storePath()));
+    }
+    EXPECT_TRUE(readFile(storePath()).contains("\"Two\"=dword:00000002"));
+}
+
+} // namespace
