@@ -24,7 +24,7 @@ inline void Key(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModi
 inline void Type(QWidget* w, const QString& s)
 {
     for (QChar ch : s) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QKeyEvent press(QEvent::KeyPress, ch.toUpper().unicode(), Qt::NoModifier, QString(ch));
         QApplication::sendEvent(w, &press);
     }
 }
