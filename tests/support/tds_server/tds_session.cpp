@@ -642,6 +642,8 @@ private:
                       const QVariantList& values = {}, int* returnStatus = nullptr)
     {
         QString sql = normaliseLineEnds(text);
+        while (!sql.isEmpty() && sql.back().isSpace())  // trailing blanks matter to no one
+            sql.chop(1);
         if (m_config.logStatement)
             m_config.logStatement(m_number, m_database, sql);
         QString db, rest;
