@@ -2,6 +2,10 @@
 #include "odbc_client_helper.h"
 #include "test_server_helper.h"
 
+#include "support/test_env.h"
+
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 using namespace qvtest;
@@ -188,6 +192,30 @@ TEST(TdsOdbcLogOn, WrongPasswordIsRefusedWhenOneIsRequired)
         << good.lastError().toStdString();
     ASSERT_TRUE(good.exec(QStringLiteral("select db_name()")));
     EXPECT_EQ(text(good.results().at(0).rows.at(0).at(0)), QStringLiteral("e2edb"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(TdsOdbcRecord, UnmatchedStatementsAreWrittenToTheRecordFile)
+{
+    usePrivateOdbcConfig();
+    const QString record = testHome() + QStringLiteral("/unmatched.sql");
+    TestServer server({e2eFixtures()}, {QStringLiteral("--record"), record});
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    OdbcClient client;
+    ASSERT_TRUE(client.connect(connectionString(server.port(), QStringLiteral("e2edb"))));
+    EXPECT_TRUE(client.exec(QStringLiteral("select db_name()")));
+    EXPECT_FALSE(client.exec(QStringLiteral("select 顧客名\r\nfrom dbo.Customers")));
+    EXPECT_FALSE(client.exec(QStringLiteral("select name from dbo.Customers where id = ?"), {42}));
+    QFile f(record);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("-- database e2edb")));
+    EXPECT_TRUE(text.contains(QStringLiteral("select 顧客名\nfrom dbo.Customers\ngo\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("select name from dbo.Customers where id = ?\n-- values: 42\ngo\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("db_name")));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // helpers, and its behaviour towards malformed input (a fuzz-style run of a few hundred
 // random and truncated messages against a server in this process).
 #include "fixture_responder.h"
+#include "odbc_client_helper.h"
+#include "test_server_helper.h"
 #include "tds_raw_client_helper.h"
 #include "tds_server.h"
 #include "tds_sql.h"
@@ -245,6 +247,13 @@ protected:
         f.exact(QStringLiteral("select name from t where id = ?"))
             .returns({qv::db::column(QStringLiteral("name"), QStringLiteral("nvarchar(10)"))}, {{QStringLiteral("名前")}});
         f.rules.back().params = QVariantList{QStringLiteral("7")};
+        std::vector<QVariantList> many;
+        for (int i = 0; i < 3000; ++i)
+            many.push_back({i, QStringLiteral("行%1 ").arg(i).repeated(8)});
+        f.exact(QStringLiteral("select * from big")).returns({qv::db::column(QStringLiteral("n"), QStringLiteral("int")),
+                                                               qv::db::column(QStringLiteral("t"), QStringLiteral("nvarchar(100)"))},
+                                                              many);
+        f.pattern(QStringLiteral("select '(x+)' as long_text")).returns({qv::db::column(QStringLiteral("n"), QStringLiteral("int"))}, {{20000}});
         responder->add(f);
         ServerConfig config;
         config.responder = responder;
@@ -291,6 +300,22 @@ TEST_F(TdsProtocol, AnswersBatchesAndParameterisedCallsAfterLogOn)
     // An attention request is acknowledged with a DONE that carries the attention bit.
     ASSERT_TRUE(c.sendPacket(6, {}));
     EXPECT_EQ(c.readReply().toHex(), QByteArray("fd200000000000000000000000"));
+}
+
+TEST_F(TdsProtocol, MessagesLongerThanAPacketTravelBothWays)
+{
+    qvtest::usePrivateOdbcConfig();
+    qvtest::OdbcClient client;
+    ASSERT_TRUE(client.connect(qvtest::connectionString(port()))) << client.lastError().toStdString();
+    ASSERT_TRUE(client.exec(QStringLiteral("select * from big"))) << client.lastError().toStdString();
+    ASSERT_EQ(client.results().size(), 1);
+    const auto& rows = client.results().at(0).rows;
+    ASSERT_EQ(rows.size(), 3000);
+    EXPECT_EQ(rows.at(2999).at(1).toString(), QStringLiteral("行2999 ").repeated(8));
+    // A statement of 20000 characters arrives over several packets.
+    ASSERT_TRUE(client.exec(QStringLiteral("select '%1' as long_text").arg(QString(20000, QLatin1Char('x')))))
+        << client.lastError().left(200).toStdString();
+    EXPECT_EQ(client.results().at(0).rows.at(0).at(0).toString(), QStringLiteral("20000"));
 }
 
 TEST_F(TdsProtocol, MalformedInputClosesTheConnection)
