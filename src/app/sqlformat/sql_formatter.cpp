@@ -1,0 +1,1252 @@
+// SQL formatter. One pass over the characters of a private copy of the text: characters that are
+// not delimiters build the current word; each delimiter hands the word and itself to the block
+// keywords (outside a statement), the statement keywords, and then to the plain output (outside a
+// statement) or to the layout of the current clause (inside one).
+//
+// Protected text (string literals, double-quoted and bracketed names, block and line comments) is
+// copied byte for byte. Only the line end after a line comment is laid out.
+#include "app/sqlformat/sql_formatter.h"
+
+#include "app/reserved_words.h"
+
+namespace qv {
+
+namespace {
+
+enum class Kind { None, Select, Insert, Update, Delete };
+enum class Protect { None, Literal, Name, Block, Line };
+enum class Join { B, C, D }; // how a word and its delimiter join a pending condition
+
+inline bool IsDelimiter(QChar c)
+{
+    switch (c.unicode()) {
+    case '\t': case '\n': case '\r': case ' ': case '"': case '\'': case '(': case ')':
+    case '*': case ',': case '-': case '/': case ';': case '<': case '=': case '>':
+        return true;
+    default:
+        return false;
+    }
+}
+
+inline bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
+inline bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
+inline bool IsSpace(QChar c) { return IsBlank(c) || IsLineEnd(c); }
+
+bool EqualsCI(QStringView a, QLatin1StringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Letter case conversion that leaves bracketed parts of a word ("dbo.[My Table]") as they are.
+QString ConvertCase(const QString& w, int mode)
+{
+    if (mode != 0 && mode != 1)
+        return w;
+    if (!w.contains(u'['))
+        return mode == 0 ? w.toUpper() : w.toLower();
+    QString r;
+    r.reserve(w.size());
+    qsizetype i = 0;
+    const qsizetype n = w.size();
+    while (i < n) {
+        if (w[i] == u'[') {
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (w[j] == u']') {
+                    if (j + 1 < n && w[j + 1] == u']') {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            const qsizetype end = j < n ? j + 1 : n;
+            r += QStringView(w).mid(i, end - i);
+            i = end;
+        } else {
+            qsizetype j = i;
+            while (j < n && w[j] != u'[')
+                ++j;
+            const QString part = w.mid(i, j - i);
+            r += mode == 0 ? part.toUpper() : part.toLower();
+            i = j;
+        }
+    }
+    return r;
+}
+
+// A number with a dangling exponent ("1e", "2.5E", ".5e"): its sign belongs to it.
+bool IsExponentStart(const QString& w)
+{
+    const qsizetype n = w.size();
+    if (n < 2 || (w[n - 1] != u'e' && w[n - 1] != u'E'))
+        return false;
+    bool digit = false;
+    bool dot = false;
+    for (qsizetype i = 0; i < n - 1; ++i) {
+        const QChar c = w[i];
+        if (c.isDigit() && c.unicode() < 128)
+            digit = true;
+        else if (c == u'.' && !dot)
+            dot = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
+class Formatter
+{
+public:
+    Formatter(const QString& text, const FormatLayout& o) : opt_(o)
+    {
+        in_ = text;
+        n_ = in_.size();
+        // The end of the text acts as a carriage return, so the last word is handled like any
+        // other and the look-aheads see a line end there.
+        in_ += u'\r';
+        out_.reserve(n_ + n_ / 4 + 16);
+    }
+
+    QString Run()
+    {
+        for (pos_ = 0; pos_ < n_; ++pos_) {
+            if (prot_ != Protect::None) {
+                if (Protected())
+                    continue;
+            }
+            QChar c = in_[pos_];
+            if (c == u'\t') {
+                in_[pos_] = u' ';
+                c = u' ';
+            }
+            if (c == u'[') {
+                TakeBracketName();
+                continue;
+            }
+            if (!IsDelimiter(c)) {
+                if (word_.isEmpty())
+                    wordStart_ = pos_;
+                word_ += c;
+                continue;
+            }
+            if (c == u'-' && IsExponentStart(word_) && pos_ + 1 < n_ && in_[pos_ + 1].isDigit()) {
+                word_ += c;
+                continue;
+            }
+            Delimiter();
+            word_.clear();
+        }
+        if (!word_.isEmpty() && prot_ == Protect::None) {
+            pos_ = n_;
+            atEnd_ = true;
+            Delimiter();
+            word_.clear();
+        }
+        Flush();
+        return out_;
+    }
+
+private:
+    // ---- small helpers ----------------------------------------------------------------------
+
+    QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? in_[i] : QChar(); }
+
+    QString IndentString() const
+    {
+        return indentation_ > 0 ? QString(indentation_, u' ') : QString();
+    }
+
+    void LineBreak()
+    {
+        out_ += u"\r\n";
+        lineStart_ = true;
+        indentWritten_ = false;
+    }
+
+    void ClearFlags()
+    {
+        lineStart_ = false;
+        indentWritten_ = false;
+    }
+
+    void WriteIndentOnce()
+    {
+        if (!indentWritten_) {
+            out_ += IndentString();
+            indentWritten_ = true;
+        }
+    }
+
+    QString Case(const QString& w) const { return ConvertCase(w, opt_.ReserveTrans); }
+
+    QString Convert(const QString& w) const
+    {
+        if (w.isEmpty() || prot_ != Protect::None)
+            return w;
+        if (!w.contains(u'[') && IsDefaultReserveWord(w))
+            return Case(w);
+        return ConvertCase(w, opt_.ItemTrans);
+    }
+
+    void Flush()
+    {
+        if (!pending_.isEmpty()) {
+            out_ += pending_;
+            pending_.clear();
+        }
+    }
+
+    bool OutEndsWith(QChar c) const { return !out_.isEmpty() && out_.back() == c; }
+
+    // Only blanks come before a line end (or the end of the text) from position i on.
+    bool LineEndsAhead(qsizetype i) const
+    {
+        while (i < in_.size() && IsBlank(in_[i]))
+            ++i;
+        return i >= in_.size() || IsLineEnd(in_[i]);
+    }
+
+    qsizetype SkipSpace(qsizetype i) const
+    {
+        while (i < in_.size() && IsSpace(in_[i]))
+            ++i;
+        return i;
+    }
+
+    QStringView TokenAt(qsizetype i) const
+    {
+        qsizetype j = i;
+        while (j < n_ && !IsSpace(in_[j]))
+            ++j;
+        return QStringView(in_).mid(i, j - i);
+    }
+
+    bool ClauseKeywordAhead(qsizetype from)
+    {
+        const qsizetype i = SkipSpace(from);
+        if (i >= n_)
+            return false;
+        const QStringView t = TokenAt(i);
+        static const QLatin1StringView kWords[] = {
+            QLatin1StringView("SELECT"), QLatin1StringView("FROM"),   QLatin1StringView("WHERE"),
+            QLatin1StringView("GROUP"),  QLatin1StringView("ORDER"),  QLatin1StringView("HAVING"),
+            QLatin1StringView("RIGHT"),  QLatin1StringView("LEFT"),   QLatin1StringView("INNER"),
+            QLatin1StringView("OUTER"),  QLatin1StringView("JOIN"),   QLatin1StringView("INSERT"),
+            QLatin1StringView("VALUES"), QLatin1StringView("UPDATE"), QLatin1StringView("SET"),
+            QLatin1StringView("DELETE"), QLatin1StringView("UNION"),  QLatin1StringView("FOR")};
+        bool found = false;
+        if (t.size() <= 6) {
+            for (const auto& k : kWords) {
+                if (EqualsCI(t, k)) {
+                    found = true;
+                    break;
+                }
+            }
+        }
+        if (!found && opt_.AndPos == 0 && opt_.ItemReturn == 0
+            && (EqualsCI(t, QLatin1StringView("AND")) || EqualsCI(t, QLatin1StringView("OR"))))
+            found = true;
+        if (!found && state_ == 3 && t.startsWith(u'('))
+            found = true;
+        if (found)
+            join_ = false;
+        return found;
+    }
+
+    bool CommaAhead(qsizetype from) const
+    {
+        const qsizetype i = SkipSpace(from);
+        return i < n_ && in_[i] == u',';
+    }
+
+    bool CommentAhead(qsizetype from) const
+    {
+        const qsizetype i = SkipSpace(from);
+        return i + 1 < n_ && ((in_[i] == u'-' && in_[i + 1] == u'-') || (in_[i] == u'/' && in_[i + 1] == u'*'));
+    }
+
+    bool NextWordIs(qsizetype from, QLatin1StringView w) const
+    {
+        qsizetype i = from;
+        while (i < n_ && (IsSpace(in_[i]) || in_[i] == u';'))
+            ++i;
+        qsizetype j = i;
+        while (j < n_ && !IsSpace(in_[j]) && in_[j] != u';')
+            ++j;
+        return EqualsCI(QStringView(in_).mid(i, j - i), w);
+    }
+
+    // A "/" alone on its line: a line feed before it, a line end or the end of the text after it.
+    bool SlashAlone(qsizetype i) const
+    {
+        return i < n_ && in_[i] == u'/' && i > 0 && in_[i - 1] == u'\n'
+               && (i + 1 >= n_ || IsLineEnd(in_[i + 1]));
+    }
+
+    bool OutTrimmedEndsWith(QLatin1StringView w) const
+    {
+        qsizetype e = out_.size();
+        while (e > 0 && IsSpace(out_[e - 1]))
+            --e;
+        return e >= w.size() && EqualsCI(QStringView(out_).mid(e - w.size(), w.size()), w);
+    }
+
+    QString Padded(const QString& w) const
+    {
+        const bool blank = w.trimmed().isEmpty();
+        QString r;
+        if ((state_ == 7 || state_ == 9) && (opt_.ReservePos == 0 || blank)) {
+            r = u' ' + w;
+        } else if (w.size() <= 6) {
+            const QString pad(6 - w.size(), u' ');
+            r = opt_.ReservePos == 0 ? pad + w : w + pad;
+        } else {
+            r = w;
+        }
+        if (!blank)
+            r += u' ';
+        return r;
+    }
+
+    QString Continuation() const
+    {
+        int n = 0;
+        switch (state_) {
+        case 1: case 2: case 5: case 6: case 8: n = 6; break;
+        case 3: case 4: n = 7; break;
+        case 7: case 9: n = 8; break;
+        default: return QString();
+        }
+        if (opt_.CommaPos == 1 || ((state_ == 6 || state_ == 8) && opt_.AndPos == 1))
+            ++n;
+        if ((state_ == 7 || state_ == 9) && opt_.ReservePos == 0)
+            ++n;
+        return QString(n, u' ');
+    }
+
+    void ClauseBreak()
+    {
+        LineBreak();
+        out_ += IndentString();
+        ClearFlags();
+    }
+
+    void ClauseKeyword(int state, const QString& text)
+    {
+        Flush();
+        state_ = state;
+        ClauseBreak();
+        out_ += Padded(Case(text));
+        word_.clear();
+    }
+
+    // The break written where a line continues a list or a condition after a comment.
+    void ContinuationBreak()
+    {
+        LineBreak();
+        out_ += IndentString();
+        if (opt_.CommaPos == 0)
+            out_ += u' ';
+        out_ += Continuation();
+    }
+
+    bool ListState() const
+    {
+        return state_ == 1 || state_ == 3 || state_ == 4 || state_ == 5 || state_ == 7 || state_ == 9;
+    }
+
+    // ---- protected text ---------------------------------------------------------------------
+
+    void EmitProtected(QChar c)
+    {
+        if (kind_ != Kind::None)
+            Flush();
+        out_ += c;
+        lineStart_ = false;
+        indentWritten_ = false;
+        protectedEnd_ = out_.size();
+    }
+
+    // Handles the character at pos_ inside protected text. Returns false when the character is to
+    // be handled as an ordinary delimiter (a line end that closes a line comment outside a
+    // statement).
+    bool Protected()
+    {
+        const QChar c = in_[pos_];
+        switch (prot_) {
+        case Protect::Literal:
+        case Protect::Name: {
+            const QChar q = prot_ == Protect::Literal ? QChar(u'\'') : QChar(u'"');
+            EmitProtected(c);
+            if (c == q) {
+                if (pos_ + 1 < n_ && in_[pos_ + 1] == q) {
+                    EmitProtected(q);
+                    ++pos_;
+                } else {
+                    prot_ = Protect::None;
+                }
+            }
+            return true;
+        }
+        case Protect::Block:
+            EmitProtected(c);
+            if (c == u'/' && At(pos_ + 1) == u'*' && pos_ + 1 < n_) {
+                EmitProtected(u'*');
+                ++pos_;
+                ++blockDepth_;
+            } else if (c == u'*' && At(pos_ + 1) == u'/' && pos_ + 1 < n_) {
+                EmitProtected(u'/');
+                ++pos_;
+                if (--blockDepth_ == 0)
+                    prot_ = Protect::None;
+            }
+            return true;
+        case Protect::Line:
+            if (!IsLineEnd(c)) {
+                EmitProtected(c);
+                return true;
+            }
+            if (kind_ == Kind::None) {
+                prot_ = Protect::None;
+                return false;
+            }
+            if (c == u'\r' && At(pos_ + 1) == u'\n' && pos_ + 1 < n_)
+                return true; // the line feed that follows ends the comment
+            prot_ = Protect::None;
+            if (!ClauseKeywordAhead(pos_ + 1)
+                && !((ListState() || state_ == 2) && opt_.CommaPos == 0 && opt_.ItemReturn == 0
+                     && CommaAhead(pos_ + 1))) {
+                ContinuationBreak();
+                ClearFlags();
+            }
+            return true;
+        case Protect::None:
+            break;
+        }
+        return false;
+    }
+
+    void TakeBracketName()
+    {
+        qsizetype j = pos_ + 1;
+        while (j < n_) {
+            if (in_[j] == u']') {
+                if (j + 1 < n_ && in_[j + 1] == u']') {
+                    j += 2;
+                    continue;
+                }
+                break;
+            }
+            ++j;
+        }
+        const qsizetype end = j < n_ ? j : n_ - 1;
+        if (word_.isEmpty())
+            wordStart_ = pos_;
+        word_ += QStringView(in_).mid(pos_, end - pos_ + 1);
+        pos_ = end;
+    }
+
+    // End of a block comment that begins at i ("/*"), nested comments counted; the index after it.
+    qsizetype BlockCommentEnd(qsizetype i) const
+    {
+        int depth = 0;
+        while (i < n_) {
+            if (in_[i] == u'/' && i + 1 < n_ && in_[i + 1] == u'*') {
+                ++depth;
+                i += 2;
+            } else if (in_[i] == u'*' && i + 1 < n_ && in_[i + 1] == u'/') {
+                i += 2;
+                if (--depth == 0)
+                    return i;
+            } else {
+                ++i;
+            }
+        }
+        return n_;
+    }
+
+    // ---- comment rule -----------------------------------------------------------------------
+
+    enum class Comment { None, Copied, Handled };
+
+    // Copies a comment that begins at from (after blanks) and keeps it at the end of its line.
+    Comment CommentRule(qsizetype from)
+    {
+        qsizetype j = from;
+        while (j < n_ && in_[j] == u' ')
+            ++j;
+        if (j + 1 >= n_)
+            return Comment::None;
+        if (in_[j] == u'-' && in_[j + 1] == u'-') {
+            Flush();
+            qsizetype k = j;
+            while (k < n_ && !IsLineEnd(in_[k]))
+                ++k;
+            out_ += QStringView(in_).mid(j, k - j);
+            protectedEnd_ = out_.size();
+            ClearFlags();
+            if (k >= n_) {
+                pos_ = n_ - 1;
+                return Comment::Handled;
+            }
+            const qsizetype lf = (in_[k] == u'\r' && At(k + 1) == u'\n' && k + 1 < n_) ? k + 1 : k;
+            if (ClauseKeywordAhead(lf + 1)
+                || (opt_.CommaPos == 0 && opt_.ItemReturn == 0 && CommaAhead(lf + 1))) {
+                // The line end is left to the pass; the keyword or comma that follows breaks it.
+                pos_ = k - 1;
+                return Comment::Handled;
+            }
+            ContinuationBreak();
+            ClearFlags();
+            pos_ = lf;
+            return Comment::Handled;
+        }
+        if (in_[j] == u'/' && in_[j + 1] == u'*') {
+            Flush();
+            const qsizetype k = BlockCommentEnd(j);
+            const QStringView text = QStringView(in_).mid(j, k - j);
+            out_ += text;
+            protectedEnd_ = out_.size();
+            ClearFlags();
+            pos_ = k - 1;
+            if (k >= n_) {
+                prot_ = Protect::None;
+                return Comment::Handled;
+            }
+            bool lineEnd = text.contains(u'\n') || text.contains(u'\r');
+            qsizetype m = k;
+            while (m < n_ && IsBlank(in_[m]))
+                ++m;
+            if (m < n_ && IsLineEnd(in_[m])) {
+                lineEnd = true;
+                const qsizetype lf = (in_[m] == u'\r' && At(m + 1) == u'\n' && m + 1 < n_) ? m + 1 : m;
+                if (!ClauseKeywordAhead(lf + 1) && !CommentAhead(lf + 1)
+                    && (!CommaAhead(lf + 1) || opt_.CommaPos == 1)) {
+                    LineBreak();
+                    out_ += IndentString();
+                    out_ += Continuation();
+                    ClearFlags();
+                    pos_ = lf;
+                }
+            }
+            return lineEnd ? Comment::Handled : Comment::Copied;
+        }
+        return Comment::None;
+    }
+
+    // ---- block keywords (outside a statement) -----------------------------------------------
+
+    void ResetBlockFlags()
+    {
+        exceptionSection_ = false;
+        declareSeen_ = false;
+        freshHeader_ = true;
+        firstWhen_ = true;
+        forPending_ = false;
+        whilePending_ = false;
+        cursorPending_ = false;
+    }
+
+    void LoopTail()
+    {
+        indentation_ += opt_.Indent;
+        if (!LineEndsAhead(pos_)) {
+            out_ += word_;
+            LineBreak();
+            out_ += IndentString();
+            indentWritten_ = true;
+            word_.clear();
+        }
+    }
+
+    void BlockKeywords()
+    {
+        const QString w = word_;
+        auto is = [&w](const char* k) { return EqualsCI(w, QLatin1StringView(k)); };
+        if (w.isEmpty())
+            return;
+        if (is("CREATE")) {
+            if (!lineStart_)
+                LineBreak();
+            indentation_ = 0;
+            ResetBlockFlags();
+        } else if (is("DECLARE")) {
+            declareSeen_ = true;
+            if (!lineStart_)
+                LineBreak();
+            if (!freshHeader_) {
+                WriteIndentOnce();
+                indentation_ += opt_.Indent;
+            }
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            if (!LineEndsAhead(pos_))
+                LineBreak();
+        } else if ((is("IS") || is("BEGIN")) && (is("BEGIN") || indentation_ == 0)) {
+            if (is("IS") && cursorPending_) {
+                cursorPending_ = false;
+                if (lineStart_)
+                    WriteIndentOnce();
+                return;
+            }
+            if (!lineStart_)
+                LineBreak();
+            if (freshHeader_) {
+                indentation_ = 0;
+                if (is("BEGIN"))
+                    freshHeader_ = false;
+            } else if (declareSeen_) {
+                indentation_ -= opt_.Indent;
+                WriteIndentOnce();
+            } else {
+                WriteIndentOnce();
+            }
+            declareSeen_ = false;
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            if (!LineEndsAhead(pos_))
+                LineBreak();
+            indentation_ += opt_.Indent;
+        } else if (is("EXCEPTION")) {
+            exceptionSection_ = true;
+            firstWhen_ = true;
+            if (!lineStart_)
+                LineBreak();
+            indentation_ -= opt_.Indent;
+            WriteIndentOnce();
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            if (!LineEndsAhead(pos_))
+                LineBreak();
+            indentation_ += opt_.Indent;
+        } else if (is("END")) {
+            if (!lineStart_)
+                LineBreak();
+            indentation_ -= opt_.Indent;
+            if (exceptionSection_ && !firstWhen_ && !NextWordIs(pos_, QLatin1StringView("IF"))
+                && !NextWordIs(pos_, QLatin1StringView("LOOP")))
+                indentation_ -= opt_.Indent;
+            WriteIndentOnce();
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+        } else if ((is("IF") || is("LOOP")) && OutTrimmedEndsWith(QLatin1StringView("END"))) {
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            qsizetype j = pos_;
+            while (j < n_ && in_[j] == u' ')
+                ++j;
+            if (j < n_ && in_[j] == u';') {
+                out_ += u';';
+                in_[j] = u' ';
+            }
+            if (!LineEndsAhead(pos_))
+                LineBreak();
+        } else if (is("LOOP") && (forPending_ || whilePending_)) {
+            forPending_ = false;
+            whilePending_ = false;
+            if (lineStart_)
+                WriteIndentOnce();
+            word_ = Convert(w);
+            LoopTail();
+        } else if (is("IF") || is("LOOP")) {
+            if (!lineStart_)
+                LineBreak();
+            WriteIndentOnce();
+            word_ = Convert(w);
+            if (is("LOOP"))
+                LoopTail();
+        } else if (is("ELSE") || is("ELSIF")) {
+            if (!lineStart_)
+                LineBreak();
+            indentation_ -= opt_.Indent;
+            WriteIndentOnce();
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            if (is("ELSE")) {
+                if (!LineEndsAhead(pos_))
+                    LineBreak();
+                indentation_ += opt_.Indent;
+            }
+        } else if (is("FOR")) {
+            forPending_ = true;
+        } else if (is("WHILE")) {
+            whilePending_ = true;
+        } else if (is("CURSOR")) {
+            cursorPending_ = true;
+        } else if (is("THEN")) {
+            if (lineStart_)
+                WriteIndentOnce();
+            out_ += Case(w);
+            word_.clear();
+            ClearFlags();
+            indentation_ += opt_.Indent;
+            if (!LineEndsAhead(pos_))
+                LineBreak();
+        } else if (is("WHEN") && exceptionSection_) {
+            if (firstWhen_)
+                firstWhen_ = false;
+            else
+                indentation_ -= opt_.Indent;
+        }
+    }
+
+    // ---- statement keywords -----------------------------------------------------------------
+
+    // A GO line: the word is the first on its line, and only blanks, a repeat count or a comment
+    // follow it.
+    bool IsGoLine() const
+    {
+        for (qsizetype i = wordStart_ - 1; i >= 0; --i) {
+            if (in_[i] == u'\n' || in_[i] == u'\r')
+                break;
+            if (!IsBlank(in_[i]))
+                return false;
+        }
+        qsizetype i = pos_;
+        while (i < n_ && IsBlank(in_[i]))
+            ++i;
+        while (i < n_ && in_[i].isDigit())
+            ++i;
+        while (i < n_ && IsBlank(in_[i]))
+            ++i;
+        if (i >= n_ || IsLineEnd(in_[i]))
+            return true;
+        return i + 1 < n_ && in_[i] == u'-' && in_[i + 1] == u'-';
+    }
+
+    void StatementKeywords()
+    {
+        const QString w = word_;
+        if (w.isEmpty())
+            return;
+        auto is = [&w](const char* k) { return EqualsCI(w, QLatin1StringView(k)); };
+        const QChar c = in_[pos_];
+        const bool sel = kind_ == Kind::Select;
+
+        if (is("SELECT")) {
+            Flush();
+            state_ = 1;
+            if (!out_.isEmpty()) {
+                if (!lineStart_)
+                    LineBreak();
+                WriteIndentOnce();
+            }
+            ClearFlags();
+            out_ += Padded(Case(w));
+            word_.clear();
+            paren_ = false;
+            kind_ = Kind::Select;
+        } else if (is("FROM") && (sel || kind_ == Kind::Delete)) {
+            ClauseKeyword(5, w);
+        } else if (is("WHERE")) {
+            ClauseKeyword(6, w);
+            between_ = false;
+            pending_.clear();
+        } else if (is("AND") || (is("OR") && (sel || kind_ == Kind::Update || kind_ == Kind::Delete))) {
+            state_ = 6;
+        } else if (is("GROUP") && sel && NextWordIs(pos_, QLatin1StringView("BY"))) {
+            ClauseKeyword(7, QStringLiteral("GROUP BY"));
+            byPending_ = true;
+        } else if (is("ORDER") && sel && NextWordIs(pos_, QLatin1StringView("BY"))) {
+            ClauseKeyword(9, QStringLiteral("ORDER BY"));
+            byPending_ = true;
+        } else if (is("BY") && (sel || kind_ == Kind::Update) && byPending_) {
+            byPending_ = false;
+            if (state_ == 7 || state_ == 9)
+                word_.clear();
+        } else if (is("HAVING") && sel) {
+            ClauseKeyword(8, w);
+        } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && c != u'(') {
+            Flush();
+            if (join_) {
+                if (!OutEndsWith(u' '))
+                    out_ += u' ';
+                out_ += Case(w);
+            } else {
+                ClauseBreak();
+                out_ += Padded(Case(w));
+            }
+            word_.clear();
+            join_ = true;
+        } else if (is("JOIN") && sel) {
+            Flush();
+            if (join_) {
+                if (!OutEndsWith(u' '))
+                    out_ += u' ';
+                out_ += Case(w);
+                out_ += u' ';
+            } else {
+                ClauseBreak();
+                out_ += Padded(Case(w));
+            }
+            word_.clear();
+            join_ = false;
+        } else if (is("ON") && join_) {
+            ClauseKeyword(6, w);
+        } else if (is("INSERT") && NextWordIs(pos_, QLatin1StringView("INTO"))) {
+            Flush();
+            state_ = 3;
+            if (!lineStart_)
+                LineBreak();
+            WriteIndentOnce();
+            ClearFlags();
+            out_ += Padded(Case(QStringLiteral("INSERT INTO")));
+            word_.clear();
+            insertParen_ = false;
+            kind_ = Kind::Insert;
+            intoPending_ = true;
+        } else if (is("INTO") && kind_ == Kind::Insert && intoPending_) {
+            intoPending_ = false;
+            word_.clear();
+        } else if (is("VALUES") && kind_ == Kind::Insert) {
+            Flush();
+            state_ = 4;
+            if (!lineStart_)
+                LineBreak();
+            ClearFlags();
+            out_ += IndentString();
+            out_ += Padded(Case(w));
+            word_.clear();
+            insertParen_ = false;
+        } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
+            StatementStart(5, w);
+            kind_ = Kind::Update;
+        } else if (is("SET") && kind_ == Kind::Update) {
+            StatementStart(2, w);
+            pending_.clear();
+        } else if (is("DELETE")) {
+            StatementStart(5, w);
+            kind_ = Kind::Delete;
+        } else if (is("UNION")) {
+            state_ = 1;
+            ClauseKeyword(1, w);
+            kind_ = Kind::Select;
+        } else if (is("FOR") && (sel || kind_ == Kind::Update)) {
+            Flush();
+            if (!lineStart_)
+                LineBreak();
+            ClearFlags();
+            out_ += IndentString();
+            out_ += Padded(Case(w));
+            word_.clear();
+        } else if (is("GO") && IsGoLine()) {
+            // A batch separator ends every statement and stands alone on its line.
+            Flush();
+            if (!lineStart_)
+                LineBreak();
+            ClearFlags();
+            out_ += IndentString();
+            out_ += w;
+            word_.clear();
+            EndStatement();
+        }
+        if (!word_.isEmpty() && !is("INTO"))
+            intoPending_ = false;
+    }
+
+    void StatementStart(int state, const QString& w)
+    {
+        Flush();
+        state_ = state;
+        if (!lineStart_)
+            LineBreak();
+        ClearFlags();
+        out_ += IndentString();
+        out_ += Padded(Case(w));
+        word_.clear();
+    }
+
+    void EndStatement()
+    {
+        kind_ = Kind::None;
+        ClearFlags();
+        cursorPending_ = false;
+        byPending_ = false;
+        intoPending_ = false;
+    }
+
+    // ---- plain output (outside a statement) -------------------------------------------------
+
+    void PlainOutput()
+    {
+        const QChar c = in_[pos_];
+        if (!out_.isEmpty() && lineStart_) {
+            if (word_.isEmpty() && c == u' ')
+                return;
+            if (!(word_.isEmpty() && (IsLineEnd(c) || SlashAlone(pos_))))
+                WriteIndentOnce();
+        }
+        if (!word_.isEmpty()) {
+            out_ += Convert(word_);
+            indentWritten_ = false;
+        }
+        if (atEnd_)
+            return;
+        if (c == u' ' && indentWritten_) {
+            // a blank right after the indent string
+        } else if (IsSpace(c) && out_.isEmpty()) {
+            // nothing before the first text
+        } else if (c == u'\r') {
+            out_ += At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n");
+            if (!(At(pos_ + 1) == u'\n' && pos_ + 1 < n_)) {
+                lineStart_ = true;
+                indentWritten_ = false;
+                return;
+            }
+        } else if (c == u'\n') {
+            out_ += At(pos_ - 1) == u'\r' && OutEndsWith(u'\r') ? QStringLiteral("\n") : QStringLiteral("\r\n");
+        } else {
+            out_ += c;
+        }
+        if (c == u'\n') {
+            lineStart_ = true;
+            indentWritten_ = false;
+        } else {
+            lineStart_ = false;
+        }
+    }
+
+    // ---- clause layout (inside a statement) -------------------------------------------------
+
+    void ListStep()
+    {
+        const QChar c = in_[pos_];
+        if (OutEndsWith(u')'))
+            out_ += u' ';
+        if (!word_.isEmpty())
+            out_ += Convert(word_);
+        switch (c.unicode()) {
+        case ',': {
+            const bool inParen = (state_ == 3 || state_ == 4) ? (paren_ && insertParen_) : paren_;
+            if (inParen || opt_.ItemReturn == 1) {
+                out_ += u", ";
+            } else if (opt_.CommaPos == 1) {
+                out_ += u',';
+                if (!CommentAhead(pos_ + 1)) {
+                    LineBreak();
+                    out_ += IndentString();
+                    out_ += Continuation();
+                    ClearFlags();
+                }
+            } else {
+                LineBreak();
+                out_ += IndentString();
+                out_ += Continuation();
+                ClearFlags();
+                out_ += u',';
+                if (CommentRule(pos_ + 1) != Comment::None)
+                    consumed_ = true;
+            }
+            break;
+        }
+        case '(':
+            if (state_ == 3) {
+                LineBreak();
+                out_ += IndentString();
+                out_ += QStringLiteral("       ");
+                ClearFlags();
+            }
+            out_ += u'(';
+            break;
+        case ')':
+            out_ += u')';
+            if (state_ == 3 && !LineEndsAhead(pos_ + 1))
+                LineBreak();
+            break;
+        case ' ':
+            if (OutEndsWith(u' ') || OutEndsWith(u','))
+                break;
+            if (paren_ || (!ClauseKeywordAhead(pos_) && !CommaAhead(pos_)))
+                out_ += u' ';
+            break;
+        case '*':
+            out_ += u'*';
+            break;
+        case ';':
+        case '\r':
+            break;
+        case '\n':
+            if (!CommentAhead(pos_ + 1) || lineStart_) {
+                if (!OutEndsWith(u' ') && !OutEndsWith(u',') && !CommaAhead(pos_ + 1)
+                    && !ClauseKeywordAhead(pos_ + 1))
+                    out_ += u' ';
+            } else {
+                ContinuationBreak();
+                lineStart_ = true;
+                indentWritten_ = false;
+            }
+            break;
+        default:
+            if (CommentRule(pos_) != Comment::None) {
+                consumed_ = true;
+                break;
+            }
+            if (SlashAlone(pos_))
+                break;
+            out_ += c;
+            break;
+        }
+    }
+
+    bool PendingEndsWithOneOf(const char* chars) const
+    {
+        if (pending_.isEmpty())
+            return false;
+        const QChar last = pending_.back();
+        for (const char* p = chars; *p; ++p)
+            if (last == QLatin1Char(*p))
+                return true;
+        return false;
+    }
+
+    void JoinPending(const QString& w, Join v)
+    {
+        const QChar c = in_[pos_];
+        if (!w.isEmpty()) {
+            bool blank = !pending_.isEmpty();
+            if (blank) {
+                switch (v) {
+                case Join::B: blank = !PendingEndsWithOneOf("();") && !paren_; break;
+                case Join::C: blank = !PendingEndsWithOneOf("("); break;
+                case Join::D: blank = !PendingEndsWithOneOf("()[]"); break;
+                }
+            }
+            if (blank)
+                pending_ += u' ';
+            pending_ += Convert(w);
+        }
+        if (!atEnd_ && !IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
+            bool excluded = false;
+            switch (v) {
+            case Join::B: excluded = c == u'(' || c == u')'; break;
+            case Join::C: excluded = c == u'(' || c == u')'; break;
+            case Join::D:
+                excluded = c == u'(' || c == u')' || c == u'\'' || EqualsCI(w, QLatin1StringView("N"));
+                break;
+            }
+            if (!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>") && !excluded)
+                pending_ += u' ';
+            pending_ += c;
+        }
+        if (c == u'\n' && CommentAhead(pos_ + 1)) {
+            pending_ += u"\r\n";
+            pending_ += IndentString();
+            if (opt_.CommaPos == 0)
+                pending_ += u' ';
+            pending_ += Continuation();
+        }
+    }
+
+    void ConditionStep()
+    {
+        const QString w = word_;
+        const bool andOr = EqualsCI(w, QLatin1StringView("AND")) || EqualsCI(w, QLatin1StringView("OR"));
+        if (andOr && between_) {
+            between_ = false;
+            JoinPending(w, Join::B);
+        } else if (andOr) {
+            Flush();
+            if (paren_) {
+                if (!OutEndsWith(u' '))
+                    out_ += u' ';
+                out_ += Convert(w);
+                out_ += u' ';
+            } else if (opt_.ItemReturn == 1) {
+                out_ += u' ';
+                out_ += Convert(w);
+                out_ += u' ';
+            } else if (opt_.AndPos == 1) {
+                out_ += u' ';
+                out_ += Convert(w);
+                const Comment r = CommentRule(pos_);
+                if (r != Comment::None)
+                    consumed_ = true;
+                if (r != Comment::Handled && !CommentAhead(pos_ + (consumed_ ? 1 : 0))) {
+                    LineBreak();
+                    out_ += IndentString();
+                    out_ += Continuation();
+                    ClearFlags();
+                }
+            } else {
+                // The keyword begins its line; a comment after it stays after it.
+                LineBreak();
+                out_ += IndentString();
+                out_ += Padded(Convert(w));
+                ClearFlags();
+                if (CommentRule(pos_) != Comment::None)
+                    consumed_ = true;
+            }
+            pending_.clear();
+            if (!consumed_)
+                JoinPending(QString(), Join::D);
+        } else if (EqualsCI(w, QLatin1StringView("BETWEEN"))) {
+            between_ = true;
+            JoinPending(w, Join::C);
+        } else {
+            JoinPending(w, Join::D);
+        }
+    }
+
+    void SetStep()
+    {
+        const QChar c = in_[pos_];
+        if (!word_.isEmpty()) {
+            if (!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
+                pending_ += u' ';
+            pending_ += Convert(word_);
+        }
+        if (atEnd_)
+            return;
+        if (c == u',') {
+            Flush();
+            if (paren_ || opt_.ItemReturn == 1) {
+                out_ += u", ";
+            } else if (opt_.CommaPos == 1) {
+                out_ += u',';
+                if (!CommentAhead(pos_ + 1)) {
+                    LineBreak();
+                    out_ += IndentString();
+                    out_ += Continuation();
+                    lineStart_ = true;
+                    indentWritten_ = false;
+                }
+            } else {
+                LineBreak();
+                out_ += IndentString();
+                out_ += Continuation();
+                ClearFlags();
+                out_ += u',';
+                if (CommentRule(pos_ + 1) != Comment::None)
+                    consumed_ = true;
+            }
+        } else if (!IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
+            const bool noBlank = c == u'\'' || c == u'"' || c == u'(' || c == u')'
+                                 || EqualsCI(word_, QLatin1StringView("N"));
+            if (!pending_.isEmpty() && !pending_.endsWith(u' ') && !noBlank)
+                pending_ += u' ';
+            pending_ += c;
+        }
+        if (c == u'\n' && CommentAhead(pos_ + 1)) {
+            pending_ += u"\r\n";
+            pending_ += IndentString();
+            if (opt_.CommaPos == 0)
+                pending_ += u' ';
+            pending_ += Continuation();
+        }
+    }
+
+    // ---- one delimiter ----------------------------------------------------------------------
+
+    void Delimiter()
+    {
+        consumed_ = false;
+        if (kind_ == Kind::None)
+            BlockKeywords();
+        StatementKeywords();
+        if (kind_ == Kind::None) {
+            PlainOutput();
+        } else {
+            switch (state_) {
+            case 2: SetStep(); break;
+            case 6: case 8: ConditionStep(); break;
+            default: ListStep(); break;
+            }
+        }
+        if (atEnd_ || consumed_)
+            return;
+        const QChar c = in_[pos_];
+        // End of a statement.
+        if (kind_ != Kind::None) {
+            if (c == u';') {
+                Flush();
+                out_ += u';';
+                EndStatement();
+            } else if (SlashAlone(pos_)) {
+                Flush();
+                qsizetype e = out_.size();
+                while (e > protectedEnd_ && IsSpace(out_[e - 1]))
+                    --e;
+                out_.truncate(e);
+                LineBreak();
+                out_ += u'/';
+                EndStatement();
+            }
+        }
+        // Parenthesis flags.
+        if (c == u'(') {
+            if ((state_ == 3 || state_ == 4) && !insertParen_)
+                insertParen_ = true;
+            else
+                paren_ = true;
+        } else if (c == u')') {
+            paren_ = false;
+        }
+        // Protected text that begins here.
+        const QChar next = pos_ + 1 < n_ ? in_[pos_ + 1] : QChar();
+        if (c == u'\'') {
+            prot_ = Protect::Literal;
+        } else if (c == u'"') {
+            prot_ = Protect::Name;
+        } else if (c == u'-' && next == u'-') {
+            prot_ = Protect::Line;
+            ++pos_;
+            EmitProtected(u'-');
+        } else if (c == u'/' && next == u'*') {
+            prot_ = Protect::Block;
+            blockDepth_ = 1;
+            ++pos_;
+            EmitProtected(u'*');
+        }
+    }
+
+    const FormatLayout opt_;
+    QString in_;
+    qsizetype n_ = 0;
+    qsizetype pos_ = 0;
+    qsizetype wordStart_ = 0;
+    bool atEnd_ = false;
+    bool consumed_ = false;
+    QString out_;
+    QString word_;
+    QString pending_;
+    qsizetype protectedEnd_ = 0;
+    int indentation_ = 0;
+    Kind kind_ = Kind::None;
+    int state_ = 0;
+    bool lineStart_ = true;
+    bool indentWritten_ = false;
+    Protect prot_ = Protect::None;
+    int blockDepth_ = 0;
+    // block flags
+    bool exceptionSection_ = false;
+    bool declareSeen_ = false;
+    bool freshHeader_ = true;
+    bool firstWhen_ = true;
+    bool forPending_ = false;
+    bool whilePending_ = false;
+    bool cursorPending_ = false;
+    // clause flags
+    bool join_ = false;
+    bool paren_ = false;
+    bool insertParen_ = false;
+    bool between_ = false;
+    bool byPending_ = false;
+    bool intoPending_ = false;
+};
+
+} // namespace
+
+QString FormatSQLText(const QString& Text, const FormatLayout& options)
+{
+    return Formatter(Text, options).Run();
+}
+
+} // namespace qv
