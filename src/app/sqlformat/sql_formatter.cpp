@@ -76,6 +76,25 @@ QString ConvertCase(const QString& w, int mode)
     return r;
 }
 
+// Whether a blank between last and c would change the meaning or must be kept to keep it: two
+// characters that would form a comment opener must stay apart, and the second character of a
+// compound operator (<>, >=, !=, +=, ...) stays next to the first one.
+bool MustSeparate(QChar last, QChar c)
+{
+    return (last == u'-' && c == u'-') || (last == u'/' && c == u'*') || (last == u'*' && c == u'/');
+}
+
+bool OperatorChar(QChar c)
+{
+    switch (c.unicode()) {
+    case '!': case '<': case '>': case '=': case '+': case '-': case '*': case '/': case '%':
+    case '&': case '|': case '^':
+        return true;
+    default:
+        return false;
+    }
+}
+
 // A number with a dangling exponent ("1e", "2.5E", ".5e"): its sign belongs to it.
 bool IsExponentStart(const QString& w)
 {
@@ -99,7 +118,7 @@ bool IsExponentStart(const QString& w)
 class Formatter
 {
 public:
-    Formatter(const QString& text, const FormatLayout& o) : opt_(o)
+    Formatter(const QString& text, const TFormatOption& o) : opt_(o)
     {
         in_ = text;
         n_ = in_.size();
@@ -160,7 +179,7 @@ private:
 
     void LineBreak()
     {
-        out_ += u"\r\n";
+        Put(u"\r\n");
         lineStart_ = true;
         indentWritten_ = false;
     }
@@ -174,7 +193,7 @@ private:
     void WriteIndentOnce()
     {
         if (!indentWritten_) {
-            out_ += IndentString();
+            Put(IndentString());
             indentWritten_ = true;
         }
     }
@@ -193,10 +212,31 @@ private:
     void Flush()
     {
         if (!pending_.isEmpty()) {
-            out_ += pending_;
+            Put(pending_);
             pending_.clear();
+            lineStart_ = false;
+            indentWritten_ = false;
         }
     }
+
+    // Every write to the output goes through here. Text that would follow a line comment on its
+    // line is moved to the next line, so it never becomes part of the comment.
+    void Put(QStringView text)
+    {
+        if (commentOpen_) {
+            if (text.isEmpty())
+                return;
+            commentOpen_ = false;
+            if (!IsLineEnd(text.front())) {
+                out_ += u"\r\n";
+                out_ += IndentString();
+            }
+        }
+        out_ += text;
+    }
+    void Put(QChar c) { Put(QStringView(&c, 1)); }
+    void Put(const QString& text) { Put(QStringView(text)); }
+    void Put(const char16_t* text) { Put(QStringView(text)); }
 
     bool OutEndsWith(QChar c) const { return !out_.isEmpty() && out_.back() == c; }
 
@@ -329,7 +369,7 @@ private:
     void ClauseBreak()
     {
         LineBreak();
-        out_ += IndentString();
+        Put(IndentString());
         ClearFlags();
     }
 
@@ -338,7 +378,7 @@ private:
         Flush();
         state_ = state;
         ClauseBreak();
-        out_ += Padded(Case(text));
+        Put(Padded(Case(text)));
         word_.clear();
     }
 
@@ -346,10 +386,10 @@ private:
     void ContinuationBreak()
     {
         LineBreak();
-        out_ += IndentString();
+        Put(IndentString());
         if (opt_.CommaPos == 0)
-            out_ += u' ';
-        out_ += Continuation();
+            Put(u' ');
+        Put(Continuation());
     }
 
     bool ListState() const
@@ -364,6 +404,8 @@ private:
         if (kind_ != Kind::None)
             Flush();
         out_ += c;
+        commentOpen_ = prot_ == Protect::Line;
+        leadingBlank_ = false;
         lineStart_ = false;
         indentWritten_ = false;
         protectedEnd_ = out_.size();
@@ -484,7 +526,8 @@ private:
             qsizetype k = j;
             while (k < n_ && !IsLineEnd(in_[k]))
                 ++k;
-            out_ += QStringView(in_).mid(j, k - j);
+            Put(QStringView(in_).mid(j, k - j));
+            commentOpen_ = true;
             protectedEnd_ = out_.size();
             ClearFlags();
             if (k >= n_) {
@@ -507,7 +550,7 @@ private:
             Flush();
             const qsizetype k = BlockCommentEnd(j);
             const QStringView text = QStringView(in_).mid(j, k - j);
-            out_ += text;
+            Put(text);
             protectedEnd_ = out_.size();
             ClearFlags();
             pos_ = k - 1;
@@ -525,8 +568,8 @@ private:
                 if (!ClauseKeywordAhead(lf + 1) && !CommentAhead(lf + 1)
                     && (!CommaAhead(lf + 1) || opt_.CommaPos == 1)) {
                     LineBreak();
-                    out_ += IndentString();
-                    out_ += Continuation();
+                    Put(IndentString());
+                    Put(Continuation());
                     ClearFlags();
                     pos_ = lf;
                 }
@@ -553,9 +596,9 @@ private:
     {
         indentation_ += opt_.Indent;
         if (!LineEndsAhead(pos_)) {
-            out_ += word_;
+            Put(word_);
             LineBreak();
-            out_ += IndentString();
+            Put(IndentString());
             indentWritten_ = true;
             word_.clear();
         }
@@ -580,7 +623,7 @@ private:
                 WriteIndentOnce();
                 indentation_ += opt_.Indent;
             }
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             if (!LineEndsAhead(pos_))
@@ -605,7 +648,7 @@ private:
                 WriteIndentOnce();
             }
             declareSeen_ = false;
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             if (!LineEndsAhead(pos_))
@@ -618,7 +661,7 @@ private:
                 LineBreak();
             indentation_ -= opt_.Indent;
             WriteIndentOnce();
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             if (!LineEndsAhead(pos_))
@@ -632,18 +675,18 @@ private:
                 && !NextWordIs(pos_, QLatin1StringView("LOOP")))
                 indentation_ -= opt_.Indent;
             WriteIndentOnce();
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
         } else if ((is("IF") || is("LOOP")) && OutTrimmedEndsWith(QLatin1StringView("END"))) {
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             qsizetype j = pos_;
             while (j < n_ && in_[j] == u' ')
                 ++j;
             if (j < n_ && in_[j] == u';') {
-                out_ += u';';
+                Put(u';');
                 in_[j] = u' ';
             }
             if (!LineEndsAhead(pos_))
@@ -667,7 +710,7 @@ private:
                 LineBreak();
             indentation_ -= opt_.Indent;
             WriteIndentOnce();
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             if (is("ELSE")) {
@@ -684,7 +727,7 @@ private:
         } else if (is("THEN")) {
             if (lineStart_)
                 WriteIndentOnce();
-            out_ += Case(w);
+            Put(Case(w));
             word_.clear();
             ClearFlags();
             indentation_ += opt_.Indent;
@@ -740,7 +783,7 @@ private:
                 WriteIndentOnce();
             }
             ClearFlags();
-            out_ += Padded(Case(w));
+            Put(Padded(Case(w)));
             word_.clear();
             paren_ = false;
             kind_ = Kind::Select;
@@ -768,11 +811,11 @@ private:
             Flush();
             if (join_) {
                 if (!OutEndsWith(u' '))
-                    out_ += u' ';
-                out_ += Case(w);
+                    Put(u' ');
+                Put(Case(w));
             } else {
                 ClauseBreak();
-                out_ += Padded(Case(w));
+                Put(Padded(Case(w)));
             }
             word_.clear();
             join_ = true;
@@ -780,12 +823,12 @@ private:
             Flush();
             if (join_) {
                 if (!OutEndsWith(u' '))
-                    out_ += u' ';
-                out_ += Case(w);
-                out_ += u' ';
+                    Put(u' ');
+                Put(Case(w));
+                Put(u' ');
             } else {
                 ClauseBreak();
-                out_ += Padded(Case(w));
+                Put(Padded(Case(w)));
             }
             word_.clear();
             join_ = false;
@@ -798,7 +841,7 @@ private:
                 LineBreak();
             WriteIndentOnce();
             ClearFlags();
-            out_ += Padded(Case(QStringLiteral("INSERT INTO")));
+            Put(Padded(Case(QStringLiteral("INSERT INTO"))));
             word_.clear();
             insertParen_ = false;
             kind_ = Kind::Insert;
@@ -812,8 +855,8 @@ private:
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            out_ += IndentString();
-            out_ += Padded(Case(w));
+            Put(IndentString());
+            Put(Padded(Case(w)));
             word_.clear();
             insertParen_ = false;
         } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
@@ -834,8 +877,8 @@ private:
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            out_ += IndentString();
-            out_ += Padded(Case(w));
+            Put(IndentString());
+            Put(Padded(Case(w)));
             word_.clear();
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
@@ -843,8 +886,8 @@ private:
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            out_ += IndentString();
-            out_ += w;
+            Put(IndentString());
+            Put(w);
             word_.clear();
             EndStatement();
         }
@@ -859,8 +902,8 @@ private:
         if (!lineStart_)
             LineBreak();
         ClearFlags();
-        out_ += IndentString();
-        out_ += Padded(Case(w));
+        Put(IndentString());
+        Put(Padded(Case(w)));
         word_.clear();
     }
 
@@ -885,7 +928,7 @@ private:
                 WriteIndentOnce();
         }
         if (!word_.isEmpty()) {
-            out_ += Convert(word_);
+            Put(Convert(word_));
             indentWritten_ = false;
         }
         if (atEnd_)
@@ -895,16 +938,16 @@ private:
         } else if (IsSpace(c) && out_.isEmpty()) {
             // nothing before the first text
         } else if (c == u'\r') {
-            out_ += At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n");
+            Put(At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n"));
             if (!(At(pos_ + 1) == u'\n' && pos_ + 1 < n_)) {
                 lineStart_ = true;
                 indentWritten_ = false;
                 return;
             }
         } else if (c == u'\n') {
-            out_ += At(pos_ - 1) == u'\r' && OutEndsWith(u'\r') ? QStringLiteral("\n") : QStringLiteral("\r\n");
+            Put(At(pos_ - 1) == u'\r' && OutEndsWith(u'\r') ? QStringLiteral("\n") : QStringLiteral("\r\n"));
         } else {
-            out_ += c;
+            Put(c);
         }
         if (c == u'\n') {
             lineStart_ = true;
@@ -919,29 +962,35 @@ private:
     void ListStep()
     {
         const QChar c = in_[pos_];
-        if (OutEndsWith(u')'))
-            out_ += u' ';
-        if (!word_.isEmpty())
-            out_ += Convert(word_);
+        // A closing parenthesis is followed by a blank, except at the end of an input line
+        // (formatting the result again then sees the same text).
+        if (OutEndsWith(u')') && (!word_.isEmpty() || !IsLineEnd(c)))
+            Put(u' ');
+        if (!word_.isEmpty()) {
+            // Two words never run together, even where a keyword seen ahead kept the blank out.
+            if (!out_.isEmpty() && !IsDelimiter(out_.back()) && out_.size() > protectedEnd_)
+                Put(u' ');
+            Put(Convert(word_));
+        }
         switch (c.unicode()) {
         case ',': {
             const bool inParen = (state_ == 3 || state_ == 4) ? (paren_ && insertParen_) : paren_;
             if (inParen || opt_.ItemReturn == 1) {
-                out_ += u", ";
+                Put(u", ");
             } else if (opt_.CommaPos == 1) {
-                out_ += u',';
+                Put(u',');
                 if (!CommentAhead(pos_ + 1)) {
                     LineBreak();
-                    out_ += IndentString();
-                    out_ += Continuation();
+                    Put(IndentString());
+                    Put(Continuation());
                     ClearFlags();
                 }
             } else {
                 LineBreak();
-                out_ += IndentString();
-                out_ += Continuation();
+                Put(IndentString());
+                Put(Continuation());
                 ClearFlags();
-                out_ += u',';
+                Put(u',');
                 if (CommentRule(pos_ + 1) != Comment::None)
                     consumed_ = true;
             }
@@ -950,25 +999,26 @@ private:
         case '(':
             if (state_ == 3) {
                 LineBreak();
-                out_ += IndentString();
-                out_ += QStringLiteral("       ");
+                Put(IndentString());
+                Put(QStringLiteral("       "));
                 ClearFlags();
             }
-            out_ += u'(';
+            Put(u'(');
             break;
         case ')':
-            out_ += u')';
+            Put(u')');
             if (state_ == 3 && !LineEndsAhead(pos_ + 1))
                 LineBreak();
             break;
         case ' ':
-            if (OutEndsWith(u' ') || OutEndsWith(u','))
+            // Blanks that begin an input line: its line end already decided about a blank.
+            if (OutEndsWith(u' ') || OutEndsWith(u',') || (word_.isEmpty() && leadingBlank_))
                 break;
             if (paren_ || (!ClauseKeywordAhead(pos_) && !CommaAhead(pos_)))
-                out_ += u' ';
+                Put(u' ');
             break;
         case '*':
-            out_ += u'*';
+            Put(u'*');
             break;
         case ';':
         case '\r':
@@ -977,7 +1027,7 @@ private:
             if (!CommentAhead(pos_ + 1) || lineStart_) {
                 if (!OutEndsWith(u' ') && !OutEndsWith(u',') && !CommaAhead(pos_ + 1)
                     && !ClauseKeywordAhead(pos_ + 1))
-                    out_ += u' ';
+                    Put(u' ');
             } else {
                 ContinuationBreak();
                 lineStart_ = true;
@@ -991,9 +1041,23 @@ private:
             }
             if (SlashAlone(pos_))
                 break;
-            out_ += c;
+            Put(c);
             break;
         }
+    }
+
+    // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=").
+    bool CompoundOperator() const
+    {
+        const QChar c = in_[pos_];
+        const QChar prev = At(pos_ - 1);
+        if (c == u'=')
+            return OperatorChar(prev);
+        if (c == u'>')
+            return prev == u'<' || prev == u'!' || prev == u'-';
+        if (c == u'<')
+            return prev == u'!';
+        return false;
     }
 
     bool PendingEndsWithOneOf(const char* chars) const
@@ -1032,7 +1096,9 @@ private:
                 excluded = c == u'(' || c == u')' || c == u'\'' || EqualsCI(w, QLatin1StringView("N"));
                 break;
             }
-            if (!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>") && !excluded)
+            if (!pending_.isEmpty()
+                && ((!PendingEndsWithOneOf(" (-/<>") && !excluded && !CompoundOperator())
+                    || MustSeparate(pending_.back(), c)))
                 pending_ += u' ';
             pending_ += c;
         }
@@ -1056,30 +1122,30 @@ private:
             Flush();
             if (paren_) {
                 if (!OutEndsWith(u' '))
-                    out_ += u' ';
-                out_ += Convert(w);
-                out_ += u' ';
+                    Put(u' ');
+                Put(Convert(w));
+                Put(u' ');
             } else if (opt_.ItemReturn == 1) {
-                out_ += u' ';
-                out_ += Convert(w);
-                out_ += u' ';
+                Put(u' ');
+                Put(Convert(w));
+                Put(u' ');
             } else if (opt_.AndPos == 1) {
-                out_ += u' ';
-                out_ += Convert(w);
+                Put(u' ');
+                Put(Convert(w));
                 const Comment r = CommentRule(pos_);
                 if (r != Comment::None)
                     consumed_ = true;
                 if (r != Comment::Handled && !CommentAhead(pos_ + (consumed_ ? 1 : 0))) {
                     LineBreak();
-                    out_ += IndentString();
-                    out_ += Continuation();
+                    Put(IndentString());
+                    Put(Continuation());
                     ClearFlags();
                 }
             } else {
                 // The keyword begins its line; a comment after it stays after it.
                 LineBreak();
-                out_ += IndentString();
-                out_ += Padded(Convert(w));
+                Put(IndentString());
+                Put(Padded(Convert(w)));
                 ClearFlags();
                 if (CommentRule(pos_) != Comment::None)
                     consumed_ = true;
@@ -1108,29 +1174,30 @@ private:
         if (c == u',') {
             Flush();
             if (paren_ || opt_.ItemReturn == 1) {
-                out_ += u", ";
+                Put(u", ");
             } else if (opt_.CommaPos == 1) {
-                out_ += u',';
+                Put(u',');
                 if (!CommentAhead(pos_ + 1)) {
                     LineBreak();
-                    out_ += IndentString();
-                    out_ += Continuation();
+                    Put(IndentString());
+                    Put(Continuation());
                     lineStart_ = true;
                     indentWritten_ = false;
                 }
             } else {
                 LineBreak();
-                out_ += IndentString();
-                out_ += Continuation();
+                Put(IndentString());
+                Put(Continuation());
                 ClearFlags();
-                out_ += u',';
+                Put(u',');
                 if (CommentRule(pos_ + 1) != Comment::None)
                     consumed_ = true;
             }
         } else if (!IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
             const bool noBlank = c == u'\'' || c == u'"' || c == u'(' || c == u')'
                                  || EqualsCI(word_, QLatin1StringView("N"));
-            if (!pending_.isEmpty() && !pending_.endsWith(u' ') && !noBlank)
+            if (!pending_.isEmpty() && !pending_.endsWith(u' ')
+                && ((!noBlank && !CompoundOperator()) || MustSeparate(pending_.back(), c)))
                 pending_ += u' ';
             pending_ += c;
         }
@@ -1148,6 +1215,17 @@ private:
     void Delimiter()
     {
         consumed_ = false;
+        const bool hadWord = !word_.isEmpty();
+        Layout();
+        const QChar c = in_[pos_];
+        if (consumed_ || hadWord || c != u' ')
+            leadingBlank_ = false;
+        if (!consumed_ && IsLineEnd(c))
+            leadingBlank_ = true;
+    }
+
+    void Layout()
+    {
         if (kind_ == Kind::None)
             BlockKeywords();
         StatementKeywords();
@@ -1167,7 +1245,7 @@ private:
         if (kind_ != Kind::None) {
             if (c == u';') {
                 Flush();
-                out_ += u';';
+                Put(u';');
                 EndStatement();
             } else if (SlashAlone(pos_)) {
                 Flush();
@@ -1176,7 +1254,7 @@ private:
                     --e;
                 out_.truncate(e);
                 LineBreak();
-                out_ += u'/';
+                Put(u'/');
                 EndStatement();
             }
         }
@@ -1207,13 +1285,15 @@ private:
         }
     }
 
-    const FormatLayout opt_;
+    const TFormatOption opt_;
     QString in_;
     qsizetype n_ = 0;
     qsizetype pos_ = 0;
     qsizetype wordStart_ = 0;
     bool atEnd_ = false;
     bool consumed_ = false;
+    bool leadingBlank_ = false;
+    bool commentOpen_ = false; // the output ends inside a line comment // only blanks since the last line end of the input
     QString out_;
     QString word_;
     QString pending_;
@@ -1244,9 +1324,14 @@ private:
 
 } // namespace
 
-QString FormatSQLText(const QString& Text, const FormatLayout& options)
+QString FormatSQLText(const QString& Text, const TFormatOption& options)
 {
     return Formatter(Text, options).Run();
+}
+
+void FormatSQLText(const QString& Text, QString& Result)
+{
+    Result = Formatter(Text, FormatOption).Run();
 }
 
 } // namespace qv

@@ -7,23 +7,23 @@
 
 namespace {
 
-using qv::FormatLayout;
+using qv::TFormatOption;
 using qv::FormatSQLText;
 
 QString Lines(const QStringList& lines) { return lines.join(QStringLiteral("\r\n")); }
 
-QString Fmt(const QString& text, const FormatLayout& o = FormatLayout()) { return FormatSQLText(text, o); }
+QString Fmt(const QString& text, const TFormatOption& o = TFormatOption()) { return FormatSQLText(text, o); }
 
-FormatLayout With(void (*set)(FormatLayout&))
+TFormatOption With(void (*set)(TFormatOption&))
 {
-    FormatLayout o;
+    TFormatOption o;
     set(o);
     return o;
 }
 
 struct Example {
     const char* name;
-    FormatLayout options;
+    TFormatOption options;
     QString input;
     QStringList expected;
 };
@@ -40,11 +40,11 @@ TEST_P(WorkedExample, MatchesByteForByte)
 INSTANTIATE_TEST_SUITE_P(Documented, WorkedExample, testing::Values(
     Example{"defaults", {}, "select a, b from t where x = 1 and y = 2",
             {"SELECT A", "      ,B", "  FROM T", " WHERE X = 1", "   AND Y = 2"}},
-    Example{"comma_at_end", With([](FormatLayout& o) { o.CommaPos = 1; }), "select a, b from t",
+    Example{"comma_at_end", With([](TFormatOption& o) { o.CommaPos = 1; }), "select a, b from t",
             {"SELECT A,", "       B", "  FROM T"}},
-    Example{"items_inline", With([](FormatLayout& o) { o.ItemReturn = 1; }), "select a, b from t",
+    Example{"items_inline", With([](TFormatOption& o) { o.ItemReturn = 1; }), "select a, b from t",
             {"SELECT A, B", "  FROM T"}},
-    Example{"keywords_left", With([](FormatLayout& o) { o.ReservePos = 1; }), "select a from t",
+    Example{"keywords_left", With([](TFormatOption& o) { o.ReservePos = 1; }), "select a from t",
             {"SELECT A", "FROM   T"}},
     // A blank follows a closing parenthesis in a list, also before the line break.
     Example{"functions_in_list", {}, "select count(*), max(a) from t",
@@ -61,10 +61,10 @@ INSTANTIATE_TEST_SUITE_P(Documented, WorkedExample, testing::Values(
             {"INSERT INTO T", "       (A", "       ,B)", "VALUES (1", "       ,2)"}},
     Example{"inner_join", {}, "select a from t1 inner join t2 on t1.k = t2.k",
             {"SELECT A", "  FROM T1", " INNER JOIN T2 ON T1.K = T2.K"}},
-    Example{"comment_after_comma", With([](FormatLayout& o) { o.CommaPos = 1; }),
+    Example{"comment_after_comma", With([](TFormatOption& o) { o.CommaPos = 1; }),
             "select a, -- note\r\nb from t",
             {"SELECT A,-- note", "       B", "  FROM T"}},
-    Example{"items_unchanged", With([](FormatLayout& o) { o.ItemTrans = 2; }), "select col from tab",
+    Example{"items_unchanged", With([](TFormatOption& o) { o.ItemTrans = 2; }), "select col from tab",
             {"SELECT col", "  FROM tab"}}
 ), [](const testing::TestParamInfo<Example>& i) { return std::string(i.param.name); });
 // clang-format on
@@ -79,7 +79,7 @@ TEST(FormatSQLText, BeginIndentsTheFollowingLines)
 {
     EXPECT_EQ(Fmt(QStringLiteral("begin\r\nprint 1\r\nprint 2\r\nend")),
               Lines({"BEGIN", "    PRINT 1", "    PRINT 2", "END"}));
-    FormatLayout two;
+    TFormatOption two;
     two.Indent = 2;
     EXPECT_EQ(Fmt(QStringLiteral("begin\r\nprint 1\r\nend"), two), Lines({"BEGIN", "  PRINT 1", "END"}));
 }
