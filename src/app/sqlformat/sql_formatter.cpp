@@ -76,12 +76,11 @@ QString ConvertCase(const QString& w, int mode)
     return r;
 }
 
-// Whether a blank between last and c would change the meaning or must be kept to keep it: two
-// characters that would form a comment opener must stay apart, and the second character of a
-// compound operator (<>, >=, !=, +=, ...) stays next to the first one.
+// Two characters that must not meet: they would open a comment or run two quoted texts into one.
 bool MustSeparate(QChar last, QChar c)
 {
-    return (last == u'-' && c == u'-') || (last == u'/' && c == u'*') || (last == u'*' && c == u'/');
+    return (last == u'-' && c == u'-') || (last == u'/' && c == u'*') || (last == u'*' && c == u'/')
+           || (last == u'\'' && c == u'\'') || (last == u'"' && c == u'"');
 }
 
 bool OperatorChar(QChar c)
@@ -131,6 +130,8 @@ public:
     QString Run()
     {
         for (pos_ = 0; pos_ < n_; ++pos_) {
+            if (pos_ == skipAt_ && word_.isEmpty())
+                continue;
             if (prot_ != Protect::None) {
                 if (Protected())
                     continue;
@@ -223,6 +224,7 @@ private:
     // line is moved to the next line, so it never becomes part of the comment.
     void Put(QStringView text)
     {
+        keywordBlank_ = false;
         if (commentOpen_) {
             if (text.isEmpty())
                 return;
@@ -233,6 +235,11 @@ private:
             }
         }
         out_ += text;
+    }
+    void PutKeyword(const QString& text)
+    {
+        Put(text);
+        keywordBlank_ = text.endsWith(u' ');
     }
     void Put(QChar c) { Put(QStringView(&c, 1)); }
     void Put(const QString& text) { Put(QStringView(text)); }
@@ -255,15 +262,17 @@ private:
         return i;
     }
 
+    // The word that begins at i: up to the next delimiter or bracket, so that a keyword typed
+    // against a parenthesis ("VALUES(") is seen the same as one followed by a blank.
     QStringView TokenAt(qsizetype i) const
     {
         qsizetype j = i;
-        while (j < n_ && !IsSpace(in_[j]))
+        while (j < n_ && !IsDelimiter(in_[j]) && in_[j] != u'[')
             ++j;
         return QStringView(in_).mid(i, j - i);
     }
 
-    bool ClauseKeywordAhead(qsizetype from)
+    bool ClauseKeywordAhead(qsizetype from) const
     {
         const qsizetype i = SkipSpace(from);
         if (i >= n_)
@@ -288,10 +297,8 @@ private:
         if (!found && opt_.AndPos == 0 && opt_.ItemReturn == 0
             && (EqualsCI(t, QLatin1StringView("AND")) || EqualsCI(t, QLatin1StringView("OR"))))
             found = true;
-        if (!found && state_ == 3 && t.startsWith(u'('))
+        if (!found && state_ == 3 && in_[i] == u'(')
             found = true;
-        if (found)
-            join_ = false;
         return found;
     }
 
@@ -312,10 +319,7 @@ private:
         qsizetype i = from;
         while (i < n_ && (IsSpace(in_[i]) || in_[i] == u';'))
             ++i;
-        qsizetype j = i;
-        while (j < n_ && !IsSpace(in_[j]) && in_[j] != u';')
-            ++j;
-        return EqualsCI(QStringView(in_).mid(i, j - i), w);
+        return EqualsCI(TokenAt(i), w);
     }
 
     // A "/" alone on its line: a line feed before it, a line end or the end of the text after it.
@@ -368,8 +372,10 @@ private:
 
     void ClauseBreak()
     {
-        LineBreak();
-        Put(IndentString());
+        if (!lineStart_)
+            LineBreak();
+        if (!indentWritten_)
+            Put(IndentString());
         ClearFlags();
     }
 
@@ -378,7 +384,7 @@ private:
         Flush();
         state_ = state;
         ClauseBreak();
-        Put(Padded(Case(text)));
+        PutKeyword(Padded(Case(text)));
         word_.clear();
     }
 
@@ -592,14 +598,32 @@ private:
         cursorPending_ = false;
     }
 
+    // The current word follows the word END on the same input line ("END IF", "END LOOP").
+    bool FollowsEndOnItsLine() const
+    {
+        qsizetype i = wordStart_ - 1;
+        while (i >= 0 && IsBlank(in_[i]))
+            --i;
+        return i >= 2 && EqualsCI(QStringView(in_).mid(i - 2, 3), QLatin1StringView("END"))
+               && (i < 3 || IsDelimiter(in_[i - 3]));
+    }
+
+    // BEGIN TRANSACTION and its kin start no block: nothing ends them with END.
+    bool BeginsNoBlock() const
+    {
+        return NextWordIs(pos_, QLatin1StringView("TRAN"))
+               || NextWordIs(pos_, QLatin1StringView("TRANSACTION"))
+               || NextWordIs(pos_, QLatin1StringView("DISTRIBUTED"))
+               || NextWordIs(pos_, QLatin1StringView("DIALOG"))
+               || NextWordIs(pos_, QLatin1StringView("CONVERSATION"));
+    }
+
     void LoopTail()
     {
         indentation_ += opt_.Indent;
         if (!LineEndsAhead(pos_)) {
             Put(word_);
             LineBreak();
-            Put(IndentString());
-            indentWritten_ = true;
             word_.clear();
         }
     }
@@ -616,19 +640,23 @@ private:
             indentation_ = 0;
             ResetBlockFlags();
         } else if (is("DECLARE")) {
-            declareSeen_ = true;
             if (!lineStart_)
                 LineBreak();
             if (!freshHeader_) {
+                // Further DECLAREs of the same declaration section stay on its level.
+                if (declareSeen_)
+                    indentation_ -= opt_.Indent;
                 WriteIndentOnce();
                 indentation_ += opt_.Indent;
             }
+            declareSeen_ = true;
             Put(Case(w));
             word_.clear();
             ClearFlags();
             if (!LineEndsAhead(pos_))
                 LineBreak();
-        } else if ((is("IS") || is("BEGIN")) && (is("BEGIN") || indentation_ == 0)) {
+        } else if ((is("IS") || is("BEGIN")) && (is("BEGIN") || indentation_ == 0)
+                   && !(is("BEGIN") && BeginsNoBlock())) {
             if (is("IS") && cursorPending_) {
                 cursorPending_ = false;
                 if (lineStart_)
@@ -678,7 +706,8 @@ private:
             Put(Case(w));
             word_.clear();
             ClearFlags();
-        } else if ((is("IF") || is("LOOP")) && OutTrimmedEndsWith(QLatin1StringView("END"))) {
+        } else if ((is("IF") || is("LOOP")) && OutTrimmedEndsWith(QLatin1StringView("END"))
+                   && FollowsEndOnItsLine()) {
             Put(Case(w));
             word_.clear();
             ClearFlags();
@@ -686,8 +715,12 @@ private:
             while (j < n_ && in_[j] == u' ')
                 ++j;
             if (j < n_ && in_[j] == u';') {
+                // The semicolon goes with the keyword; the pass then skips it.
                 Put(u';');
-                in_[j] = u' ';
+                if (j == pos_)
+                    consumed_ = true;
+                else
+                    skipAt_ = j;
             }
             if (!LineEndsAhead(pos_))
                 LineBreak();
@@ -783,7 +816,7 @@ private:
                 WriteIndentOnce();
             }
             ClearFlags();
-            Put(Padded(Case(w)));
+            PutKeyword(Padded(Case(w)));
             word_.clear();
             paren_ = false;
             kind_ = Kind::Select;
@@ -815,7 +848,7 @@ private:
                 Put(Case(w));
             } else {
                 ClauseBreak();
-                Put(Padded(Case(w)));
+                PutKeyword(Padded(Case(w)));
             }
             word_.clear();
             join_ = true;
@@ -828,7 +861,7 @@ private:
                 Put(u' ');
             } else {
                 ClauseBreak();
-                Put(Padded(Case(w)));
+                PutKeyword(Padded(Case(w)));
             }
             word_.clear();
             join_ = false;
@@ -841,7 +874,7 @@ private:
                 LineBreak();
             WriteIndentOnce();
             ClearFlags();
-            Put(Padded(Case(QStringLiteral("INSERT INTO"))));
+            PutKeyword(Padded(Case(QStringLiteral("INSERT INTO"))));
             word_.clear();
             insertParen_ = false;
             kind_ = Kind::Insert;
@@ -852,11 +885,13 @@ private:
         } else if (is("VALUES") && kind_ == Kind::Insert) {
             Flush();
             state_ = 4;
+            const bool indented = lineStart_ && indentWritten_;
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            Put(IndentString());
-            Put(Padded(Case(w)));
+            if (!indented)
+                Put(IndentString());
+            PutKeyword(Padded(Case(w)));
             word_.clear();
             insertParen_ = false;
         } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
@@ -874,36 +909,45 @@ private:
             kind_ = Kind::Select;
         } else if (is("FOR") && (sel || kind_ == Kind::Update)) {
             Flush();
+            const bool indented = lineStart_ && indentWritten_;
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            Put(IndentString());
-            Put(Padded(Case(w)));
+            if (!indented)
+                Put(IndentString());
+            PutKeyword(Padded(Case(w)));
             word_.clear();
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
             Flush();
+            const bool indented = lineStart_ && indentWritten_;
             if (!lineStart_)
                 LineBreak();
             ClearFlags();
-            Put(IndentString());
+            if (!indented)
+                Put(IndentString());
             Put(w);
             word_.clear();
             EndStatement();
         }
         if (!word_.isEmpty() && !is("INTO"))
             intoPending_ = false;
+        // A join word is followed by the next join word or JOIN; any other word ends the run.
+        if (!word_.isEmpty())
+            join_ = false;
     }
 
     void StatementStart(int state, const QString& w)
     {
         Flush();
         state_ = state;
+        const bool indented = lineStart_ && indentWritten_;
         if (!lineStart_)
             LineBreak();
         ClearFlags();
-        Put(IndentString());
-        Put(Padded(Case(w)));
+        if (!indented)
+            Put(IndentString());
+        PutKeyword(Padded(Case(w)));
         word_.clear();
     }
 
@@ -933,10 +977,12 @@ private:
         }
         if (atEnd_)
             return;
+        if (IsSpace(c) && out_.isEmpty())
+            return; // nothing before the first text
+        if (c == u' ' && word_.isEmpty() && keywordBlank_)
+            return; // the keyword just written brought its own blank
         if (c == u' ' && indentWritten_) {
             // a blank right after the indent string
-        } else if (IsSpace(c) && out_.isEmpty()) {
-            // nothing before the first text
         } else if (c == u'\r') {
             Put(At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n"));
             if (!(At(pos_ + 1) == u'\n' && pos_ + 1 < n_)) {
@@ -949,12 +995,8 @@ private:
         } else {
             Put(c);
         }
-        if (c == u'\n') {
-            lineStart_ = true;
-            indentWritten_ = false;
-        } else {
-            lineStart_ = false;
-        }
+        indentWritten_ = false;
+        lineStart_ = c == u'\n';
     }
 
     // ---- clause layout (inside a statement) -------------------------------------------------
@@ -964,7 +1006,7 @@ private:
         const QChar c = in_[pos_];
         // A closing parenthesis is followed by a blank, except at the end of an input line
         // (formatting the result again then sees the same text).
-        if (OutEndsWith(u')') && (!word_.isEmpty() || !IsLineEnd(c)))
+        if (OutEndsWith(u')') && (!word_.isEmpty() || (!IsLineEnd(c) && !(c == u' ' && leadingBlank_))))
             Put(u' ');
         if (!word_.isEmpty()) {
             // Two words never run together, even where a keyword seen ahead kept the blank out.
@@ -972,6 +1014,8 @@ private:
                 Put(u' ');
             Put(Convert(word_));
         }
+        if (atEnd_)
+            return;
         switch (c.unicode()) {
         case ',': {
             const bool inParen = (state_ == 3 || state_ == 4) ? (paren_ && insertParen_) : paren_;
@@ -1007,25 +1051,31 @@ private:
             break;
         case ')':
             Put(u')');
-            if (state_ == 3 && !LineEndsAhead(pos_ + 1))
+            if (state_ == 3)
                 LineBreak();
             break;
         case ' ':
             // Blanks that begin an input line: its line end already decided about a blank.
-            if (OutEndsWith(u' ') || OutEndsWith(u',') || (word_.isEmpty() && leadingBlank_))
+            if (OutEndsWith(u' ') || OutEndsWith(u',') || OutEndsWith(u'\n')
+                || (word_.isEmpty() && leadingBlank_))
                 break;
             if (paren_ || (!ClauseKeywordAhead(pos_) && !CommaAhead(pos_)))
                 Put(u' ');
             break;
         case '*':
+            if (MustSeparate(LastWritten(), c))
+                Put(u' ');
             Put(u'*');
             break;
         case ';':
-        case '\r':
             break;
+        case '\r':
+            if (At(pos_ + 1) == u'\n' && pos_ + 1 < n_)
+                break;
+            [[fallthrough]]; // a carriage return alone ends its line like a line feed
         case '\n':
             if (!CommentAhead(pos_ + 1) || lineStart_) {
-                if (!OutEndsWith(u' ') && !OutEndsWith(u',') && !CommaAhead(pos_ + 1)
+                if (!OutEndsWith(u' ') && !OutEndsWith(u',') && !OutEndsWith(u'\n') && !CommaAhead(pos_ + 1)
                     && !ClauseKeywordAhead(pos_ + 1))
                     Put(u' ');
             } else {
@@ -1041,6 +1091,8 @@ private:
             }
             if (SlashAlone(pos_))
                 break;
+            if (MustSeparate(LastWritten(), c))
+                Put(u' ');
             Put(c);
             break;
         }
@@ -1060,6 +1112,32 @@ private:
         return false;
     }
 
+    // The delimiter c must not be written right after the last character written: they would
+    // open a comment, run two quoted texts together, or form an operator that was typed apart.
+    bool MustKeepApart(QChar c) const
+    {
+        const QChar last = LastWritten();
+        if (MustSeparate(last, c))
+            return true;
+        if (OperatorChar(last) && (c == u'=' || c == u'<' || c == u'>') && !CompoundOperator())
+            return true;
+        // The name N and a literal typed apart must not become N'…'.
+        const QChar before = At(pos_ - 1);
+        if (c == u'\'' && (last == u'N' || last == u'n') && before != u'N' && before != u'n') {
+            const QString& tail = pending_.isEmpty() ? out_ : pending_;
+            return tail.size() < 2 || IsDelimiter(tail[tail.size() - 2]);
+        }
+        return false;
+    }
+
+    // The last character of the text written so far, pending text included.
+    QChar LastWritten() const
+    {
+        if (!pending_.isEmpty())
+            return pending_.back();
+        return out_.isEmpty() ? QChar() : out_.back();
+    }
+
     bool PendingEndsWithOneOf(const char* chars) const
     {
         if (pending_.isEmpty())
@@ -1076,11 +1154,13 @@ private:
         const QChar c = in_[pos_];
         if (!w.isEmpty()) {
             bool blank = !pending_.isEmpty();
-            if (blank) {
+            if (!blank && out_.size() > protectedEnd_ && !out_.isEmpty() && !IsDelimiter(out_.back()))
+                blank = true; // never glue a word to the one before it
+            else if (blank) {
                 switch (v) {
                 case Join::B: blank = !PendingEndsWithOneOf("();") && !paren_; break;
                 case Join::C: blank = !PendingEndsWithOneOf("("); break;
-                case Join::D: blank = !PendingEndsWithOneOf("()[]"); break;
+                case Join::D: blank = !PendingEndsWithOneOf("()["); break;
                 }
             }
             if (blank)
@@ -1088,17 +1168,11 @@ private:
             pending_ += Convert(w);
         }
         if (!atEnd_ && !IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
-            bool excluded = false;
-            switch (v) {
-            case Join::B: excluded = c == u'(' || c == u')'; break;
-            case Join::C: excluded = c == u'(' || c == u')'; break;
-            case Join::D:
-                excluded = c == u'(' || c == u')' || c == u'\'' || EqualsCI(w, QLatin1StringView("N"));
-                break;
-            }
-            if (!pending_.isEmpty()
-                && ((!PendingEndsWithOneOf(" (-/<>") && !excluded && !CompoundOperator())
-                    || MustSeparate(pending_.back(), c)))
+            // No blank before a parenthesis or an opening quote, nor after the N of N'…'.
+            const bool excluded = c == u'(' || c == u')' || c == u'\''
+                                  || EqualsCI(w, QLatin1StringView("N"));
+            if ((!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>") && !excluded && !CompoundOperator())
+                || MustKeepApart(c))
                 pending_ += u' ';
             pending_ += c;
         }
@@ -1126,11 +1200,13 @@ private:
                 Put(Convert(w));
                 Put(u' ');
             } else if (opt_.ItemReturn == 1) {
-                Put(u' ');
+                if (!OutEndsWith(u' '))
+                    Put(u' ');
                 Put(Convert(w));
                 Put(u' ');
             } else if (opt_.AndPos == 1) {
-                Put(u' ');
+                if (!OutEndsWith(u' '))
+                    Put(u' ');
                 Put(Convert(w));
                 const Comment r = CommentRule(pos_);
                 if (r != Comment::None)
@@ -1145,7 +1221,7 @@ private:
                 // The keyword begins its line; a comment after it stays after it.
                 LineBreak();
                 Put(IndentString());
-                Put(Padded(Convert(w)));
+                PutKeyword(Padded(Convert(w)));
                 ClearFlags();
                 if (CommentRule(pos_) != Comment::None)
                     consumed_ = true;
@@ -1165,7 +1241,9 @@ private:
     {
         const QChar c = in_[pos_];
         if (!word_.isEmpty()) {
-            if (!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
+            if ((!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
+                || (pending_.isEmpty() && out_.size() > protectedEnd_ && !out_.isEmpty()
+                    && !IsDelimiter(out_.back())))
                 pending_ += u' ';
             pending_ += Convert(word_);
         }
@@ -1196,8 +1274,8 @@ private:
         } else if (!IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
             const bool noBlank = c == u'\'' || c == u'"' || c == u'(' || c == u')'
                                  || EqualsCI(word_, QLatin1StringView("N"));
-            if (!pending_.isEmpty() && !pending_.endsWith(u' ')
-                && ((!noBlank && !CompoundOperator()) || MustSeparate(pending_.back(), c)))
+            if ((!pending_.isEmpty() && !pending_.endsWith(u' ') && !noBlank && !CompoundOperator())
+                || MustKeepApart(c))
                 pending_ += u' ';
             pending_ += c;
         }
@@ -1228,6 +1306,8 @@ private:
     {
         if (kind_ == Kind::None)
             BlockKeywords();
+        if (consumed_)
+            return;
         StatementKeywords();
         if (kind_ == Kind::None) {
             PlainOutput();
@@ -1292,8 +1372,10 @@ private:
     qsizetype wordStart_ = 0;
     bool atEnd_ = false;
     bool consumed_ = false;
+    qsizetype skipAt_ = -1; // a semicolon already written with END IF / END LOOP
     bool leadingBlank_ = false;
-    bool commentOpen_ = false; // the output ends inside a line comment // only blanks since the last line end of the input
+    bool commentOpen_ = false; // the output ends inside a line comment
+    bool keywordBlank_ = false; // the output ends with a padded keyword and its blank // only blanks since the last line end of the input
     QString out_;
     QString word_;
     QString pending_;

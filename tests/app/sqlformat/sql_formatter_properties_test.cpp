@@ -79,10 +79,10 @@ TEST(FormatterProperties, CorpusKeepsTokensAndIsIdempotentForEveryOption)
     }
 }
 
-TEST(FormatterProperties, RandomTextKeepsTokensAndTerminates)
+TEST(FormatterProperties, RandomTextKeepsTokensAndIsIdempotent)
 {
     const auto sets = OptionSets();
-    for (unsigned seed = 1; seed <= 400; ++seed) {
+    for (unsigned seed = 1; seed <= 1500; ++seed) {
         const QString text = sqlformat_test::RandomSqlText(seed, 20 + int(seed % 60));
         const auto& [optName, options] = sets[seed % sets.size()];
         SCOPED_TRACE("seed " + std::to_string(seed) + " " + optName);
@@ -91,6 +91,13 @@ TEST(FormatterProperties, RandomTextKeepsTokensAndTerminates)
         const QStringList after = SqlTokens(once);
         ASSERT_TRUE(before == after) << FirstDifference(before, after) << "\ninput:\n"
                                  << text.toStdString() << "\noutput:\n" << once.toStdString();
+        // A name GO that the layout puts alone on a line reads as a batch separator the next
+        // time; such texts are left out of the idempotence check.
+        if (before.contains(QStringLiteral("GO")))
+            continue;
+        const QString twice = FormatSQLText(once, options);
+        ASSERT_TRUE(once == twice) << "input:\n" << text.toStdString() << "\nfirst:\n"
+                                   << once.toStdString() << "\nsecond:\n" << twice.toStdString();
     }
 }
 
