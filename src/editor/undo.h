@@ -1,0 +1,55 @@
+#pragma once
+// Undo and redo of the row store: every replace records one step (the rows it touched, how
+// many rows the new text occupies and the old text); undo puts the old text back and turns
+// the step into a redo step. Shared by every editor of the store.
+#include "editor/rowattr.h"
+
+#include <deque>
+
+namespace qv {
+
+class TEditorScreenStrings;
+
+struct TUndoData {
+    int Row = 0;
+    int Col = 0;
+    int DataRow = -1;
+    int DeleteCount = 0;
+    TRowAttribute RowAttribute = raInvalid;
+    QString InsertStr;
+};
+
+class TEditorUndoObj {
+public:
+    explicit TEditorUndoObj(TEditorScreenStrings* list) : m_list(list) {}
+    virtual ~TEditorUndoObj() = default;
+
+    // A new step with the active editor's caret; drops the oldest past the limit and, unless
+    // a redo is recording it, clears the redo list. The caller fills the data fields.
+    virtual TUndoData& AddUndoData();
+    virtual bool CanRedo() const { return !m_redoList.empty(); }
+    virtual bool CanUndo() const { return !m_undoList.empty(); }
+    virtual void Redo();
+    virtual void Undo();
+    virtual void AddRedoData(const TUndoData& data);
+    virtual void Clear();
+
+    int ListMax() const { return m_listMax; }
+    // The limit is at least 64.
+    void SetListMax(int value) { m_listMax = std::max(64, value); }
+    int UndoCount() const { return int(m_undoList.size()); }
+    int RedoCount() const { return int(m_redoList.size()); }
+    const TUndoData& UndoAt(int i) const { return m_undoList[size_t(i)]; }
+
+private:
+    // Puts D's text back over its rows; returns the rows' current text, attribute and
+    // the new row count.
+    void Apply(const TUndoData& d, QString& t, TRowAttribute& a, int& n);
+    TEditorScreenStrings* m_list;
+    int m_listMax = 64;
+    bool m_redoing = false;
+    std::deque<TUndoData> m_undoList;
+    std::deque<TUndoData> m_redoList;
+};
+
+} // namespace qv
