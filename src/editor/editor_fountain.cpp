@@ -19,6 +19,8 @@ void TEditorColors::Assign(TEditorColors& src)
 {
     if (&src == this)
         return;
+    // The reserved-word colour reports to the fountain directly: hold its listeners too.
+    m_fountain->NotifyEventList().BeginUpdate();
     BeginUpdate();
     m_ank.Assign(src.m_ank);
     m_comment.Assign(src.m_comment);
@@ -32,6 +34,7 @@ void TEditorColors::Assign(TEditorColors& src)
     m_symbol.Assign(src.m_symbol);
     m_url.Assign(src.m_url);
     EndUpdate();
+    m_fountain->NotifyEventList().EndUpdate();
 }
 
 void TEditorColors::Collect(std::vector<const TFountainColor*>& out) const

@@ -3,6 +3,7 @@
 // wrap does to the screen rows. Every change is one ReplaceRows of the row store (one undo
 // step) inside a caret update of the editor; loading a whole text rebuilds the store.
 #include "editor/screen_strings.h"
+#include "editor/undo.h"
 
 #include <QStringList>
 #include <memory>

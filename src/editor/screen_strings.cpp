@@ -654,6 +654,25 @@ QString TEditorScreenStrings::JoinRows() const
     return s;
 }
 
+void TEditorScreenStrings::ForEachTextChunk(int chunkUnits, const std::function<void(QStringView)>& chunk) const
+{
+    QString s;
+    s.reserve(chunkUnits + 1024);
+    for (const auto& b : m_blocks) {
+        for (int r = 0; r < b->rows(); ++r) {
+            s.append(b->view(r));
+            if ((b->item[size_t(r)] & 3u) == raCrlf)
+                s.append(u"\r\n");
+        }
+        if (s.size() >= chunkUnits) {
+            chunk(s);
+            s.resize(0);
+        }
+    }
+    if (!s.isEmpty())
+        chunk(s);
+}
+
 // ---- editing -----------------------------------------------------------------------------
 
 TRowMarks TEditorScreenStrings::DeleteRows(int index, int count)

@@ -177,6 +177,8 @@ public:
     // ---- whole text ----
     // All rows joined, CR LF after each raCrlf row.
     QString JoinRows() const;
+    // The same text in pieces of about ChunkUnits units that end at row ends.
+    void ForEachTextChunk(int chunkUnits, const std::function<void(QStringView)>& chunk) const;
     // Clears and takes a whole text: CR LF, LF or CR end a line, a final line break adds no
     // empty line, NUL is an ordinary character; then wraps and rebuilds the states.
     void SetText(QStringView text);

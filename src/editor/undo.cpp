@@ -10,9 +10,17 @@ TUndoData& TEditorUndoObj::AddUndoData()
         d.Row = c->Row();
         d.Col = c->Col();
     }
+    d.Group = m_groupDepth > 0 ? m_groupId : 0;
+    if (d.Group == 0 || m_undoList.empty() || m_undoList.back().Group != d.Group)
+        ++m_undoSteps;
     m_undoList.push_back(std::move(d));
-    if (int(m_undoList.size()) > m_listMax)
+    while (m_undoSteps > m_listMax) {
+        const int g = m_undoList.front().Group;
         m_undoList.pop_front();
+        while (g != 0 && !m_undoList.empty() && m_undoList.front().Group == g)
+            m_undoList.pop_front();
+        --m_undoSteps;
+    }
     if (!m_redoing)
         m_redoList.clear();
     return m_undoList.back();
@@ -25,6 +33,7 @@ void TEditorUndoObj::AddRedoData(const TUndoData& data)
     d.DeleteCount = data.DeleteCount;
     d.RowAttribute = data.RowAttribute;
     d.InsertStr = data.InsertStr;
+    d.Group = data.Group;
     if (TEditorStoreClient* c = m_list->ActiveClient()) {
         d.Row = c->Row();
         d.Col = c->Col();
@@ -34,6 +43,7 @@ void TEditorUndoObj::AddRedoData(const TUndoData& data)
 
 void TEditorUndoObj::Clear()
 {
+    m_undoSteps = 0;
     m_undoList.clear();
     m_redoList.clear();
 }
@@ -69,24 +79,54 @@ void TEditorUndoObj::Apply(const TUndoData& d, QString& t, TRowAttribute& a, int
     m_list->SetDrawInfo(d.DataRow, r, invalid, n);
 }
 
+int TEditorUndoObj::StepCount(const std::deque<TUndoData>& list)
+{
+    int n = 0;
+    int prev = 0;
+    for (const TUndoData& d : list) {
+        if (d.Group == 0 || d.Group != prev)
+            ++n;
+        prev = d.Group;
+    }
+    return n;
+}
+
+void TEditorUndoObj::BeginGroup()
+{
+    if (m_groupDepth++ == 0)
+        m_groupId = m_nextGroup++;
+}
+
+void TEditorUndoObj::EndGroup()
+{
+    if (m_groupDepth > 0 && --m_groupDepth == 0)
+        m_groupId = 0;
+}
+
 void TEditorUndoObj::Undo()
 {
     if (m_undoList.empty())
         return;
-    TUndoData d = m_undoList.back();
     TEditorStoreClient* active = m_list->ActiveClient();
     if (active)
         active->BeginCaretUpdate();
     m_list->BeginUpdate();
-    QString t;
-    TRowAttribute a;
-    int n;
-    Apply(d, t, a, n);
-    d.DeleteCount = n;
-    d.RowAttribute = a;
-    d.InsertStr = t;
-    AddRedoData(d);
-    m_undoList.pop_back();
+    const int group = m_undoList.back().Group;
+    TUndoData d;
+    do {
+        d = m_undoList.back();
+        QString t;
+        TRowAttribute a;
+        int n;
+        Apply(d, t, a, n);
+        TUndoData redo = d;
+        redo.DeleteCount = n;
+        redo.RowAttribute = a;
+        redo.InsertStr = t;
+        AddRedoData(redo);
+        m_undoList.pop_back();
+    } while (group != 0 && !m_undoList.empty() && m_undoList.back().Group == group);
+    --m_undoSteps;
     m_list->EndUpdate();
     if (active) {
         active->SetRow(d.Row);
@@ -99,23 +139,32 @@ void TEditorUndoObj::Redo()
 {
     if (m_redoList.empty())
         return;
-    TUndoData r = m_redoList.back();
-    m_redoList.pop_back();
     TEditorStoreClient* active = m_list->ActiveClient();
     if (active)
         active->BeginCaretUpdate();
     m_list->BeginUpdate();
-    QString t;
-    TRowAttribute a;
-    int n;
-    Apply(r, t, a, n);
-    m_redoing = true;
-    TUndoData& u = AddUndoData();
-    u.DataRow = r.DataRow;
-    u.DeleteCount = n;
-    u.RowAttribute = a;
-    u.InsertStr = t;
-    m_redoing = false;
+    const int group = m_redoList.back().Group;
+    TUndoData r;
+    do {
+        r = m_redoList.back();
+        m_redoList.pop_back();
+        QString t;
+        TRowAttribute a;
+        int n;
+        Apply(r, t, a, n);
+        m_redoing = true;
+        const int savedDepth = m_groupDepth, savedId = m_groupId;
+        m_groupDepth = group != 0 ? 1 : 0;
+        m_groupId = group;
+        TUndoData& u = AddUndoData();
+        m_groupDepth = savedDepth;
+        m_groupId = savedId;
+        u.DataRow = r.DataRow;
+        u.DeleteCount = n;
+        u.RowAttribute = a;
+        u.InsertStr = t;
+        m_redoing = false;
+    } while (group != 0 && !m_redoList.empty() && m_redoList.back().Group == group);
     m_list->EndUpdate();
     if (active) {
         active->SetRow(r.Row);

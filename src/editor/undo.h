@@ -17,6 +17,9 @@ struct TUndoData {
     int DeleteCount = 0;
     TRowAttribute RowAttribute = raInvalid;
     QString InsertStr;
+    // Steps made between BeginGroup and EndGroup share a group number and are undone and
+    // redone together (0: a step of its own).
+    int Group = 0;
 };
 
 class TEditorUndoObj {
@@ -34,17 +37,28 @@ public:
     virtual void AddRedoData(const TUndoData& data);
     virtual void Clear();
 
+    // Everything replaced until the matching EndGroup is one undo step (for example a
+    // replace of many search hits). Groups nest; the outermost pair counts.
+    void BeginGroup();
+    void EndGroup();
+
     int ListMax() const { return m_listMax; }
     // The limit is at least 64.
     void SetListMax(int value) { m_listMax = std::max(64, value); }
-    int UndoCount() const { return int(m_undoList.size()); }
-    int RedoCount() const { return int(m_redoList.size()); }
+    // Undo and redo steps (a group counts once).
+    int UndoCount() const { return m_undoSteps; }
+    int RedoCount() const { return StepCount(m_redoList); }
     const TUndoData& UndoAt(int i) const { return m_undoList[size_t(i)]; }
 
 private:
     // Puts D's text back over its rows; returns the rows' current text, attribute and
     // the new row count.
     void Apply(const TUndoData& d, QString& t, TRowAttribute& a, int& n);
+    static int StepCount(const std::deque<TUndoData>& list);
+    int m_undoSteps = 0;
+    int m_groupDepth = 0;
+    int m_groupId = 0;      // group of the open outermost pair
+    int m_nextGroup = 1;
     TEditorScreenStrings* m_list;
     int m_listMax = 64;
     bool m_redoing = false;

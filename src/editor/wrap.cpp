@@ -22,9 +22,9 @@ std::bitset<256> TColumnMapSettings::DefaultDelimiters()
 
 namespace {
 
-// Walks the column codes of a text; calls put(code, count) and stops when emit says so.
+// Walks the column codes of a text; calls put(code, count) and never stops early.
 template <class Out>
-void WalkColumns(QStringView text, const TColumnMapSettings& s, Out&& emit)
+void WalkColumns(QStringView text, const TColumnMapSettings& s, Out&& put)
 {
     const int cap = s.WordWrap ? s.WrapByte + 3 : 10000;
     int len = 0;
