@@ -124,6 +124,23 @@ TEST_F(TdsOdbc, UseSwitchesTheDatabaseThatLaterMatchesDependOn)
     EXPECT_EQ(text(client.results().last().rows.at(0).at(0)), QStringLiteral("master"));
 }
 
+TEST_F(TdsOdbc, UnknownDatabasesAreRefusedAtUseAndAtLogOn)
+{
+    EXPECT_FALSE(client.exec(QStringLiteral("use [NoSuchDb]")));
+    EXPECT_TRUE(client.lastError().contains(QStringLiteral("(911)"))) << client.lastError().toStdString();
+    EXPECT_TRUE(client.lastError().contains(QStringLiteral("Database 'NoSuchDb' does not exist."))) << client.lastError().toStdString();
+    ASSERT_TRUE(client.exec(QStringLiteral("select db_name()")));
+    EXPECT_EQ(text(client.results().at(0).rows.at(0).at(0)), QStringLiteral("master"));
+    // Names are found without regard to letter case and reported as the server spells them.
+    ASSERT_TRUE(client.exec(QStringLiteral("use E2EDB")));
+    ASSERT_TRUE(client.exec(QStringLiteral("select db_name()")));
+    EXPECT_EQ(text(client.results().at(0).rows.at(0).at(0)), QStringLiteral("e2edb"));
+    OdbcClient other;
+    EXPECT_FALSE(other.connect(connectionString(server->port(), QStringLiteral("NoSuchDb"))));
+    EXPECT_TRUE(other.lastError().contains(QStringLiteral("Cannot open database \"NoSuchDb\" requested by the login.")))
+        << other.lastError().toStdString();
+}
+
 TEST_F(TdsOdbc, ParametersAreDecodedForDirectAndPreparedExecution)
 {
     // Direct execution with parameters (sp_executesql).

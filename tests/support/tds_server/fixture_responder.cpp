@@ -152,10 +152,25 @@ void FixtureResponder::load(const QString& path)
 void FixtureResponder::add(const Fixture& fixture, const QString& database)
 {
     QMutexLocker lock(&m_mutex);
-    if (database.isEmpty())
+    if (database.isEmpty()) {
         m_general.merge(fixture);
-    else
-        m_byDatabase[database.toLower()].merge(fixture);
+        return;
+    }
+    if (!m_byDatabase.contains(database.toLower()))
+        m_databaseNames << database;
+    m_byDatabase[database.toLower()].merge(fixture);
+}
+
+QStringList FixtureResponder::databases() const
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_databaseNames.isEmpty())
+        return {};
+    QStringList names;
+    for (const char* system : {"master", "tempdb", "model", "msdb"})
+        if (!m_byDatabase.contains(QLatin1String(system)))
+            names << QString::fromLatin1(system);
+    return names + m_databaseNames;
 }
 
 int FixtureResponder::ruleCount() const

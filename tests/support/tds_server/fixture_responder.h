@@ -30,15 +30,19 @@ public:
     int ruleCount() const;
 
     std::optional<Answer> answer(const QString& sql, const QString& database, const QVariantList& values) override;
+    // The databases that have a fixture file of their own, plus the system databases; empty
+    // when no fixture names a database.
+    QStringList databases() const override;
 
 private:
     std::optional<Answer> answerFrom(qv::db::Fixture& fixture, const QString& key, const QString& sql,
                                      const QVariantList& values);
 
-    QMutex m_mutex;
+    mutable QMutex m_mutex;
     qv::db::Fixture m_general;
     QHash<QString, qv::db::Fixture> m_byDatabase;  // lower-case database name
     QHash<QString, int> m_used;                    // "database|rule index" → answers given
+    QStringList m_databaseNames;                   // as the files spell them
     QString m_version;
 };
 

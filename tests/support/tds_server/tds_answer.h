@@ -4,6 +4,7 @@
 #include "tds_types.h"
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -59,6 +60,8 @@ public:
     // The answer to Sql (line ends normalised to "\n") run in Database with the bound Values
     // (empty for a statement without parameters); nullopt when none is known.
     virtual std::optional<Answer> answer(const QString& sql, const QString& database, const QVariantList& values) = 0;
+    // The databases the server has, for log-on and "use"; empty: any name is accepted.
+    virtual QStringList databases() const { return {}; }
 };
 
 } // namespace qvtds

@@ -386,8 +386,20 @@ private:
             send(ts.finish());
             return false;
         }
-        if (!database.isEmpty())
-            m_database = database;
+        if (!database.isEmpty()) {
+            QString known = knownDatabase(database);
+            if (known.isEmpty()) {
+                ts.message(kError, 4060, 1, 11,
+                           QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.").arg(database),
+                           m_config.serverName, QString(), 1);
+                ts.message(kError, 18456, 1, 14, QStringLiteral("Login failed for user '%1'.").arg(user),
+                           m_config.serverName, QString(), 1);
+                ts.done(kDone, dError, 0, 0);
+                send(ts.finish());
+                return false;
+            }
+            m_database = known;
+        }
         if (!language.isEmpty())
             m_language = language;
         ts.envChange(1, m_database, QStringLiteral("master"));
@@ -530,6 +542,20 @@ private:
         m_tranId = 0;
     }
 
+    // The name as the server spells it; empty when the server does not have it.
+    QString knownDatabase(const QString& name) const
+    {
+        if (!m_config.responder)
+            return name;
+        const QStringList all = m_config.responder->databases();
+        if (all.isEmpty())
+            return name;
+        for (const QString& db : all)
+            if (db.compare(name, Qt::CaseInsensitive) == 0)
+                return db;
+        return {};
+    }
+
     void error(TokenStream& ts, bool inProc, int number, const QString& text, int severity = 16, int line = 1)
     {
         ts.message(kError, number, 1, severity, text, m_config.serverName, QString(), line);
@@ -648,6 +674,13 @@ private:
             m_config.logStatement(m_number, m_database, sql);
         QString db, rest;
         for (int i = 0; i < 16 && takeUseLine(sql, &db, &rest); ++i) {
+            const QString requested = db;
+            db = knownDatabase(requested);
+            if (db.isEmpty()) {
+                error(ts, inProc, 911, QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.")
+                                           .arg(requested));
+                return;
+            }
             QString old = m_database;
             m_database = db;
             ts.envChange(1, db, old);
