@@ -17,6 +17,7 @@ const struct {
     {"strip comments", qvfuzz::FuzzStripComments},
     {"parser", qvfuzz::FuzzParser},
     {"batch splitter", qvfuzz::FuzzBatchSplitter},
+    {"formatter", qvfuzz::FuzzFormatter},
 };
 
 QStringList oddInputs()

@@ -15,5 +15,6 @@ QString TextFromBytes(const QByteArray& bytes);
 QString FuzzStripComments(const QString& text);
 QString FuzzParser(const QString& text);
 QString FuzzBatchSplitter(const QString& text);
+QString FuzzFormatter(const QString& text); // fuzz_formatter_helper.cpp
 
 } // namespace qvfuzz

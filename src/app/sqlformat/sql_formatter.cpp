@@ -37,13 +37,46 @@ bool EqualsCI(QStringView a, QLatin1StringView b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Character-wise letter case: a code point keeps its place (no "ß" to "SS"), and a lone
+// surrogate stays as it is instead of becoming a replacement character.
+QString MapCase(QStringView w, bool upper)
+{
+    QString r;
+    r.resize(w.size());
+    QChar* d = r.data();
+    const qsizetype n = w.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = w[i].unicode();
+        if (c < 0x80) {
+            d[i] = QChar(upper ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c)
+                               : ((c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && w[i + 1].isLowSurrogate()) {
+            const char32_t ucs = QChar::surrogateToUcs4(c, w[i + 1].unicode());
+            const char32_t m = upper ? QChar::toUpper(ucs) : QChar::toLower(ucs);
+            if (QChar::requiresSurrogates(m)) {
+                d[i] = QChar(QChar::highSurrogate(m));
+                d[i + 1] = QChar(QChar::lowSurrogate(m));
+            } else {
+                d[i] = w[i];
+                d[i + 1] = w[i + 1];
+            }
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            d[i] = QChar(c);
+        } else {
+            d[i] = upper ? QChar(c).toUpper() : QChar(c).toLower();
+        }
+    }
+    return r;
+}
+
 // Letter case conversion that leaves bracketed parts of a word ("dbo.[My Table]") as they are.
 QString ConvertCase(const QString& w, int mode)
 {
     if (mode != 0 && mode != 1)
         return w;
     if (!w.contains(u'['))
-        return mode == 0 ? w.toUpper() : w.toLower();
+        return MapCase(w, mode == 0);
     QString r;
     r.reserve(w.size());
     qsizetype i = 0;
@@ -68,8 +101,7 @@ QString ConvertCase(const QString& w, int mode)
             qsizetype j = i;
             while (j < n && w[j] != u'[')
                 ++j;
-            const QString part = w.mid(i, j - i);
-            r += mode == 0 ? part.toUpper() : part.toLower();
+            r += MapCase(QStringView(w).mid(i, j - i), mode == 0);
             i = j;
         }
     }

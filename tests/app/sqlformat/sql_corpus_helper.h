@@ -1,17 +1,13 @@
 #pragma once
-// Test support for the SQL formatter: a T-SQL token reader that tells what the text means
-// (comments, literals and quoted names exactly, words without letter case, compound operators
-// as one token) and a corpus of real-looking scripts.
+// Test support for the SQL formatter: a corpus of real-looking scripts and random SQL-like text.
 #include <QString>
 #include <QStringList>
+
+#include "app/sqlformat/sql_tokens.h"
 
 #include <vector>
 
 namespace sqlformat_test {
-
-// The non-blank tokens of T-SQL text. Words are upper-cased (letter case does not change their
-// meaning); comments, literals (N'…' included) and quoted or bracketed names are kept exactly.
-QStringList SqlTokens(const QString& text);
 
 struct Script {
     const char* name;
