@@ -32,6 +32,24 @@ struct TEditorScreenStrings::Block {
     std::unique_ptr<std::vector<QString>> dataStr;
     int lineEnds = 0; // rows that are not raWrapped
     int computed = 0; // rows whose stored state is computed
+    // Every row of the block is "not computed" whatever its stored words say: marking the
+    // rows below an edit costs one flag per block instead of one write per row.
+    bool stale = false;
+
+    void materialize()
+    {
+        if (!stale)
+            return;
+        for (size_t r = 0; r < item.size(); ++r) {
+            item[r] &= 3u;
+            item2[r] &= 0xFFFF0000u;
+        }
+        dataStr.reset();
+        computed = 0;
+        stale = false;
+    }
+    uint32_t itemAt(int r) const { return stale ? item[size_t(r)] & 3u : item[size_t(r)]; }
+    uint32_t item2At(int r) const { return stale ? item2[size_t(r)] & 0xFFFF0000u : item2[size_t(r)]; }
 
     int rows() const { return int(ends.size()); }
     uint32_t start(int r) const { return r ? ends[size_t(r - 1)] : 0; }
@@ -42,6 +60,7 @@ struct TEditorScreenStrings::Block {
     }
     void setItem(int r, uint32_t v)
     {
+        materialize();
         const uint32_t old = item[size_t(r)];
         lineEnds += int(!IsWrappedItem(v)) - int(!IsWrappedItem(old));
         computed += int(IsComputed(v)) - int(IsComputed(old));
@@ -175,6 +194,7 @@ void TEditorScreenStrings::Put(int index, const QString& s)
         OnChanging(this);
     const Loc l = Locate(index);
     Block& b = *m_blocks[size_t(l.block)];
+    b.materialize();
     const uint32_t st = b.start(l.row), en = b.ends[size_t(l.row)];
     b.text.replace(qsizetype(st), qsizetype(en - st), s);
     const int64_t delta = int64_t(s.size()) - int64_t(en - st);
@@ -203,6 +223,7 @@ void TEditorScreenStrings::InsertRowsAt(int index, int n)
         r = l.row;
     }
     Block& b = *m_blocks[size_t(bi)];
+    b.materialize();
     const uint32_t pos = b.start(r);
     b.ends.insert(b.ends.begin() + r, size_t(n), pos);
     b.item.insert(b.item.begin() + r, size_t(n), 0u);
@@ -253,6 +274,7 @@ void TEditorScreenStrings::DeleteRowsAt(int index, int n)
     while (n > 0 && index < m_rowCount) {
         const Loc l = Locate(index);
         Block& b = *m_blocks[size_t(l.block)];
+        b.materialize();
         const int k = std::min(n, b.rows() - l.row);
         const uint32_t st = b.start(l.row), en = b.ends[size_t(l.row + k - 1)];
         for (int i = 0; i < k; ++i) {
@@ -341,7 +363,7 @@ uint32_t TEditorScreenStrings::GetItem(int index) const
 {
     CheckIndex(index, m_rowCount);
     const Loc l = Locate(index);
-    return m_blocks[size_t(l.block)]->item[size_t(l.row)];
+    return m_blocks[size_t(l.block)]->itemAt(l.row);
 }
 
 void TEditorScreenStrings::PutItem(int index, uint32_t value)
@@ -359,14 +381,16 @@ uint32_t TEditorScreenStrings::GetItem2(int index) const
 {
     CheckIndex(index, m_rowCount);
     const Loc l = Locate(index);
-    return m_blocks[size_t(l.block)]->item2[size_t(l.row)];
+    return m_blocks[size_t(l.block)]->item2At(l.row);
 }
 
 void TEditorScreenStrings::PutItem2(int index, uint32_t value)
 {
     CheckIndex(index, m_rowCount);
     const Loc l = Locate(index);
-    m_blocks[size_t(l.block)]->item2[size_t(l.row)] = value;
+    Block& b = *m_blocks[size_t(l.block)];
+    b.materialize();
+    b.item2[size_t(l.row)] = value;
 }
 
 quintptr TEditorScreenStrings::GetData(int index) const
@@ -395,7 +419,7 @@ QString TEditorScreenStrings::GetDataStr(int index) const
     CheckIndex(index, m_rowCount);
     const Loc l = Locate(index);
     const Block& b = *m_blocks[size_t(l.block)];
-    return b.dataStr ? (*b.dataStr)[size_t(l.row)] : QString();
+    return b.dataStr && !b.stale ? (*b.dataStr)[size_t(l.row)] : QString();
 }
 
 void TEditorScreenStrings::PutDataStr(int index, const QString& value)
@@ -403,6 +427,7 @@ void TEditorScreenStrings::PutDataStr(int index, const QString& value)
     CheckIndex(index, m_rowCount);
     const Loc l = Locate(index);
     Block& b = *m_blocks[size_t(l.block)];
+    b.materialize();
     if (!b.dataStr) {
         if (value.isEmpty())
             return;
@@ -802,6 +827,8 @@ bool TEditorScreenStrings::StoredEquals(int row, const TRowAttributeData& d) con
 {
     const Loc l = Locate(row);
     const Block& b = *m_blocks[size_t(l.block)];
+    if (b.stale)
+        return false;
     const uint32_t it = b.item[size_t(l.row)], it2 = b.item2[size_t(l.row)];
     if ((it >> 2) != (PackRowItem(raCrlf, d) >> 2))
         return false;
@@ -819,17 +846,19 @@ void TEditorScreenStrings::MarkAllNotComputed(int fromRow)
     const Loc first = Locate(std::max(0, fromRow));
     for (size_t bi = size_t(first.block); bi < m_blocks.size(); ++bi) {
         Block& b = *m_blocks[bi];
-        if (b.computed == 0 && !b.dataStr)
+        if (b.stale || (b.computed == 0 && !b.dataStr))
             continue;
-        const int r0 = bi == size_t(first.block) ? first.row : 0;
-        for (int r = r0; r < b.rows(); ++r) {
-            b.setItem(r, b.item[size_t(r)] & 3u);
-            b.item2[size_t(r)] &= 0xFFFF0000u;
+        if (bi == size_t(first.block) && first.row > 0) {
+            for (int r = first.row; r < b.rows(); ++r) {
+                b.setItem(r, b.item[size_t(r)] & 3u);
+                b.item2[size_t(r)] &= 0xFFFF0000u;
+                if (b.dataStr)
+                    (*b.dataStr)[size_t(r)].clear();
+            }
+            continue;
         }
-        if (b.dataStr) {
-            for (int r = r0; r < b.rows(); ++r)
-                (*b.dataStr)[size_t(r)].clear();
-        }
+        b.stale = true;
+        b.computed = 0;
     }
 }
 
@@ -876,7 +905,7 @@ int TEditorScreenStrings::UpdateBrackets(int row, bool notify)
             f -= l.row + 1;
             continue;
         }
-        if (IsComputed(b.item[size_t(l.row)]))
+        if (IsComputed(b.itemAt(l.row)))
             break;
         --f;
     }

@@ -168,9 +168,14 @@ TEST(EditorStore, IncrementalHighlightingIsBoundedAndLazy)
     EXPECT_EQ(s->GetBrackets(9999), -2);
     EXPECT_FALSE(ed.invalidated.empty());
     EXPECT_LE(*ed.invalidated.rbegin(), 2 * 20 + 1);
+    // An edit far below, in rows not parsed yet, keeps the stored words sound.
+    s->ReplaceRows(9000, 1, "x -- y" + CRLF);
+    EXPECT_EQ(s->Get(9000), "x -- y");
+    EXPECT_EQ(s->GetRows(9000), raCrlf);
     // Shown later, far rows know they are inside the comment.
     s->EnsureRowState(9999);
     EXPECT_EQ(s->GetBrackets(9999), 0);
+    EXPECT_EQ(s->GetBrackets(9000), 0);
 
     // Closing it right away: the re-parse stops where the stored states match again.
     s->SetText(text);
