@@ -268,3 +268,31 @@ TEST(EditorStore, ManyRowsAcrossBlocks)
     EXPECT_EQ(s.LineCount(), 1000);
     EXPECT_EQ(s.LineToRow(10), 10);
 }
+
+#include "editor/row_tokens.h"
+
+TEST(EditorStore, PaintTokensOfARow)
+{
+    qvtest::SqlFountain f;
+    auto s = std::make_shared<TEditorScreenStrings>();
+    FakeEditor ed;
+    ed.fountain = &f;
+    ed.screenRows = 2;
+    s->AddClient(&ed);
+    QString text = "a /* open" + CRLF;
+    for (int i = 0; i < 50; ++i)
+        text += "in comment" + CRLF;
+    text += "*/ select\tx";
+    s->SetText(text);
+    auto parser = f.CreateParser();
+    // The last row was never parsed: asking for its tokens parses what it needs.
+    EXPECT_EQ(s->GetBrackets(51), -2);
+    TPaintRow r = PaintRowTokens(*s, 51, *parser, true);
+    EXPECT_EQ(r.Text, "*/ select       x");
+    ASSERT_EQ(r.Tokens.size(), 3u);
+    EXPECT_EQ(r.Tokens[0].Kind, qv::tok::toBracket);
+    EXPECT_EQ(r.Tokens[0].Color, &f.Brackets().GetBracketItem(0)->ItemColor());
+    EXPECT_EQ(r.Tokens[1].Color, &f.Reserve());
+    EXPECT_EQ(r.Tokens[2].Start, 16);
+    EXPECT_TRUE(PaintRowTokens(*s, 99, *parser, true).Tokens.empty());
+}
