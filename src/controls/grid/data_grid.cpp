@@ -1244,23 +1244,22 @@ void TqvDataGrid::wheelEvent(QWheelEvent* e)
     e->accept();
 }
 
-void TqvDataGrid::focusOutEvent(QFocusEvent* e)
+void TqvDataGrid::FocusLeft()
 {
-    if (m_dataLink.Active() && !(InplaceEditor() && InplaceEditor()->hasFocus())) {
-        GridDataSet* ds = m_dataLink.DataSet();
-        try {
-            if ((m_options & dgCancelOnExit) && ds->State() == DataSetState::Insert && !ds->Modified()
-                && !m_dataLink.Modified())
-                ds->Cancel();
-            else
-                m_dataLink.UpdateRecord();
-        } catch (...) {
-            setFocus();
-            TqvCustomGrid::focusOutEvent(e);
-            throw;
-        }
+    if (!m_dataLink.Active())
+        return;
+    GridDataSet* ds = m_dataLink.DataSet();
+    try {
+        if ((m_options & dgCancelOnExit) && ds->State() == DataSetState::Insert && !ds->Modified()
+            && !m_dataLink.Modified())
+            ds->Cancel();
+        else
+            m_dataLink.UpdateRecord();
+    } catch (...) {
+        // the focus stays in the grid and the failure reaches the user
+        setFocus();
+        throw;
     }
-    TqvCustomGrid::focusOutEvent(e);
 }
 
 void TqvDataGrid::resizeEvent(QResizeEvent* e)
@@ -1274,9 +1273,21 @@ void TqvDataGrid::resizeEvent(QResizeEvent* e)
 void TqvDataGrid::ColumnMoved(int from, int to)
 {
     const int f = from - m_indicatorOffset, t = to - m_indicatorOffset;
-    if (f < 0 || t < 0)
+    if (f < 0 || t < 0 || f >= m_items->Count() || t >= m_items->Count())
         return;
-    m_items->Move(f, t);
+    TGridItem* item = m_items->Item(f);
+    if (!item->Stored() && m_dataLink.Active() && AcquireLayoutLock()) {
+        // a default column moves its field, so the next layout keeps the new order
+        TGridItem* target = m_items->Item(t);
+        while (target && target->Depth() > item->Depth())
+            target = target->ParentItem();
+        if (target && target->Field() && item->Field())
+            m_dataLink.DataSet()->SetFieldIndex(item->Field(), target->Field()->Index());
+        m_items->Move(f, t);
+        EndLayout();
+    } else {
+        m_items->Move(f, t);
+    }
     if (OnItemMoved)
         OnItemMoved(f, t);
     viewport()->update();

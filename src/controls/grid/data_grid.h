@@ -180,7 +180,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
+    void FocusLeft() override;
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;

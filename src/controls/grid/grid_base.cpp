@@ -207,6 +207,8 @@ void TInplaceEditList::focusOutEvent(QFocusEvent* e)
     if (m_listVisible && e->reason() != Qt::PopupFocusReason)
         CloseUp(false);
     QLineEdit::focusOutEvent(e);
+    if (e->reason() != Qt::PopupFocusReason)
+        m_grid->CheckFocusLeft();
 }
 
 bool TInplaceEditList::event(QEvent* e)
@@ -1050,6 +1052,23 @@ void TqvCustomGrid::DeleteRowAt(int r)
 
 void TqvCustomGrid::ColumnMoved(int, int) {}
 void TqvCustomGrid::RowMoved(int, int) {}
+
+// ----- focus
+
+void TqvCustomGrid::focusOutEvent(QFocusEvent* e)
+{
+    QAbstractScrollArea::focusOutEvent(e);
+    if (e->reason() != Qt::PopupFocusReason)
+        CheckFocusLeft();
+}
+
+void TqvCustomGrid::CheckFocusLeft()
+{
+    QWidget* now = QApplication::focusWidget();
+    if (now && (now == this || isAncestorOf(now)))
+        return;
+    FocusLeft();
+}
 
 // ----- keys
 

@@ -181,6 +181,14 @@ protected:
     virtual void GridMousePress(QMouseEvent* e);
     virtual void GridMouseRelease(QMouseEvent* e);
     virtual void GridDoubleClick(QMouseEvent* e) { (void)e; }
+    // The focus went from the grid or its editor to a control outside the grid.
+    virtual void FocusLeft() {}
+    void focusOutEvent(QFocusEvent* e) override;
+
+public:
+    void CheckFocusLeft();
+
+protected:
     bool InSizingZone(int x, int y, int* col = nullptr) const;
     bool Sizing() const { return m_sizingCol >= 0 || m_movingCol >= 0; }
     bool WasSizing() const { return m_wasSizing; }

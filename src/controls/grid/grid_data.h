@@ -77,6 +77,9 @@ public:
     virtual GridField* Field(int index) const = 0;
     virtual GridField* FindField(const QString& name) const;
     virtual bool DefaultFields() const { return true; }
+    // Gives a field another position in the field list (a column moved in a grid keeps its
+    // place at the next layout).
+    virtual void SetFieldIndex(GridField* field, int index) { (void)field; (void)index; }
     virtual bool ObjectView() const { return false; }
 
     // cursor

@@ -631,11 +631,10 @@ void TqvStringGrid::focusInEvent(QFocusEvent* e)
         OnShowEditor(this, Col(), Row(), InplaceEditorQv());
 }
 
-void TqvStringGrid::focusOutEvent(QFocusEvent* e)
+void TqvStringGrid::FocusLeft()
 {
     if (EditorMode() && (GridOptions() & goEditing) && InplaceEditorQv())
         InplaceEditorQv()->InputComplite();
-    TqvCustomGrid::focusOutEvent(e);
 }
 
 void TqvStringGrid::CopyToClipboard()

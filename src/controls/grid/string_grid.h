@@ -118,7 +118,7 @@ protected:
     void GridMousePress(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
-    void focusOutEvent(QFocusEvent* e) override;
+    void FocusLeft() override;
 
 private:
     QString RowText(int r) const;

@@ -22,6 +22,23 @@ void MemoryDataSet::AddField(const QString& name, qv::FieldType type, int size)
     m_fields.push_back(std::make_unique<MemoryField>(this, int(m_fields.size()), name, type, size));
 }
 
+void MemoryDataSet::SetFieldIndex(qv::GridField* field, int index)
+{
+    const int from = field->Index();
+    if (from == index || index < 0 || index >= FieldCount())
+        return;
+    auto f = std::move(m_fields[size_t(from)]);
+    m_fields.erase(m_fields.begin() + from);
+    m_fields.insert(m_fields.begin() + index, std::move(f));
+    for (auto& row : m_rows) {
+        QString v = row.values[size_t(from)];
+        row.values.erase(row.values.begin() + from);
+        row.values.insert(row.values.begin() + index, v);
+    }
+    for (int i = 0; i < FieldCount(); ++i)
+        m_fields[size_t(i)]->SetIndexRaw(i);
+}
+
 void MemoryDataSet::AddRow(const QStringList& values)
 {
     Row r{m_nextSerial++, {}};

@@ -32,6 +32,7 @@ public:
     void SetReadOnly(bool ro) override { m_readOnly = ro; }
     bool Visible() const override { return m_visible; }
     void SetVisible(bool v) { m_visible = v; }
+    void SetIndexRaw(int i) { m_index = i; }
     int Index() const override { return m_index; }
     bool IsNull() const override;
     QString AsString() const override;
@@ -94,6 +95,7 @@ public:
     void Delete() override;
     void CheckBrowseMode() override;
     void EndAutoCommit() override { m_autoCommitEnded = true; }
+    void SetFieldIndex(qv::GridField* field, int index) override;
     void DisableControls() override { ++m_disabled; }
     void EnableControls() override;
     bool ControlsDisabled() const override { return m_disabled > 0; }
