@@ -331,6 +331,7 @@ void TEditorScreenStrings::Delete(int index)
 
 void TEditorScreenStrings::ClearStorage()
 {
+    ++m_layoutVersion;
     m_blocks.clear();
     m_rowCount = 0;
     m_prefixValid = 0;
@@ -620,7 +621,19 @@ int TEditorScreenStrings::LineToRow(int line) const
         throw EStringListError(line);
     if (line == 0)
         return 0;
+    // Reading the lines in order: the next line starts after the end of the last one.
+    if (m_cacheLine >= 0 && m_cacheVersion == m_layoutVersion) {
+        if (line == m_cacheLine)
+            return m_cacheRow;
+        if (line == m_cacheLine + 1 && m_cacheRow < m_rowCount) {
+            m_cacheRow = LineEndRow(m_cacheRow) + 1;
+            m_cacheLine = line;
+            return m_cacheRow;
+        }
+    }
     EnsurePrefix();
+    m_cacheVersion = m_layoutVersion;
+    m_cacheLine = line;
     // Row of the line-th line end (1-based), then the row after it.
     const auto it = std::lower_bound(m_linePrefix.begin(), m_linePrefix.end(), line);
     const int b = int(it - m_linePrefix.begin()) - 1;
@@ -628,9 +641,9 @@ int TEditorScreenStrings::LineToRow(int line) const
     int k = m_linePrefix[size_t(b)];
     for (int r = 0; r < blk.rows(); ++r) {
         if (!IsWrappedItem(blk.item[size_t(r)]) && ++k == line)
-            return m_rowPrefix[size_t(b)] + r + 1;
+            return m_cacheRow = m_rowPrefix[size_t(b)] + r + 1;
     }
-    return m_rowCount;
+    return m_cacheRow = m_rowCount;
 }
 
 int TEditorScreenStrings::RowToLine(int row) const

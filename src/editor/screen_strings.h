@@ -210,6 +210,7 @@ private:
     void EnsurePrefix() const;
     void Touch(int block) const
     {
+        ++m_layoutVersion;
         if (block < m_prefixValid)
             m_prefixValid = block;
     }
@@ -229,6 +230,11 @@ private:
     mutable std::vector<int> m_linePrefix; // line ends before block b
     mutable int m_prefixValid = 0;         // prefix entries valid for blocks < m_prefixValid (+1)
     mutable int m_lastBlock = 0;
+    // Rows or line ends changed since: invalidates the sequential line cache.
+    mutable quint64 m_layoutVersion = 0;
+    mutable int m_cacheLine = -1;
+    mutable int m_cacheRow = 0;
+    mutable quint64 m_cacheVersion = 0;
     int m_rowCount = 0;
     int m_updateCount = 0;
 

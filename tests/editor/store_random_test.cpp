@@ -67,6 +67,21 @@ void RunRandom(bool wrap, quint32 seed)
         if (rng.bounded(10) == 0)
             s->EnsureRowState(rng.bounded(std::max(1, s->Count())));
         ASSERT_NO_FATAL_FAILURE(CheckInvariants(*s)) << "step " << step;
+        if (step % 20 == 0) {
+            // Line look-up, in order and at random, against a walk over the rows.
+            std::vector<int> starts;
+            for (int r = 0; r < s->Count(); ++r)
+                if (r == 0 || s->GetRows(r - 1) != raWrapped)
+                    starts.push_back(r);
+            ASSERT_EQ(s->LineCount(), int(starts.size()));
+            for (int line = 0; line < int(starts.size()); ++line)
+                ASSERT_EQ(s->LineToRow(line), starts[size_t(line)]) << line;
+            for (int k = 0; k < 20 && !starts.empty(); ++k) {
+                const int line = rng.bounded(int(starts.size()));
+                ASSERT_EQ(s->LineToRow(line), starts[size_t(line)]) << line;
+                ASSERT_EQ(s->RowToLine(starts[size_t(line)]), line);
+            }
+        }
     }
     const QString edited = s->JoinRows();
 
