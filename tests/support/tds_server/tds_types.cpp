@@ -761,7 +761,8 @@ RpcParam readRpcParam(ByteReader& r)
             throw ProtocolError("parameter value longer than its type");
         if (type == tGuid) {
             if (len != 16) throw ProtocolError("bad uniqueidentifier length");
-            ByteReader g(r.bytes(16));
+            const QByteArray raw = r.bytes(16);
+            ByteReader g(raw);
             uint32_t d1 = g.u32(); uint16_t d2 = g.u16(); uint16_t d3 = g.u16();
             uchar d4[8];
             for (auto& b : d4) b = g.u8();

@@ -46,6 +46,8 @@ public:
         if (pos < 0 || pos > data.size())
             throw ProtocolError("read position outside the message");
     }
+    // The reader keeps a reference: it must not outlive its buffer.
+    ByteReader(QByteArray&&, int = 0) = delete;
     int pos() const { return m_pos; }
     int remaining() const { return int(m_data.size()) - m_pos; }
     bool atEnd() const { return remaining() <= 0; }
