@@ -114,6 +114,12 @@ int RunOne(const QString& file, const QString& label)
     store->EnsureRowState(rows - 1);
     const double jumpAgain = Ms(t);
 
+    store->ReplaceRows(0, store->Count(), QString());
+    const double deleteAll = Ms(t);
+    store->Undo();
+    const double undoDelete = Ms(t);
+    const bool restored = store->Count() == rows;
+
     QString sample;
     for (int i = 0; i < lines.Count(); ++i)
         sample = lines[i];
@@ -130,6 +136,8 @@ int RunOne(const QString& file, const QString& label)
                 "undo x2 %6.2f ms | jump again %8.1f ms\n",
                 "", open, static_cast<long long>(parsedOpen), close, static_cast<long long>(parsedClose), jump, undo,
                 jumpAgain);
+    std::printf("%-10s delete all %7.1f ms | undo it %7.1f ms%s\n", "", deleteAll, undoDelete,
+                restored ? "" : " (ROWS DIFFER)");
     std::printf("%-10s read every line %7.1f ms | word wrap on %8.1f ms (%d rows) | read every line wrapped %7.1f ms\n",
                 "", readAll, wrapOn, store->Count(), readWrapped);
     std::printf("%-10s memory: resident %ld MB after load+highlight (store %ld MB), peak %ld MB; "

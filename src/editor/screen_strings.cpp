@@ -729,36 +729,112 @@ TRowMarks TEditorScreenStrings::DeleteRows(int index, int count)
     return marks;
 }
 
+int TEditorScreenStrings::SplitBlockAt(int index)
+{
+    if (index >= m_rowCount)
+        return int(m_blocks.size());
+    const Loc l = Locate(index);
+    if (l.row == 0)
+        return l.block;
+    Block& b = *m_blocks[size_t(l.block)];
+    b.materialize();
+    auto tail = std::make_unique<Block>();
+    const uint32_t base = b.start(l.row);
+    tail->text = b.text.mid(base);
+    for (int r = l.row; r < b.rows(); ++r) {
+        tail->ends.push_back(b.ends[size_t(r)] - base);
+        tail->item.push_back(b.item[size_t(r)]);
+        tail->item2.push_back(b.item2[size_t(r)]);
+        if (!IsWrappedItem(b.item[size_t(r)]))
+            ++tail->lineEnds;
+        if (IsComputed(b.item[size_t(r)]))
+            ++tail->computed;
+    }
+    if (b.data)
+        tail->data = std::make_unique<std::vector<quintptr>>(b.data->begin() + l.row, b.data->end());
+    if (b.dataStr)
+        tail->dataStr = std::make_unique<std::vector<QString>>(b.dataStr->begin() + l.row, b.dataStr->end());
+    b.text.truncate(base);
+    b.text.squeeze();
+    b.ends.resize(size_t(l.row));
+    b.item.resize(size_t(l.row));
+    b.item2.resize(size_t(l.row));
+    if (b.data)
+        b.data->resize(size_t(l.row));
+    if (b.dataStr)
+        b.dataStr->resize(size_t(l.row));
+    b.lineEnds -= tail->lineEnds;
+    b.computed -= tail->computed;
+    m_blocks.insert(m_blocks.begin() + l.block + 1, std::move(tail));
+    Touch(l.block);
+    m_lastBlock = 0;
+    return l.block + 1;
+}
+
 void TEditorScreenStrings::PutRowList(int index, int count, const TRowStrings& list)
 {
     const int l = list.Count();
     BeginUpdate();
+    // Row marks of the new rows, from the old rows they replace.
     std::vector<TRowMarks> newMarks(size_t(std::max(l, 0)), 0);
+    TRowMarks surplus = 0;
     if (l < count) {
-        // The first surplus rows go; new row i takes the marks of the old row now at Index + i.
-        const TRowMarks m = DeleteRows(index, count - l);
+        // The first surplus rows go; new row i takes the marks of the old row after them.
+        for (int r = index; r < index + count - l; ++r)
+            surplus |= GetRowMarks(r);
         for (int i = 0; i < l; ++i)
-            newMarks[size_t(i)] = GetRowMarks(index + i);
-        if (l == 0)
-            ExcludeRowMarks(m);
-        else
-            newMarks[0] |= m;
+            newMarks[size_t(i)] = GetRowMarks(index + count - l + i);
+        if (l > 0)
+            newMarks[0] |= surplus;
     } else if (l > count) {
-        std::vector<TRowMarks> old(size_t(count), 0);
-        for (int i = 0; i < count; ++i)
-            old[size_t(i)] = GetRowMarks(index + i);
-        InsertRowsAt(index + count, l - count);
         for (int i = 1; i < count; ++i)
-            newMarks[size_t(l - count + i)] = old[size_t(i)];
+            newMarks[size_t(l - count + i)] = GetRowMarks(index + i);
         if (count > 0) {
             TEditorStoreClient* a = ActiveClient();
             const bool caretInside = a && a->Col() != 0;
-            newMarks[caretInside ? 0 : size_t(l - count)] |= old[0];
+            newMarks[caretInside ? 0 : size_t(l - count)] |= GetRowMarks(index);
         }
     } else {
         for (int i = 0; i < l; ++i)
             newMarks[size_t(i)] = GetRowMarks(index + i);
     }
+    if (l == 0 && count > 0)
+        ExcludeRowMarks(surplus);
+
+    if (l > 256 || count > 256) {
+        // Many rows: splice whole blocks instead of writing row by row.
+        if (m_updateCount == 0 && OnChanging)
+            OnChanging(this);
+        const int bi = SplitBlockAt(index);
+        DeleteRowsAt(index, count);
+        std::vector<std::unique_ptr<Block>> fresh;
+        {
+            TBlockBuilder builder(fresh);
+            for (int i = 0; i < l; ++i)
+                builder.AddRow(list.RowView(i), list.GetItem(i),
+                               (list.GetItem2(i) & 0xFFFFu) | (uint32_t(newMarks[size_t(i)]) << 16));
+        }
+        for (const auto& b : fresh)
+            m_rowCount += b->rows();
+        m_blocks.insert(m_blocks.begin() + bi, std::make_move_iterator(fresh.begin()),
+                        std::make_move_iterator(fresh.end()));
+        Touch(bi);
+        m_lastBlock = 0;
+        for (int i = 0; i < l; ++i) {
+            if (const quintptr d = list.GetData(i))
+                PutData(index + i, d);
+            const QString ds = list.GetDataStr(i);
+            if (!ds.isEmpty())
+                PutDataStr(index + i, ds);
+        }
+        EndUpdate();
+        return;
+    }
+
+    if (l < count)
+        DeleteRows(index, count - l);
+    else if (l > count)
+        InsertRowsAt(index + count, l - count);
     for (int i = 0; i < l; ++i) {
         const int row = index + i;
         Put(row, list.Get(i));

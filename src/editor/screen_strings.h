@@ -215,6 +215,8 @@ private:
             m_prefixValid = block;
     }
     void InsertRowsAt(int index, int n);
+    // Makes row Index the first row of a block; returns that block's position.
+    int SplitBlockAt(int index);
     void DeleteRowsAt(int index, int n);
     void AppendBlockRows(std::unique_ptr<Block> b);
     void MarkAllNotComputed(int fromRow);
