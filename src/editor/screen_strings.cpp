@@ -851,7 +851,11 @@ void TEditorScreenStrings::ReplaceRows(int index, int count, const QString& s)
     if (index < 0 || count < 0 || index + count - 1 > m_rowCount - 1 || (count == 0 && s.isEmpty()))
         return;
     BeginUpdate();
-    const int startRow = std::max(LineStartRow(index), index - 1);
+    int startRow = std::max(LineStartRow(index), index - 1);
+    // Text put after a last row without line break continues that row's line (a new row
+    // behind it would leave an end-of-text row in the middle).
+    if (index == m_rowCount && m_rowCount > 0 && GetRows(m_rowCount - 1) != raCrlf)
+        startRow = LineStartRow(m_rowCount - 1);
     const int endRow = index + count - 1;
     int lineEnd = LineEndRow(endRow);
     if (index == startRow && lineEnd == endRow && s.isEmpty() && count > 0) {

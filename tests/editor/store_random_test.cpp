@@ -61,7 +61,7 @@ void RunRandom(bool wrap, quint32 seed)
     QRandomGenerator rng(seed);
     for (int step = 0; step < 300; ++step) {
         const int n = s->Count();
-        const int index = rng.bounded(n + 1);
+        const int index = rng.bounded(8) == 0 ? n : rng.bounded(n + 1); // appends now and then
         const int count = index == n ? 0 : rng.bounded(std::min(4, n - index) + 1);
         s->ReplaceRows(index, count, rng.bounded(5) == 0 ? QString() : RandomPiece(rng));
         if (rng.bounded(10) == 0)

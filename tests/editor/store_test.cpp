@@ -33,8 +33,13 @@ TEST(EditorStore, ReplaceKeepsRowEnds)
     EXPECT_EQ(Dump(s), QStringList({"T|c", "x|e"}));
     s.ReplaceRows(0, 0, "top" + CRLF);
     EXPECT_EQ(Dump(s), QStringList({"top|c", "T|c", "x|e"}));
-    s.ReplaceRows(3, 0, "tail"); // appending at the row count is allowed
-    EXPECT_EQ(s.JoinRows(), "top" + CRLF + "T" + CRLF + "xtail");
+    s.ReplaceRows(3, 0, "tail"); // appending at the row count continues the open last line
+    EXPECT_EQ(Dump(s), QStringList({"top|c", "T|c", "xtail|e"}));
+    s.ReplaceRows(3, 0, CRLF + "more" + CRLF);
+    s.ReplaceRows(4, 0, "end");
+    EXPECT_EQ(Dump(s), QStringList({"top|c", "T|c", "xtail|c", "more|c", "end|e"}));
+    s.Undo();
+    s.Undo();
     s.Undo();
     s.Undo();
     s.Undo();
