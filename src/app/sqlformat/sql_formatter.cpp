@@ -9,6 +9,7 @@
 
 #include "app/reserved_words.h"
 
+
 namespace qv {
 
 namespace {
@@ -32,80 +33,161 @@ inline bool IsBlank(QChar c) { return c == u' ' || c == u'\t'; }
 inline bool IsLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
 inline bool IsSpace(QChar c) { return IsBlank(c) || IsLineEnd(c); }
 
+// Equality with an ASCII keyword, letter case ignored.
 bool EqualsCI(QStringView a, QLatin1StringView b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    if (a.size() != b.size())
+        return false;
+    const char* k = b.data();
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t c = a[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - 32);
+        char16_t d = char16_t(static_cast<unsigned char>(k[i]));
+        if (d >= u'a' && d <= u'z')
+            d = char16_t(d - 32);
+        if (c != d)
+            return false;
+    }
+    return true;
 }
 
-// Character-wise letter case: a code point keeps its place (no "ß" to "SS"), and a lone
-// surrogate stays as it is instead of becoming a replacement character.
-QString MapCase(QStringView w, bool upper)
+// The built-in reserved words, upper-cased, in an open-addressing table with a cheap hash, for
+// a lookup without allocation. Every entry is ASCII, so a word with any other character is no
+// reserved word.
+class ReservedWords
 {
-    QString r;
-    r.resize(w.size());
-    QChar* d = r.data();
+public:
+    ReservedWords()
+    {
+        for (const QString& w : DefaultReserveWords()) {
+            const QString up = w.toUpper();
+            maxLength_ = qMax(maxLength_, up.size());
+            quint32 h = Seed;
+            for (QChar c : up)
+                h = (h ^ c.unicode()) * Prime;
+            quint32 slot = h & Mask;
+            while (!table_[slot].isNull()) {
+                if (table_[slot] == up)
+                    break;
+                slot = (slot + 1) & Mask;
+            }
+            table_[slot] = up;
+        }
+    }
+
+    bool Contains(QStringView w) const
+    {
+        const qsizetype n = w.size();
+        if (n == 0 || n > maxLength_)
+            return false;
+        char16_t key[64];
+        quint32 h = Seed;
+        for (qsizetype i = 0; i < n; ++i) {
+            char16_t c = w[i].unicode();
+            if (c >= 0x80)
+                return false;
+            if (c >= u'a' && c <= u'z')
+                c = char16_t(c - 32);
+            key[i] = c;
+            h = (h ^ c) * Prime;
+        }
+        const QStringView k(key, n);
+        for (quint32 slot = h & Mask;; slot = (slot + 1) & Mask) {
+            const QString& e = table_[slot];
+            if (e.isNull())
+                return false;
+            if (e.size() == n && QStringView(e) == k)
+                return true;
+        }
+    }
+
+private:
+    static constexpr quint32 Seed = 2166136261u;
+    static constexpr quint32 Prime = 16777619u;
+    static constexpr quint32 Mask = 4095;
+    QString table_[Mask + 1];
+    qsizetype maxLength_ = 0;
+};
+
+const ReservedWords& BuiltInReservedWords()
+{
+    static const ReservedWords words;
+    return words;
+}
+
+// Letter case of a word, character by character: a code point keeps its place (no "ß" to "SS"),
+// a lone surrogate stays as it is, and bracketed parts ("dbo.[My Table]") are left as typed.
+void AppendCase(QString& dst, QStringView w, int mode)
+{
+    if (mode != 0 && mode != 1) {
+        dst += w;
+        return;
+    }
+    const bool upper = mode == 0;
+    const qsizetype at = dst.size();
+    dst.resize(at + w.size());
+    QChar* d = dst.data() + at;
+    const QChar* src = w.data();
     const qsizetype n = w.size();
+    bool bracket = false;
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = w[i].unicode();
-        if (c < 0x80) {
+        const char16_t c = src[i].unicode();
+        if (bracket) {
+            d[i] = src[i];
+            if (c == u']') {
+                if (i + 1 < n && src[i + 1] == u']') {
+                    ++i;
+                    d[i] = src[i];
+                } else {
+                    bracket = false;
+                }
+            }
+        } else if (c < 0x80) {
+            if (c == u'[')
+                bracket = true;
             d[i] = QChar(upper ? ((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c)
                                : ((c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && w[i + 1].isLowSurrogate()) {
-            const char32_t ucs = QChar::surrogateToUcs4(c, w[i + 1].unicode());
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && src[i + 1].isLowSurrogate()) {
+            const char32_t ucs = QChar::surrogateToUcs4(c, src[i + 1].unicode());
             const char32_t m = upper ? QChar::toUpper(ucs) : QChar::toLower(ucs);
             if (QChar::requiresSurrogates(m)) {
                 d[i] = QChar(QChar::highSurrogate(m));
                 d[i + 1] = QChar(QChar::lowSurrogate(m));
             } else {
-                d[i] = w[i];
-                d[i + 1] = w[i + 1];
+                d[i] = src[i];
+                d[i + 1] = src[i + 1];
             }
             ++i;
         } else if (QChar::isSurrogate(c)) {
-            d[i] = QChar(c);
+            d[i] = src[i];
         } else {
             d[i] = upper ? QChar(c).toUpper() : QChar(c).toLower();
         }
     }
-    return r;
 }
 
-// Letter case conversion that leaves bracketed parts of a word ("dbo.[My Table]") as they are.
 QString ConvertCase(const QString& w, int mode)
 {
     if (mode != 0 && mode != 1)
         return w;
-    if (!w.contains(u'['))
-        return MapCase(w, mode == 0);
     QString r;
-    r.reserve(w.size());
-    qsizetype i = 0;
-    const qsizetype n = w.size();
-    while (i < n) {
-        if (w[i] == u'[') {
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (w[j] == u']') {
-                    if (j + 1 < n && w[j + 1] == u']') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            const qsizetype end = j < n ? j + 1 : n;
-            r += QStringView(w).mid(i, end - i);
-            i = end;
-        } else {
-            qsizetype j = i;
-            while (j < n && w[j] != u'[')
-                ++j;
-            r += MapCase(QStringView(w).mid(i, j - i), mode == 0);
-            i = j;
-        }
-    }
+    AppendCase(r, w, mode);
     return r;
+}
+
+// Whether a word can be one of the block or statement keywords: two to nine ASCII letters.
+bool MaybeKeyword(const QString& w)
+{
+    const qsizetype n = w.size();
+    if (n < 2 || n > 9)
+        return false;
+    for (QChar ch : w) {
+        const char16_t c = ch.unicode();
+        if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+            return false;
+    }
+    return true;
 }
 
 // Two characters that must not meet: they would open a comment or run two quoted texts into one.
@@ -156,6 +238,7 @@ public:
         // The end of the text acts as a carriage return, so the last word is handled like any
         // other and the look-aheads see a line end there.
         in_ += u'\r';
+        buf_ = in_.data(); // the pass reads and changes its private copy through this
         out_.reserve(n_ + n_ / 4 + 16);
     }
 
@@ -168,9 +251,9 @@ public:
                 if (Protected())
                     continue;
             }
-            QChar c = in_[pos_];
+            QChar c = buf_[pos_];
             if (c == u'\t') {
-                in_[pos_] = u' ';
+                buf_[pos_] = u' ';
                 c = u' ';
             }
             if (c == u'[') {
@@ -180,21 +263,25 @@ public:
             if (!IsDelimiter(c)) {
                 if (word_.isEmpty())
                     wordStart_ = pos_;
-                word_ += c;
+                qsizetype j = pos_ + 1;
+                while (j < n_ && !IsDelimiter(buf_[j]) && buf_[j] != u'[')
+                    ++j;
+                word_ += QStringView(in_).mid(pos_, j - pos_);
+                pos_ = j - 1;
                 continue;
             }
-            if (c == u'-' && IsExponentStart(word_) && pos_ + 1 < n_ && in_[pos_ + 1].isDigit()) {
+            if (c == u'-' && IsExponentStart(word_) && pos_ + 1 < n_ && buf_[pos_ + 1].isDigit()) {
                 word_ += c;
                 continue;
             }
             Delimiter();
-            word_.clear();
+            word_.truncate(0);
         }
         if (!word_.isEmpty() && prot_ == Protect::None) {
             pos_ = n_;
             atEnd_ = true;
             Delimiter();
-            word_.clear();
+            word_.truncate(0);
         }
         Flush();
         return out_;
@@ -203,7 +290,7 @@ public:
 private:
     // ---- small helpers ----------------------------------------------------------------------
 
-    QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? in_[i] : QChar(); }
+    QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? buf_[i] : QChar(); }
 
     QString IndentString() const
     {
@@ -233,11 +320,35 @@ private:
 
     QString Case(const QString& w) const { return ConvertCase(w, opt_.ReserveTrans); }
 
+    // Appends Convert(w) to dst.
+    void AppendConvert(QString& dst, const QString& w) const
+    {
+        if (w.isEmpty() || prot_ != Protect::None)
+            dst += w;
+        else if (BuiltInReservedWords().Contains(w))
+            AppendCase(dst, w, opt_.ReserveTrans);
+        else
+            AppendCase(dst, w, opt_.ItemTrans);
+    }
+
+    void PutConverted(const QString& w)
+    {
+        if (w.isEmpty())
+            return;
+        if (commentOpen_) {
+            commentOpen_ = false;
+            out_ += u"\r\n";
+            out_ += IndentString();
+        }
+        keywordBlank_ = false;
+        AppendConvert(out_, w);
+    }
+
     QString Convert(const QString& w) const
     {
         if (w.isEmpty() || prot_ != Protect::None)
             return w;
-        if (!w.contains(u'[') && IsDefaultReserveWord(w))
+        if (BuiltInReservedWords().Contains(w))
             return Case(w);
         return ConvertCase(w, opt_.ItemTrans);
     }
@@ -246,7 +357,7 @@ private:
     {
         if (!pending_.isEmpty()) {
             Put(pending_);
-            pending_.clear();
+            pending_.truncate(0);
             lineStart_ = false;
             indentWritten_ = false;
         }
@@ -282,14 +393,14 @@ private:
     // Only blanks come before a line end (or the end of the text) from position i on.
     bool LineEndsAhead(qsizetype i) const
     {
-        while (i < in_.size() && IsBlank(in_[i]))
+        while (i < in_.size() && IsBlank(buf_[i]))
             ++i;
-        return i >= in_.size() || IsLineEnd(in_[i]);
+        return i >= in_.size() || IsLineEnd(buf_[i]);
     }
 
     qsizetype SkipSpace(qsizetype i) const
     {
-        while (i < in_.size() && IsSpace(in_[i]))
+        while (i < in_.size() && IsSpace(buf_[i]))
             ++i;
         return i;
     }
@@ -299,7 +410,7 @@ private:
     QStringView TokenAt(qsizetype i) const
     {
         qsizetype j = i;
-        while (j < n_ && !IsDelimiter(in_[j]) && in_[j] != u'[')
+        while (j < n_ && !IsDelimiter(buf_[j]) && buf_[j] != u'[')
             ++j;
         return QStringView(in_).mid(i, j - i);
     }
@@ -329,7 +440,7 @@ private:
         if (!found && opt_.AndPos == 0 && opt_.ItemReturn == 0
             && (EqualsCI(t, QLatin1StringView("AND")) || EqualsCI(t, QLatin1StringView("OR"))))
             found = true;
-        if (!found && state_ == 3 && in_[i] == u'(')
+        if (!found && state_ == 3 && buf_[i] == u'(')
             found = true;
         return found;
     }
@@ -337,19 +448,19 @@ private:
     bool CommaAhead(qsizetype from) const
     {
         const qsizetype i = SkipSpace(from);
-        return i < n_ && in_[i] == u',';
+        return i < n_ && buf_[i] == u',';
     }
 
     bool CommentAhead(qsizetype from) const
     {
         const qsizetype i = SkipSpace(from);
-        return i + 1 < n_ && ((in_[i] == u'-' && in_[i + 1] == u'-') || (in_[i] == u'/' && in_[i + 1] == u'*'));
+        return i + 1 < n_ && ((buf_[i] == u'-' && buf_[i + 1] == u'-') || (buf_[i] == u'/' && buf_[i + 1] == u'*'));
     }
 
     bool NextWordIs(qsizetype from, QLatin1StringView w) const
     {
         qsizetype i = from;
-        while (i < n_ && (IsSpace(in_[i]) || in_[i] == u';'))
+        while (i < n_ && (IsSpace(buf_[i]) || buf_[i] == u';'))
             ++i;
         return EqualsCI(TokenAt(i), w);
     }
@@ -357,8 +468,8 @@ private:
     // A "/" alone on its line: a line feed before it, a line end or the end of the text after it.
     bool SlashAlone(qsizetype i) const
     {
-        return i < n_ && in_[i] == u'/' && i > 0 && in_[i - 1] == u'\n'
-               && (i + 1 >= n_ || IsLineEnd(in_[i + 1]));
+        return i < n_ && buf_[i] == u'/' && i > 0 && buf_[i - 1] == u'\n'
+               && (i + 1 >= n_ || IsLineEnd(buf_[i + 1]));
     }
 
     bool OutTrimmedEndsWith(QLatin1StringView w) const
@@ -417,7 +528,7 @@ private:
         state_ = state;
         ClauseBreak();
         PutKeyword(Padded(Case(text)));
-        word_.clear();
+        word_.truncate(0);
     }
 
     // The break written where a line continues a list or a condition after a comment.
@@ -454,14 +565,14 @@ private:
     // statement).
     bool Protected()
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         switch (prot_) {
         case Protect::Literal:
         case Protect::Name: {
             const QChar q = prot_ == Protect::Literal ? QChar(u'\'') : QChar(u'"');
             EmitProtected(c);
             if (c == q) {
-                if (pos_ + 1 < n_ && in_[pos_ + 1] == q) {
+                if (pos_ + 1 < n_ && buf_[pos_ + 1] == q) {
                     EmitProtected(q);
                     ++pos_;
                 } else {
@@ -512,8 +623,8 @@ private:
     {
         qsizetype j = pos_ + 1;
         while (j < n_) {
-            if (in_[j] == u']') {
-                if (j + 1 < n_ && in_[j + 1] == u']') {
+            if (buf_[j] == u']') {
+                if (j + 1 < n_ && buf_[j + 1] == u']') {
                     j += 2;
                     continue;
                 }
@@ -533,10 +644,10 @@ private:
     {
         int depth = 0;
         while (i < n_) {
-            if (in_[i] == u'/' && i + 1 < n_ && in_[i + 1] == u'*') {
+            if (buf_[i] == u'/' && i + 1 < n_ && buf_[i + 1] == u'*') {
                 ++depth;
                 i += 2;
-            } else if (in_[i] == u'*' && i + 1 < n_ && in_[i + 1] == u'/') {
+            } else if (buf_[i] == u'*' && i + 1 < n_ && buf_[i + 1] == u'/') {
                 i += 2;
                 if (--depth == 0)
                     return i;
@@ -555,14 +666,14 @@ private:
     Comment CommentRule(qsizetype from)
     {
         qsizetype j = from;
-        while (j < n_ && in_[j] == u' ')
+        while (j < n_ && buf_[j] == u' ')
             ++j;
         if (j + 1 >= n_)
             return Comment::None;
-        if (in_[j] == u'-' && in_[j + 1] == u'-') {
+        if (buf_[j] == u'-' && buf_[j + 1] == u'-') {
             Flush();
             qsizetype k = j;
-            while (k < n_ && !IsLineEnd(in_[k]))
+            while (k < n_ && !IsLineEnd(buf_[k]))
                 ++k;
             Put(QStringView(in_).mid(j, k - j));
             commentOpen_ = true;
@@ -572,7 +683,7 @@ private:
                 pos_ = n_ - 1;
                 return Comment::Handled;
             }
-            const qsizetype lf = (in_[k] == u'\r' && At(k + 1) == u'\n' && k + 1 < n_) ? k + 1 : k;
+            const qsizetype lf = (buf_[k] == u'\r' && At(k + 1) == u'\n' && k + 1 < n_) ? k + 1 : k;
             if (ClauseKeywordAhead(lf + 1)
                 || (opt_.CommaPos == 0 && opt_.ItemReturn == 0 && CommaAhead(lf + 1))) {
                 // The line end is left to the pass; the keyword or comma that follows breaks it.
@@ -584,7 +695,7 @@ private:
             pos_ = lf;
             return Comment::Handled;
         }
-        if (in_[j] == u'/' && in_[j + 1] == u'*') {
+        if (buf_[j] == u'/' && buf_[j + 1] == u'*') {
             Flush();
             const qsizetype k = BlockCommentEnd(j);
             const QStringView text = QStringView(in_).mid(j, k - j);
@@ -598,11 +709,11 @@ private:
             }
             bool lineEnd = text.contains(u'\n') || text.contains(u'\r');
             qsizetype m = k;
-            while (m < n_ && IsBlank(in_[m]))
+            while (m < n_ && IsBlank(buf_[m]))
                 ++m;
-            if (m < n_ && IsLineEnd(in_[m])) {
+            if (m < n_ && IsLineEnd(buf_[m])) {
                 lineEnd = true;
-                const qsizetype lf = (in_[m] == u'\r' && At(m + 1) == u'\n' && m + 1 < n_) ? m + 1 : m;
+                const qsizetype lf = (buf_[m] == u'\r' && At(m + 1) == u'\n' && m + 1 < n_) ? m + 1 : m;
                 if (!ClauseKeywordAhead(lf + 1) && !CommentAhead(lf + 1)
                     && (!CommaAhead(lf + 1) || opt_.CommaPos == 1)) {
                     LineBreak();
@@ -634,10 +745,10 @@ private:
     bool FollowsEndOnItsLine() const
     {
         qsizetype i = wordStart_ - 1;
-        while (i >= 0 && IsBlank(in_[i]))
+        while (i >= 0 && IsBlank(buf_[i]))
             --i;
         return i >= 2 && EqualsCI(QStringView(in_).mid(i - 2, 3), QLatin1StringView("END"))
-               && (i < 3 || IsDelimiter(in_[i - 3]));
+               && (i < 3 || IsDelimiter(buf_[i - 3]));
     }
 
     // BEGIN TRANSACTION and its kin start no block: nothing ends them with END.
@@ -656,14 +767,15 @@ private:
         if (!LineEndsAhead(pos_)) {
             Put(word_);
             LineBreak();
-            word_.clear();
+            word_.truncate(0);
         }
     }
 
     void BlockKeywords()
     {
         const QString w = word_;
-        auto is = [&w](const char* k) { return EqualsCI(w, QLatin1StringView(k)); };
+        const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
+        auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
         if (w.isEmpty())
             return;
         if (is("CREATE")) {
@@ -683,7 +795,7 @@ private:
             }
             declareSeen_ = true;
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             if (!LineEndsAhead(pos_))
                 LineBreak();
@@ -709,7 +821,7 @@ private:
             }
             declareSeen_ = false;
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             if (!LineEndsAhead(pos_))
                 LineBreak();
@@ -722,7 +834,7 @@ private:
             indentation_ -= opt_.Indent;
             WriteIndentOnce();
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             if (!LineEndsAhead(pos_))
                 LineBreak();
@@ -736,25 +848,27 @@ private:
                 indentation_ -= opt_.Indent;
             WriteIndentOnce();
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
         } else if ((is("IF") || is("LOOP")) && OutTrimmedEndsWith(QLatin1StringView("END"))
                    && FollowsEndOnItsLine()) {
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             qsizetype j = pos_;
-            while (j < n_ && in_[j] == u' ')
+            while (j < n_ && buf_[j] == u' ')
                 ++j;
-            if (j < n_ && in_[j] == u';') {
+            qsizetype rest = pos_;
+            if (j < n_ && buf_[j] == u';') {
                 // The semicolon goes with the keyword; the pass then skips it.
                 Put(u';');
                 if (j == pos_)
                     consumed_ = true;
                 else
                     skipAt_ = j;
+                rest = j + 1;
             }
-            if (!LineEndsAhead(pos_))
+            if (!LineEndsAhead(rest))
                 LineBreak();
         } else if (is("LOOP") && (forPending_ || whilePending_)) {
             forPending_ = false;
@@ -776,7 +890,7 @@ private:
             indentation_ -= opt_.Indent;
             WriteIndentOnce();
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             if (is("ELSE")) {
                 if (!LineEndsAhead(pos_))
@@ -793,7 +907,7 @@ private:
             if (lineStart_)
                 WriteIndentOnce();
             Put(Case(w));
-            word_.clear();
+            word_.truncate(0);
             ClearFlags();
             indentation_ += opt_.Indent;
             if (!LineEndsAhead(pos_))
@@ -813,21 +927,21 @@ private:
     bool IsGoLine() const
     {
         for (qsizetype i = wordStart_ - 1; i >= 0; --i) {
-            if (in_[i] == u'\n' || in_[i] == u'\r')
+            if (buf_[i] == u'\n' || buf_[i] == u'\r')
                 break;
-            if (!IsBlank(in_[i]))
+            if (!IsBlank(buf_[i]))
                 return false;
         }
         qsizetype i = pos_;
-        while (i < n_ && IsBlank(in_[i]))
+        while (i < n_ && IsBlank(buf_[i]))
             ++i;
-        while (i < n_ && in_[i].isDigit())
+        while (i < n_ && buf_[i].isDigit())
             ++i;
-        while (i < n_ && IsBlank(in_[i]))
+        while (i < n_ && IsBlank(buf_[i]))
             ++i;
-        if (i >= n_ || IsLineEnd(in_[i]))
+        if (i >= n_ || IsLineEnd(buf_[i]))
             return true;
-        return i + 1 < n_ && in_[i] == u'-' && in_[i + 1] == u'-';
+        return i + 1 < n_ && buf_[i] == u'-' && buf_[i + 1] == u'-';
     }
 
     void StatementKeywords()
@@ -835,8 +949,9 @@ private:
         const QString w = word_;
         if (w.isEmpty())
             return;
-        auto is = [&w](const char* k) { return EqualsCI(w, QLatin1StringView(k)); };
-        const QChar c = in_[pos_];
+        const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
+        auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
+        const QChar c = buf_[pos_];
         const bool sel = kind_ == Kind::Select;
 
         if (is("SELECT")) {
@@ -849,7 +964,7 @@ private:
             }
             ClearFlags();
             PutKeyword(Padded(Case(w)));
-            word_.clear();
+            word_.truncate(0);
             paren_ = false;
             kind_ = Kind::Select;
         } else if (is("FROM") && (sel || kind_ == Kind::Delete)) {
@@ -857,7 +972,7 @@ private:
         } else if (is("WHERE")) {
             ClauseKeyword(6, w);
             between_ = false;
-            pending_.clear();
+            pending_.truncate(0);
         } else if (is("AND") || (is("OR") && (sel || kind_ == Kind::Update || kind_ == Kind::Delete))) {
             state_ = 6;
         } else if (is("GROUP") && sel && NextWordIs(pos_, QLatin1StringView("BY"))) {
@@ -869,7 +984,7 @@ private:
         } else if (is("BY") && (sel || kind_ == Kind::Update) && byPending_) {
             byPending_ = false;
             if (state_ == 7 || state_ == 9)
-                word_.clear();
+                word_.truncate(0);
         } else if (is("HAVING") && sel) {
             ClauseKeyword(8, w);
         } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && c != u'(') {
@@ -882,7 +997,7 @@ private:
                 ClauseBreak();
                 PutKeyword(Padded(Case(w)));
             }
-            word_.clear();
+            word_.truncate(0);
             join_ = true;
         } else if (is("JOIN") && sel) {
             Flush();
@@ -895,7 +1010,7 @@ private:
                 ClauseBreak();
                 PutKeyword(Padded(Case(w)));
             }
-            word_.clear();
+            word_.truncate(0);
             join_ = false;
         } else if (is("ON") && join_) {
             ClauseKeyword(6, w);
@@ -907,13 +1022,13 @@ private:
             WriteIndentOnce();
             ClearFlags();
             PutKeyword(Padded(Case(QStringLiteral("INSERT INTO"))));
-            word_.clear();
+            word_.truncate(0);
             insertParen_ = false;
             kind_ = Kind::Insert;
             intoPending_ = true;
         } else if (is("INTO") && kind_ == Kind::Insert && intoPending_) {
             intoPending_ = false;
-            word_.clear();
+            word_.truncate(0);
         } else if (is("VALUES") && kind_ == Kind::Insert) {
             Flush();
             state_ = 4;
@@ -924,14 +1039,14 @@ private:
             if (!indented)
                 Put(IndentString());
             PutKeyword(Padded(Case(w)));
-            word_.clear();
+            word_.truncate(0);
             insertParen_ = false;
         } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
             StatementStart(5, w);
             kind_ = Kind::Update;
         } else if (is("SET") && kind_ == Kind::Update) {
             StatementStart(2, w);
-            pending_.clear();
+            pending_.truncate(0);
         } else if (is("DELETE")) {
             StatementStart(5, w);
             kind_ = Kind::Delete;
@@ -948,7 +1063,7 @@ private:
             if (!indented)
                 Put(IndentString());
             PutKeyword(Padded(Case(w)));
-            word_.clear();
+            word_.truncate(0);
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
             Flush();
@@ -959,7 +1074,7 @@ private:
             if (!indented)
                 Put(IndentString());
             Put(w);
-            word_.clear();
+            word_.truncate(0);
             EndStatement();
         }
         if (!word_.isEmpty() && !is("INTO"))
@@ -980,7 +1095,7 @@ private:
         if (!indented)
             Put(IndentString());
         PutKeyword(Padded(Case(w)));
-        word_.clear();
+        word_.truncate(0);
     }
 
     void EndStatement()
@@ -996,7 +1111,7 @@ private:
 
     void PlainOutput()
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         if (!out_.isEmpty() && lineStart_) {
             if (word_.isEmpty() && c == u' ')
                 return;
@@ -1004,7 +1119,7 @@ private:
                 WriteIndentOnce();
         }
         if (!word_.isEmpty()) {
-            Put(Convert(word_));
+            PutConverted(word_);
             indentWritten_ = false;
         }
         if (atEnd_)
@@ -1035,7 +1150,7 @@ private:
 
     void ListStep()
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         // A closing parenthesis is followed by a blank, except at the end of an input line
         // (formatting the result again then sees the same text).
         if (OutEndsWith(u')') && (!word_.isEmpty() || (!IsLineEnd(c) && !(c == u' ' && leadingBlank_))))
@@ -1044,7 +1159,7 @@ private:
             // Two words never run together, even where a keyword seen ahead kept the blank out.
             if (!out_.isEmpty() && !IsDelimiter(out_.back()) && out_.size() > protectedEnd_)
                 Put(u' ');
-            Put(Convert(word_));
+            PutConverted(word_);
         }
         if (atEnd_)
             return;
@@ -1133,7 +1248,7 @@ private:
     // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=").
     bool CompoundOperator() const
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         const QChar prev = At(pos_ - 1);
         if (c == u'=')
             return OperatorChar(prev);
@@ -1183,7 +1298,7 @@ private:
 
     void JoinPending(const QString& w, Join v)
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         if (!w.isEmpty()) {
             bool blank = !pending_.isEmpty();
             if (!blank && out_.size() > protectedEnd_ && !out_.isEmpty() && !IsDelimiter(out_.back()))
@@ -1197,7 +1312,7 @@ private:
             }
             if (blank)
                 pending_ += u' ';
-            pending_ += Convert(w);
+            AppendConvert(pending_, w);
         }
         if (!atEnd_ && !IsSpace(c) && c != u';' && !SlashAlone(pos_)) {
             // No blank before a parenthesis or an opening quote, nor after the N of N'…'.
@@ -1258,7 +1373,7 @@ private:
                 if (CommentRule(pos_) != Comment::None)
                     consumed_ = true;
             }
-            pending_.clear();
+            pending_.truncate(0);
             if (!consumed_)
                 JoinPending(QString(), Join::D);
         } else if (EqualsCI(w, QLatin1StringView("BETWEEN"))) {
@@ -1271,13 +1386,13 @@ private:
 
     void SetStep()
     {
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         if (!word_.isEmpty()) {
             if ((!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
                 || (pending_.isEmpty() && out_.size() > protectedEnd_ && !out_.isEmpty()
                     && !IsDelimiter(out_.back())))
                 pending_ += u' ';
-            pending_ += Convert(word_);
+            AppendConvert(pending_, word_);
         }
         if (atEnd_)
             return;
@@ -1327,7 +1442,7 @@ private:
         consumed_ = false;
         const bool hadWord = !word_.isEmpty();
         Layout();
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         if (consumed_ || hadWord || c != u' ')
             leadingBlank_ = false;
         if (!consumed_ && IsLineEnd(c))
@@ -1336,11 +1451,17 @@ private:
 
     void Layout()
     {
-        if (kind_ == Kind::None)
+        const bool keyword = MaybeKeyword(word_);
+        if (kind_ == Kind::None && keyword)
             BlockKeywords();
         if (consumed_)
             return;
-        StatementKeywords();
+        if (keyword) {
+            StatementKeywords();
+        } else if (!word_.isEmpty()) {
+            intoPending_ = false;
+            join_ = false;
+        }
         if (kind_ == Kind::None) {
             PlainOutput();
         } else {
@@ -1352,7 +1473,7 @@ private:
         }
         if (atEnd_ || consumed_)
             return;
-        const QChar c = in_[pos_];
+        const QChar c = buf_[pos_];
         // End of a statement.
         if (kind_ != Kind::None) {
             if (c == u';') {
@@ -1380,7 +1501,7 @@ private:
             paren_ = false;
         }
         // Protected text that begins here.
-        const QChar next = pos_ + 1 < n_ ? in_[pos_ + 1] : QChar();
+        const QChar next = pos_ + 1 < n_ ? buf_[pos_ + 1] : QChar();
         if (c == u'\'') {
             prot_ = Protect::Literal;
         } else if (c == u'"') {
@@ -1399,6 +1520,7 @@ private:
 
     const TFormatOption opt_;
     QString in_;
+    QChar* buf_ = nullptr;
     qsizetype n_ = 0;
     qsizetype pos_ = 0;
     qsizetype wordStart_ = 0;
