@@ -9,7 +9,6 @@
 
 #include "app/reserved_words.h"
 
-
 namespace qv {
 
 namespace {
