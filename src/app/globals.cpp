@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include "platform/registry.h"
+
 namespace qv {
 
 QStringList SQLHistoryList;
@@ -215,6 +217,29 @@ QString convert(const QString& f, const DateTimeFormats& settings, int depth)
 } // namespace
 
 void InitGlobals() { folders(); }
+
+void LookupClientTools()
+{
+    TqvRegistry reg(HKEY_LOCAL_MACHINE, TRegistry::ReadOnlyAccess);
+    const QString base = QStringLiteral("\\SOFTWARE\\Microsoft\\Microsoft SQL Server\\");
+    for (int n = 110; n >= 10; n -= 10) {
+        if (!reg.OpenKey(base + QString::number(n), false))
+            continue;
+        if (n <= 80 && reg.OpenKey(base + QString::number(n) + QStringLiteral("\\Tools\\ClientSetup"), false)) {
+            const QString path = reg.GetString(QStringLiteral("SQLPath"), QString());
+            if (!path.isEmpty()) {
+                ClientToolsDir = path;
+                return;
+            }
+        }
+        // The key open now: the version key, or its ClientSetup key when that opened.
+        const QString path = reg.GetString(QStringLiteral("VerSpecificRootDir"), QString());
+        if (!path.isEmpty()) {
+            ClientToolsDir = path;
+            return;
+        }
+    }
+}
 
 const QString& ProgramDir() { return folders().program; }
 const QString& DocumentsDir() { return folders().documents; }

@@ -27,6 +27,9 @@ extern QStringList SQLFavoriteList;
 extern QStringList ReserveWordList;
 // The SQL Server client-tools folder; empty when none was found.
 extern QString ClientToolsDir;
+// Looks for the SQL Server client tools in the machine settings and sets ClientToolsDir
+// (left as it is when nothing is found).
+void LookupClientTools();
 // Server major version given on the command line ("/V="); 0 when none.
 extern int ServerVersionOverride;
 // Filter of the Excel file dialogs, set from the ExcelExt option at start.

@@ -1,19 +1,37 @@
 #include "app/program.h"
 
-#include <QApplication>
+#include "app/application.h"
+#include "app/globals.h"
+#include "platform/registry.h"
+
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QTimer>
 
 namespace qv {
 
 int runProgram(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Qorvel for SQL Server"));
+    TqvApplication app(argc, argv);
+    // Process-wide state: folders (created when missing) and the settings store.
+    InitGlobals();
+    Registry().KeyExists(SettingsRootKey); // reads the settings file now
+
     QMainWindow w;
     w.setWindowTitle(QStringLiteral("Qorvel for SQL Server"));
     w.resize(1024, 720);
     w.show();
-    return app.exec();
+
+    // A settings file that could not be read was set aside; say so once, over the main window.
+    QTimer::singleShot(0, &app, [] {
+        const QString notice = TRegistry::TakeStoreNotice();
+        if (!notice.isEmpty())
+            QMessageBox::warning(QApplication::activeWindow(), ApplicationTitle, notice);
+    });
+    const int rc = app.exec();
+    Registry().CloseKey();
+    Registry().Flush();
+    return rc;
 }
 
 } // namespace qv

@@ -1,6 +1,7 @@
 #pragma once
 // The program's own window messages as custom Qt event types. Send them with
 // QCoreApplication::sendEvent (synchronous, like SendMessage) or postEvent (queued, like PostMessage).
+#include <QCoreApplication>
 #include <QEvent>
 
 namespace qv {
@@ -28,5 +29,19 @@ private:
     qintptr m_wParam;
     qintptr m_lParam;
 };
+
+// Delivers a program message at once and returns the receiver's result (like SendMessage).
+inline qintptr SendProgramMessage(QObject* receiver, int msg, qintptr wParam = 0, qintptr lParam = 0)
+{
+    MessageEvent event(msg, wParam, lParam);
+    QCoreApplication::sendEvent(receiver, &event);
+    return event.result;
+}
+
+// Queues a program message for the receiver's next turn of the event loop (like PostMessage).
+inline void PostProgramMessage(QObject* receiver, int msg, qintptr wParam = 0, qintptr lParam = 0)
+{
+    QCoreApplication::postEvent(receiver, new MessageEvent(msg, wParam, lParam));
+}
 
 } // namespace qv

@@ -96,16 +96,17 @@ bool TRegistry::OpenKey(const QString& key, bool canCreate)
     QString path;
     if (!resolve(key, path))
         return false;
-    CloseKey();
     auto store = RegistryStore::get(m_root);
-    store->refreshIfChanged();
+    if (!store->dirty())
+        store->refreshIfChanged();
     QStringList comps;
     splitKeyPath(path, comps);
     RegKey* k = store->find(comps);
     if (!k && canCreate && !readOnly())
         k = store->create(comps);
     if (!k)
-        return false;
+        return false; // the current key stays open
+    CloseKey();
     m_open = true;
     m_current = path;
     return true;

@@ -56,7 +56,8 @@ public:
 
     // A path that begins with "\" is taken from the root key, any other from the current key.
     // The opened key becomes the current key (the previous one is closed). With canCreate the
-    // key and its missing parents are created. Returns false, without raising, on failure.
+    // key and its missing parents are created. Returns false, without raising, on failure;
+    // the current key then stays as it was.
     bool OpenKey(const QString& key, bool canCreate);
     bool OpenKeyReadOnly(const QString& key);
     // Closes the current key; when anything changed, the store file is written now.
