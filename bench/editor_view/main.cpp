@@ -1,0 +1,185 @@
+// Editor control benchmark: an offscreen editor over a large generated T-SQL text (or --file).
+// Prints the time of the first paint, 100 page moves, a jump to the end, and 100 characters
+// typed at the end and at the top (each step repainted). Goal: every interactive step within
+// one frame (16 ms), the first paint of a loaded text within 50 ms.
+//
+//   bench_editor_view [--mb N] [--file PATH] [--png PATH]
+// --png renders a small sample editor (bars, ruler, marks, selection, hits, CJK text) to PATH.
+#include "editor/editor_fountain.h"
+#include "editor/view/editor.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <cstdio>
+
+using namespace qv;
+
+namespace {
+
+QString GenerateSql(qint64 bytes)
+{
+    static const char* const lines[] = {
+        "CREATE PROCEDURE dbo.usp_Sample%1 @p int = 0 AS",
+        "BEGIN",
+        "\tSET NOCOUNT ON; -- counting off",
+        "\tSELECT o.name, o.object_id, 'text with ''quotes''' AS c FROM sys.objects o WHERE o.type = N'U'",
+        "\t/* a block comment",
+        "\t   over two lines */ UPDATE t SET x = x + 1.5 WHERE id = %1",
+        "END",
+        "GO",
+    };
+    QString out;
+    out.reserve(bytes + 256);
+    int i = 0;
+    while (out.size() < bytes) {
+        for (const char* l : lines) {
+            out += QString::fromLatin1(l).arg(i);
+            out += QStringLiteral("\r\n");
+        }
+        ++i;
+    }
+    return out;
+}
+
+double PaintOnce(TEditor& ed, QImage& target)
+{
+    QElapsedTimer t;
+    t.start();
+    QPainter p(&target);
+    ed.viewport()->render(&p);
+    p.end();
+    return t.nsecsElapsed() / 1e6;
+}
+
+void RenderSample(const QString& path)
+{
+    TEditor ed;
+    ed.resize(640, 330);
+    ed.View().EditorFountain().ApplySqlSyntax({"select", "from", "where", "create", "procedure", "as", "begin",
+                                                "end", "set", "update", "int", "nocount", "on"});
+    ed.View().Colors().Comment().SetColor(0x008000);
+    ed.View().Colors().Str().SetColor(0x0000FF);
+    ed.View().Colors().Int().SetColor(0xFF0000);
+    ed.View().Colors().Hit().SetBkColor(0x00FFFF);
+    ed.View().Colors().Hit().SetColor(0x000000);
+    ed.View().Colors().Select().SetBkColor(0x800000);
+    ed.View().Colors().Select().SetColor(0xFFFFFF);
+    ed.View().EditorFountain().Reserve().SetColor(0x800000);
+    ed.View().EditorFountain().Reserve().SetStyle(fsBold);
+    ed.Ruler().SetVisible(true);
+    ed.Leftbar().SetVisible(true);
+    ed.Marks().EofMark().SetVisible(true);
+    ed.Marks().RetMark().SetVisible(true);
+    ed.Marks().TabMark().SetVisible(true);
+    ed.Marks().SpaceMark().SetVisible(true);
+    ed.Marks().Underline().SetVisible(true);
+    ed.Caret().SetTabSpaceCount(4);
+    ed.Lines().SetTextStr(QStringLiteral(
+        "-- 顧客一覧を取得する\r\n"
+        "SELECT c.顧客ID, c.氏名, 'テスト　値' AS memo\r\n"
+        "\tFROM dbo.Customers c\t-- tab\r\n"
+        "WHERE c.point > 100 AND c.name LIKE N'%abc%'\r\n"
+        "/* ブロック\r\n"
+        "   コメント */ SELECT 1.5, 0x1F\r\n"
+        "bookmark row one\r\n"
+        "bookmark row two\r\n"
+        "hit: abc ABC abc\r\n"));
+    ed.SetListRowMarks(6, RowMark(1) | RowMark(11));
+    ed.SetListRowMarks(7, RowMark(2) | RowMark(3));
+    ed.SetHitText(QStringLiteral("abc"));
+    ed.show();
+    ed.SetRowCol(1, 7);
+    ed.StartSelection();
+    ed.SetRowCol(1, 12);
+    ed.UpdateSelection();
+    ed.grab().save(path);
+    std::printf("sample written to %s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qint64 mb = 50;
+    QString file, png;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == QLatin1String("--mb") && i + 1 < argc)
+            mb = QString::fromLocal8Bit(argv[++i]).toLongLong();
+        else if (a == QLatin1String("--file") && i + 1 < argc)
+            file = QString::fromLocal8Bit(argv[++i]);
+        else if (a == QLatin1String("--png") && i + 1 < argc)
+            png = QString::fromLocal8Bit(argv[++i]);
+    }
+    if (!png.isEmpty()) {
+        RenderSample(png);
+        return 0;
+    }
+
+    TEditor ed;
+    ed.resize(1000, 800);
+    ed.View().EditorFountain().ApplySqlSyntax({"select", "from", "where", "create", "procedure", "as", "begin", "end",
+                                                "set", "update", "int", "go"});
+    ed.Leftbar().SetVisible(true);
+    ed.Ruler().SetVisible(true);
+    ed.Marks().RetMark().SetVisible(true);
+    ed.Marks().EofMark().SetVisible(true);
+    ed.show();
+    ed.setFocus();
+
+    QElapsedTimer t;
+    t.start();
+    if (!file.isEmpty()) {
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot open %s\n", qPrintable(file));
+            return 1;
+        }
+        const QByteArray bytes = f.readAll();
+        ed.Lines().SetTextStr(QString::fromUtf8(bytes));
+    } else {
+        const QString text = GenerateSql(mb * 1024 * 1024 / 2);
+        std::printf("generated %.1f M UTF-16 units\n", text.size() / 1e6);
+        t.restart();
+        ed.Lines().SetTextStr(text);
+    }
+    std::printf("load: %.1f ms, %d rows\n", t.nsecsElapsed() / 1e6, ed.ListCount());
+
+    QImage target(ed.viewport()->size(), QImage::Format_RGB32);
+    std::printf("first paint: %.2f ms\n", PaintOnce(ed, target));
+    std::printf("second paint: %.2f ms\n", PaintOnce(ed, target));
+
+    auto step = [&](const char* name, int count, const std::function<void()>& op) {
+        double worst = 0, total = 0;
+        for (int i = 0; i < count; ++i) {
+            QElapsedTimer s;
+            s.start();
+            op();
+            QPainter p(&target);
+            ed.viewport()->render(&p);
+            p.end();
+            const double ms = s.nsecsElapsed() / 1e6;
+            worst = std::max(worst, ms);
+            total += ms;
+        }
+        std::printf("%-22s x%-4d mean %.2f ms, worst %.2f ms\n", name, count, total / count, worst);
+    };
+    step("PageDown", 100, [&] {
+        const int n = ed.RowCount() / 2 * 2;
+        ed.SetTopRow(ed.TopRow() + n);
+        ed.SetRow(ed.Row() + n);
+    });
+    step("jump to end", 1, [&] { ed.SetRowCol(ed.ListCount(), 0); });
+    step("type at end", 100, [&] { ed.PutStringToLine(QStringLiteral("x")); });
+    step("jump to top", 1, [&] { ed.SetRowCol(0, 0); });
+    step("type at top", 100, [&] { ed.PutStringToLine(QStringLiteral("y")); });
+    step("scroll one row", 100, [&] { ed.SetTopRow(ed.TopRow() + 1); });
+    std::printf("rows painted in total: %lld\n", ed.PaintedRowCount());
+    return 0;
+}
