@@ -96,6 +96,14 @@ void RenderSample(const QString& path)
     ed.SetRowCol(1, 12);
     ed.UpdateSelection();
     ed.grab().save(path);
+    // Without the selection: tab marks, caret-row underline and the caret.
+    ed.CleanSelection();
+    ed.activateWindow();
+    ed.setFocus();
+    QApplication::processEvents();
+    QString plain = path;
+    plain.insert(plain.lastIndexOf(u'.') < 0 ? plain.size() : plain.lastIndexOf(u'.'), QStringLiteral("_plain"));
+    ed.grab().save(plain);
     std::printf("sample written to %s\n", qPrintable(path));
 }
 

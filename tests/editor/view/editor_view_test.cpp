@@ -328,3 +328,20 @@ TEST(EditorView, TypingAtTheEndAndUndo)
     EXPECT_EQ(empty->Lines().GetTextStr(), QStringLiteral("hello"));
     EXPECT_EQ(empty->Col(), 5);
 }
+
+TEST(EditorView, CaretRowUnderlineFollowsTheCaret)
+{
+    auto ed = MakeEditor(QStringLiteral("abc\r\ndef\r\nghi"));
+    ed->Marks().Underline().SetVisible(true);
+    ed->Marks().Underline().SetColor(0x0000FF);
+    EXPECT_EQ(ed->RowHeight(), ed->FontHeight() + 1);
+    ed->SetRowCol(1, 1);
+    QImage img = Render(*ed);
+    const int y1 = ed->GetUnderlineY(1);
+    ASSERT_GE(y1, 0);
+    EXPECT_TRUE(HasColor(img, QRect(ed->LeftMargin(), y1, 50, 1), qRgb(255, 0, 0)));
+    ed->SetRowCol(2, 0);
+    img = Render(*ed);
+    EXPECT_FALSE(HasColor(img, QRect(ed->LeftMargin(), y1, 50, 1), qRgb(255, 0, 0)));
+    EXPECT_TRUE(HasColor(img, QRect(ed->LeftMargin(), ed->GetUnderlineY(2), 50, 1), qRgb(255, 0, 0)));
+}
