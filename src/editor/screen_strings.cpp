@@ -711,6 +711,45 @@ void TEditorScreenStrings::ForEachTextChunk(int chunkUnits, const std::function<
         chunk(s);
 }
 
+int TEditorScreenStrings::GetTextLen() const
+{
+    if (m_rowCount == 0)
+        return 0;
+    EnsurePrefix();
+    qint64 len = 0;
+    for (const auto& b : m_blocks)
+        len += b->text.size();
+    // Line ends are raCrlf rows and the raEof last row.
+    const int breaks = m_linePrefix.back() - (GetRows(m_rowCount - 1) == raEof ? 1 : 0);
+    return int(len + 2 * qint64(breaks));
+}
+
+int TEditorScreenStrings::GetLineNumberCount() const
+{
+    if (m_rowCount == 0)
+        return 1;
+    return m_rowCount + (GetRows(m_rowCount - 1) != raEof ? 1 : 0);
+}
+
+int TEditorScreenStrings::ColToChar(int row, int col) const
+{
+    if (row < 0 || row > m_rowCount || col < 0)
+        return -1;
+    if (row == m_rowCount)
+        return 0;
+    const QStringView text = RowView(row);
+    const QString map = GetColumnMap(text, ColumnSettings());
+    int c = col;
+    if (c < map.size() && map[c] == u'5')
+        --c;
+    while (c > 0 && c < map.size() && map[c] == u'3')
+        --c;
+    int index = std::min<int>(int(text.size()), c - ColumnMapExtra(map, c + 1));
+    for (int r = row - 1; r >= 0 && GetRows(r) == raWrapped; --r)
+        index += int(RowView(r).size());
+    return index;
+}
+
 // ---- editing -----------------------------------------------------------------------------
 
 TRowMarks TEditorScreenStrings::DeleteRows(int index, int count)
@@ -1259,6 +1298,7 @@ void TEditorScreenStrings::SetWordWrap(bool value)
 
 void TEditorScreenStrings::BeginLoad()
 {
+    m_loadOldRows = m_rowCount;
     Clear();
     m_loadEndsWithBreak = false;
     m_loadAny = false;
@@ -1308,6 +1348,8 @@ void TEditorScreenStrings::EndLoad()
     if (m_wordWrap)
         WrapAll();
     InitBrackets();
+    // The clients repaint the whole text.
+    SetDrawInfo(0, m_loadOldRows, 0, m_rowCount);
 }
 
 void TEditorScreenStrings::SetText(QStringView text)

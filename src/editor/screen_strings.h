@@ -174,6 +174,15 @@ public:
     // The joined text of logical line Index without its line break.
     QString LineText(int line) const;
 
+    // ---- position queries ----
+    // Text length as the edit messages count it: every row plus 2 per line break.
+    int GetTextLen() const;
+    // 1 for an empty store, else the row count plus 1 when the text ends with a line break.
+    int GetLineNumberCount() const;
+    // Screen column ACol of row ARow to a character index in its logical line (a tab's fill
+    // maps to the tab, either half of a double-width character to it); -1 outside.
+    int ColToChar(int row, int col) const;
+
     // ---- whole text ----
     // All rows joined, CR LF after each raCrlf row.
     QString JoinRows() const;
@@ -255,6 +264,7 @@ private:
     bool m_loadEndsWithBreak = false;
     bool m_loadLastWasCR = false;
     bool m_loadAny = false;
+    int m_loadOldRows = 0;
     friend class TBlockBuilder;
 };
 

@@ -199,6 +199,9 @@ TEST(EditorStore, SharedStoreTellsEveryClient)
     s->AddClient(&a);
     s->AddClient(&b);
     s->SetText(u"1\r\n2\r\n3\r\n");
+    ASSERT_FALSE(a.changes.empty());
+    EXPECT_EQ(a.changes.back().Insert, 3); // a whole new text: every row
+    EXPECT_TRUE(a.changes.back().NeedUpdate);
     a.changes.clear();
     b.changes.clear();
     s->ReplaceRows(1, 1, "two" + CRLF);
@@ -300,4 +303,49 @@ TEST(EditorStore, PaintTokensOfARow)
     EXPECT_EQ(r.Tokens[1].Color, &f.Reserve());
     EXPECT_EQ(r.Tokens[2].Start, 16);
     EXPECT_TRUE(PaintRowTokens(*s, 99, *parser, true).Tokens.empty());
+
+    // A reserved word broken by the wrap keeps its colour on both rows.
+    s->WrapOption().SetWrapByte(20);
+    s->SetWordWrap(true);
+    s->SetText(QString(17, 'x') + " select y");
+    ASSERT_EQ(s->Get(1), "lect y");
+    TPaintRow first = PaintRowTokens(*s, 0, *parser, true);
+    ASSERT_EQ(first.Tokens.size(), 2u);
+    EXPECT_EQ(first.Tokens[1].Color, &f.Reserve());
+    TPaintRow second = PaintRowTokens(*s, 1, *parser, true);
+    ASSERT_EQ(second.Tokens.size(), 2u);
+    EXPECT_EQ(second.Tokens[0].Kind, qv::tok::toReserve);
+    EXPECT_EQ(second.Tokens[0].Length, 4);
+    EXPECT_EQ(second.Tokens[0].Color, &f.Reserve());
+    EXPECT_EQ(second.Tokens[1].Color, &f.Colors().Ank());
+}
+
+TEST(EditorStore, PositionQueries)
+{
+    TEditorScreenStrings s;
+    EXPECT_EQ(s.GetLineNumberCount(), 1);
+    s.SetText(u"ab\r\nc");
+    EXPECT_EQ(s.GetTextLen(), 5);
+    EXPECT_EQ(s.GetLineNumberCount(), 2);
+    s.SetText(u"ab\r\nc\r\n");
+    EXPECT_EQ(s.GetTextLen(), 7);
+    EXPECT_EQ(s.GetLineNumberCount(), 3);
+
+    TColumnMapSettings cs;
+    cs.TabSpaceCount = 4;
+    s.SetDefaultColumnSettings(cs);
+    s.SetText(QString("a\tb") + QChar(0x3042) + "c");
+    EXPECT_EQ(s.ColToChar(0, 2), 1);  // inside the tab's fill: the tab
+    EXPECT_EQ(s.ColToChar(0, 4), 2);  // "b"
+    EXPECT_EQ(s.ColToChar(0, 6), 3);  // second half of the wide character
+    EXPECT_EQ(s.ColToChar(0, 7), 4);
+    EXPECT_EQ(s.ColToChar(0, 50), 5); // past the end: the row length
+    EXPECT_EQ(s.ColToChar(-1, 0), -1);
+    EXPECT_EQ(s.ColToChar(0, -1), -1);
+
+    s.WrapOption().SetWrapByte(20);
+    s.SetWordWrap(true);
+    s.SetText(QString(30, 'x'));
+    EXPECT_EQ(s.ColToChar(1, 3), 23); // counted from the start of the logical line
+    EXPECT_EQ(s.RowToLine(1), 0);
 }
