@@ -124,3 +124,30 @@ TEST(TdsDemo, EveryExactRuleOfTheDemoSetReachesAClient)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TdsServerProgram, RefusesAddressesOutsideLoopbackAndBadOptions)
+{
+    struct Case { QStringList args; int exitCode; const char* message; };
+    const Case cases[] = {
+        {{QStringLiteral("--host"), QStringLiteral("0.0.0.0")}, 1, "only addresses in 127.0.0.0/8"},
+        {{QStringLiteral("--host"), QStringLiteral("192.168.0.1")}, 1, "only addresses in 127.0.0.0/8"},
+        {{QStringLiteral("--port"), QStringLiteral("70000")}, 2, "bad port"},
+        {{QStringLiteral("--fixtures"), QStringLiteral("/nonexistent/fixtures")}, 2, "No fixture file or folder"},
+        {{QStringLiteral("--bogus")}, 2, "unknown option --bogus"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral(QORVEL_TEST_SERVER), c.args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), c.exitCode);
+        const QString out = QString::fromUtf8(p.readAll());
+        EXPECT_TRUE(out.contains(QString::fromLatin1(c.message))) << out.toStdString();
+        EXPECT_FALSE(out.contains(QStringLiteral("listening on 1")));
+    }
+}
+
+} // namespace
