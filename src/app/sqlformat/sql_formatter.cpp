@@ -397,51 +397,79 @@ private:
         return i >= in_.size() || IsLineEnd(buf_[i]);
     }
 
+    // The first position at or after i that is no blank, tab or line break. The last run found is
+    // remembered: the look-aheads of every line end in a long run of empty lines then cost
+    // nothing, and the pass stays linear.
     qsizetype SkipSpace(qsizetype i) const
     {
+        if (i >= spaceFrom_ && i <= spaceTo_)
+            return spaceTo_;
+        const qsizetype from = i;
         while (i < in_.size() && IsSpace(buf_[i]))
             ++i;
+        spaceFrom_ = from;
+        spaceTo_ = i;
         return i;
     }
 
-    // The word that begins at i: up to the next delimiter or bracket, so that a keyword typed
-    // against a parenthesis ("VALUES(") is seen the same as one followed by a blank.
+    // The word that begins at i, up to the next delimiter as the pass reads it, so that a keyword
+    // typed against a parenthesis ("VALUES(") is seen the same as one followed by a blank.
     QStringView TokenAt(qsizetype i) const
     {
         qsizetype j = i;
-        while (j < n_ && !IsDelimiter(buf_[j]) && buf_[j] != u'[')
+        while (j < n_ && !IsDelimiter(buf_[j]))
             ++j;
         return QStringView(in_).mid(i, j - i);
     }
 
+    // A clause keyword comes ahead: after blanks and line breaks, a word that will start a new
+    // line when its turn comes (SELECT, FROM, WHERE, GROUP BY, ORDER BY, HAVING, the join words,
+    // INSERT INTO, VALUES, UPDATE, SET, DELETE, UNION, FOR, and AND or OR where they begin a
+    // line), or, in an INSERT column list, its parenthesis. Words that will not break in the
+    // current statement do not count, so the blank before them is kept.
     bool ClauseKeywordAhead(qsizetype from) const
     {
         const qsizetype i = SkipSpace(from);
         if (i >= n_)
             return false;
+        if (state_ == 3 && buf_[i] == u'(')
+            return true;
         const QStringView t = TokenAt(i);
-        static const QLatin1StringView kWords[] = {
-            QLatin1StringView("SELECT"), QLatin1StringView("FROM"),   QLatin1StringView("WHERE"),
-            QLatin1StringView("GROUP"),  QLatin1StringView("ORDER"),  QLatin1StringView("HAVING"),
-            QLatin1StringView("RIGHT"),  QLatin1StringView("LEFT"),   QLatin1StringView("INNER"),
-            QLatin1StringView("OUTER"),  QLatin1StringView("JOIN"),   QLatin1StringView("INSERT"),
-            QLatin1StringView("VALUES"), QLatin1StringView("UPDATE"), QLatin1StringView("SET"),
-            QLatin1StringView("DELETE"), QLatin1StringView("UNION"),  QLatin1StringView("FOR")};
-        bool found = false;
-        if (t.size() <= 6) {
-            for (const auto& k : kWords) {
-                if (EqualsCI(t, k)) {
-                    found = true;
-                    break;
-                }
-            }
+        if (t.size() < 2 || t.size() > 6)
+            return false;
+        auto is = [t](const char* k) { return EqualsCI(t, QLatin1StringView(k)); };
+        const qsizetype after = i + t.size();
+        const QChar next = after < n_ ? buf_[after] : QChar();
+        const bool sel = kind_ == Kind::Select;
+        if (is("SELECT") || is("WHERE") || is("DELETE") || is("UNION"))
+            return true;
+        if (is("FROM"))
+            return sel || kind_ == Kind::Delete;
+        if (is("GROUP") || is("ORDER"))
+            return sel && NextWordIs(after, QLatin1StringView("BY"));
+        if (is("HAVING") || is("JOIN"))
+            return sel;
+        if (is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER"))
+            return sel && next != u'(';
+        if (is("ON"))
+            return join_;
+        if (is("INSERT"))
+            return NextWordIs(after, QLatin1StringView("INTO"));
+        if (is("VALUES"))
+            return kind_ == Kind::Insert;
+        if (is("UPDATE"))
+            return next != u'(';
+        if (is("SET"))
+            return kind_ == Kind::Update;
+        if (is("FOR"))
+            return sel || kind_ == Kind::Update;
+        if (opt_.AndPos == 0 && opt_.ItemReturn == 0 && !paren_ && !between_ && kind_ != Kind::None) {
+            if (is("AND"))
+                return true;
+            if (is("OR"))
+                return sel || kind_ == Kind::Update || kind_ == Kind::Delete || state_ == 6 || state_ == 8;
         }
-        if (!found && opt_.AndPos == 0 && opt_.ItemReturn == 0
-            && (EqualsCI(t, QLatin1StringView("AND")) || EqualsCI(t, QLatin1StringView("OR"))))
-            found = true;
-        if (!found && state_ == 3 && buf_[i] == u'(')
-            found = true;
-        return found;
+        return false;
     }
 
     bool CommaAhead(qsizetype from) const
@@ -456,10 +484,11 @@ private:
         return i + 1 < n_ && ((buf_[i] == u'-' && buf_[i + 1] == u'-') || (buf_[i] == u'/' && buf_[i + 1] == u'*'));
     }
 
-    bool NextWordIs(qsizetype from, QLatin1StringView w) const
+    // The next word, after blanks and line breaks (and semicolons when asked), is w.
+    bool NextWordIs(qsizetype from, QLatin1StringView w, bool overSemicolons = false) const
     {
-        qsizetype i = from;
-        while (i < n_ && (IsSpace(buf_[i]) || buf_[i] == u';'))
+        qsizetype i = SkipSpace(from);
+        while (overSemicolons && i < n_ && (IsSpace(buf_[i]) || buf_[i] == u';'))
             ++i;
         return EqualsCI(TokenAt(i), w);
     }
@@ -842,8 +871,8 @@ private:
             if (!lineStart_)
                 LineBreak();
             indentation_ -= opt_.Indent;
-            if (exceptionSection_ && !firstWhen_ && !NextWordIs(pos_, QLatin1StringView("IF"))
-                && !NextWordIs(pos_, QLatin1StringView("LOOP")))
+            if (exceptionSection_ && !firstWhen_ && !NextWordIs(pos_, QLatin1StringView("IF"), true)
+                && !NextWordIs(pos_, QLatin1StringView("LOOP"), true))
                 indentation_ -= opt_.Indent;
             WriteIndentOnce();
             Put(Case(w));
@@ -1271,7 +1300,10 @@ private:
         const QChar before = At(pos_ - 1);
         if (c == u'\'' && (last == u'N' || last == u'n') && before != u'N' && before != u'n') {
             const QString& tail = pending_.isEmpty() ? out_ : pending_;
-            return tail.size() < 2 || IsDelimiter(tail[tail.size() - 2]);
+            if (tail.size() < 2)
+                return true;
+            const QChar b = tail[tail.size() - 2];
+            return !(b.isLetterOrNumber() || b == u'_' || b == u'@' || b == u'#' || b == u'$');
         }
         return false;
     }
@@ -1308,6 +1340,8 @@ private:
                 case Join::C: blank = !PendingEndsWithOneOf("("); break;
                 case Join::D: blank = !PendingEndsWithOneOf("()["); break;
                 }
+                if (!IsDelimiter(pending_.back()))
+                    blank = true; // never glue a word to the one before it
             }
             if (blank)
                 pending_ += u' ';
@@ -1357,7 +1391,8 @@ private:
                 const Comment r = CommentRule(pos_);
                 if (r != Comment::None)
                     consumed_ = true;
-                if (r != Comment::Handled && !CommentAhead(pos_ + (consumed_ ? 1 : 0))) {
+                const qsizetype next = pos_ + (consumed_ ? 1 : 0);
+                if (r != Comment::Handled && !CommentAhead(next) && !ClauseKeywordAhead(next)) {
                     LineBreak();
                     Put(IndentString());
                     Put(Continuation());
@@ -1520,6 +1555,8 @@ private:
     const TFormatOption opt_;
     QString in_;
     QChar* buf_ = nullptr;
+    mutable qsizetype spaceFrom_ = -1; // the last run of spaces SkipSpace passed
+    mutable qsizetype spaceTo_ = -2;
     qsizetype n_ = 0;
     qsizetype pos_ = 0;
     qsizetype wordStart_ = 0;

@@ -146,6 +146,25 @@ TEST(FormatterProperties, OutOfRangeOptionsAreHarmless)
     EXPECT_EQ(FormatSQLText(QStringLiteral("select Col from Tab"), o).left(10), QStringLiteral("select Col"));
 }
 
+TEST(FormatterProperties, LongRunsOfBlanksAndEmptyLinesFinish)
+{
+    // Every line end and blank looks ahead past the run; the pass must stay linear.
+    const QString lines = QString(QStringLiteral("\r\n")).repeated(50000);
+    const QString blanks(200000, u' ');
+    const QString texts[] = {
+        QStringLiteral("select a") + lines + QStringLiteral("from t where x = 1") + lines + QStringLiteral("and y = 2"),
+        QStringLiteral("select a") + blanks + QStringLiteral(", b from t where x = 1") + blanks + QStringLiteral("and y = 2"),
+        QStringLiteral("update t set a = 1") + lines + QStringLiteral(", b = 2") + blanks + QStringLiteral("-- c"),
+        QStringLiteral("insert into t (a, b)") + QString(QStringLiteral("\t \r\n")).repeated(50000) + QStringLiteral("values (1, 2)"),
+        QStringLiteral("select a,") + QString(QStringLiteral(" \r\n")).repeated(50000) + QStringLiteral("-- c\r\n b from t"),
+        QStringLiteral("print 1") + lines + QStringLiteral("begin") + lines + QStringLiteral("end"),
+    };
+    for (const QString& text : texts) {
+        const QString once = FormatSQLText(text, TFormatOption());
+        EXPECT_TRUE(SqlTokens(text) == SqlTokens(once));
+    }
+}
+
 TEST(FormatterProperties, LongTextWithoutLineBreaksFinishes)
 {
     QString text;
