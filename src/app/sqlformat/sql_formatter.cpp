@@ -230,8 +230,11 @@ bool IsExponentStart(const QString& w)
 class Formatter
 {
 public:
+    static constexpr int MaxIndent = 1000;
+
     Formatter(const QString& text, const TFormatOption& o) : opt_(o)
     {
+        opt_.Indent = qBound(-MaxIndent, opt_.Indent, MaxIndent);
         in_ = text;
         n_ = in_.size();
         // The end of the text acts as a carriage return, so the last word is handled like any
@@ -291,9 +294,11 @@ private:
 
     QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? buf_[i] : QChar(); }
 
+    // The blanks of the current indentation. Deep nesting (or an unchecked Indent value from
+    // the settings) is capped so that no line start grows without bound.
     QString IndentString() const
     {
-        return indentation_ > 0 ? QString(indentation_, u' ') : QString();
+        return indentation_ > 0 ? QString(qMin<qsizetype>(indentation_, MaxIndent), u' ') : QString();
     }
 
     void LineBreak()
@@ -1552,7 +1557,7 @@ private:
         }
     }
 
-    const TFormatOption opt_;
+    TFormatOption opt_;
     QString in_;
     QChar* buf_ = nullptr;
     mutable qsizetype spaceFrom_ = -1; // the last run of spaces SkipSpace passed
@@ -1570,7 +1575,7 @@ private:
     QString word_;
     QString pending_;
     qsizetype protectedEnd_ = 0;
-    int indentation_ = 0;
+    qsizetype indentation_ = 0;
     Kind kind_ = Kind::None;
     int state_ = 0;
     bool lineStart_ = true;

@@ -142,6 +142,15 @@ TEST(FormatterProperties, OutOfRangeOptionsAreHarmless)
         const QString once = FormatSQLText(script.text, o);
         EXPECT_TRUE(SqlTokens(script.text) == SqlTokens(once)) << once.toStdString();
     }
+    // An indent far beyond the dialog's two digits, and nesting without end, stay bounded.
+    TFormatOption wide;
+    wide.Indent = 1'000'000'000;
+    const QString nested = FormatSQLText(QStringLiteral("begin\r\nbegin\r\nprint 1"), wide);
+    EXPECT_LT(nested.size(), 5000);
+    EXPECT_TRUE(nested.endsWith(QStringLiteral("PRINT 1")));
+    const QString deep = FormatSQLText(QStringLiteral("begin\r\n").repeated(20000) + QStringLiteral("print 1"),
+                                       TFormatOption());
+    EXPECT_LT(deep.size(), 20000 * 1010);
     // Letter-case values outside 0 and 1 leave words as typed.
     EXPECT_EQ(FormatSQLText(QStringLiteral("select Col from Tab"), o).left(10), QStringLiteral("select Col"));
 }
