@@ -2,6 +2,7 @@
 #include "platform/exceptions.h"
 
 #include <gtest/gtest.h>
+#include "db_test_helper.h"
 
 using namespace qv::db;
 

@@ -1,0 +1,109 @@
+#include "connection/dm_sqlserver.h"
+#include "platform/exceptions.h"
+
+namespace {
+
+QString quoteLiteral(const QString& text)
+{
+    QString s = text;
+    s.replace(QLatin1String("'"), QLatin1String("''"));
+    return QLatin1Char('\'') + s + QLatin1Char('\'');
+}
+
+} // namespace
+
+TdmSQLServer::TdmSQLServer(QObject* owner)
+    : QObject(owner), Connection(new qv::db::Connection(this)), qryGeneral(new qv::db::Query(this))
+{
+    Connection->setObjectName(QStringLiteral("Connection"));
+    qryGeneral->setObjectName(QStringLiteral("qryGeneral"));
+    Connection->Params().setValue(QStringLiteral("DriverID"), QStringLiteral("MSSQL"));
+    qryGeneral->SetConnection(Connection);
+}
+
+QString TdmSQLServer::Login() const { return Connection->Params().value(QStringLiteral("User_Name")); }
+QString TdmSQLServer::Password() const { return Connection->Params().value(QStringLiteral("Password")); }
+QString TdmSQLServer::Server() const { return Connection->Params().value(QStringLiteral("Server")); }
+QString TdmSQLServer::DataBase() const { return Connection->Params().value(QStringLiteral("DataBase")); }
+
+int TdmSQLServer::GetDBVersion(int /*FixedVer*/)
+{
+    int version = 99;
+    try {
+        qryGeneral->Close();
+        qryGeneral->SQL().SetText(QStringLiteral("select SERVERPROPERTY('productversion')"));
+        qryGeneral->SetConnection(Connection);
+        qryGeneral->Open();
+        const QString text = qryGeneral->FieldCount() > 0 ? qryGeneral->Fields().at(0)->AsString() : QString();
+        const qsizetype dot = text.indexOf(QLatin1Char('.'));
+        if (dot > 0) {
+            bool ok = false;
+            const int v = text.left(dot).toInt(&ok);
+            if (ok)
+                version = v;
+        }
+    } catch (const std::exception&) {
+        version = 99;
+    }
+    try {
+        qryGeneral->Close();
+    } catch (const std::exception&) {
+    }
+    return version;
+}
+
+QString TdmSQLServer::GetLoginUser()
+{
+    QString user = QStringLiteral("dbo");
+    try {
+        qryGeneral->Close();
+        qryGeneral->SQL().SetText(QStringLiteral("select User_Name()"));
+        qryGeneral->Open();
+        user = qryGeneral->FieldCount() > 0 ? qryGeneral->Fields().at(0)->AsString() : QStringLiteral("dbo");
+    } catch (const std::exception&) {
+        user = QStringLiteral("dbo");
+    }
+    try {
+        qryGeneral->Close();
+    } catch (const std::exception&) {
+    }
+    return user;
+}
+
+QString TdmSQLServer::GetDefSchema()
+{
+    QString schema = QStringLiteral("dbo");
+    try {
+        qryGeneral->Close();
+        const QString user = GetLoginUser();
+        qryGeneral->SQL().SetText(
+            QStringLiteral("SELECT default_schema_name   FROM sys.database_principals  WHERE type in ('U', 'S', 'G', 'C', 'K')   AND name = N")
+            + quoteLiteral(user));
+        qryGeneral->Open();
+        schema = (!qryGeneral->IsEmpty() && qryGeneral->FieldCount() > 0) ? qryGeneral->Fields().at(0)->AsString() : QString();
+    } catch (const std::exception&) {
+        schema = QStringLiteral("dbo");
+    }
+    try {
+        qryGeneral->Close();
+    } catch (const std::exception&) {
+    }
+    return schema;
+}
+
+QString TdmSQLServer::GetSQLDriverName()
+{
+    try {
+        if (!Connection->Connected())
+            return QString();
+        const QStringList report = Connection->GetInfoReport();
+        const QString key = QStringLiteral("Driver name = ");
+        for (const QString& line : report)
+            if (line.contains(key)) {
+                QString s = line;
+                return s.remove(key);
+            }
+    } catch (const std::exception&) {
+    }
+    return QString();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The session data module: one database connection of a connection window and one shared
+// general-purpose query, with a few questions about the session.
+#include "platform/db/connection.h"
+#include "platform/db/query.h"
+
+#include <QObject>
+
+class TdmSQLServer : public QObject {
+    Q_OBJECT
+public:
+    explicit TdmSQLServer(QObject* owner = nullptr);
+
+    qv::db::Connection* Connection;  // the session's connection ("DriverID=MSSQL")
+    qv::db::Query* qryGeneral;       // the shared query, bound to Connection
+
+    // Values of "User_Name", "Password", "Server" and "DataBase"; empty when not set.
+    QString Login() const;
+    QString Password() const;
+    QString Server() const;
+    QString DataBase() const;
+
+    // The server's major version from its product version; 99 when it cannot be read.
+    int GetDBVersion(int FixedVer = 0);
+    // The database user of the current database; "dbo" on failure.
+    QString GetLoginUser();
+    // The default schema of the database user; "" without a row, "dbo" on failure.
+    QString GetDefSchema();
+    // The client driver's name from the connection's information report; "" when closed.
+    QString GetSQLDriverName();
+};

@@ -1,0 +1,574 @@
+#include "platform/db/result_table.h"
+#include "platform/exceptions.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace qv::db {
+
+bool decimalFitsInt64(const ColumnDesc& desc)
+{
+    const FieldType t = desc.fieldType();
+    if (t == FieldType::Currency)
+        return true;
+    return (t == FieldType::BCD || t == FieldType::FMTBcd) && desc.precision > 0 && desc.precision <= 18;
+}
+
+StorageKind storageKindFor(const ColumnDesc& desc)
+{
+    const FieldType t = desc.fieldType();
+    switch (t) {
+    case FieldType::Boolean:
+    case FieldType::Byte:
+    case FieldType::Smallint:
+    case FieldType::Integer:
+    case FieldType::Largeint:
+    case FieldType::Word:
+    case FieldType::Date:
+    case FieldType::Time:
+    case FieldType::TimeStamp:
+        return StorageKind::Int64;
+    case FieldType::Float:
+    case FieldType::Single:
+        return StorageKind::Double;
+    case FieldType::Currency:
+    case FieldType::BCD:
+    case FieldType::FMTBcd:
+        return decimalFitsInt64(desc) ? StorageKind::Int64 : StorageKind::Text;
+    case FieldType::Bytes:
+    case FieldType::Blob:
+        return StorageKind::Bytes;
+    default:
+        return StorageKind::Text;
+    }
+}
+
+static int decimalScale(const ColumnDesc& desc)
+{
+    return desc.fieldType() == FieldType::Currency ? 4 : desc.scale;
+}
+
+// ---- dates ------------------------------------------------------------------------------------
+
+// Days since 0001-01-01 of a proleptic Gregorian date.
+qint64 daysFromCivil(int y, int m, int d)
+{
+    // Howard Hinnant's algorithm, shifted so that 0001-01-01 is day 0.
+    y -= m <= 2;
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const qint64 yoe = y - era * 400;
+    const qint64 doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 306; // day 0 = 0001-01-01; the algorithm counts from 0000-03-01
+}
+
+void civilFromDays(qint64 days, int& y, int& m, int& d)
+{
+    qint64 z = days + 306;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+namespace {
+
+bool readInt(QStringView s, qsizetype& i, int digits, int& out)
+{
+    out = 0;
+    for (int k = 0; k < digits; ++k, ++i) {
+        if (i >= s.size() || !s[i].isDigit() || s[i].unicode() > '9')
+            return false;
+        out = out * 10 + (s[i].unicode() - '0');
+    }
+    return true;
+}
+
+bool parseTimePart(QStringView s, qsizetype& i, qint64& ticks)
+{
+    int h, mi, se = 0;
+    if (!readInt(s, i, 2, h) || i >= s.size() || s[i] != QLatin1Char(':'))
+        return false;
+    ++i;
+    if (!readInt(s, i, 2, mi))
+        return false;
+    if (i < s.size() && s[i] == QLatin1Char(':')) {
+        ++i;
+        if (!readInt(s, i, 2, se))
+            return false;
+    }
+    if (h > 23 || mi > 59 || se > 59)
+        return false;
+    qint64 frac = 0;
+    if (i < s.size() && s[i] == QLatin1Char('.')) {
+        ++i;
+        int n = 0;
+        while (i < s.size() && s[i].unicode() >= '0' && s[i].unicode() <= '9') {
+            if (n < 7) {
+                frac = frac * 10 + (s[i].unicode() - '0');
+                ++n;
+            }
+            ++i;
+        }
+        for (; n < 7; ++n)
+            frac *= 10;
+    }
+    ticks = (h * 3600LL + mi * 60LL + se) * kTicksPerSecond + frac;
+    return true;
+}
+
+bool parseDatePart(QStringView s, qsizetype& i, qint64& days)
+{
+    int y, m, d;
+    if (!readInt(s, i, 4, y) || i >= s.size() || (s[i] != QLatin1Char('-') && s[i] != QLatin1Char('/')))
+        return false;
+    ++i;
+    if (!readInt(s, i, 2, m) || i >= s.size() || (s[i] != QLatin1Char('-') && s[i] != QLatin1Char('/')))
+        return false;
+    ++i;
+    if (!readInt(s, i, 2, d))
+        return false;
+    if (m < 1 || m > 12 || d < 1 || d > 31 || y < 1)
+        return false;
+    days = daysFromCivil(y, m, d);
+    int yy, mm, dd;
+    civilFromDays(days, yy, mm, dd);
+    return yy == y && mm == m && dd == d;
+}
+
+} // namespace
+
+bool parseDateTicks(QStringView text, FieldType type, qint64& ticks)
+{
+    const QStringView s = text.trimmed();
+    qsizetype i = 0;
+    if (type == FieldType::Time) {
+        if (!parseTimePart(s, i, ticks))
+            return false;
+        return i == s.size();
+    }
+    qint64 days = 0;
+    if (!parseDatePart(s, i, days))
+        return false;
+    qint64 t = 0;
+    if (i < s.size()) {
+        if (s[i] != QLatin1Char(' ') && s[i] != QLatin1Char('T'))
+            return false;
+        ++i;
+        if (!parseTimePart(s, i, t))
+            return false;
+    }
+    if (i != s.size())
+        return false;
+    ticks = days * kTicksPerDay + (type == FieldType::Date ? 0 : t);
+    return true;
+}
+
+QString formatDateTicks(qint64 ticks, FieldType type, int fractionDigits)
+{
+    const qint64 days = ticks / kTicksPerDay;
+    qint64 rest = ticks % kTicksPerDay;
+    QString out;
+    if (type != FieldType::Time) {
+        int y, m, d;
+        civilFromDays(days, y, m, d);
+        out = QStringLiteral("%1-%2-%3").arg(y, 4, 10, QLatin1Char('0')).arg(m, 2, 10, QLatin1Char('0')).arg(d, 2, 10, QLatin1Char('0'));
+        if (type == FieldType::Date)
+            return out;
+        out += QLatin1Char(' ');
+    } else {
+        rest = ticks;
+    }
+    const qint64 secs = rest / kTicksPerSecond;
+    const qint64 frac = rest % kTicksPerSecond;
+    out += QStringLiteral("%1:%2:%3")
+               .arg(secs / 3600, 2, 10, QLatin1Char('0'))
+               .arg((secs / 60) % 60, 2, 10, QLatin1Char('0'))
+               .arg(secs % 60, 2, 10, QLatin1Char('0'));
+    if (fractionDigits > 0) {
+        QString f = QStringLiteral("%1").arg(frac, 7, 10, QLatin1Char('0'));
+        out += QLatin1Char('.') + f.left(std::min(fractionDigits, 7));
+    }
+    return out;
+}
+
+// ---- decimals -----------------------------------------------------------------------------------
+
+bool parseScaled(QStringView text, int scale, qint64& value)
+{
+    QStringView s = text.trimmed();
+    bool neg = false;
+    qsizetype i = 0;
+    if (i < s.size() && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) {
+        neg = s[i] == QLatin1Char('-');
+        ++i;
+    }
+    unsigned __int128 acc = 0;
+    int fracDigits = 0;
+    bool seenDot = false, any = false, roundUp = false, pastScale = false;
+    for (; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c == u'.' && !seenDot) {
+            seenDot = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9')
+            return false;
+        any = true;
+        if (seenDot && fracDigits >= scale) {
+            if (!pastScale)
+                roundUp = c >= u'5';
+            pastScale = true;
+            continue;
+        }
+        acc = acc * 10 + (c - u'0');
+        if (seenDot)
+            ++fracDigits;
+        if (acc > static_cast<unsigned __int128>(INT64_MAX) + 1)
+            return false;
+    }
+    if (!any)
+        return false;
+    for (; fracDigits < scale; ++fracDigits) {
+        acc *= 10;
+        if (acc > static_cast<unsigned __int128>(INT64_MAX) + 1)
+            return false;
+    }
+    if (roundUp)
+        acc += 1;
+    if (acc > static_cast<unsigned __int128>(INT64_MAX) + (neg ? 1 : 0))
+        return false;
+    value = neg ? static_cast<qint64>(-static_cast<__int128>(acc)) : static_cast<qint64>(acc);
+    return true;
+}
+
+QString formatScaled(qint64 value, int scale, bool trimZeros)
+{
+    const bool neg = value < 0;
+    unsigned long long mag = neg ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    QString digits = QString::number(mag);
+    if (scale > 0) {
+        if (digits.size() <= scale)
+            digits = QString(scale - digits.size() + 1, QLatin1Char('0')) + digits;
+        digits.insert(digits.size() - scale, QLatin1Char('.'));
+        if (trimZeros) {
+            qsizetype n = digits.size();
+            while (digits.at(n - 1) == QLatin1Char('0'))
+                --n;
+            if (digits.at(n - 1) == QLatin1Char('.'))
+                --n;
+            digits.truncate(n);
+        }
+    }
+    return neg ? QLatin1Char('-') + digits : digits;
+}
+
+// ---- cells ----------------------------------------------------------------------------------------
+
+static int fractionDigitsOf(const ColumnDesc& d)
+{
+    const QString& n = d.typeName;
+    if (n == QLatin1String("smalldatetime"))
+        return 0;
+    if (n == QLatin1String("datetime"))
+        return 3;
+    if (n == QLatin1String("datetime2") || n == QLatin1String("time"))
+        return d.scale;
+    return d.scale > 0 ? std::min(d.scale, 7) : 3;
+}
+
+QVariant toCell(const ColumnDesc& desc, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        return QVariant();
+    const FieldType t = desc.fieldType();
+    auto bad = [&]() -> QVariant {
+        throw Exception(QStringLiteral("'%1' は %2 の値として正しくありません").arg(value.toString(), desc.name));
+    };
+    switch (storageKindFor(desc)) {
+    case StorageKind::Int64:
+        if (t == FieldType::Boolean) {
+            if (value.typeId() == QMetaType::Bool)
+                return qint64(value.toBool() ? 1 : 0);
+            const QString s = value.toString().trimmed().toLower();
+            if (s == QLatin1String("true") || s == QLatin1String("1") || s == QLatin1String("-1"))
+                return qint64(1);
+            if (s == QLatin1String("false") || s == QLatin1String("0"))
+                return qint64(0);
+            return bad();
+        }
+        if (isDateTimeType(t)) {
+            qint64 ticks = 0;
+            if (value.typeId() == QMetaType::QDateTime) {
+                const QDateTime dt = value.toDateTime();
+                const QDate d = dt.date();
+                const QTime tm = dt.time();
+                ticks = (t == FieldType::Time ? 0 : daysFromCivil(d.year(), d.month(), d.day()) * kTicksPerDay)
+                        + (t == FieldType::Date ? 0 : tm.msecsSinceStartOfDay() * 10000LL);
+                return ticks;
+            }
+            if (value.typeId() == QMetaType::QDate) {
+                const QDate d = value.toDate();
+                return qint64(daysFromCivil(d.year(), d.month(), d.day()) * kTicksPerDay);
+            }
+            if (value.typeId() == QMetaType::QTime)
+                return qint64(value.toTime().msecsSinceStartOfDay() * 10000LL);
+            if (value.typeId() == QMetaType::LongLong)
+                return value;
+            if (!parseDateTicks(value.toString(), t, ticks))
+                return bad();
+            return ticks;
+        }
+        if (t == FieldType::Currency || t == FieldType::BCD || t == FieldType::FMTBcd) {
+            qint64 v = 0;
+            const QString s = value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'f', decimalScale(desc))
+                                                                  : value.toString();
+            if (!parseScaled(s, decimalScale(desc), v))
+                return bad();
+            return v;
+        }
+        {
+            bool ok = false;
+            qint64 v = 0;
+            if (value.typeId() == QMetaType::Double) {
+                const double d = value.toDouble();
+                v = static_cast<qint64>(d);
+                ok = static_cast<double>(v) == d;
+            } else if (value.typeId() == QMetaType::Bool) {
+                v = value.toBool() ? 1 : 0;
+                ok = true;
+            } else {
+                v = value.toString().trimmed().toLongLong(&ok);
+            }
+            if (!ok)
+                return bad();
+            return v;
+        }
+    case StorageKind::Double: {
+        bool ok = false;
+        const double d = value.typeId() == QMetaType::Double ? (ok = true, value.toDouble()) : value.toString().trimmed().toDouble(&ok);
+        if (!ok)
+            return bad();
+        return d;
+    }
+    case StorageKind::Bytes:
+        if (value.typeId() == QMetaType::QByteArray)
+            return value;
+        {
+            // Text whose UTF-16LE code units are the bytes (the text form of a binary field).
+            const QString s = value.toString();
+            return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+        }
+    case StorageKind::Text:
+        if (t == FieldType::BCD || t == FieldType::FMTBcd || t == FieldType::Currency) {
+            const QString s = value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 17) : value.toString().trimmed();
+            bool ok = false;
+            s.toDouble(&ok);
+            if (!ok)
+                return bad();
+            return s;
+        }
+        if (value.typeId() == QMetaType::Bool)
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        return value.toString();
+    }
+    return QVariant();
+}
+
+QString cellText(const ColumnDesc& desc, const QVariant& cell)
+{
+    if (!cell.isValid() || cell.isNull())
+        return QString();
+    const FieldType t = desc.fieldType();
+    switch (storageKindFor(desc)) {
+    case StorageKind::Int64: {
+        const qint64 v = cell.toLongLong();
+        if (t == FieldType::Boolean)
+            return v ? QStringLiteral("True") : QStringLiteral("False");
+        if (isDateTimeType(t))
+            return formatDateTicks(v, t, fractionDigitsOf(desc));
+        if (t == FieldType::Currency || t == FieldType::BCD || t == FieldType::FMTBcd)
+            return formatScaled(v, decimalScale(desc), true);
+        return QString::number(v);
+    }
+    case StorageKind::Double:
+        return QString::number(cell.toDouble(), 'g', t == FieldType::Single ? 7 : 15);
+    case StorageKind::Bytes: {
+        const QByteArray b = cell.toByteArray();
+        QString s(reinterpret_cast<const QChar*>(b.constData()), b.size() / 2);
+        if (b.size() % 2)
+            s.append(QChar(static_cast<uchar>(b.back())));
+        return s;
+    }
+    case StorageKind::Text:
+        return cell.toString();
+    }
+    return QString();
+}
+
+QVariant cellToValue(const ColumnDesc& desc, const QVariant& cell)
+{
+    if (!cell.isValid() || cell.isNull())
+        return QVariant();
+    const FieldType t = desc.fieldType();
+    if (storageKindFor(desc) == StorageKind::Int64) {
+        const qint64 v = cell.toLongLong();
+        if (t == FieldType::Boolean)
+            return v != 0;
+        if (t == FieldType::Date || t == FieldType::TimeStamp) {
+            int y, m, d;
+            civilFromDays(v / kTicksPerDay, y, m, d);
+            const QDate date(y, m, d);
+            if (t == FieldType::Date)
+                return date;
+            return QDateTime(date, QTime::fromMSecsSinceStartOfDay(static_cast<int>((v % kTicksPerDay) / 10000)));
+        }
+        if (t == FieldType::Time)
+            return QTime::fromMSecsSinceStartOfDay(static_cast<int>(v / 10000));
+        if (t == FieldType::Currency || t == FieldType::BCD)
+            return formatScaled(v, decimalScale(desc), true).toDouble();
+        if (t == FieldType::FMTBcd)
+            return formatScaled(v, decimalScale(desc), true);
+        return v;
+    }
+    if (t == FieldType::BCD || t == FieldType::Currency)
+        return cell.toString().toDouble();
+    return cell;
+}
+
+// ---- ResultTable ------------------------------------------------------------------------------------
+
+ResultTable::ResultTable(std::vector<ColumnDesc> columns) : m_columns(std::move(columns))
+{
+    m_cols.resize(m_columns.size());
+    for (size_t i = 0; i < m_columns.size(); ++i)
+        m_cols[i].kind = storageKindFor(m_columns[i]);
+}
+
+void ResultTable::reserve(qint64 rows)
+{
+    const auto n = static_cast<size_t>(rows);
+    for (auto& c : m_cols) {
+        c.nulls.reserve(n / 64 + 1);
+        switch (c.kind) {
+        case StorageKind::Int64: c.ints.reserve(n); break;
+        case StorageKind::Double: c.doubles.reserve(n); break;
+        default: c.ends.reserve(n); break;
+        }
+    }
+}
+
+void ResultTable::markNull(Column& c, bool null)
+{
+    const auto word = static_cast<size_t>(m_rows >> 6);
+    if (c.nulls.size() <= word)
+        c.nulls.resize(word + 1, 0);
+    if (null)
+        c.nulls[word] |= (quint64(1) << (m_rows & 63));
+}
+
+void ResultTable::appendNull(int col)
+{
+    auto& c = m_cols[static_cast<size_t>(col)];
+    markNull(c, true);
+    switch (c.kind) {
+    case StorageKind::Int64: c.ints.push_back(0); break;
+    case StorageKind::Double: c.doubles.push_back(0); break;
+    case StorageKind::Text: c.ends.push_back(c.chars.size()); break;
+    case StorageKind::Bytes: c.ends.push_back(c.bytes.size()); break;
+    }
+}
+
+void ResultTable::appendInt(int col, qint64 v)
+{
+    auto& c = m_cols[static_cast<size_t>(col)];
+    markNull(c, false);
+    c.ints.push_back(v);
+}
+
+void ResultTable::appendDouble(int col, double v)
+{
+    auto& c = m_cols[static_cast<size_t>(col)];
+    markNull(c, false);
+    c.doubles.push_back(v);
+}
+
+void ResultTable::appendText(int col, const char16_t* s, qsizetype len)
+{
+    auto& c = m_cols[static_cast<size_t>(col)];
+    markNull(c, false);
+    c.chars.insert(c.chars.end(), s, s + len);
+    c.ends.push_back(c.chars.size());
+}
+
+void ResultTable::appendBytes(int col, const char* p, qsizetype len)
+{
+    auto& c = m_cols[static_cast<size_t>(col)];
+    markNull(c, false);
+    c.bytes.insert(c.bytes.end(), p, p + len);
+    c.ends.push_back(c.bytes.size());
+}
+
+void ResultTable::appendCell(int col, const QVariant& cell)
+{
+    if (!cell.isValid() || cell.isNull()) {
+        appendNull(col);
+        return;
+    }
+    switch (kind(col)) {
+    case StorageKind::Int64: appendInt(col, cell.toLongLong()); break;
+    case StorageKind::Double: appendDouble(col, cell.toDouble()); break;
+    case StorageKind::Text: appendText(col, cell.toString()); break;
+    case StorageKind::Bytes: {
+        const QByteArray b = cell.toByteArray();
+        appendBytes(col, b.constData(), b.size());
+        break;
+    }
+    }
+}
+
+QString ResultTable::textAt(int col, qint64 row) const
+{
+    const auto& c = m_cols[static_cast<size_t>(col)];
+    const quint64 end = c.ends[static_cast<size_t>(row)];
+    const quint64 begin = row == 0 ? 0 : c.ends[static_cast<size_t>(row - 1)];
+    return QString(reinterpret_cast<const QChar*>(c.chars.data() + begin), static_cast<qsizetype>(end - begin));
+}
+
+QByteArray ResultTable::bytesAt(int col, qint64 row) const
+{
+    const auto& c = m_cols[static_cast<size_t>(col)];
+    const quint64 end = c.ends[static_cast<size_t>(row)];
+    const quint64 begin = row == 0 ? 0 : c.ends[static_cast<size_t>(row - 1)];
+    return QByteArray(c.bytes.data() + begin, static_cast<qsizetype>(end - begin));
+}
+
+QVariant ResultTable::cell(int col, qint64 row) const
+{
+    if (isNull(col, row))
+        return QVariant();
+    switch (kind(col)) {
+    case StorageKind::Int64: return intAt(col, row);
+    case StorageKind::Double: return doubleAt(col, row);
+    case StorageKind::Text: return textAt(col, row);
+    case StorageKind::Bytes: return bytesAt(col, row);
+    }
+    return QVariant();
+}
+
+qint64 ResultTable::memoryUsed() const
+{
+    qint64 total = 0;
+    for (const auto& c : m_cols) {
+        total += static_cast<qint64>(c.nulls.capacity() * sizeof(quint64) + c.ints.capacity() * sizeof(qint64)
+                                     + c.doubles.capacity() * sizeof(double) + c.chars.capacity() * sizeof(char16_t)
+                                     + c.bytes.capacity() + c.ends.capacity() * sizeof(quint64));
+    }
+    return total;
+}
+
+} // namespace qv::db

@@ -1,0 +1,303 @@
+#include "platform/db/connection.h"
+#include "platform/db/query.h"
+#include "platform/db/scripted_session.h"
+#include "platform/exceptions.h"
+
+#include <gtest/gtest.h>
+#include "db_test_helper.h"
+
+using namespace qv::db;
+
+namespace {
+
+struct Scripted : ::testing::Test {
+    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
+    Connection conn;
+    Query q;
+    void SetUp() override
+    {
+        conn.SetDriver(session);
+        conn.Open();
+        q.SetConnection(&conn);
+    }
+    Fixture& fx() { return session->fixture(); }
+};
+
+} // namespace
+
+TEST_F(Scripted, UseLineOfAParameterisedTextGoesFirstAsItsOwnBatch)
+{
+    fx().exact("use [my db]");
+    fx().exact("select ?").returns({column("", "nvarchar(10)")}, {{"x"}});
+    q.SQL().SetText("use [my db]\r\nselect :a");
+    ASSERT_EQ(q.Params().Count(), 1);
+    q.ParamByName("a").SetAsWideString("x");
+    q.Open();
+    EXPECT_EQ(session->statements(), QStringList({"use [my db]", "select ?"}));
+    ASSERT_EQ(session->recorded().size(), 2u);
+    EXPECT_TRUE(session->recorded()[0].values.isEmpty());
+    EXPECT_EQ(session->recorded()[1].names, QStringList{"A"});
+    EXPECT_EQ(session->recorded()[1].values, QVariantList{"x"});
+    EXPECT_EQ(q.Fields().at(0)->AsString(), "x");
+
+    // Without bound values the text goes as one batch.
+    session->clearRecord();
+    fx().exact("use [my db]\nselect 1").returns({column("", "int")}, {{1}});
+    q.SQL().SetText("use [my db]\r\nselect 1");
+    q.Open();
+    EXPECT_EQ(session->statements(), QStringList({"use [my db]\nselect 1"}));
+}
+
+TEST_F(Scripted, ParametersBindAtEveryMarkerInOrder)
+{
+    fx().pattern("select \\? ,\\n \\? , \\?").returns({column("n", "int")}, {});
+    q.SQL().Add("select :a ,");
+    q.SQL().Add(" :b , :a");
+    EXPECT_EQ(q.Params().Names(), QStringList({"A", "B"}));
+    q.ParamByName("A").SetValue(1);
+    q.Params()[1].SetValue(QVariant()); // NULL
+    q.Open();
+    const auto& rec = session->recorded().back();
+    EXPECT_EQ(rec.sql, "select ? ,\r\n ? , ?");
+    EXPECT_EQ(rec.names, QStringList({"A", "B", "A"}));
+    ASSERT_EQ(rec.values.size(), 3);
+    EXPECT_EQ(rec.values[0].toInt(), 1);
+    EXPECT_FALSE(rec.values[1].isValid());
+    EXPECT_EQ(rec.values[2].toInt(), 1);
+    EXPECT_TRUE(q.IsEmpty());
+    EXPECT_THROW(q.ParamByName("zz"), qv::EDatabaseError);
+}
+
+TEST_F(Scripted, SwitchesForParametersEscapesAndDirectExecution)
+{
+    fx().pattern(".*").affects(0);
+    q.SetParamCreate(false);
+    q.SQL().SetText("select * from ::fn_trace_gettable(:x, default)");
+    EXPECT_EQ(q.Params().Count(), 0);
+    q.SetEscapeExpand(false);
+    q.SetDirectExecute(true);
+    q.ExecSQL();
+    const auto& rec = session->recorded().back();
+    EXPECT_EQ(rec.sql, "select * from ::fn_trace_gettable(:x, default)");
+    EXPECT_TRUE(rec.noScan);
+    EXPECT_TRUE(rec.direct);
+    EXPECT_TRUE(rec.values.isEmpty());
+}
+
+TEST_F(Scripted, OpenSkipsResultsWithoutColumnsAndWalksTheRest)
+{
+    fx().exact("batch")
+        .affects(3)
+        .returns({column("a", "int")}, {{1}, {2}})
+        .affects(1)
+        .returns({column("b", "nvarchar(5)")}, {{"x"}});
+    q.SQL().SetText("batch");
+    q.Prepare();
+    EXPECT_EQ(q.Kind(), StatementKind::Other);
+    q.Open();
+    EXPECT_EQ(q.FieldCount(), 1);
+    EXPECT_EQ(q.Fields().at(0)->FieldName(), "a");
+    EXPECT_EQ(q.RecordCount(), 2);
+    ASSERT_TRUE(q.NextResultSet());
+    EXPECT_EQ(q.Fields().at(0)->FieldName(), "b");
+    EXPECT_EQ(q.Fields().at(0)->AsString(), "x");
+    EXPECT_FALSE(q.NextResultSet());
+    EXPECT_FALSE(q.Active());
+    EXPECT_EQ(session->recorded().size(), 1u);
+}
+
+TEST_F(Scripted, ExecSqlReportsRowsAndOpenWithoutRowsFails)
+{
+    fx().exact("update t set a = 1").affects(2).affects(5);
+    q.SQL().SetText("update t set a = 1");
+    q.ExecSQL();
+    EXPECT_EQ(q.RowsAffected(), 5);
+    EXPECT_THROW(q.Open(), qv::EDatabaseError);
+    EXPECT_FALSE(q.Active());
+}
+
+TEST_F(Scripted, ErrorsCarryTheDriverTextAndLostLinksAreTheirOwnKind)
+{
+    fx().exact("bad").fails("Invalid object name 'x'.", "42S02", 208);
+    fx().exact("gone").fails("Communication link failure", "08S01", 0);
+    q.SQL().SetText("bad");
+    try {
+        q.ExecSQL();
+        FAIL();
+    } catch (const qv::EConnectionLost&) {
+        FAIL() << "not a lost link";
+    } catch (const qv::EDatabaseError& e) {
+        EXPECT_EQ(e.message(), "Invalid object name 'x'.");
+        EXPECT_EQ(e.sqlState(), "42S02");
+        EXPECT_EQ(e.nativeError(), 208);
+    }
+    q.SQL().SetText("unknown text");
+    try {
+        q.ExecSQL();
+        FAIL();
+    } catch (const qv::EDatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("No fixture answers the statement:\nunknown text")) << e.message().toStdString();
+    }
+    q.SQL().SetText("gone");
+    EXPECT_THROW(q.ExecSQL(), qv::EConnectionLost);
+    EXPECT_FALSE(conn.Connected());
+}
+
+TEST_F(Scripted, TooLongParameterNameFailsTheStatement)
+{
+    q.SQL().SetText("select :" + QString(256, QLatin1Char('a')));
+    EXPECT_THROW(q.Open(), qv::EDatabaseError);
+    EXPECT_TRUE(session->recorded().empty());
+}
+
+TEST_F(Scripted, TransactionsAndInfo)
+{
+    EXPECT_FALSE(conn.InTransaction());
+    conn.StartTransaction();
+    EXPECT_TRUE(conn.InTransaction());
+    EXPECT_THROW(conn.StartTransaction(), qv::EDatabaseError);
+    conn.Commit();
+    EXPECT_FALSE(conn.InTransaction());
+    conn.StartTransaction();
+    conn.Rollback();
+    EXPECT_EQ(session->events(), QStringList({"Open", "StartTransaction", "Commit", "AutoCommit", "StartTransaction", "Rollback", "AutoCommit"}));
+    EXPECT_TRUE(conn.GetInfoReport().first().startsWith("Driver name = "));
+    EXPECT_EQ(conn.IdentifierQuotes(), "[]");
+    conn.Close();
+    EXPECT_TRUE(conn.GetInfoReport().isEmpty());
+}
+
+// ---- writing edited records back -----------------------------------------------------------------
+
+namespace {
+
+std::vector<ColumnDesc> orderColumns(const QString& table)
+{
+    auto id = column("id", "int", false);
+    auto name = column("name", "nvarchar(20)");
+    auto qty = column("qty", "decimal(10,2)");
+    auto note = column("note", "nvarchar(max)");
+    for (auto* c : {&id, &name, &qty, &note}) {
+        if (!table.isEmpty()) {
+            c->baseSchema = "dbo";
+            c->baseTable = table;
+            c->baseColumn = c->name;
+        }
+    }
+    return {id, name, qty, note};
+}
+
+} // namespace
+
+TEST_F(Scripted, EditingOneCellSendsOneUpdateByKey)
+{
+    fx().keys.insert("dbo.orders", {"id"});
+    fx().exact("select * from Orders").returns(orderColumns("Orders"), {{1, "a", "1.50", "n"}, {2, "b", QVariant(), "m"}});
+    fx().pattern("UPDATE .*").affects(1);
+    q.SQL().SetText("select * from Orders");
+    q.Open();
+    ASSERT_TRUE(q.Updatable());
+    EXPECT_TRUE(q.CanModify());
+    q.Next();
+    q.Edit();
+    q.FieldByName("name")->SetAsString("新しい");
+    q.Post();
+    ASSERT_EQ(session->recorded().size(), 2u);
+    const auto& rec = session->recorded()[1];
+    EXPECT_EQ(rec.sql, "UPDATE [dbo].[Orders] SET [name] = ? WHERE [id] = ?");
+    EXPECT_EQ(rec.values, QVariantList({QStringLiteral("新しい"), qint64(2)}));
+    EXPECT_EQ(session->events().mid(1), QStringList({"StartTransaction", "Commit", "AutoCommit"}));
+    EXPECT_EQ(q.FieldByName("name")->AsString(), QStringLiteral("新しい"));
+}
+
+TEST_F(Scripted, WithoutKeyEveryOriginalValueIdentifiesTheRow)
+{
+    fx().exact("select * from Orders").returns(orderColumns("Orders"), {{2, "b", QVariant(), "m"}});
+    fx().pattern("UPDATE .*").affects(1);
+    fx().pattern("DELETE .*").affects(1);
+    fx().pattern("INSERT .*").affects(1);
+    q.SQL().SetText("select * from Orders");
+    q.Open();
+    q.Edit();
+    q.FieldByName("qty")->SetAsString("3.25");
+    q.Post();
+    auto rec = session->recorded().back();
+    EXPECT_EQ(rec.sql, "UPDATE [dbo].[Orders] SET [qty] = ? WHERE [id] = ? AND [name] = ? AND [qty] IS NULL");
+    EXPECT_EQ(rec.values, QVariantList({"3.25", qint64(2), "b"}));
+
+    q.Delete();
+    rec = session->recorded().back();
+    EXPECT_EQ(rec.sql, "DELETE FROM [dbo].[Orders] WHERE [id] = ? AND [name] = ? AND [qty] = ?");
+    EXPECT_EQ(rec.values, QVariantList({qint64(2), "b", "3.25"}));
+
+    q.Append();
+    q.FieldByName("id")->SetAsInteger(9);
+    q.FieldByName("note")->SetAsString("x]y");
+    q.Post();
+    rec = session->recorded().back();
+    EXPECT_EQ(rec.sql, "INSERT INTO [dbo].[Orders] ([id], [note]) VALUES (?, ?)");
+    EXPECT_EQ(rec.values, QVariantList({qint64(9), "x]y"}));
+}
+
+TEST_F(Scripted, AWriteThatHitsNoRowOrSeveralFailsAndKeepsTheRecord)
+{
+    fx().keys.insert("dbo.orders", {"id"});
+    fx().exact("select * from Orders").returns(orderColumns("Orders"), {{1, "a", "1.50", "n"}});
+    fx().pattern("UPDATE .*").once().affects(0);
+    fx().pattern("UPDATE .*").once().affects(2);
+    q.SQL().SetText("select * from Orders");
+    q.Open();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        q.Edit();
+        q.FieldByName("name")->SetAsString("z");
+        EXPECT_THROW(q.Post(), qv::EDatabaseError);
+        q.Cancel();
+        EXPECT_EQ(q.FieldByName("name")->AsString(), "a");
+    }
+    EXPECT_EQ(session->events().mid(1),
+              QStringList({"StartTransaction", "Rollback", "AutoCommit", "StartTransaction", "Rollback", "AutoCommit"}));
+}
+
+TEST_F(Scripted, ResultsOverAJoinOrWithoutABaseTableAreReadOnly)
+{
+    auto cols = orderColumns("Orders");
+    cols[3].baseTable = "Notes";
+    fx().exact("join").returns(cols, {{1, "a", "1", "n"}});
+    fx().exact("expr").returns({column("n", "int")}, {{1}});
+    q.SQL().SetText("join");
+    q.Open();
+    EXPECT_FALSE(q.Updatable());
+    EXPECT_FALSE(q.CanModify());
+    EXPECT_THROW(q.Edit(), qv::EDatabaseError);
+    q.SQL().SetText("expr");
+    q.Open();
+    EXPECT_FALSE(q.Updatable());
+
+    // The frame's table name makes a result without base-table information writable.
+    fx().exact("select * from plain").returns(orderColumns(QString()), {{1, "a", "1", "n"}});
+    fx().pattern("UPDATE .*").affects(1);
+    fx().keys.insert("sales.plain", {"id"});
+    q.SetUpdateTableName("sales.plain");
+    q.SQL().SetText("select * from plain");
+    q.Open();
+    ASSERT_TRUE(q.Updatable());
+    q.Edit();
+    q.FieldByName("name")->SetAsString("b");
+    q.Post();
+    EXPECT_EQ(session->recorded().back().sql, "UPDATE [sales].[plain] SET [name] = ? WHERE [id] = ?");
+}
+
+TEST(WriteStatement, QuotingAndNames)
+{
+    EXPECT_EQ(quoteName("a]b"), "[a]]b]");
+    EXPECT_EQ(splitQualifiedName("[my db].dbo.[t.x]"), QStringList({"my db", "dbo", "t.x"}));
+    EXPECT_EQ(splitQualifiedName("\"a\"\"b\".c"), QStringList({"a\"b", "c"}));
+    std::vector<ColumnDesc> cols{column("id", "int"), column("v", "nvarchar(5)")};
+    cols[0].autoIncrement = true;
+    // Nothing changed: nothing to send. Identity columns are never set but still identify.
+    EXPECT_TRUE(buildWriteStatement(DataSet::UpdateKind::Modify, "[t]", cols, {0, 1}, {}, {1, "a"}, {1, "a"}).sql.isEmpty());
+    EXPECT_EQ(buildWriteStatement(DataSet::UpdateKind::Insert, "[t]", cols, {0, 1}, {}, {}, {5, QVariant()}).sql,
+              "INSERT INTO [t] DEFAULT VALUES");
+    EXPECT_EQ(buildWriteStatement(DataSet::UpdateKind::Modify, "[t]", cols, {0, 1}, {"id"}, {1, "a"}, {1, "b"}).sql,
+              "UPDATE [t] SET [v] = ? WHERE [id] = ?");
+}

@@ -1,0 +1,94 @@
+#include "platform/db/fixture.h"
+#include "platform/db/result_table.h"
+#include "platform/exceptions.h"
+
+#include <gtest/gtest.h>
+#include "db_test_helper.h"
+
+using namespace qv::db;
+
+TEST(ResultTable, DatesRoundTripThroughTicks)
+{
+    for (const char* s : {"0001-01-01 00:00:00", "1753-01-01 00:00:00", "1999-12-31 23:59:59", "2000-02-29 12:00:00",
+                          "2024-03-01 00:00:01", "9999-12-31 23:59:59"}) {
+        qint64 t = 0;
+        ASSERT_TRUE(parseDateTicks(QString::fromLatin1(s), FieldType::TimeStamp, t)) << s;
+        EXPECT_EQ(formatDateTicks(t, FieldType::TimeStamp, 0), QString::fromLatin1(s));
+    }
+    qint64 t = 0;
+    ASSERT_TRUE(parseDateTicks(u"0001-01-01", FieldType::Date, t));
+    EXPECT_EQ(t, 0);
+    ASSERT_TRUE(parseDateTicks(u"2024-01-02T03:04:05.1234567", FieldType::TimeStamp, t));
+    EXPECT_EQ(formatDateTicks(t, FieldType::TimeStamp, 7), "2024-01-02 03:04:05.1234567");
+    EXPECT_EQ(formatDateTicks(t, FieldType::TimeStamp, 3), "2024-01-02 03:04:05.123");
+    ASSERT_TRUE(parseDateTicks(u"23:59:59.5", FieldType::Time, t));
+    EXPECT_EQ(formatDateTicks(t, FieldType::Time, 1), "23:59:59.5");
+    for (const char* bad : {"2023-02-29", "2024-13-01", "24:00:00", "abc", "2024-01-01 10:00:00x"})
+        EXPECT_FALSE(parseDateTicks(QString::fromLatin1(bad), QString::fromLatin1(bad).contains('-') ? FieldType::TimeStamp : FieldType::Time, t)) << bad;
+}
+
+TEST(ResultTable, ScaledDecimals)
+{
+    struct Case { const char* text; int scale; bool ok; qint64 value; const char* back; };
+    const Case cases[] = {
+        {"12.5", 2, true, 1250, "12.5"},
+        {"-0.05", 2, true, -5, "-0.05"},
+        {"100", 4, true, 1000000, "100"},
+        {"1.235", 2, true, 124, "1.24"},
+        {"922337203685477.5807", 4, true, INT64_MAX, "922337203685477.5807"},
+        {"-922337203685477.5808", 4, true, INT64_MIN, "-922337203685477.5808"},
+        {"922337203685477.5808", 4, false, 0, ""},
+        {"1e5", 2, false, 0, ""},
+        {"", 2, false, 0, ""},
+    };
+    for (const auto& c : cases) {
+        qint64 v = 0;
+        EXPECT_EQ(parseScaled(QString::fromLatin1(c.text), c.scale, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+            EXPECT_EQ(formatScaled(v, c.scale, true), QString::fromLatin1(c.back)) << c.text;
+        }
+    }
+    EXPECT_EQ(formatScaled(1250, 2, false), "12.50");
+}
+
+TEST(ResultTable, StoresEachKindCompactlyWithNulls)
+{
+    ResultTable t({column("i", "int"), column("d", "decimal(10,2)"), column("f", "float"), column("s", "nvarchar(20)"),
+                   column("b", "varbinary(10)"), column("ts", "datetime"), column("w", "decimal(30,5)"), column("x", "bit")});
+    EXPECT_EQ(t.kind(0), StorageKind::Int64);
+    EXPECT_EQ(t.kind(1), StorageKind::Int64);
+    EXPECT_EQ(t.kind(2), StorageKind::Double);
+    EXPECT_EQ(t.kind(3), StorageKind::Text);
+    EXPECT_EQ(t.kind(4), StorageKind::Bytes);
+    EXPECT_EQ(t.kind(5), StorageKind::Int64);
+    EXPECT_EQ(t.kind(6), StorageKind::Text);
+    const auto& cols = t.columns();
+    for (int r = 0; r < 130; ++r) { // crosses a word of the NULL bitmap
+        const bool null = r % 3 == 0;
+        const QVariantList values{r, "12.34", 1.5, QStringLiteral("日本%1").arg(r), QByteArray("\x01\x02\x03", 3),
+                                  "2024-05-06 07:08:09.123", "12345678901234567890.12345", r % 2 == 0};
+        for (int c = 0; c < t.columnCount(); ++c)
+            t.appendCell(c, null && c != 0 ? QVariant() : toCell(cols[static_cast<size_t>(c)], values.at(c)));
+        t.endRow();
+    }
+    ASSERT_EQ(t.rowCount(), 130);
+    EXPECT_EQ(t.text(0, 129), "129");
+    EXPECT_TRUE(t.isNull(3, 129));
+    EXPECT_FALSE(t.isNull(0, 129));
+    EXPECT_EQ(t.text(1, 128), "12.34");
+    EXPECT_EQ(t.text(3, 128), QStringLiteral("日本128"));
+    EXPECT_EQ(t.bytesAt(4, 128), QByteArray("\x01\x02\x03", 3));
+    EXPECT_EQ(t.text(5, 128), "2024-05-06 07:08:09.123");
+    EXPECT_EQ(t.text(6, 128), "12345678901234567890.12345");
+    EXPECT_EQ(t.text(7, 128), "True");
+    EXPECT_EQ(t.text(7, 127), "False");
+    EXPECT_EQ(cellToValue(cols[5], t.cell(5, 128)).toDateTime(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9, 123)));
+    EXPECT_DOUBLE_EQ(cellToValue(cols[1], t.cell(1, 128)).toDouble(), 12.34);
+    // a binary value's text holds its bytes as UTF-16LE code units
+    const QString bt = t.text(4, 128);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(bt.utf16()), 4), QByteArray("\x01\x02\x03\x00", 4));
+    EXPECT_THROW(toCell(cols[0], "abc"), qv::Exception);
+    EXPECT_THROW(toCell(cols[5], "2024-02-30"), qv::Exception);
+    EXPECT_THROW(toCell(cols[1], "12,5x"), qv::Exception);
+}
