@@ -317,7 +317,7 @@ private:
     void WriteIndentOnce()
     {
         if (!indentWritten_) {
-            Put(IndentString());
+            PutIndent();
             indentWritten_ = true;
         }
     }
@@ -530,28 +530,41 @@ private:
         return r;
     }
 
-    QString Continuation() const
+    int ContinuationWidth() const
     {
         int n = 0;
         switch (state_) {
         case 1: case 2: case 5: case 6: case 8: n = 6; break;
         case 3: case 4: n = 7; break;
         case 7: case 9: n = 8; break;
-        default: return QString();
+        default: return 0;
         }
         if (opt_.CommaPos == 1 || ((state_ == 6 || state_ == 8) && opt_.AndPos == 1))
             ++n;
         if ((state_ == 7 || state_ == 9) && opt_.ReservePos == 0)
             ++n;
-        return QString(n, u' ');
+        return n;
     }
+
+    QString Continuation() const { return QString(ContinuationWidth(), u' '); }
+
+    // Writes n blanks (through Put's rule for text after a line comment).
+    void PutBlanks(qsizetype n)
+    {
+        if (n <= 0)
+            return;
+        Put(u' ');
+        out_.resize(out_.size() + n - 1, u' ');
+    }
+    void PutIndent() { PutBlanks(qMin<qsizetype>(indentation_, MaxIndent)); }
+    void PutContinuation() { PutBlanks(ContinuationWidth()); }
 
     void ClauseBreak()
     {
         if (!lineStart_)
             LineBreak();
         if (!indentWritten_)
-            Put(IndentString());
+            PutIndent();
         ClearFlags();
     }
 
@@ -568,10 +581,10 @@ private:
     void ContinuationBreak()
     {
         LineBreak();
-        Put(IndentString());
+        PutIndent();
         if (opt_.CommaPos == 0)
             Put(u' ');
-        Put(Continuation());
+        PutContinuation();
     }
 
     bool ListState() const
@@ -750,8 +763,8 @@ private:
                 if (!ClauseKeywordAhead(lf + 1) && !CommentAhead(lf + 1)
                     && (!CommaAhead(lf + 1) || opt_.CommaPos == 1)) {
                     LineBreak();
-                    Put(IndentString());
-                    Put(Continuation());
+                    PutIndent();
+                    PutContinuation();
                     ClearFlags();
                     pos_ = lf;
                 }
@@ -1070,7 +1083,7 @@ private:
                 LineBreak();
             ClearFlags();
             if (!indented)
-                Put(IndentString());
+                PutIndent();
             PutKeyword(Padded(Case(w)));
             word_.truncate(0);
             insertParen_ = false;
@@ -1094,7 +1107,7 @@ private:
                 LineBreak();
             ClearFlags();
             if (!indented)
-                Put(IndentString());
+                PutIndent();
             PutKeyword(Padded(Case(w)));
             word_.truncate(0);
         } else if (is("GO") && IsGoLine()) {
@@ -1105,7 +1118,7 @@ private:
                 LineBreak();
             ClearFlags();
             if (!indented)
-                Put(IndentString());
+                PutIndent();
             Put(w);
             word_.truncate(0);
             EndStatement();
@@ -1126,7 +1139,7 @@ private:
             LineBreak();
         ClearFlags();
         if (!indented)
-            Put(IndentString());
+            PutIndent();
         PutKeyword(Padded(Case(w)));
         word_.truncate(0);
     }
@@ -1205,14 +1218,14 @@ private:
                 Put(u',');
                 if (!CommentAhead(pos_ + 1)) {
                     LineBreak();
-                    Put(IndentString());
-                    Put(Continuation());
+                    PutIndent();
+                    PutContinuation();
                     ClearFlags();
                 }
             } else {
                 LineBreak();
-                Put(IndentString());
-                Put(Continuation());
+                PutIndent();
+                PutContinuation();
                 ClearFlags();
                 Put(u',');
                 if (CommentRule(pos_ + 1) != Comment::None)
@@ -1223,7 +1236,7 @@ private:
         case '(':
             if (state_ == 3) {
                 LineBreak();
-                Put(IndentString());
+                PutIndent();
                 Put(QStringLiteral("       "));
                 ClearFlags();
             }
@@ -1399,14 +1412,14 @@ private:
                 const qsizetype next = pos_ + (consumed_ ? 1 : 0);
                 if (r != Comment::Handled && !CommentAhead(next) && !ClauseKeywordAhead(next)) {
                     LineBreak();
-                    Put(IndentString());
-                    Put(Continuation());
+                    PutIndent();
+                    PutContinuation();
                     ClearFlags();
                 }
             } else {
                 // The keyword begins its line; a comment after it stays after it.
                 LineBreak();
-                Put(IndentString());
+                PutIndent();
                 PutKeyword(Padded(Convert(w)));
                 ClearFlags();
                 if (CommentRule(pos_) != Comment::None)
@@ -1443,15 +1456,15 @@ private:
                 Put(u',');
                 if (!CommentAhead(pos_ + 1)) {
                     LineBreak();
-                    Put(IndentString());
-                    Put(Continuation());
+                    PutIndent();
+                    PutContinuation();
                     lineStart_ = true;
                     indentWritten_ = false;
                 }
             } else {
                 LineBreak();
-                Put(IndentString());
-                Put(Continuation());
+                PutIndent();
+                PutContinuation();
                 ClearFlags();
                 Put(u',');
                 if (CommentRule(pos_ + 1) != Comment::None)
