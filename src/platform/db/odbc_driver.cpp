@@ -197,6 +197,8 @@ ColumnDesc describe(SQLHSTMT st, SQLUSMALLINT col)
     // we know; otherwise the SQL type decides.
     QString typeName = colAttrText(st, col, SQL_DESC_TYPE_NAME).trimmed().toLower();
     const qsizetype paren = typeName.indexOf(QLatin1Char('('));
+    ColumnDesc declared; // drivers that give the declared type ("decimal(12,2)") tell the scale there
+    const bool hasDeclared = paren >= 0 && parseTypeSpec(typeName, declared);
     if (paren >= 0)
         typeName.truncate(paren);
     if (typeName.endsWith(QLatin1String(" identity"))) {
@@ -211,6 +213,17 @@ ColumnDesc describe(SQLHSTMT st, SQLUSMALLINT col)
     if (ft0 == FieldType::BCD || ft0 == FieldType::FMTBcd || ft0 == FieldType::Currency) {
         d.precision = static_cast<int>(size);
         d.size = static_cast<qint64>(size);
+        if (hasDeclared && declared.precision > 0 && digits == 0) {
+            d.precision = declared.precision;
+            d.scale = declared.scale;
+            d.size = declared.precision;
+        } else if (ft0 != FieldType::Currency && d.sqlType != SQL_DECIMAL && d.sqlType != SQL_NUMERIC) {
+            // A decimal the driver hands over as text without its scale (SQLite): keep the text
+            // exactly as it comes.
+            d.precision = 38;
+            d.scale = 0;
+            d.size = 38;
+        }
     } else if (ft0 == FieldType::TimeStamp || ft0 == FieldType::Time || ft0 == FieldType::TimeStampOffset) {
         d.precision = digits;
         d.size = static_cast<qint64>(size);
@@ -332,31 +345,34 @@ qint64 decimalCell(const ColumnDesc& d, const char* s, qsizetype len)
     throw EDatabaseError(QStringLiteral("'%1' は列 %2 の数値として読めません").arg(text, d.name), QStringLiteral("22003"));
 }
 
-// Reads a whole long value with SQLGetData; false for NULL.
-bool getLong(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT ctype, QByteArray& out)
+// Reads a whole value with SQLGetData into buf (kept between calls); false for NULL.
+bool getData(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT ctype, std::vector<char>& buf, SQLLEN& len)
 {
-    out.clear();
-    char buf[65536];
+    if (buf.size() < 8192)
+        buf.resize(8192);
     const SQLLEN term = ctype == SQL_C_WCHAR ? static_cast<SQLLEN>(sizeof(SQLWCHAR)) : (ctype == SQL_C_CHAR ? 1 : 0);
+    len = 0;
     for (;;) {
         SQLLEN ind = 0;
-        const SQLRETURN r = SQLGetData(st, col, ctype, buf, sizeof(buf), &ind);
+        const SQLLEN space = static_cast<SQLLEN>(buf.size()) - len;
+        const SQLRETURN r = SQLGetData(st, col, ctype, buf.data() + len, space, &ind);
         if (r == SQL_NO_DATA)
             return true;
         if (r == SQL_ERROR)
             raise(SQL_HANDLE_STMT, st, QStringLiteral("A value could not be read"));
         if (ind == SQL_NULL_DATA)
             return false;
-        SQLLEN got;
-        if (r == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind > static_cast<SQLLEN>(sizeof(buf)) - term)) {
-            got = static_cast<SQLLEN>(sizeof(buf)) - term;
+        const SQLLEN room = space - term;
+        if (r == SQL_SUCCESS_WITH_INFO && (ind == SQL_NO_TOTAL || ind > room)) {
+            SQLLEN got = room;
             if (ctype == SQL_C_WCHAR)
                 got -= got % static_cast<SQLLEN>(sizeof(SQLWCHAR));
-            out.append(buf, got);
+            len += got;
+            const SQLLEN rest = ind == SQL_NO_TOTAL ? static_cast<SQLLEN>(buf.size()) : ind - got;
+            buf.resize(static_cast<size_t>(std::max<SQLLEN>(static_cast<SQLLEN>(buf.size()) * 2, len + rest + term + 2)));
             continue;
         }
-        got = std::min<SQLLEN>(ind, static_cast<SQLLEN>(sizeof(buf)) - term);
-        out.append(buf, got);
+        len += std::min(ind, room);
         return true;
     }
 }
@@ -410,7 +426,10 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
 }
 
 // Reads the rows of the current result into table.
-void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted)
+// advisorySizes: the driver does not hold values to the declared column sizes (SQLite), so
+// variable-length values are read whole with SQLGetData. anyColumn: SQLGetData may read an
+// unbound column before a bound one.
+void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn)
 {
     const int n = table.columnCount();
     std::vector<ColPlan> plans;
@@ -418,13 +437,37 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted)
     qint64 rowBytes = 0;
     for (int c = 0; c < n; ++c) {
         plans.push_back(planFor(table.columns()[static_cast<size_t>(c)], table.kind(c)));
+        if (advisorySizes && (plans.back().how == Read::WText || plans.back().how == Read::Bin))
+            plans.back().how = Read::Long;
         anyLong = anyLong || plans.back().how == Read::Long;
         rowBytes += plans.back().elem + static_cast<qint64>(sizeof(SQLLEN));
     }
 
     if (anyLong) {
-        // Long values are read piece by piece, one row at a time.
-        QByteArray value;
+        // Long values are read piece by piece, one row at a time; the other columns stay bound
+        // when the driver lets SQLGetData read unbound columns between bound ones.
+        bool lastBound = true, bindShort = true;
+        for (int c = n - 1; c >= 0; --c) {
+            const bool isLongCol = plans[static_cast<size_t>(c)].how == Read::Long;
+            if (!isLongCol)
+                lastBound = false;
+            else if (!lastBound)
+                bindShort = anyColumn;
+        }
+        struct Unbind {
+            SQLHSTMT st;
+            ~Unbind() { SQLFreeStmt(st, SQL_UNBIND); }
+        } unbind{st};
+        for (int c = 0; c < n && bindShort; ++c) {
+            ColPlan& p = plans[static_cast<size_t>(c)];
+            if (p.how == Read::Long)
+                continue;
+            p.buf.resize(static_cast<size_t>(p.elem));
+            p.ind.resize(1);
+            if (!SQL_SUCCEEDED(SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, p.buf.data(), p.elem, p.ind.data())))
+                raise(SQL_HANDLE_STMT, st, QStringLiteral("A column could not be bound"));
+        }
+        std::vector<char> value;
         for (;;) {
             const SQLRETURN r = SQLFetch(st);
             if (r == SQL_NO_DATA)
@@ -434,24 +477,21 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted)
             for (int c = 0; c < n; ++c) {
                 const ColPlan& p = plans[static_cast<size_t>(c)];
                 const ColumnDesc& d = table.columns()[static_cast<size_t>(c)];
-                const SQLSMALLINT ctype = p.how == Read::Long ? p.ctype : p.ctype;
-                if (p.how == Read::Long || p.how == Read::WText || p.how == Read::Bin || p.how == Read::TimeText
-                    || p.how == Read::DecText || p.how == Read::NText) {
-                    if (!getLong(st, static_cast<SQLUSMALLINT>(c + 1), ctype, value))
-                        table.appendNull(c);
-                    else
-                        appendValue(table, c, d, p.how == Read::Long ? Read::Long : p.how, value.constData(), value.size());
-                } else {
-                    char buf[32];
-                    SQLLEN ind = 0;
-                    const SQLRETURN g = SQLGetData(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, buf, sizeof(buf), &ind);
-                    if (!SQL_SUCCEEDED(g))
-                        raise(SQL_HANDLE_STMT, st, QStringLiteral("A value could not be read"));
+                if (bindShort && p.how != Read::Long) {
+                    const SQLLEN ind = p.ind[0];
                     if (ind == SQL_NULL_DATA)
                         table.appendNull(c);
                     else
-                        appendValue(table, c, d, p.how, buf, ind);
+                        appendValue(table, c, d, p.how, p.buf.data(),
+                                    (p.ctype == SQL_C_WCHAR || p.ctype == SQL_C_CHAR || p.ctype == SQL_C_BINARY) ? ind : p.elem);
+                    continue;
                 }
+                SQLLEN len = 0;
+                const SQLSMALLINT ctype = p.how == Read::Long ? p.ctype : (p.how == Read::Int ? SQL_C_SBIGINT : p.ctype);
+                if (!getData(st, static_cast<SQLUSMALLINT>(c + 1), ctype, value, len))
+                    table.appendNull(c);
+                else
+                    appendValue(table, c, d, p.how, value.data(), len);
             }
             table.endRow();
         }
@@ -489,7 +529,7 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted)
         if (!SQL_SUCCEEDED(SQLBindCol(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, p.buf.data(), p.elem, p.ind.data())))
             raise(SQL_HANDLE_STMT, st, QStringLiteral("A column could not be bound"));
     }
-    QByteArray longValue;
+    std::vector<char> longValue;
     for (;;) {
         fetched = 0;
         const SQLRETURN r = SQLFetch(st);
@@ -514,11 +554,12 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted)
                     if (ind == SQL_NO_TOTAL || ind > p.elem - term) {
                         // Longer than the column said (drivers that do not enforce declared sizes):
                         // read this value again in full.
+                        SQLLEN full = 0;
                         if (!SQL_SUCCEEDED(SQLSetPos(st, static_cast<SQLSETPOSIROW>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE))
-                            || !getLong(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, longValue))
+                            || !getData(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, longValue, full))
                             throw EDatabaseError(QStringLiteral("列 %1 の値が長すぎて読み取れません").arg(table.columns()[static_cast<size_t>(c)].name),
                                                  QStringLiteral("01004"));
-                        appendValue(table, c, table.columns()[static_cast<size_t>(c)], p.how, longValue.constData(), longValue.size());
+                        appendValue(table, c, table.columns()[static_cast<size_t>(c)], p.how, longValue.data(), full);
                         continue;
                     }
                 } else {
@@ -761,6 +802,10 @@ void OdbcConnection::open(const ParamList& params)
     m_dbc = dbc;
     const QString dbms = infoText(dbc, SQL_DBMS_NAME);
     const QString q = infoText(dbc, SQL_IDENTIFIER_QUOTE_CHAR).trimmed();
+    m_advisorySizes = dbms.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    SQLUINTEGER gd = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &gd, sizeof gd, nullptr)))
+        m_gdAnyColumn = (gd & SQL_GD_ANY_COLUMN) != 0;
     if (dbms.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
         m_quotes = QStringLiteral("[]");
     else if (!q.isEmpty())
@@ -862,7 +907,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
                     cols.push_back(describe(st, static_cast<SQLUSMALLINT>(c)));
                 dr.table = std::make_shared<ResultTable>(std::move(cols));
                 if (request.keepRows)
-                    fetchRows(st, *dr.table, m_blockRows);
+                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn);
             } else {
                 SQLLEN rc = -1;
                 if (r == SQL_NO_DATA)

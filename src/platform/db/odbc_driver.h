@@ -44,6 +44,8 @@ private:
     void* m_dbc = nullptr;
     QString m_quotes = QStringLiteral("\"\"");
     int m_blockRows = 0;
+    bool m_advisorySizes = false; // the server does not hold values to declared sizes (SQLite)
+    bool m_gdAnyColumn = false;
 };
 
 } // namespace qv::db
