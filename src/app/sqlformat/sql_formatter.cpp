@@ -9,6 +9,8 @@
 
 #include "app/reserved_words.h"
 
+#include <vector>
+
 namespace qv {
 
 namespace {
@@ -778,6 +780,7 @@ private:
 
     void ResetBlockFlags()
     {
+        caseIndents_.clear();
         exceptionSection_ = false;
         declareSeen_ = false;
         freshHeader_ = true;
@@ -846,7 +849,10 @@ private:
             if (!LineEndsAhead(pos_))
                 LineBreak();
         } else if ((is("IS") || is("BEGIN")) && (is("BEGIN") || indentation_ == 0)
-                   && !(is("BEGIN") && BeginsNoBlock())) {
+                   && !(is("BEGIN") && BeginsNoBlock())
+                   && !(is("IS") && (NextWordIs(pos_, QLatin1StringView("NULL"))
+                                     || NextWordIs(pos_, QLatin1StringView("NOT"))))) {
+            // (IS NULL and IS NOT NULL are conditions, not a block header.)
             if (is("IS") && cursorPending_) {
                 cursorPending_ = false;
                 if (lineStart_)
@@ -885,6 +891,17 @@ private:
             if (!LineEndsAhead(pos_))
                 LineBreak();
             indentation_ += opt_.Indent;
+        } else if (is("END") && !caseIndents_.empty()) {
+            // The END of a CASE expression goes back to where its CASE stood, however many
+            // WHEN … THEN branches indented since.
+            if (!lineStart_)
+                LineBreak();
+            indentation_ = caseIndents_.back();
+            caseIndents_.pop_back();
+            WriteIndentOnce();
+            Put(Case(w));
+            word_.truncate(0);
+            ClearFlags();
         } else if (is("END")) {
             if (!lineStart_)
                 LineBreak();
@@ -949,6 +966,9 @@ private:
             whilePending_ = true;
         } else if (is("CURSOR")) {
             cursorPending_ = true;
+        } else if (is("CASE")) {
+            if (caseIndents_.size() < 10000)
+                caseIndents_.push_back(indentation_);
         } else if (is("THEN")) {
             if (lineStart_)
                 WriteIndentOnce();
@@ -1603,6 +1623,7 @@ private:
     bool forPending_ = false;
     bool whilePending_ = false;
     bool cursorPending_ = false;
+    std::vector<qsizetype> caseIndents_; // indentation at each open CASE outside a statement
     // clause flags
     bool join_ = false;
     bool paren_ = false;

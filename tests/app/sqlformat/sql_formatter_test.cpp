@@ -214,6 +214,13 @@ TEST(FormatSQLText, IndentationDoesNotRunAway)
     // BEGIN TRANSACTION opens no block; further DECLAREs of one section stay on its level.
     EXPECT_EQ(Fmt(QStringLiteral("begin tran\r\nupdate t set a = 1;\r\ncommit tran")),
               Lines({"BEGIN TRAN", "UPDATE T", "   SET A = 1;", "COMMIT TRAN"}));
+    // IS NULL is a condition, not a block header.
+    EXPECT_EQ(Fmt(QStringLiteral("if @x is null\r\nprint 'a'\r\nprint 'b'")),
+              Lines({"IF @X IS NULL", "PRINT 'a'", "PRINT 'b'"}));
+    // The END of a CASE expression returns to the CASE's level, whatever its branches did.
+    EXPECT_EQ(Fmt(QStringLiteral("begin\r\nset @a = case when @b = 1 then 'x' when @b = 2 then 'y' end\r\nprint 1\r\nend")),
+              Lines({"BEGIN", "    SET @A = CASE WHEN @B = 1 THEN", "        'x' WHEN @B = 2 THEN", "            'y' ",
+                     "    END", "    PRINT 1", "END"}));
     QString text = QStringLiteral("create procedure p as\r\nbegin\r\n");
     for (int i = 0; i < 200; ++i)
         text += QStringLiteral("declare @v%1 int\r\n").arg(i);
