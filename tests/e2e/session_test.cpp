@@ -1,13 +1,14 @@
 // The session module end to end: TdmSQLServer over unixODBC and the FreeTDS driver against the
 // TDS test server, answering from the demo and the end-to-end fixtures.
-#if __has_include("connection/dm_sqlserver.h")
 #include "connection/dm_sqlserver.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "test_server_helper.h"
 
+#include <QDateTime>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace qvtest;
 
@@ -162,4 +163,3 @@ TEST_F(SessionE2E, ServerErrorRaisesWithTheServersMessage)
 }
 
 } // namespace
-#endif
