@@ -714,7 +714,7 @@ private:
     Comment CommentRule(qsizetype from)
     {
         qsizetype j = from;
-        while (j < n_ && buf_[j] == u' ')
+        while (j < n_ && IsBlank(buf_[j]))
             ++j;
         if (j + 1 >= n_)
             return Comment::None;
@@ -919,7 +919,7 @@ private:
             word_.truncate(0);
             ClearFlags();
             qsizetype j = pos_;
-            while (j < n_ && buf_[j] == u' ')
+            while (j < n_ && IsBlank(buf_[j]))
                 ++j;
             qsizetype rest = pos_;
             if (j < n_ && buf_[j] == u';') {
@@ -1513,6 +1513,8 @@ private:
     {
         consumed_ = false;
         const bool hadWord = !word_.isEmpty();
+        if (hadWord)
+            leadingBlank_ = false; // even when a keyword rule takes the word
         Layout();
         const QChar c = buf_[pos_];
         if (consumed_ || hadWord || c != u' ')

@@ -79,6 +79,33 @@ TEST(FormatterProperties, CorpusKeepsTokensAndIsIdempotentForEveryOption)
     }
 }
 
+TEST(FormatterProperties, ShapesThatOnceMovedOnASecondRunStayPut)
+{
+    const QString shapes[] = {
+        QStringLiteral("insert into t ([a], [b]) values('x', @y)\r\nexecute p"),
+        QStringLiteral("select a from t where b = 1 and c = 2 -- c\r\norder by a"),
+        QStringLiteral("GO where 2.5e x"),
+        QStringLiteral("union from x"),
+        QStringLiteral("while x loop ; y"),
+        QStringLiteral("select a, b from t union select c, inner > - - 's',left -- c\r\na having x"),
+        QStringLiteral("select between and \t/* c */thenintoloop"),
+        QStringLiteral("select string_agg(a, ',') within group (order by a) from t"),
+        QStringLiteral("select a /* b */inner join c on d = e"),
+        QStringLiteral("update t set a = 1 where b = 2 or /* c */ delete from u"),
+        QStringLiteral("declare)loop  end orderif--  /\r\nx"),
+        QStringLiteral("select a from t1 left outer join t2 on x = y\r\n  left /on)by"),
+    };
+    for (const auto& [optName, options] : OptionSets()) {
+        for (const QString& text : shapes) {
+            SCOPED_TRACE(optName + ": " + text.toStdString());
+            const QString once = FormatSQLText(text, options);
+            EXPECT_TRUE(SqlTokens(text) == SqlTokens(once)) << once.toStdString();
+            const QString twice = FormatSQLText(once, options);
+            EXPECT_TRUE(once == twice) << "first:\n" << once.toStdString() << "\nsecond:\n" << twice.toStdString();
+        }
+    }
+}
+
 TEST(FormatterProperties, RandomTextKeepsTokensAndIsIdempotent)
 {
     const auto sets = OptionSets();
