@@ -1,4 +1,6 @@
 #include "controls/grid/data_grid.h"
+#include "platform/db/connection.h"
+#include "platform/db/query.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,22 +25,11 @@ struct CursorGuard {
     ~CursorGuard() { QApplication::restoreOverrideCursor(); }
 };
 struct ControlsGuard {
-    GridDataSet* ds;
-    explicit ControlsGuard(GridDataSet* d) : ds(d) { ds->DisableControls(); }
+    db::DataSet* ds;
+    explicit ControlsGuard(db::DataSet* d) : ds(d) { ds->DisableControls(); }
     ~ControlsGuard() { ds->EnableControls(); }
 };
 
-bool IsBlobLike(FieldType t)
-{
-    switch (t) {
-    case FieldType::Bytes: case FieldType::VarBytes: case FieldType::Blob: case FieldType::Graphic:
-    case FieldType::FmtMemo: case FieldType::TypedBinary: case FieldType::Cursor: case FieldType::ADT:
-    case FieldType::Array: case FieldType::Reference: case FieldType::DataSet:
-        return true;
-    default:
-        return false;
-    }
-}
 } // namespace
 
 std::function<bool(QWidget*, const QString&)>& TqvDataGrid::ConfirmHook()
@@ -81,7 +72,8 @@ TqvDataGrid::TqvDataGrid(bool transposed, QWidget* parent)
 
 TqvDataGrid::~TqvDataGrid()
 {
-    m_dataLink.SetDataSet(nullptr);
+    m_destroying = true;
+    m_dataLink.Detach();
     ReleaseSharedBitmap();
 }
 
@@ -96,14 +88,15 @@ void TqvDBGridV::SetWholeMode(bool on) { g_wholeRowMode = on; }
 bool TqvDBGridH::WholeMode() const { return g_wholeRecordMode; }
 void TqvDBGridH::SetWholeMode(bool on) { g_wholeRecordMode = on; }
 
-void TqvDataGrid::SetDataSet(GridDataSet* ds)
+void TqvDataGrid::SetDataSource(db::DataSource* src)
 {
-    if (ds == m_dataLink.DataSet())
+    if (src == m_dataLink.DataSource())
         return;
     m_bookmarks.Clear();
-    m_dataLink.SetDataSet(ds);
-    if (!ds || !ds->Active())
-        LinkActiveChanged(m_dataLink.Active());
+    const bool wasActive = m_dataLink.Active();
+    m_dataLink.SetDataSource(src);
+    if (!wasActive && !m_dataLink.Active())
+        RequestLayout();
 }
 
 void TqvDataGrid::SetOptions(TDBGridOptions o)
@@ -165,13 +158,13 @@ TGridItem* TqvDataGrid::SelectedItem() const
     return i >= 0 && i < m_items->Count() ? m_items->Item(i) : nullptr;
 }
 
-GridField* TqvDataGrid::SelectedField() const
+db::Field* TqvDataGrid::SelectedField() const
 {
     TGridItem* item = SelectedItem();
     return item ? item->Field() : nullptr;
 }
 
-void TqvDataGrid::SetSelectedField(GridField* f)
+void TqvDataGrid::SetSelectedField(db::Field* f)
 {
     if (!f)
         return;
@@ -265,16 +258,28 @@ bool TqvDataGrid::event(QEvent* e)
 
 void TqvDataGrid::MapFields()
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (m_items->State() == TDBGridColumnsState::csCustomized) {
         m_dataLink.SetSparseMap(true);
         for (int i = 0; i < m_items->Count(); ++i)
             m_dataLink.AddMapping(m_items->Item(i)->FieldName());
     } else {
         m_dataLink.SetSparseMap(false);
-        for (int i = 0; i < ds->FieldCount(); ++i)
-            if (ds->Field(i)->Visible())
-                m_dataLink.AddMapping(ds->Field(i)->FullName());
+        QStringList names;
+        for (db::Field* f : ds->Fields())
+            if (f->Visible())
+                names << f->FullName();
+        // columns the user moved keep their order while the same fields are shown
+        QStringList sorted = m_fieldOrder;
+        std::sort(sorted.begin(), sorted.end());
+        QStringList current = names;
+        std::sort(current.begin(), current.end());
+        if (sorted == current)
+            names = m_fieldOrder;
+        else
+            m_fieldOrder.clear();
+        for (const QString& n : names)
+            m_dataLink.AddMapping(n);
     }
 }
 
@@ -314,7 +319,7 @@ void TqvDataGrid::InternalLayout()
             m_items->Clear();
         } else {
             for (int i = m_items->Count() - 1; i >= 0; --i) {
-                GridField* f = m_items->Item(i)->m_field;
+                db::Field* f = m_items->Item(i)->m_field;
                 bool mapped = false;
                 for (int j = 0; j < m_dataLink.FieldCount() && f; ++j)
                     if (m_dataLink.Fields(j) == f)
@@ -325,7 +330,7 @@ void TqvDataGrid::InternalLayout()
         }
         const int n = m_dataLink.FieldCount();
         for (int i = 0; i < n || (i == 0 && n == 0 && m_items->Count() == 0); ++i) {
-            GridField* f = m_dataLink.Fields(i);
+            db::Field* f = m_dataLink.Fields(i);
             int found = -1;
             if (f)
                 for (int j = i; j < m_items->Count(); ++j)
@@ -399,8 +404,8 @@ void TqvDataGrid::UpdateRowCount()
     if (m_titleOffset >= RecordAxisCount())
         SetRecordAxisCount(m_titleOffset + 1);
     if (m_transposed) SetFixedCols(m_titleOffset); else SetFixedRows(m_titleOffset);
-    GridDataSet* ds = m_dataLink.DataSet();
-    if (m_dataLink.Active() && (ds->RecordCount() > 0 || ds->State() == DataSetState::Insert)) {
+    db::DataSet* ds = m_dataLink.DataSet();
+    if (m_dataLink.Active() && (ds->RecordCount() > 0 || ds->State() == db::dsInsert)) {
         SetRecordAxisCount(1000);
         if (m_transposed) SetLeftCol(m_titleOffset); else SetTopRow(m_titleOffset);
         m_dataLink.SetBufferCount(qMax(1, VisibleRecordCount()));
@@ -433,7 +438,7 @@ void TqvDataGrid::UpdateActive()
         MoveToCell(CurrentFieldRaw(), raw, false);
         InvalidateEditor();
     }
-    GridField* f = SelectedField();
+    db::Field* f = SelectedField();
     if (f && f->Text() != m_editText)
         InvalidateEditor();
 }
@@ -453,23 +458,17 @@ void TqvDataGrid::UpdateScrollBar()
 {
     if (!m_dataLink.Active())
         return;
-    GridDataSet* ds = m_dataLink.DataSet();
+    // the data sets of the data-access layer know their record numbers (sequenced)
+    db::DataSet* ds = m_dataLink.DataSet();
     const Qt::Orientation o = m_transposed ? Qt::Horizontal : Qt::Vertical;
     TScrollInfo info = m_transposed ? HorzScrollInfo() : VertScrollInfo();
-    if (ds->IsSequenced()) {
-        const int page = VisibleRecordCount();
-        info.Min = 1;
-        info.Page = page;
-        info.Max = ds->RecordCount() + page - 1;
-        const DataSetState st = ds->State();
-        if (st == DataSetState::Inactive || st == DataSetState::Browse || st == DataSetState::Edit)
-            info.Pos = ds->RecNo();
-    } else {
-        info.Min = 0;
-        info.Max = 4;
-        info.Page = 0;
-        info.Pos = ds->Bof() ? 0 : (ds->Eof() ? 4 : 2);
-    }
+    const int page = VisibleRecordCount();
+    info.Min = 1;
+    info.Page = page;
+    info.Max = ds->RecordCount() + page - 1;
+    const db::DataSetState st = ds->State();
+    if (st == db::dsInactive || st == db::dsBrowse || st == db::dsEdit)
+        info.Pos = ds->RecNo();
     SetScrollInfo(o, info);
 }
 
@@ -479,6 +478,7 @@ void TqvDataGrid::LinkActiveChanged(bool active)
 {
     if (!active)
         HideEditor();
+    m_fieldOrder.clear();
     m_bookmarks.LinkActive(active);
     RequestLayout();
     UpdateScrollBar();
@@ -495,7 +495,7 @@ void TqvDataGrid::DataChanged()
     viewport()->update();
 }
 
-void TqvDataGrid::RecordChanged(GridField* field)
+void TqvDataGrid::RecordChanged(db::Field* field)
 {
     if (field) {
         for (int i = 0; i < m_items->Count(); ++i)
@@ -506,7 +506,7 @@ void TqvDataGrid::RecordChanged(GridField* field)
     } else {
         viewport()->update();
     }
-    GridField* sel = SelectedField();
+    db::Field* sel = SelectedField();
     if ((!field || field == sel) && sel && sel->Text() != m_editText) {
         InvalidateEditor();
         if (InplaceEditor())
@@ -525,11 +525,11 @@ void TqvDataGrid::EditingChanged()
 
 void TqvDataGrid::UpdateData()
 {
-    if (GridField* f = SelectedField())
+    if (db::Field* f = SelectedField())
         f->SetText(m_editText);
 }
 
-void TqvDataGrid::FieldRemoved(GridField* field)
+void TqvDataGrid::FieldRemoved(db::Field* field)
 {
     BeginLayout();
     bool any = false;
@@ -538,7 +538,7 @@ void TqvDataGrid::FieldRemoved(GridField* field)
             m_items->Item(i)->m_field = nullptr;
             any = true;
         }
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (any && ds && !ds->ControlsDisabled()) {
         EndLayout();
     } else {
@@ -559,8 +559,9 @@ bool TqvDataGrid::CanEditShow()
 
 bool TqvDataGrid::CanEditAcceptKey(QChar ch)
 {
-    GridField* f = SelectedField();
-    return m_dataLink.Active() && f && f->IsValidChar(ch);
+    db::Field* f = SelectedField();
+    (void)ch;
+    return m_dataLink.Active() && f;
 }
 
 bool TqvDataGrid::CanEditModify()
@@ -568,10 +569,10 @@ bool TqvDataGrid::CanEditModify()
     if (m_readOnly || !m_dataLink.Active() || m_dataLink.ReadOnly())
         return false;
     TGridItem* item = SelectedItem();
-    GridField* f = item ? item->Field() : nullptr;
+    db::Field* f = item ? item->Field() : nullptr;
     if (!item || item->ReadOnly() || !f || !f->CanModify())
         return false;
-    if (IsBlobLike(f->DataType()) && !f->HasSetTextHandler())
+    if (IsBinaryField(f->DataType()))
         return false;
     const bool editing = m_dataLink.Edit();
     if (editing)
@@ -581,22 +582,22 @@ bool TqvDataGrid::CanEditModify()
 
 int TqvDataGrid::GetEditLimit()
 {
-    GridField* f = SelectedField();
-    if (f && (f->DataType() == FieldType::String || f->DataType() == FieldType::WideString))
+    db::Field* f = SelectedField();
+    if (f && (f->DataType() == db::FieldType::String || f->DataType() == db::FieldType::WideString))
         return f->Size();
     return 0;
 }
 
 QString TqvDataGrid::GetEditText(int, int)
 {
-    GridField* f = SelectedField();
+    db::Field* f = SelectedField();
     QString t;
     if (m_dataLink.Active() && f) {
         if (m_transposed && f->IsNull())
             t.clear();
-        else if (f->DataType() == FieldType::Blob)
+        else if (f->DataType() == db::FieldType::Blob)
             t = BytesToHexText(f->AsString().left(100), -1);
-        else if (f->DataType() == FieldType::Memo || f->DataType() == FieldType::WideMemo)
+        else if (f->DataType() == db::FieldType::Memo || f->DataType() == db::FieldType::WideMemo)
             t = f->AsString();
         else
             t = f->Text();
@@ -622,13 +623,11 @@ TEditStyle TqvDataGrid::GetEditStyle(int, int)
     case TColumnButtonStyle::cbsNone: return TEditStyle::esSimple;
     default: break;
     }
-    GridField* f = item->Field();
+    db::Field* f = item->Field();
     if (!f)
         return TEditStyle::esSimple;
     if (item->HasPickList() && !item->ReadOnly())
         return TEditStyle::esPickList;
-    if (f->DataType() == FieldType::Reference || f->DataType() == FieldType::DataSet)
-        return TEditStyle::esEllipsis;
     return TEditStyle::esSimple;
 }
 
@@ -701,7 +700,7 @@ bool TqvDataGrid::CellHighlighted(int, int, TGridDrawState st, const QString&)
 {
     if ((m_options & dgMultiSelect) && m_dataLink.Active()) {
         int i;
-        if (m_bookmarks.Find(m_dataLink.DataSet()->GetBookmark(), i))
+        if (m_bookmarks.Find(m_dataLink.DataSet()->ActiveBookmark(), i))
             return true;
     }
     return (st & gdSelected) && (hasFocus() || (InplaceEditor() && InplaceEditor()->hasFocus())
@@ -721,15 +720,15 @@ static void DrawRaisedBorder(QPainter& p, const QRect& r)
 
 void TqvDataGrid::DefaultDrawItemCell(QPainter& p, const QRect& rect, int, TGridItem* item, TGridDrawState)
 {
-    GridField* f = item ? item->Field() : nullptr;
+    db::Field* f = item ? item->Field() : nullptr;
     p.fillRect(rect, p.brush());
     PaintCellText(p, rect, 2, 2, f ? f->DisplayText() : QString(), item ? item->Alignment() : Qt::AlignLeft, false);
 }
 
-void TqvDataGrid::DefaultDrawDataCell(QPainter& p, const QRect& rect, GridField* f, TGridDrawState)
+void TqvDataGrid::DefaultDrawDataCell(QPainter& p, const QRect& rect, db::Field* f, TGridDrawState)
 {
     p.fillRect(rect, p.brush());
-    PaintCellText(p, rect, 2, 2, f ? f->DisplayText() : QString(), f ? f->Alignment() : Qt::AlignLeft, false);
+    PaintCellText(p, rect, 2, 2, f ? f->DisplayText() : QString(), f ? ToQtAlignment(f->Alignment()) : Qt::AlignLeft, false);
 }
 
 void TqvDataGrid::DrawCell(QPainter& p, int c, int r, const QRect& rectIn, TGridDrawState state)
@@ -750,22 +749,22 @@ void TqvDataGrid::DrawCell(QPainter& p, int c, int r, const QRect& rectIn, TGrid
     if ((state & gdFixed) && fld < 0) {
         p.fillRect(rectIn, m_fixedColor);
         if (rec >= 0 && m_dataLink.Active()) {
-            GridDataSet* ds = m_dataLink.DataSet();
+            db::DataSet* ds = m_dataLink.DataSet();
             bool selected = false;
             const int oldActive = m_dataLink.ActiveRecord();
             const bool isActive = rec == oldActive;
             if (m_options & dgMultiSelect) {
-                m_dataLink.SetActiveRecord(rec);
-                struct Restore { TGridDataLink& l; ~Restore() { l.SetActiveRecord(-1); } } restore{m_dataLink};
+                m_dataLink.ReadRecord(rec);
+                struct Restore { TGridDataLink& l; ~Restore() { l.RestoreRecord(); } } restore{m_dataLink};
                 int i;
-                selected = m_bookmarks.Find(ds->GetBookmark(), i);
+                selected = m_bookmarks.Find(ds->ActiveBookmark(), i);
             }
             if (isActive || selected) {
                 int glyph = 0;
                 switch (ds->State()) {
-                case DataSetState::Browse: glyph = selected ? (isActive ? 4 : 3) : 0; break;
-                case DataSetState::Edit: glyph = isActive ? 1 : 3; break;
-                case DataSetState::Insert: glyph = isActive ? 2 : 3; break;
+                case db::dsBrowse: glyph = selected ? (isActive ? 4 : 3) : 0; break;
+                case db::dsEdit: glyph = isActive ? 1 : 3; break;
+                case db::dsInsert: glyph = isActive ? 2 : 3; break;
                 default: glyph = 0; break;
                 }
                 const QPixmap pm = IndicatorGlyph(glyph, m_transposed);
@@ -815,9 +814,9 @@ void TqvDataGrid::DrawCell(QPainter& p, int c, int r, const QRect& rectIn, TGrid
         p.fillRect(rectIn, brush);
         return;
     }
-    m_dataLink.SetActiveRecord(rec);
-    struct Restore { TGridDataLink& l; ~Restore() { l.SetActiveRecord(-1); } } restore{m_dataLink};
-    GridField* f = item->Field();
+    m_dataLink.ReadRecord(rec);
+    struct Restore { TGridDataLink& l; ~Restore() { l.RestoreRecord(); } } restore{m_dataLink};
+    db::Field* f = item->Field();
     const QString text = f ? f->DisplayText() : QString();
     const int lo = qMin(m_rangeStart, m_rangeEnd), hi = qMax(m_rangeStart, m_rangeEnd);
     const bool highlighted = CellHighlighted(fld, rec, state, text) && (WholeMode() || (fld >= lo && fld <= hi));
@@ -910,7 +909,7 @@ void TqvDataGrid::StepRecord(int direction, bool extend)
     struct End { TqvDataGrid* g; ~End() { g->EndUpdate(); g->viewport()->update(); } } end{this};
     bool selectAfter = false;
     if ((m_options & dgMultiSelect) && m_dataLink.Active()) {
-        GridDataSet* ds = m_dataLink.DataSet();
+        db::DataSet* ds = m_dataLink.DataSet();
         if (extend && (m_shift & Qt::ShiftModifier)) {
             if (!m_selecting) {
                 m_selectionAnchor = ds->GetBookmark();
@@ -935,26 +934,26 @@ void TqvDataGrid::StepRecord(int direction, bool extend)
 
 void TqvDataGrid::NextRecord(bool extend)
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds)
         return;
-    if (ds->State() == DataSetState::Insert && !ds->Modified() && !m_dataLink.Modified()) {
+    if (ds->State() == db::dsInsert && !ds->Modified() && !m_dataLink.Modified()) {
         if (!m_dataLink.Eof())
             ds->Cancel();
     } else {
         StepRecord(1, extend);
     }
     if (m_dataLink.Eof() && ds->CanModify() && !m_readOnly && (m_options & dgEditing)
-        && ds->State() != DataSetState::Insert)
+        && ds->State() != db::dsInsert)
         ds->Append();
 }
 
 void TqvDataGrid::PriorRecord(bool extend)
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds)
         return;
-    if (ds->State() == DataSetState::Insert && !ds->Modified() && m_dataLink.Eof() && !m_dataLink.Modified())
+    if (ds->State() == db::dsInsert && !ds->Modified() && m_dataLink.Eof() && !m_dataLink.Modified())
         ds->Cancel();
     else
         StepRecord(-1, extend);
@@ -1015,7 +1014,7 @@ void TqvDataGrid::KeyDown(QKeyEvent* e)
     }
     if (!m_dataLink.Active())
         return;
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     m_shift = e->modifiers();
     int key = e->key();
     if (layoutDirection() == Qt::RightToLeft) {
@@ -1248,9 +1247,9 @@ void TqvDataGrid::FocusLeft()
 {
     if (!m_dataLink.Active())
         return;
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     try {
-        if ((m_options & dgCancelOnExit) && ds->State() == DataSetState::Insert && !ds->Modified()
+        if ((m_options & dgCancelOnExit) && ds->State() == db::dsInsert && !ds->Modified()
             && !m_dataLink.Modified())
             ds->Cancel();
         else
@@ -1281,8 +1280,18 @@ void TqvDataGrid::ColumnMoved(int from, int to)
         TGridItem* target = m_items->Item(t);
         while (target && target->Depth() > item->Depth())
             target = target->ParentItem();
-        if (target && target->Field() && item->Field())
-            m_dataLink.DataSet()->SetFieldIndex(item->Field(), target->Field()->Index());
+        if (target && target->Field() && item->Field()) {
+            QStringList names;
+            for (int i = 0; i < m_dataLink.FieldCount(); ++i)
+                if (db::Field* mf = m_dataLink.Fields(i))
+                    names << mf->FullName();
+            const int from = names.indexOf(item->Field()->FullName());
+            const int to = names.indexOf(target->Field()->FullName());
+            if (from >= 0 && to >= 0) {
+                names.move(from, to);
+                m_fieldOrder = names;
+            }
+        }
         m_items->Move(f, t);
         EndLayout();
     } else {
@@ -1337,26 +1346,16 @@ void TqvDataGrid::ScrollByRecords(TScrollCode code, int pos)
     if (!m_dataLink.Active())
         return;
     TakeFocus();
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     switch (code) {
     case TScrollCode::LineUp: m_dataLink.MoveBy(-m_dataLink.ActiveRecord() - 1); break;
     case TScrollCode::LineDown: m_dataLink.MoveBy(m_dataLink.RecordCount() - m_dataLink.ActiveRecord()); break;
     case TScrollCode::PageUp: m_dataLink.MoveBy(-VisibleRecordCount()); break;
     case TScrollCode::PageDown: m_dataLink.MoveBy(VisibleRecordCount()); break;
     case TScrollCode::ThumbPosition:
-        if (ds->IsSequenced()) {
-            if (pos <= 1) ds->First();
-            else if (pos < ds->RecordCount()) ds->SetRecNo(pos);
-            else ds->Last();
-        } else {
-            switch (pos) {
-            case 0: ds->First(); break;
-            case 1: m_dataLink.MoveBy(-VisibleRecordCount()); break;
-            case 3: m_dataLink.MoveBy(VisibleRecordCount()); break;
-            case 4: ds->Last(); break;
-            default: break;
-            }
-        }
+        if (pos <= 1) ds->First();
+        else if (pos < ds->RecordCount()) ds->SetRecNo(pos);
+        else ds->Last();
         break;
     case TScrollCode::Top: ds->First(); break;
     case TScrollCode::Bottom: ds->Last(); break;
@@ -1407,29 +1406,28 @@ QString TqvDataGrid::BuildCopyText()
     if (!m_dataLink.Active())
         return {};
     if (m_bookmarks.Count() == 0) {
-        GridField* f = SelectedField();
+        db::Field* f = SelectedField();
         return f ? f->AsString() : QString();
     }
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     CursorGuard cursor(Qt::WaitCursor);
     ControlsGuard controls(ds);
     const QByteArray saved = ds->GetBookmark();
-    struct Back { GridDataSet* d; QByteArray b; ~Back() { if (!b.isEmpty() && d->BookmarkValid(b)) d->GotoBookmark(b); } } back{ds, saved};
+    struct Back { db::DataSet* d; QByteArray b; ~Back() { if (!b.isEmpty() && d->BookmarkValid(b)) d->GotoBookmark(b); } } back{ds, saved};
     const bool whole = WholeMode();
     const int lo = qMin(m_rangeStart, m_rangeEnd), hi = qMax(m_rangeStart, m_rangeEnd);
     QString out;
     for (int b = 0; b < m_bookmarks.Count(); ++b) {
         ds->GotoBookmark(m_bookmarks.Items(b));
         for (int i = 0; i < ds->FieldCount(); ++i) {
-            GridField* f = ds->Field(i);
+            db::Field* f = ds->Fields()[i];
             if (!f->Visible())
                 continue;
             if (!(whole || (i >= lo && i <= hi)))
                 continue;
             if ((whole && i > 0) || (!whole && i > lo))
                 out += QLatin1Char('\t');
-            const bool oraLob = f->DataType() == FieldType::OraBlob || f->DataType() == FieldType::OraClob;
-            out += QuoteCopyValue(oraLob ? QString() : f->AsString());
+            out += QuoteCopyValue(f->AsString());
         }
         if (m_bookmarks.Count() > 1)
             out += QLatin1String("\r\n");
@@ -1504,20 +1502,27 @@ QList<QStringList> ParseRecordPaste(const QString& text)
 
 void TqvDataGrid::PasteRecords(const QString& text)
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds)
         return;
     const QList<QStringList> records = ParseRecordPaste(text);
     CursorGuard cursor(Qt::WaitCursor);
     struct After {
-        GridDataSet* d;
-        ~After() { d->EnableControls(); d->EndAutoCommit(); }
+        db::DataSet* d;
+        ~After()
+        {
+            d->EnableControls();
+            // later edits on this connection stay in a transaction until committed or rolled back
+            if (auto* q = qobject_cast<db::Query*>(d))
+                if (db::Connection* c = q->GetConnection())
+                    c->SetAutoCommit(false);
+        }
     } after{ds};
     ds->DisableControls();
     ds->Insert();
     for (const QStringList& rec : records) {
         for (int i = 0; i < rec.size() && i < ds->FieldCount(); ++i)
-            ds->Field(i)->SetText(rec.at(i));
+            ds->Fields()[i]->SetText(rec.at(i));
         ds->Insert();   // posts the filled record first
     }
 }
@@ -1527,10 +1532,10 @@ bool TqvDataGrid::MayModifyCell() const
     if (m_readOnly || !m_dataLink.Active() || m_dataLink.ReadOnly() || !m_dataLink.DataSet()->CanModify())
         return false;
     TGridItem* item = SelectedItem();
-    GridField* f = item ? item->Field() : nullptr;
+    db::Field* f = item ? item->Field() : nullptr;
     if (!item || item->ReadOnly() || !f || !f->CanModify())
         return false;
-    return !IsBlobLike(f->DataType()) || f->HasSetTextHandler();
+    return !IsBinaryField(f->DataType());
 }
 
 void TqvDataGrid::PasteFromClipboard()
@@ -1561,7 +1566,7 @@ bool TqvDataGrid::ConfirmDelete()
 
 void TqvDataGrid::DeleteRecords()
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds || m_readOnly || ds->IsEmpty() || !ds->CanModify() || !ConfirmDelete())
         return;
     if (m_bookmarks.Count() == 0)
@@ -1572,7 +1577,7 @@ void TqvDataGrid::DeleteRecords()
 
 void TqvDataGrid::ClearSelected()
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds || m_bookmarks.Count() == 0 || !ConfirmDelete())
         return;
     CursorGuard cursor(Qt::WaitCursor);
@@ -1581,7 +1586,7 @@ void TqvDataGrid::ClearSelected()
 
 void TqvDataGrid::SelectAll()
 {
-    GridDataSet* ds = m_dataLink.DataSet();
+    db::DataSet* ds = m_dataLink.DataSet();
     if (!ds || !ds->Active())
         return;
     ControlsGuard controls(ds);

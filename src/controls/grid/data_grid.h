@@ -30,8 +30,9 @@ public:
 
     bool Transposed() const { return m_transposed; }
     // data binding
-    GridDataSet* DataSet() const { return m_dataLink.DataSet(); }
-    void SetDataSet(GridDataSet* ds);
+    db::DataSource* DataSource() const { return m_dataLink.DataSource(); }
+    void SetDataSource(db::DataSource* src);
+    db::DataSet* DataSet() const { return m_dataLink.DataSet(); }
     TGridDataLink* DataLink() { return &m_dataLink; }
     TBookmarkList* SelectedRecords() { return &m_bookmarks; }
     TGridItems* Items() const { return m_items.get(); }
@@ -54,10 +55,10 @@ public:
     int IndicatorOffset() const { return m_indicatorOffset; }
     int TitleOffset() const { return m_titleOffset; }
     int FieldCount() const { return m_dataLink.FieldCount(); }
-    GridField* GetFields(int i) const { return m_dataLink.Fields(i); }
+    db::Field* GetFields(int i) const { return m_dataLink.Fields(i); }
     bool ValidFieldIndex(int i) const { return m_dataLink.MappedIndex(i) >= 0; }
-    GridField* SelectedField() const;
-    void SetSelectedField(GridField* f);
+    db::Field* SelectedField() const;
+    void SetSelectedField(db::Field* f);
     int SelectedIndex() const;
     void SetSelectedIndex(int i);
     TGridCoord SelectedCell() const { return m_selectedCell; }
@@ -92,10 +93,10 @@ public:
     // notices from the link
     virtual void LinkActiveChanged(bool active);
     void DataChanged();
-    void RecordChanged(GridField* field);
+    void RecordChanged(db::Field* field);
     void EditingChanged();
     void UpdateData();
-    void FieldRemoved(GridField* field);
+    void FieldRemoved(db::Field* field);
     virtual void ScrollRecords(int distance) { (void)distance; DataChanged(); }
 
     // commands
@@ -113,7 +114,7 @@ public:
 
     // events
     std::function<void(int field)> OnFieldEnter, OnFieldExit;                          // OnColEnter / OnColExit
-    std::function<void(QPainter&, const QRect&, GridField*, TGridDrawState)> OnDrawDataCell;
+    std::function<void(QPainter&, const QRect&, db::Field*, TGridDrawState)> OnDrawDataCell;
     std::function<void(QPainter&, const QRect&, int dataIndex, TGridItem*, TGridDrawState)> OnDrawItemCell;
     std::function<void()> OnEditButtonClick;
     std::function<void(int from, int to)> OnItemMoved;
@@ -125,7 +126,7 @@ public:
     static std::function<bool(QWidget*, const QString&)>& ConfirmHook();
 
     void DefaultDrawItemCell(QPainter& p, const QRect& rect, int dataIndex, TGridItem* item, TGridDrawState st);
-    void DefaultDrawDataCell(QPainter& p, const QRect& rect, GridField* field, TGridDrawState st);
+    void DefaultDrawDataCell(QPainter& p, const QRect& rect, db::Field* field, TGridDrawState st);
     static QPixmap IndicatorGlyph(int index, bool transposed);
 
     // geometry helpers for tests and the frame
@@ -226,6 +227,7 @@ protected:
     int m_layoutPasses = 0;
     int m_defaultRowHeightCalc = 0;
     bool m_inLayout = false;
+    QStringList m_fieldOrder;   // default columns moved by the user: field names in shown order
     friend class TGridDataLink;
     friend class TDBGridInplaceEdit;
     friend class TGridItem;

@@ -267,7 +267,13 @@ TqvCustomGrid::TqvCustomGrid(QWidget* parent) : QAbstractScrollArea(parent)
             [this] { HScroll(TScrollCode::ThumbPosition, horizontalScrollBar()->sliderPosition()); });
 }
 
-TqvCustomGrid::~TqvCustomGrid() = default;
+TqvCustomGrid::~TqvCustomGrid()
+{
+    // the editor goes first, so that no focus notice of it reaches a half-destroyed grid
+    m_destroying = true;
+    delete m_editor;
+    m_editor = nullptr;
+}
 
 void TqvCustomGrid::SetColCount(int n)
 {
@@ -1064,6 +1070,8 @@ void TqvCustomGrid::focusOutEvent(QFocusEvent* e)
 
 void TqvCustomGrid::CheckFocusLeft()
 {
+    if (m_destroying)
+        return;
     QWidget* now = QApplication::focusWidget();
     if (now && (now == this || isAncestorOf(now)))
         return;

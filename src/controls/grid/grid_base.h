@@ -219,6 +219,7 @@ protected:
     bool m_suppressScrollSignals = false;
     bool m_ownVScroll = false;   // the subclass drives the vertical bar itself
     bool m_ownHScroll = false;
+    bool m_destroying = false;
 
 private:
     int ColAdv(int c, int lw) const { const int w = ColWidths(c); return w < 0 ? 0 : w + lw; }
@@ -240,6 +241,7 @@ private:
     int m_movingCol = -1, m_moveTarget = -1;
     bool m_wasSizing = false;
     bool m_mouseDown = false;
+
     QTimer m_scrollTimer;
     QPoint m_lastMouse;
 };

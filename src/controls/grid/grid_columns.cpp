@@ -35,7 +35,7 @@ QString TGridItemTitle::Caption() const
 {
     if (m_item->m_assigned & cvBit(cvTitleCaption))
         return m_caption;
-    if (GridField* f = m_item->Field())
+    if (db::Field* f = m_item->Field())
         return f->DisplayName();
     return m_item->FieldName();
 }
@@ -141,8 +141,8 @@ Qt::Alignment TGridItem::Alignment() const
 {
     if (m_assigned & cvBit(cvAlignment))
         return m_alignment;
-    if (GridField* f = Field())
-        return f->Alignment();
+    if (db::Field* f = Field())
+        return ToQtAlignment(f->Alignment());
     return Qt::AlignLeft;
 }
 
@@ -150,7 +150,7 @@ void TGridItem::SetAlignment(Qt::Alignment a)
 {
     TqvDataGrid* g = Grid();
     if (!m_stored && g && g->DataLink()->Active() && Field()) {
-        Field()->SetAlignment(a);
+        Field()->SetAlignment(FromQtAlignment(a));
         return;
     }
     if ((m_assigned & cvBit(cvAlignment)) && a == m_alignment)
@@ -203,7 +203,7 @@ void TGridItem::SetFieldName(const QString& name)
     m_fieldName = name;
     TqvDataGrid* g = Grid();
     if (g && g->DataSet()) {
-        GridField* f = name.isEmpty() ? nullptr : g->DataSet()->FindField(name);
+        db::Field* f = name.isEmpty() ? nullptr : g->DataSet()->FindField(name);
         SetField(f);
     } else {
         Changed();
@@ -246,7 +246,7 @@ bool TGridItem::ReadOnly() const
     if (m_assigned & cvBit(cvReadOnly))
         return m_readOnly;
     TqvDataGrid* g = Grid();
-    GridField* f = Field();
+    db::Field* f = Field();
     return (g && g->ReadOnly()) || (f && f->ReadOnly());
 }
 
@@ -282,11 +282,11 @@ void TGridItem::SetVisible(bool v)
 
 bool TGridItem::Expandable() const
 {
-    GridField* f = Field();
-    return f && (f->DataType() == FieldType::ADT || f->DataType() == FieldType::Array);
+    // the data-access layer has no object or array fields: nothing expands
+    return false;
 }
 
-GridField* TGridItem::Field() const
+db::Field* TGridItem::Field() const
 {
     TqvDataGrid* g = Grid();
     if (!m_field && !m_fieldName.isEmpty() && g && g->DataSet() && g->DataSet()->Active())
@@ -294,7 +294,7 @@ GridField* TGridItem::Field() const
     return m_field;
 }
 
-void TGridItem::SetField(GridField* f)
+void TGridItem::SetField(db::Field* f)
 {
     if (f == m_field && (!f || f->FullName() == m_fieldName))
         return;
@@ -309,12 +309,7 @@ void TGridItem::SetField(GridField* f)
 
 TGridItem* TGridItem::ParentItem() const
 {
-    GridField* f = Field();
-    if (!f || !f->ParentField() || !m_coll)
-        return nullptr;
-    for (int i = Index() - 1; i >= 0; --i)
-        if (m_coll->Item(i)->Field() == f->ParentField())
-            return m_coll->Item(i);
+    // fields are flat: no item has a parent
     return nullptr;
 }
 
@@ -387,7 +382,7 @@ int TColumn::DefaultWidth() const
     TqvDataGrid* g = Grid();
     if (!g)
         return 64;
-    GridField* f = Field();
+    db::Field* f = Field();
     if (!f)
         return g->DefaultColWidth();
     const QFontMetrics fm(Font());
@@ -409,7 +404,7 @@ void TColumn::SetWidth(int w)
 {
     TqvDataGrid* g = Grid();
     if (!m_stored && g) {
-        GridField* f = Field();
+        db::Field* f = Field();
         if (f && g->UpdateFields() && w >= 0) {
             const QFontMetrics fm(Font());
             const int avg = qMax(1, fm.averageCharWidth());
@@ -509,7 +504,7 @@ void TGridItems::RestoreDefaults()
 
 void TGridItems::RebuildColumns()
 {
-    GridDataSet* ds = m_grid ? m_grid->DataSet() : nullptr;
+    db::DataSet* ds = m_grid ? m_grid->DataSet() : nullptr;
     if (!ds) {
         Clear();
         return;
@@ -517,16 +512,10 @@ void TGridItems::RebuildColumns()
     m_grid->BeginLayout();
     struct Closer { TqvDataGrid* g; ~Closer() { g->EndLayout(); } } closer{m_grid};
     m_items.clear();
-    std::function<void(GridField*)> add = [&](GridField* f) {
+    for (db::Field* f : ds->Fields()) {
         TGridItem* item = AddItem(true);
         item->m_fieldName = f->FullName();
-        for (int i = 0; i < ds->FieldCount(); ++i)
-            if (ds->Field(i)->ParentField() == f)
-                add(ds->Field(i));
-    };
-    for (int i = 0; i < ds->FieldCount(); ++i)
-        if (!ds->Field(i)->ParentField())
-            add(ds->Field(i));
+    }
     ItemChanged(nullptr, true);
 }
 

@@ -101,8 +101,8 @@ public:
     TColumnValues AssignedValues() const { return m_assigned; }
     bool Stored() const { return m_stored; }
     bool Expandable() const;
-    GridField* Field() const;
-    void SetField(GridField* f);
+    db::Field* Field() const;
+    void SetField(db::Field* f);
     TGridItem* ParentItem() const;
     bool Showing() const;
     int Depth() const;
@@ -116,7 +116,7 @@ protected:
     friend class TqvDataGrid;
     friend class TGridItems;
     TGridItems* m_coll;
-    mutable GridField* m_field = nullptr;
+    mutable db::Field* m_field = nullptr;
     QString m_fieldName;
     QColor m_color;
     std::unique_ptr<TGridItemTitle> m_title;

@@ -10,32 +10,18 @@ constexpr int kMaxMapSize = 268435455;
 TGridDataLink::~TGridDataLink()
 {
     ClearMapping();
-    if (m_dataSet)
-        m_dataSet->RemoveClient(this);
-}
-
-void TGridDataLink::SetDataSet(GridDataSet* ds)
-{
-    if (ds == m_dataSet)
-        return;
-    const bool wasActive = Active();
-    if (m_dataSet)
-        m_dataSet->RemoveClient(this);
-    m_dataSet = ds;
-    m_first = 1;
-    if (m_dataSet)
-        m_dataSet->AddClient(this);
-    if (wasActive || Active())
-        DataSetActiveChanged();
+    m_detached = true;
+    SetDataSource(nullptr);
 }
 
 bool TGridDataLink::AddMapping(const QString& fieldName)
 {
     if (FieldCount() >= kMaxMapSize)
         RaiseGridOperationError(QStringLiteral("グリッドの 256 カラム数の限界を超えました"));
-    GridField* f = m_dataSet ? m_dataSet->FindField(fieldName) : nullptr;
-    if (!f && !m_sparseMap)
-        throw Exception(QStringLiteral("%1: フィールドが見つかりません").arg(fieldName));
+    db::DataSet* ds = DataSet();
+    db::Field* f = nullptr;
+    if (ds)
+        f = m_sparseMap ? ds->FindField(fieldName) : ds->FieldByName(fieldName);
     if (m_fieldMap.size() == m_fieldMap.capacity()) {
         size_t cap = m_fieldMap.empty() ? 8 : m_fieldMap.capacity() * 2;
         cap = std::min<size_t>(std::max<size_t>(cap, m_fieldMap.size() + 1), kMaxMapSize);
@@ -45,153 +31,97 @@ bool TGridDataLink::AddMapping(const QString& fieldName)
     return true;
 }
 
-GridField* TGridDataLink::Fields(int i) const
+db::Field* TGridDataLink::Fields(int i) const
 {
     const int idx = MappedIndex(i);
-    if (idx < 0 || !m_dataSet || idx >= m_dataSet->FieldCount())
+    db::DataSet* ds = DataSet();
+    if (idx < 0 || !ds || idx >= ds->FieldCount())
         return nullptr;
-    return m_dataSet->Field(idx);
+    return ds->Fields()[idx];
 }
 
 bool TGridDataLink::DefaultFields() const
 {
-    if (!m_dataSet)
+    db::DataSet* ds = DataSet();
+    if (!ds)
         return true;
     if (m_sparseMap)
         for (int v : m_fieldMap)
             if (v < 0)
                 return false;
-    return m_dataSet->DefaultFields();
+    return ds->DefaultFields();
 }
 
 void TGridDataLink::Reset()
 {
     if (m_modified)
         RecordChanged(nullptr);
-    else if (m_dataSet)
-        m_dataSet->Cancel();
+    else if (DataSet())
+        DataSet()->Cancel();
 }
 
-void TGridDataLink::UpdateRecord()
+void TGridDataLink::ReadRecord(int i)
 {
-    if (m_dataSet && (m_dataSet->State() == DataSetState::Edit || m_dataSet->State() == DataSetState::Insert))
-        UpdateData();
+    SetActiveRecord(i);
+    if (m_logReads && DataSet())
+        m_readLog.insert(DataSet()->ActivePosition());
 }
 
-bool TGridDataLink::Edit()
+void TGridDataLink::RestoreRecord()
 {
-    if (!m_dataSet || m_readOnly)
-        return false;
-    if (m_dataSet->State() == DataSetState::Browse && m_dataSet->CanModify()) {
-        if (m_dataSet->IsEmpty())
-            m_dataSet->Append();
-        else
-            m_dataSet->Edit();
-    }
-    return Editing();
-}
-
-bool TGridDataLink::Editing() const
-{
-    return m_dataSet && (m_dataSet->State() == DataSetState::Edit || m_dataSet->State() == DataSetState::Insert);
-}
-
-void TGridDataLink::SetBufferCount(int n)
-{
-    m_bufferCount = qMax(1, n);
-    SyncBuffer();
-}
-
-void TGridDataLink::SyncBuffer()
-{
-    if (!Active())
-        return;
-    const int total = m_dataSet->RecordCount();
-    const int cur = m_dataSet->RecNo();
-    if (cur <= 0) {
-        m_first = 1;
-        return;
-    }
-    if (cur < m_first)
-        m_first = cur;
-    else if (cur >= m_first + m_bufferCount)
-        m_first = cur - m_bufferCount + 1;
-    // keep the buffer full when records were removed at its end
-    if (m_first + m_bufferCount - 1 > total)
-        m_first = qMax(1, qMin(m_first, total - m_bufferCount + 1));
-}
-
-int TGridDataLink::RecordCount() const
-{
-    if (!Active())
-        return 0;
-    return qMax(0, qMin(m_bufferCount, m_dataSet->RecordCount() - m_first + 1));
-}
-
-int TGridDataLink::ActiveRecord() const
-{
-    if (!Active())
-        return 0;
-    if (m_readRecord >= 0)
-        return m_readRecord;
-    return qMax(0, m_dataSet->RecNo() - m_first);
-}
-
-void TGridDataLink::SetActiveRecord(int i)
-{
-    if (!Active())
-        return;
-    if (i < 0) {
-        m_readRecord = -1;
-        m_dataSet->SetReadRecord(0);
-    } else {
-        m_readRecord = i;
-        m_dataSet->SetReadRecord(m_first + i);
-    }
+    if (db::DataSet* ds = DataSet())
+        ds->SetActivePosition(ds->CursorPosition());
 }
 
 int TGridDataLink::MoveBy(int distance)
 {
     if (!Active() || distance == 0)
         return 0;
-    return m_dataSet->MoveBy(distance);
+    return DataSet()->MoveBy(distance);
 }
 
-void TGridDataLink::DataSetActiveChanged()
+void TGridDataLink::ActiveChanged()
 {
+    if (m_detached)
+        return;
     m_modified = false;
-    m_first = 1;
-    SyncBuffer();
     m_grid->LinkActiveChanged(Active());
 }
 
 void TGridDataLink::DataSetChanged()
 {
+    if (m_detached)
+        return;
     m_modified = false;
-    SyncBuffer();
     m_grid->DataChanged();
 }
 
 void TGridDataLink::DataSetScrolled(int)
 {
-    SyncBuffer();
+    if (m_detached)
+        return;
     m_grid->DataChanged();
 }
 
-void TGridDataLink::RecordChanged(GridField* field)
+void TGridDataLink::RecordChanged(db::Field* field)
 {
+    if (m_detached)
+        return;
     m_modified = false;
     m_grid->RecordChanged(field);
 }
 
 void TGridDataLink::EditingChanged()
 {
-    SyncBuffer();
+    if (m_detached)
+        return;
     m_grid->EditingChanged();
 }
 
 void TGridDataLink::LayoutChanged()
 {
+    if (m_detached)
+        return;
     const bool saved = m_grid->m_layoutFromDataset;
     m_grid->m_layoutFromDataset = true;
     struct Restore { TqvDataGrid* g; bool v; ~Restore() { g->m_layoutFromDataset = v; } } restore{m_grid, saved};
@@ -200,6 +130,8 @@ void TGridDataLink::LayoutChanged()
 
 void TGridDataLink::UpdateData()
 {
+    if (m_detached)
+        return;
     if (!m_modified)
         return;
     m_inUpdateData = true;
@@ -208,8 +140,10 @@ void TGridDataLink::UpdateData()
     m_modified = false;
 }
 
-void TGridDataLink::FocusControl(GridField** field)
+void TGridDataLink::FocusControl(db::Field** field)
 {
+    if (m_detached)
+        return;
     if (!field || !*field)
         return;
     m_grid->SetSelectedField(*field);
@@ -223,7 +157,7 @@ void TGridDataLink::FocusControl(GridField** field)
 
 int TBookmarkList::Compare(const QByteArray& a, const QByteArray& b) const
 {
-    GridDataSet* ds = m_grid ? m_grid->DataSet() : nullptr;
+    db::DataSet* ds = m_grid ? m_grid->DataSet() : nullptr;
     return ds ? ds->CompareBookmarks(a, b) : 0;
 }
 
@@ -317,11 +251,11 @@ void TBookmarkList::SetCurrentRowSelected(bool value)
 
 void TBookmarkList::Delete()
 {
-    GridDataSet* ds = m_grid->DataSet();
+    db::DataSet* ds = m_grid->DataSet();
     if (!ds)
         return;
     ds->DisableControls();
-    struct Enable { GridDataSet* d; ~Enable() { d->EnableControls(); } } enable{ds};
+    struct Enable { db::DataSet* d; ~Enable() { d->EnableControls(); } } enable{ds};
     while (!m_list.isEmpty()) {
         ds->GotoBookmark(m_list.last());
         ds->Delete();
@@ -332,7 +266,7 @@ void TBookmarkList::Delete()
 
 bool TBookmarkList::Refresh()
 {
-    GridDataSet* ds = m_grid->DataSet();
+    db::DataSet* ds = m_grid->DataSet();
     if (!ds)
         return false;
     bool removed = false;

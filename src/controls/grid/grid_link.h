@@ -5,28 +5,26 @@
 
 #include <QByteArray>
 #include <QList>
+#include <set>
 #include <vector>
 
 namespace qv {
 
 class TqvDataGrid;
 
-class TGridDataLink : public GridDataSetClient {
+class TGridDataLink : public db::DataLink {
 public:
-    explicit TGridDataLink(TqvDataGrid* grid) : m_grid(grid) {}
+    explicit TGridDataLink(TqvDataGrid* grid) : m_grid(grid) { SetVisualControl(true); }
     ~TGridDataLink() override;
 
-    GridDataSet* DataSet() const { return m_dataSet; }
-    void SetDataSet(GridDataSet* ds);
-    bool Active() const { return m_dataSet && m_dataSet->Active(); }
-    bool ReadOnly() const { return m_readOnly; }
-    void SetReadOnly(bool ro) { m_readOnly = ro; }
+    // Leaves the data source without telling the grid (the grid is going away).
+    void Detach() { m_detached = true; SetDataSource(nullptr); }
 
     // field map
     bool AddMapping(const QString& fieldName);
     void ClearMapping() { m_fieldMap.clear(); }
     int FieldCount() const { return int(m_fieldMap.size()); }
-    GridField* Fields(int i) const;
+    db::Field* Fields(int i) const;
     int MappedIndex(int i) const { return i < 0 || i >= FieldCount() ? -1 : m_fieldMap[size_t(i)]; }
     bool DefaultFields() const;
     bool SparseMap() const { return m_sparseMap; }
@@ -34,47 +32,39 @@ public:
 
     // editor state
     bool Modified() const { return m_modified; }
-    void Modified(bool) = delete;
     void SetModified() { m_modified = true; }
     void Reset();
-    bool InUpdateData() const { return m_inUpdateData; }
-    void UpdateRecord();          // asks the data set to write pending editor text back (UpdateData)
-    bool Edit();                  // puts the data set into edit mode; answers whether editing
 
-    // record buffer: the records that the grid shows
-    int BufferCount() const { return m_bufferCount; }
-    void SetBufferCount(int n);
-    int RecordCount() const;      // records held in the buffer
-    int ActiveRecord() const;     // buffer index of the current record
-    void SetActiveRecord(int i);  // makes buffer row i readable (painting); −1 restores the current one
-    int FirstRecNo() const { return m_first; }
+    // the record buffer (BufferCount, RecordCount, ActiveRecord … of the base link)
+    void ReadRecord(int i);        // makes buffer row i the record the fields read (painting)
+    void RestoreRecord();          // the fields read the current record again
     int MoveBy(int distance);
-    bool Eof() const { return m_dataSet && m_dataSet->Eof(); }
-    bool Bof() const { return m_dataSet && m_dataSet->Bof(); }
-    bool Editing() const;
+    bool Eof() const { return DataSet() && DataSet()->Eof(); }
+    bool Bof() const { return DataSet() && DataSet()->Bof(); }
+    // Positions of the records made readable since the log was reset (tests: what a grid reads).
+    void SetReadLog(bool on) { m_logReads = on; m_readLog.clear(); }
+    const std::set<int>& ReadLog() const { return m_readLog; }
 
-    // GridDataSetClient
-    void DataSetActiveChanged() override;
+protected:
+    void ActiveChanged() override;
     void DataSetChanged() override;
     void DataSetScrolled(int distance) override;
-    void RecordChanged(GridField* field) override;
+    void RecordChanged(db::Field* field) override;
     void EditingChanged() override;
     void LayoutChanged() override;
     void UpdateData() override;
-    void FocusControl(GridField** field) override;
+    void FocusControl(db::Field** field) override;
 
 private:
-    void SyncBuffer();
+    friend class TqvDataGrid;
     TqvDataGrid* m_grid;
-    GridDataSet* m_dataSet = nullptr;
     std::vector<int> m_fieldMap;
     bool m_modified = false;
     bool m_inUpdateData = false;
     bool m_sparseMap = false;
-    bool m_readOnly = false;
-    int m_bufferCount = 1;
-    int m_first = 1;
-    int m_readRecord = -1;
+    bool m_logReads = false;
+    bool m_detached = false;
+    std::set<int> m_readLog;
 };
 
 class TBookmarkList {

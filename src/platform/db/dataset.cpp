@@ -498,6 +498,18 @@ QByteArray DataSet::GetBookmark() const
     return b;
 }
 
+QByteArray DataSet::ActiveBookmark() const
+{
+    const int pos = m_activePos >= 0 ? m_activePos : m_cur;
+    if (!Active() || pos < 0 || pos >= RecordCount())
+        return QByteArray();
+    const qint64 id = recIdOfPos(pos);
+    QByteArray b(sizeof(qint64), Qt::Uninitialized);
+    for (int i = 0; i < 8; ++i)
+        b[i] = static_cast<char>((id >> (8 * i)) & 0xFF);
+    return b;
+}
+
 static qint64 bookmarkId(const QByteArray& b)
 {
     if (b.size() != 8)

@@ -161,6 +161,8 @@ public:
 
     // Bookmarks: opaque byte arrays, valid while the record exists.
     QByteArray GetBookmark() const;
+    // The bookmark of the record the fields read (a link's active record while it paints).
+    QByteArray ActiveBookmark() const;
     void GotoBookmark(const QByteArray& bookmark);
     bool BookmarkValid(const QByteArray& bookmark) const;
     int CompareBookmarks(const QByteArray& a, const QByteArray& b) const;

@@ -18,12 +18,12 @@ QPoint Center(TqvDataGrid* g, int c, int r)
 }
 
 struct MouseV : ::testing::Test {
-    std::unique_ptr<MemoryDataSet> ds = MakeDataSet(8, 3);
+    std::unique_ptr<TestData> ds = MakeDataSet(8, 3);
     TqvDBGridV grid;
     void SetUp() override
     {
         grid.SetOptions(grid.Options() | dgMultiSelect);
-        grid.SetDataSet(ds.get());
+        grid.SetDataSource(&ds->src);
         ds->Open();
         FitRows(&grid, 6);
     }
@@ -85,7 +85,7 @@ TEST_F(MouseV, WheelStepsRecordsAndLeavingCancelsAnUntouchedInsert)
     QApplication::sendEvent(grid.viewport(), &wheel);
     EXPECT_EQ(ds->RecNo(), 2);
     Key(&grid, Qt::Key_Insert);
-    EXPECT_EQ(ds->State(), DataSetState::Insert);
+    EXPECT_EQ(ds->State(), db::dsInsert);
     EXPECT_EQ(ds->RecordCount(), 9);
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
@@ -100,7 +100,7 @@ TEST_F(MouseV, WheelStepsRecordsAndLeavingCancelsAnUntouchedInsert)
     other->setFocus();
     QApplication::processEvents();
     grid.setParent(nullptr);
-    EXPECT_EQ(ds->State(), DataSetState::Browse);
+    EXPECT_EQ(ds->State(), db::dsBrowse);
     EXPECT_EQ(ds->RecordCount(), 8);
 }
 
@@ -119,8 +119,9 @@ TEST_F(MouseV, ColumnMoveAndWidthByMouse)
     QApplication::sendEvent(grid.viewport(), &release);
     EXPECT_EQ(moved, std::make_pair(0, 2));
     EXPECT_EQ(grid.Columns()->Items(2)->FieldName(), QStringLiteral("F1"));
-    EXPECT_EQ(ds->F(2)->FieldName(), QStringLiteral("F1"));
-    EXPECT_EQ(ds->Value(0, 2), QStringLiteral("r1c1"));
+    grid.RequestLayout();   // the next layout keeps the moved order
+    EXPECT_EQ(grid.Columns()->Items(0)->FieldName(), QStringLiteral("F2"));
+    EXPECT_EQ(grid.Columns()->Items(2)->FieldName(), QStringLiteral("F1"));
     EXPECT_EQ(grid.SelectedRows()->Count(), 0);
 
     grid.SetColWidths(1, 150);
@@ -132,7 +133,7 @@ TEST(DBGridLink, FieldMapAndDeferredLayout)
 {
     auto ds = MakeDataSet(3, 3);
     TqvDBGridV grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     TGridDataLink* link = grid.DataLink();
     EXPECT_EQ(link->FieldCount(), 3);
@@ -167,12 +168,12 @@ TEST(DBGridLink, FieldMapAndDeferredLayout)
 }
 
 struct GridH : ::testing::Test {
-    std::unique_ptr<MemoryDataSet> ds = MakeDataSet(3, 4);
+    std::unique_ptr<TestData> ds = MakeDataSet(3, 4);
     TqvDBGridH grid;
     void SetUp() override
     {
         grid.SetWholeMode(false);
-        grid.SetDataSet(ds.get());
+        grid.SetDataSource(&ds->src);
         ds->Open();
         grid.resize(500, 220);
         grid.show();
@@ -193,10 +194,10 @@ TEST_F(GridH, KeysMoveFieldsDownAndRecordsSideways)
     EXPECT_EQ(ds->RecNo(), 2);
     Key(&grid, Qt::Key_End, Qt::ControlModifier);
     Key(&grid, Qt::Key_Right);
-    EXPECT_EQ(ds->State(), DataSetState::Insert);
+    EXPECT_EQ(ds->State(), db::dsInsert);
     EXPECT_EQ(ds->RecordCount(), 4);
     Key(&grid, Qt::Key_Left);
-    EXPECT_EQ(ds->State(), DataSetState::Browse);
+    EXPECT_EQ(ds->State(), db::dsBrowse);
     EXPECT_EQ(ds->RecordCount(), 3);
     Key(&grid, Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(grid.SelectedIndex(), 3);
@@ -240,7 +241,7 @@ TEST(DBGridEditor, LeftAtCaretZeroMovesToThePreviousColumn)
 {
     auto ds = MakeDataSet(2, 3);
     TqvDBGridV grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     FitRows(&grid, 4);
     grid.MoveColumn(2, 0);
@@ -261,21 +262,21 @@ TEST(DBGridEditor, CopiedValuesPasteBackAsOneValue)
     src->Post();
     TqvDBGridV grid;
     grid.SetOptions(grid.Options() | dgMultiSelect);
-    grid.SetDataSet(src.get());
+    grid.SetDataSource(&src->src);
     FitRows(&grid, 4);
     grid.SelectAll();
     const QString copied = grid.BuildCopyText();
-    grid.SetDataSet(nullptr);
+    grid.SetDataSource(nullptr);
 
     auto dst = MakeDataSet(0, 2);
     dst->Open();
-    grid.SetDataSet(dst.get());
+    grid.SetDataSource(&dst->src);
     grid.PasteRecords(copied);
     dst->Cancel();
     ASSERT_EQ(dst->RecordCount(), 1);
     EXPECT_EQ(dst->Value(0, 0), QStringLiteral("a\"b\tc"));
     EXPECT_EQ(dst->Value(0, 1), QStringLiteral("r1c2"));
-    grid.SetDataSet(nullptr);
+    grid.SetDataSource(nullptr);
 }
 
 } // namespace

@@ -37,12 +37,12 @@ QImage Grab(TqvDataGrid* g)
 void FrameDrawing(TqvDataGrid* g, bool addStripe, bool showNull)
 {
     g->OnDrawItemCell = [g, addStripe, showNull](QPainter& p, const QRect& rect, int, TGridItem* item, TGridDrawState st) {
-        GridField* f = item->Field();
+        db::Field* f = item->Field();
         if (!f)
             return;
-        const int recNo = g->DataLink()->FirstRecNo() + g->DataLink()->ActiveRecord();
+        const int recNo = g->DataLink()->FirstRecord() + g->DataLink()->ActiveRecord() + 1;
         int i;
-        const bool selected = g->SelectedRecords()->Find(g->DataSet()->GetBookmark(), i);
+        const bool selected = g->SelectedRecords()->Find(g->DataSet()->ActiveBookmark(), i);
         if (addStripe && !selected && recNo % 2 == 1) {
             p.setBrush(QColor(249, 244, 255));
             p.setPen(Qt::black);
@@ -60,7 +60,7 @@ TEST(DBGridPaint, IndicatorGlyphsFollowTheRecordState)
 {
     auto ds = MakeDataSet(4, 3);
     TqvDBGridV grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     FitRows(&grid, 6, 300);
     const QRect ind = grid.CellRect(0, 1);
@@ -88,7 +88,7 @@ TEST(DBGridPaint, SelectedRecordsShowDotsAndHighlight)
     auto ds = MakeDataSet(5, 3);
     TqvDBGridV grid;
     grid.SetOptions(grid.Options() | dgMultiSelect);
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     FitRows(&grid, 6, 300);
     grid.SelectedRows()->SetCurrentRowSelected(true);
@@ -118,7 +118,7 @@ TEST(DBGridPaint, StripesAndNullMarksFromTheDrawEvent)
     auto ds = MakeDataSet(4, 2);
     ds->AddRow({QString(), QStringLiteral("x")});
     TqvDBGridV grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     FitRows(&grid, 6, 300);
     const QColor stripe(249, 244, 255);
@@ -139,7 +139,7 @@ TEST(DBGridPaint, RecordPerColumnGridRenders)
 {
     auto ds = MakeDataSet(3, 4);
     TqvDBGridH grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     grid.resize(420, 200);
     grid.show();

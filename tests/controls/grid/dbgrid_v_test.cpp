@@ -9,7 +9,7 @@ using namespace qvtest;
 namespace {
 
 struct DBGridV : ::testing::Test {
-    std::unique_ptr<MemoryDataSet> ds;
+    std::unique_ptr<TestData> ds;
     std::unique_ptr<TqvDBGridV> grid;
     QStringList asked;
     std::function<bool(QWidget*, const QString&)> savedHook;
@@ -19,7 +19,7 @@ struct DBGridV : ::testing::Test {
     {
         ds = MakeDataSet(rows, fields);
         grid = std::make_unique<TqvDBGridV>();
-        grid->SetDataSet(ds.get());
+        grid->SetDataSource(&ds->src);
         ds->Open();
         FitRows(grid.get(), visible);
         grid->setFocus();
@@ -44,13 +44,13 @@ TEST_F(DBGridV, BuffersOnlyTheVisibleRecordsAndDrivesTheBarByRecordNumber)
     EXPECT_EQ(info.Pos, 1);
 
     // painting and scrolling read the shown records only
-    ds->ResetReadLog();
+    grid->DataLink()->SetReadLog(true);
     grid->grab();
     for (int i = 0; i < 30; ++i)
         Key(grid.get(), Qt::Key_PageDown);
     grid->grab();
-    ASSERT_FALSE(ds->RecordsRead().empty());
-    EXPECT_LT(ds->RecordsRead().size(), 120u);
+    ASSERT_FALSE(grid->DataLink()->ReadLog().empty());
+    EXPECT_LT(grid->DataLink()->ReadLog().size(), 120u);
     EXPECT_EQ(ds->RecNo(), 601);
     EXPECT_EQ(grid->VertScrollInfo().Pos, 601);
     EXPECT_EQ(grid->Row(), grid->DataLink()->ActiveRecord() + 1);
@@ -171,10 +171,10 @@ TEST_F(DBGridV, DownOnLastRecordAppendsAndUpCancelsIt)
     Make(3, 2);
     Key(grid.get(), Qt::Key_End, Qt::ControlModifier);
     Key(grid.get(), Qt::Key_Down);
-    EXPECT_EQ(ds->State(), DataSetState::Insert);
+    EXPECT_EQ(ds->State(), db::dsInsert);
     EXPECT_EQ(ds->RecordCount(), 4);
     Key(grid.get(), Qt::Key_Up);
-    EXPECT_EQ(ds->State(), DataSetState::Browse);
+    EXPECT_EQ(ds->State(), db::dsBrowse);
     EXPECT_EQ(ds->RecordCount(), 3);
 }
 
@@ -212,22 +212,21 @@ TEST_F(DBGridV, PasteCreatesRecordsAndLeavesANewOneInInsert)
     Make(0, 2);
     grid->PasteRecords(QStringLiteral("a\tb"));
     EXPECT_EQ(ds->PostCount(), 1);
-    EXPECT_EQ(ds->State(), DataSetState::Insert);
-    EXPECT_TRUE(ds->AutoCommitEnded());
+    EXPECT_EQ(ds->State(), db::dsInsert);
     ds->Cancel();
     ASSERT_EQ(ds->RecordCount(), 1);
     EXPECT_EQ(ds->Value(0, 0), QStringLiteral("a"));
     EXPECT_EQ(ds->Value(0, 1), QStringLiteral("b"));
 
     auto ds2 = MakeDataSet(0, 2);
-    grid->SetDataSet(ds2.get());
+    grid->SetDataSource(&ds2->src);
     ds2->Open();
     QGuiApplication::clipboard()->setText(QStringLiteral("a\tb\n"));
     grid->PasteFromClipboard();
     EXPECT_EQ(ds2->PostCount(), 1);
     ds2->Cancel();
     EXPECT_EQ(ds2->RecordCount(), 1);
-    grid->SetDataSet(nullptr);
+    grid->SetDataSource(nullptr);
 }
 
 TEST_F(DBGridV, PasteDropsValuesBeyondTheFieldsAndKeepsCopiedQuotes)
@@ -252,18 +251,18 @@ TEST_F(DBGridV, EditingThroughTheEditorWritesTheField)
     grid->InplaceEditor()->setFocus();
     grid->InplaceEditor()->selectAll();
     Type(grid->InplaceEditor(), QStringLiteral("new"));
-    EXPECT_EQ(ds->State(), DataSetState::Edit);
+    EXPECT_EQ(ds->State(), db::dsEdit);
     Key(grid->InplaceEditor(), Qt::Key_Down);
-    EXPECT_EQ(ds->State(), DataSetState::Browse);
+    EXPECT_EQ(ds->State(), db::dsBrowse);
     EXPECT_EQ(ds->Value(0, 0), QStringLiteral("new"));
     EXPECT_EQ(ds->RecNo(), 2);
     // Esc drops the typed text first, then cancels the record
     Type(grid->InplaceEditor(), QStringLiteral("zz"));
     Key(grid->InplaceEditor(), Qt::Key_Escape);
     EXPECT_EQ(grid->InplaceEditor()->text(), QStringLiteral("r2c1"));
-    EXPECT_EQ(ds->State(), DataSetState::Edit);
+    EXPECT_EQ(ds->State(), db::dsEdit);
     Key(grid->InplaceEditor(), Qt::Key_Escape);
-    EXPECT_EQ(ds->State(), DataSetState::Browse);
+    EXPECT_EQ(ds->State(), db::dsBrowse);
     EXPECT_EQ(ds->Value(1, 0), QStringLiteral("r2c1"));
 }
 
@@ -315,7 +314,7 @@ TEST(GridColumns, StoredAndDefaultItems)
 {
     auto ds = MakeDataSet(2, 2);
     TqvDBGridV grid;
-    grid.SetDataSet(ds.get());
+    grid.SetDataSource(&ds->src);
     ds->Open();
     ASSERT_EQ(grid.Columns()->Count(), 2);
     TColumn* c = grid.Columns()->Items(0);

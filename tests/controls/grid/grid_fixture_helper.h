@@ -1,6 +1,6 @@
 #pragma once
 #include "controls/grid/data_grid.h"
-#include "memory_dataset_helper.h"
+#include "grid_data_helper.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -36,21 +36,6 @@ inline void Click(QWidget* w, QPoint pt, Qt::KeyboardModifiers mods = Qt::NoModi
     QApplication::sendEvent(w, &press);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(pt), w->mapToGlobal(QPointF(pt)), button, Qt::NoButton, mods);
     QApplication::sendEvent(w, &release);
-}
-
-// A data set of `rows` records over `fields` string fields, values "r<rec>c<field>".
-inline std::unique_ptr<MemoryDataSet> MakeDataSet(int rows, int fields)
-{
-    auto ds = std::make_unique<MemoryDataSet>();
-    for (int f = 0; f < fields; ++f)
-        ds->AddField(QStringLiteral("F%1").arg(f + 1), qv::FieldType::WideString, 10);
-    for (int r = 0; r < rows; ++r) {
-        QStringList v;
-        for (int f = 0; f < fields; ++f)
-            v << QStringLiteral("r%1c%2").arg(r + 1).arg(f + 1);
-        ds->AddRow(v);
-    }
-    return ds;
 }
 
 // Resizes a record-per-row grid so that exactly `rows` data rows are fully visible.
