@@ -1503,7 +1503,7 @@ QList<QStringList> ParseRecordPaste(const QString& text)
 void TqvDataGrid::PasteRecords(const QString& text)
 {
     db::DataSet* ds = m_dataLink.DataSet();
-    if (!ds)
+    if (!ds || !ds->CanModify() || m_readOnly)
         return;
     const QList<QStringList> records = ParseRecordPaste(text);
     CursorGuard cursor(Qt::WaitCursor);
