@@ -290,6 +290,8 @@ void TqvDataGrid::InternalLayout()
     m_inLayout = true;
     struct Done { bool& b; ~Done() { b = false; } } done{m_inLayout};
     ++m_layoutPasses;
+    // this pass does what a queued deferred layout would do
+    QCoreApplication::removePostedEvents(this, kDeferredLayoutEvent);
     m_deferredLayoutQueued = false;
 
     // 1. default items go when a stored item follows one
@@ -897,9 +899,10 @@ void TqvDataGrid::MoveField(int raw, int direction)
     }
     const bool ctrl = m_shift & Qt::ControlModifier;
     SetWholeMode(ctrl);
-    // The record selection follows the column only where several records can be selected.
+    // The record selection follows the field only where several records can be selected; the
+    // record-per-column grid marks the current record whatever Ctrl says.
     if ((m_options & dgMultiSelect) && m_dataLink.Active() && !m_dataLink.DataSet()->IsEmpty())
-        m_bookmarks.SetCurrentRowSelected(!ctrl);
+        m_bookmarks.SetCurrentRowSelected(m_transposed || !ctrl);
     viewport()->update();
 }
 
@@ -978,8 +981,9 @@ void TqvDataGrid::TabToField(bool forward)
         if (raw == start)
             return;
         if (FieldAxisSize(raw) > 0) {
+            // a tab stop: a showing, writable column bound to a writable field
             TGridItem* item = m_items->Count() > raw - m_indicatorOffset ? m_items->Item(raw - m_indicatorOffset) : nullptr;
-            if (!item || !item->Field() || !item->Showing())
+            if (!item || !item->Field() || !item->Showing() || item->ReadOnly() || item->Field()->ReadOnly())
                 continue;
             break;
         }

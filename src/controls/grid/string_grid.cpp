@@ -144,6 +144,9 @@ void TqvInplaceEditor::keyPressEvent(QKeyEvent* e)
 TqvStringGrid::TqvStringGrid(QWidget* parent) : TqvCustomGrid(parent)
 {
     SetGridOptions(GridOptions() | goEditing | goColSizing);
+    // a bar with nothing to scroll is shown disabled rather than hidden
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SizeChanged(0, 0);
     UpdateScrollBars();
 }

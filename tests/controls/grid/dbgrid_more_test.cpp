@@ -215,6 +215,28 @@ TEST_F(GridH, CopyKeepsRecordsAsLines)
     EXPECT_EQ(grid.BuildCopyText(), QStringLiteral("r1c1\tr1c2\tr1c3\r\nr2c1\tr2c2\tr2c3\r\n"));
 }
 
+TEST_F(GridH, CtrlClickOnADataCellLeavesTheRecordUnselected)
+{
+    grid.SetOptions(grid.Options() | dgMultiSelect);
+    const QPoint cell = grid.CellRect(2, 2).center();   // record 2, second field
+    Click(grid.viewport(), cell, Qt::ControlModifier);
+    EXPECT_EQ(ds->RecNo(), 2);
+    EXPECT_FALSE(grid.SelectedCols()->CurrentRowSelected());
+    Click(grid.viewport(), cell, Qt::ControlModifier);
+    EXPECT_FALSE(grid.SelectedCols()->CurrentRowSelected());
+    // on its indicator cell Ctrl+click toggles
+    Click(grid.viewport(), grid.CellRect(2, 0).center(), Qt::ControlModifier);
+    EXPECT_TRUE(grid.SelectedCols()->CurrentRowSelected());
+    Click(grid.viewport(), grid.CellRect(2, 0).center(), Qt::ControlModifier);
+    EXPECT_FALSE(grid.SelectedCols()->CurrentRowSelected());
+    // Shift+click in the indicator row selects the records in between, whole records
+    Click(grid.viewport(), grid.CellRect(1, 0).center());
+    Click(grid.viewport(), grid.CellRect(3, 0).center(), Qt::ShiftModifier);
+    EXPECT_EQ(grid.SelectedCols()->Count(), 3);
+    EXPECT_TRUE(grid.WholeMode());
+    grid.SetWholeMode(false);
+}
+
 TEST_F(GridH, RecordColumnsShareOneWidthAndTitlesFitCaptions)
 {
     EXPECT_GE(grid.ColWidths(0), 64);
@@ -235,6 +257,32 @@ TEST_F(GridH, NullFieldOpensTheEditorEmpty)
     grid.ShowEditor();
     ASSERT_TRUE(grid.InplaceEditor());
     EXPECT_EQ(grid.InplaceEditor()->text(), QString());
+}
+
+TEST(DBGridKeys, TabSkipsReadOnlyColumnsAndWrapsWithOneColumn)
+{
+    auto ds = MakeDataSet(3, 3);
+    TqvDBGridV grid;
+    grid.SetDataSource(&ds->src);
+    ds->Open();
+    FitRows(&grid, 4);
+    ds->F(1)->SetReadOnly(true);
+    Key(&grid, Qt::Key_Tab);
+    EXPECT_EQ(grid.SelectedIndex(), 2);
+    Key(&grid, Qt::Key_Backtab);
+    EXPECT_EQ(grid.SelectedIndex(), 0);
+    // one data column: Tab moves to the next record, appending at the end of an editable set
+    auto one = MakeDataSet(2, 1);
+    grid.SetDataSource(&one->src);
+    one->Open();
+    Key(&grid, Qt::Key_Tab);
+    EXPECT_EQ(one->RecNo(), 2);
+    Key(&grid, Qt::Key_Tab);
+    EXPECT_EQ(one->State(), db::dsInsert);
+    Key(&grid, Qt::Key_Backtab);
+    EXPECT_EQ(one->State(), db::dsBrowse);
+    EXPECT_EQ(one->RecordCount(), 2);
+    grid.SetDataSource(nullptr);
 }
 
 TEST(DBGridEditor, LeftAtCaretZeroMovesToThePreviousColumn)
