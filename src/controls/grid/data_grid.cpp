@@ -1,4 +1,5 @@
 #include "controls/grid/data_grid.h"
+#include "app/globals.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 
@@ -394,6 +395,11 @@ void TqvDataGrid::ApplyColumnAttributes()
     }
     for (int i = 0; i < m_items->Count(); ++i) {
         auto* col = static_cast<TColumn*>(m_items->Item(i));
+        db::Field* f = col->Field();
+        if (m_dataLink.Active() && f && db::isDateTimeType(f->DataType()) && f->DisplayWidth() == 18) {
+            // the old default width of date-time fields follows the program's own formats
+            f->SetDisplayWidth(int((FormatSettings.ShortDateFormat + QLatin1Char(' ') + FormatSettings.ShortTimeFormat).size()));
+        }
         SetColWidths(i + m_indicatorOffset, col->Width());
     }
     if (m_indicatorOffset > 0)

@@ -1,4 +1,5 @@
 #include "grid_fixture_helper.h"
+#include "app/globals.h"
 
 #include <QClipboard>
 #include <QFocusEvent>
@@ -257,6 +258,33 @@ TEST_F(GridH, NullFieldOpensTheEditorEmpty)
     grid.ShowEditor();
     ASSERT_TRUE(grid.InplaceEditor());
     EXPECT_EQ(grid.InplaceEditor()->text(), QString());
+}
+
+TEST(DBGridLayout, DateTimeColumnsOfWidth18FollowTheProgramFormats)
+{
+    db::ColumnDesc when;
+    when.name = QStringLiteral("when");
+    when.typeName = QStringLiteral("datetime");
+    db::ColumnDesc other = when;
+    other.name = QStringLiteral("other");
+    auto table = std::make_shared<db::ResultTable>(std::vector<db::ColumnDesc>{when, other});
+    table->appendNull(0);
+    table->appendNull(1);
+    table->endRow();
+    db::TableDataSet ds;
+    ds.SetTable(table);
+    db::DataSource src;
+    src.SetDataSet(&ds);
+    TqvDBGridV grid;
+    grid.SetDataSource(&src);
+    ds.Open();
+    ASSERT_TRUE(db::isDateTimeType(ds.Fields()[0]->DataType()));
+    ds.Fields()[1]->SetDisplayWidth(17);
+    ds.Fields()[0]->SetDisplayWidth(18);
+    const QString expected = FormatSettings.ShortDateFormat + QLatin1Char(' ') + FormatSettings.ShortTimeFormat;
+    EXPECT_EQ(ds.Fields()[0]->DisplayWidth(), expected.size());
+    EXPECT_EQ(ds.Fields()[1]->DisplayWidth(), 17);
+    grid.SetDataSource(nullptr);
 }
 
 TEST(DBGridKeys, TabSkipsReadOnlyColumnsAndWrapsWithOneColumn)
