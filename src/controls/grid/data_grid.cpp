@@ -96,7 +96,9 @@ void TqvDataGrid::SetDataSource(db::DataSource* src)
     m_bookmarks.Clear();
     const bool wasActive = m_dataLink.Active();
     m_dataLink.SetDataSource(src);
-    if (!wasActive && !m_dataLink.Active())
+    if (wasActive && m_dataLink.Active())
+        LinkActiveChanged(true);   // another open data set: its own fields and records
+    else if (!wasActive && !m_dataLink.Active())
         RequestLayout();
 }
 
@@ -486,6 +488,9 @@ void TqvDataGrid::LinkActiveChanged(bool active)
 {
     if (!active)
         HideEditor();
+    // fields of a closed or replaced data set are gone: no item may keep one
+    for (int i = 0; i < m_items->Count(); ++i)
+        m_items->Item(i)->m_field = nullptr;
     m_fieldOrder.clear();
     m_bookmarks.LinkActive(active);
     RequestLayout();

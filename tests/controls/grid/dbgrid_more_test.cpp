@@ -287,6 +287,28 @@ TEST(DBGridLayout, DateTimeColumnsOfWidth18FollowTheProgramFormats)
     grid.SetDataSource(nullptr);
 }
 
+TEST(DBGridLayout, ColumnsFollowTheBoundDataSet)
+{
+    auto a = MakeDataSet(3, 2);
+    auto b = MakeDataSet(5, 4);
+    a->Open();
+    b->Open();
+    TqvDBGridV grid;
+    grid.SetDataSource(&a->src);
+    FitRows(&grid, 6);
+    EXPECT_EQ(grid.Columns()->Count(), 2);
+    grid.SetDataSource(&b->src);
+    EXPECT_EQ(grid.Columns()->Count(), 4);
+    EXPECT_EQ(grid.Columns()->Items(3)->Field(), b->F(3));
+    EXPECT_EQ(grid.RowCount(), 6);
+    b->Close();
+    EXPECT_EQ(grid.Columns()->Count(), 1);   // the one unbound column of an empty grid
+    grid.grab();
+    b->Open();
+    EXPECT_EQ(grid.Columns()->Count(), 4);
+    grid.SetDataSource(nullptr);
+}
+
 TEST(DBGridKeys, TabSkipsReadOnlyColumnsAndWrapsWithOneColumn)
 {
     auto ds = MakeDataSet(3, 3);
