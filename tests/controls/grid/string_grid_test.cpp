@@ -3,6 +3,8 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QListWidget>
+#include <QToolButton>
 
 using namespace qv;
 using namespace qvtest;
@@ -221,6 +223,39 @@ TEST_F(StringGrid, ScrollBarAndHalfPageSteps)
     EXPECT_EQ(g.TopRow(), 101 - vis);
     g.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_EQ(g.TopRow(), 100 - vis);
+}
+
+TEST_F(StringGrid, EllipsisButtonAndPickListAcceptance)
+{
+    Fill(3, 3);
+    g.SetEditStyles(1, TqvGridEditStyle::geEllipsis);
+    g.SetEditStyles(2, TqvGridEditStyle::gePickList);
+    int clicks = 0;
+    g.OnEditButtonClick = [&] { ++clicks; };
+    QList<int> accepted;
+    g.OnSelectListItems = [&](TqvStringGrid*, int c, int r, int index) { accepted << c << r << index; };
+    g.OnGetPickListitems = [](int, int, QStringList& items) { items << QStringLiteral("int") << QStringLiteral("bigint"); };
+    g.resize(300, 200);
+    g.show();
+    g.SetEditorMode(true);
+    auto* button = g.InplaceEditor()->findChild<QToolButton*>();
+    ASSERT_TRUE(button);
+    button->click();
+    EXPECT_EQ(clicks, 1);
+    g.SetCol(2);
+    EXPECT_EQ(g.InplaceEditor()->EditStyle(), TEditStyle::esPickList);
+    g.InplaceEditor()->DropDown();
+    ASSERT_TRUE(g.InplaceEditor()->ListVisible());
+    g.InplaceEditor()->PickList()->setCurrentRow(1);
+    g.InplaceEditor()->CloseUp(true);
+    EXPECT_EQ(g.Cells(2, 1), QStringLiteral("bigint"));
+    EXPECT_EQ(accepted, QList<int>({2, 1, 1}));
+    // a pick list of one entry does not step on a double click
+    g.OnGetPickListitems = [](int, int, QStringList& items) { items << QStringLiteral("only"); };
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(3, 3), g.InplaceEditor()->mapToGlobal(QPointF(3, 3)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(g.InplaceEditor(), &dbl);
+    EXPECT_EQ(g.Cells(2, 1), QStringLiteral("bigint"));
 }
 
 TEST_F(StringGrid, CopyPutsTheCurrentCell)
