@@ -803,9 +803,12 @@ void TfraData::paintCell(TqvDataGrid* grid, QPainter& p, const QRect& rect, int 
         return;
     const bool recordPerColumn = grid == grdData2;
     const int mode = recordPerColumn ? qvOption.DataShowMode : 0;
-    const QColor highlight = grid->palette().color(QPalette::Highlight);
-    const bool highlighted = p.brush().color() == highlight && (state & gdSelected || p.brush().style() != Qt::NoBrush);
-    const int recNo = f->DataSet()->ActivePosition() + 1;
+    db::DataSet* ds = f->DataSet();
+    const int recNo = ds->ActivePosition() + 1;
+    // A record among the multi-selected ones keeps the grid's highlight.
+    int found = 0;
+    const bool highlighted = (state & gdSelected)
+        || (grid->SelectedRecords()->Count() > 0 && grid->SelectedRecords()->Find(ds->ActiveBookmark(), found));
     QColor back = p.brush().color();
     QColor pen = p.pen().color();
     bool redraw = false;

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -432,4 +433,64 @@ TEST_F(FrameTest, ButtonsFollowTheQueryAndRender)
     }
     frame->qryData->Close();
     EXPECT_FALSE(frame->btnExcel->isEnabled());
+}
+
+TEST_F(FrameTest, CtrlZeroSetsNullOnlyWhileEditing)
+{
+    session->fixture().keys.insert("dbo.t", {"a"});
+    session->fixture().exact("select a, b from T").returns({tableColumn("a", "int", false), tableColumn("b", "nvarchar(10)")}, {{1, "x"}});
+    session->fixture().pattern("UPDATE .*").affects(1);
+    makeFrame(FrameOwnerKind::TableWindow);
+    openFrame("select a, b from T");
+    frame->grdData1->SetSelectedIndex(1);
+    QKeyEvent ctrl0(QEvent::KeyPress, Qt::Key_0, Qt::ControlModifier, "0");
+    frame->grdData1->OnKeyDown(&ctrl0);
+    EXPECT_EQ(frame->qryData->State(), dsBrowse);
+    EXPECT_FALSE(frame->qryData->Fields()[1]->IsNull());
+
+    frame->btnUpdate->setChecked(true);
+    frame->btnUpdateClick();
+    frame->grdData1->SetSelectedIndex(1);
+    QKeyEvent keypad0(QEvent::KeyPress, Qt::Key_0, Qt::ControlModifier | Qt::KeypadModifier, "0");
+    frame->grdData1->OnKeyDown(&keypad0);
+    EXPECT_EQ(frame->qryData->State(), dsEdit);
+    EXPECT_TRUE(frame->qryData->Fields()[1]->IsNull());
+}
+
+TEST_F(FrameTest, StripesNullTextAndShowModes)
+{
+    qvOption.AddStripe = true;
+    qvOption.ShowNull = true;
+    qvOption.DataShowMode = 2;
+    makeFrame(FrameOwnerKind::Other);
+    session->fixture().exact("select v").returns({column("v", "nvarchar(10)")}, {{"a"}, {"b"}, {QVariant()}});
+    openFrame("select v");
+    frame->show();
+    QImage img = frame->grab().toImage();
+    // the third record is striped, the second is not (the first holds the focused cell)
+    const QRect c1 = frame->grdData1->GetCellRect(1, 3), c2 = frame->grdData1->GetCellRect(1, 2);
+    const QPoint off = frame->grdData1->viewport()->mapTo(frame.get(), QPoint(0, 0));
+    EXPECT_EQ(img.pixelColor(off + QPoint(c1.right() - 3, c1.center().y())), QColor(249, 244, 255));
+    EXPECT_NE(img.pixelColor(off + QPoint(c2.right() - 3, c2.center().y())), QColor(249, 244, 255));
+
+    // "(NULL)" in blue: at the left in grdData1, at the right in grdData2 with mode 2.
+    auto bluePixels = [&](const QImage& im, const QRect& cell, bool leftHalf) {
+        int n = 0;
+        const int x0 = leftHalf ? cell.left() : cell.right() - 12, x1 = leftHalf ? cell.left() + 12 : cell.right();
+        for (int x = x0; x < x1; ++x)
+            for (int y = cell.top(); y <= cell.bottom(); ++y) {
+                const QColor c = im.pixelColor(x, y);
+                n += c.blue() > 150 && c.red() < 100 && c.green() < 100;
+            }
+        return n;
+    };
+    const QRect n1 = frame->grdData1->GetCellRect(1, 3).translated(off);
+    EXPECT_GT(bluePixels(img, n1, true), 0);
+    EXPECT_EQ(bluePixels(img, n1, false), 0);
+    frame->btnGridTypeClick();
+    img = frame->grab().toImage();
+    const QPoint off2 = frame->grdData2->viewport()->mapTo(frame.get(), QPoint(0, 0));
+    const QRect n2 = frame->grdData2->GetCellRect(3, 1).translated(off2);
+    EXPECT_EQ(bluePixels(img, n2, true), 0);
+    EXPECT_GT(bluePixels(img, n2, false), 0);
 }
