@@ -636,7 +636,7 @@ void TfraData::CellEditor()
         }
     }
     grid->setFocus();
-    if (readOnly || t != db::FieldType::TimeStamp)
+    if (readOnly || (t != db::FieldType::TimeStamp && t != db::FieldType::Date))
         return;
     const int idx = grid->SelectedIndex();
     if (idx < 0 || idx >= grid->Items()->Count()
@@ -648,8 +648,8 @@ void TfraData::CellEditor()
     int width = cell.width() + 1;
     if (grid == grdData2)
         width = grdData2->GetColWidth(grdData2->Col()) + 1;
-    dtpInputDate->setGeometry(scrButton->x() + cell.left() + scrButton->width() + 1, cell.top() + 1, width,
-                              cell.height() + 2);
+    const QPoint at = grid->viewport()->mapTo(this, cell.topLeft());
+    dtpInputDate->setGeometry(at.x() + 1, at.y() + 1, width, cell.height() + 2);
     const QString dateFmt = qvOption.DateFormat;
     const QString fullFmt = dateFmt + QLatin1Char(' ') + qvOption.TimeFormat;
     disconnect(dtpInputDate, &QDateTimeEdit::dateTimeChanged, this, nullptr);
@@ -670,6 +670,9 @@ void TfraData::CellEditor()
     dtpInputDate->raise();
     connect(dtpInputDate, &QDateTimeEdit::dateTimeChanged, this, &TfraData::dtpInputDateChange);
     dtpInputDate->setFocus();
+    // F4 drops the calendar down.
+    QKeyEvent f4(QEvent::KeyPress, Qt::Key_F4, Qt::NoModifier);
+    QApplication::sendEvent(dtpInputDate, &f4);
 }
 
 void TfraData::dtpInputDateChange()

@@ -494,3 +494,30 @@ TEST_F(FrameTest, StripesNullTextAndShowModes)
     EXPECT_EQ(bluePixels(img, n2, true), 0);
     EXPECT_GT(bluePixels(img, n2, false), 0);
 }
+
+TEST_F(FrameTest, CalendarKeepsTheFractionOfSeconds)
+{
+    session->fixture().keys.insert("dbo.t", {"a"});
+    session->fixture().exact("select a, at from T").returns({tableColumn("a", "int", false), tableColumn("at", "datetime2(3)")},
+                                                             {{1, "2024-01-31 10:20:30.123"}});
+    session->fixture().pattern("UPDATE .*").affects(1);
+    qvOption.UpdateMode = true;
+    qvOption.DateFormat = "yyyy/MM/dd";
+    qvOption.TimeFormat = "HH:mm:ss";
+    makeFrame(FrameOwnerKind::TableWindow);
+    openFrame("select a, at from T");
+    frame->show();
+    frame->grdData1->SetSelectedIndex(1);
+    frame->CellEditor();
+    ASSERT_TRUE(frame->dtpInputDate->isVisible());
+    if (!qEnvironmentVariableIsEmpty("QORVEL_FRAME_PNG_DIR"))
+        frame->grab().save(qEnvironmentVariable("QORVEL_FRAME_PNG_DIR") + "/frame_calendar.png");
+    EXPECT_EQ(frame->dtpInputDate->displayFormat(), "yyyy/MM/dd HH:mm:ss");
+    EXPECT_EQ(frame->dtpInputDate->dateTime(), QDateTime(QDate(2024, 1, 31), QTime(10, 20, 30)));
+    frame->dtpInputDate->setDate(QDate(2024, 2, 1));
+    EXPECT_EQ(frame->qryData->State(), dsEdit);
+    const QDateTime v = frame->qryData->Fields()[1]->AsDateTime();
+    EXPECT_EQ(v, QDateTime(QDate(2024, 2, 1), QTime(10, 20, 30, 123)));
+    frame->dtpInputDateCloseUp();
+    EXPECT_FALSE(frame->dtpInputDate->isVisible());
+}

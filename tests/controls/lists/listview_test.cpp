@@ -92,6 +92,12 @@ TEST(TqvListView, RightAlignedColumnsSortAsNumbers)
     list.AddItem("e", {"29000000"});
     list.ColumnClick(1);
     EXPECT_EQ(column(list, 1), (QStringList{"", "950", "1,200", "29000000", "30000000"}));
+    if (!qEnvironmentVariableIsEmpty("QORVEL_FRAME_PNG_DIR")) {
+        list.setHeaderLabels({"名前", "件数"});
+        list.resize(300, 160);
+        list.show();
+        list.grab().save(qEnvironmentVariable("QORVEL_FRAME_PNG_DIR") + "/listview.png");
+    }
     list.ColumnClick(1);
     EXPECT_EQ(column(list, 1), (QStringList{"30000000", "29000000", "1,200", "950", ""}));
 
