@@ -509,6 +509,21 @@ QString TempIdxFillSql(const QString& database)
     return UseText(database) + QStringLiteral("insert into #temp_idx exec('dbcc showcontig with tableresults, all_indexes')");
 }
 
+Entry MakeEntry(const QStringList& row, Layout layout, bool fragmentDown)
+{
+    Entry e;
+    e.caption = row.value(1);
+    e.image = XTypeToObjectType(row.value(0));
+    const bool index = layout == Layout::Index || layout == Layout::Index2;
+    e.subItems.reserve(row.size());
+    for (qsizetype i = 2; i < row.size(); ++i) {
+        if (index && !fragmentDown && (i == 6 || i == 7))
+            continue;
+        e.subItems << (i == 4 ? XTypeToTypeName(row.at(i)) : row.at(i));
+    }
+    return e;
+}
+
 Entry MakeEntry(const QVariantList& row, Layout layout, bool fragmentDown)
 {
     Entry e;

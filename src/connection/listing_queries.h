@@ -74,5 +74,7 @@ struct Entry {
 // from the third on with the fifth as its type keyword. Index layouts with the fragmentation
 // button up leave out the seventh and eighth columns.
 Entry MakeEntry(const QVariantList& row, Layout layout, bool fragmentDown);
+// The same from the row's texts (NULL read as "").
+Entry MakeEntry(const QStringList& row, Layout layout, bool fragmentDown);
 
 } // namespace qv::listing

@@ -381,13 +381,17 @@ listing::Layout TObjectSession::ListObjects(const ListingRequest& req, const Lis
                 hooks.databaseFailed(QString::fromUtf8(e.what()));
             continue;
         }
+        const QList<db::Field*> fields = qryObject->Fields();
+        QStringList row;
         for (qryObject->First(); !qryObject->Eof() && !stopped; qryObject->Next()) {
             if (hooks.escapePressed && hooks.escapePressed()) {
                 stopped = true;
                 break;
             }
-            const QVariantList row = RowOf(qryObject);
-            if (!listing::KeepRow(row.value(1).toString(), req.findText))
+            row.clear();
+            for (db::Field* f : fields)
+                row << f->AsString();
+            if (!listing::KeepRow(row.value(1), req.findText))
                 continue;
             if (hooks.addEntry)
                 hooks.addEntry(listing::MakeEntry(row, layout, fragmentDown));
