@@ -1,0 +1,95 @@
+#include "connection/ddl_preview.h"
+
+#include "app/options.h"
+#include "app/textfiles.h"
+#include "editor/view/editor.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QFile>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+namespace {
+struct Preview : ::testing::Test {
+    void SetUp() override
+    {
+        qvOption.ShowDDL = true;
+        qvOption.UseLowerName = true;
+    }
+    void TearDown() override
+    {
+        qvOption.ShowDDL = false;
+        TfrmDDLPreview::ExecHook = [](TfrmDDLPreview* w) { return w->exec(); };
+    }
+};
+} // namespace
+
+TEST_F(Preview, OffRunsAtOnceAndLeavesTheScript)
+{
+    qvOption.ShowDDL = false;
+    int shown = 0;
+    TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview*) { ++shown; return int(QDialog::Rejected); };
+    QStringList sql{"drop view v", "go"};
+    EXPECT_TRUE(TfrmDDLPreview::ShowWindow(sql, "db", "dbo", "v"));
+    EXPECT_EQ(sql, (QStringList{"drop view v", "go"}));
+    EXPECT_EQ(shown, 0);
+}
+
+TEST_F(Preview, OkGivesBackTheShownLinesCancelKeepsThem)
+{
+    QString title;
+    QStringList shownLines;
+    TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview* w) {
+        title = w->windowTitle();
+        shownLines = w->txtLog->Lines().ToStringList();
+        if (qEnvironmentVariableIsSet("QORVEL_RENDER_DIR")) {
+            w->show();
+            w->grab().save(qEnvironmentVariable("QORVEL_RENDER_DIR") + "/ddl_preview.png");
+        }
+        return int(QDialog::Accepted);
+    };
+    QStringList sql{"use [db]", "go", "create view v as select 1", "go"};
+    EXPECT_TRUE(TfrmDDLPreview::ShowWindow(sql, "db", "dbo", "v"));
+    EXPECT_EQ(title, "dbo.v のコンパイル");
+    EXPECT_EQ(shownLines, sql);
+    EXPECT_EQ(sql, (QStringList{"use [db]", "go", "create view v as select 1", "go"}));
+
+    TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview*) { return int(QDialog::Rejected); };
+    QStringList other{"drop view v"};
+    EXPECT_FALSE(TfrmDDLPreview::ShowWindow(other, "db", "", "v"));
+    EXPECT_EQ(other, QStringList{"drop view v"});
+}
+
+TEST_F(Preview, SaveProposesAFreeNameAndAddsTheExtension)
+{
+    QTemporaryDir tmp;
+    qvOption.FileDir = tmp.path();
+    QFile f(tmp.path() + "/dbo.v.sql");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    QString proposed;
+    TfrmDDLPreview::SaveDialogHook = [&](QWidget*, const QString& p) {
+        proposed = p;
+        return tmp.path() + "/out.zzq";
+    };
+    TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview* w) {
+        QMetaObject::invokeMethod(w, [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(top))
+                    box->accept();
+        }, Qt::QueuedConnection);
+        w->btnSaveClick();
+        return int(QDialog::Rejected);
+    };
+    QStringList sql{"create view v as select 1"};
+    TfrmDDLPreview::ShowWindow(sql, "", "dbo", "v");
+    EXPECT_EQ(QFileInfo(proposed).fileName(), "dbo.v01.sql");
+    EXPECT_EQ(ReadTextFileLines(tmp.path() + "/out.zzq.sql", GetFileEncoding()), sql);
+}
