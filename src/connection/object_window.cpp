@@ -1,0 +1,514 @@
+#include "connection/object_window.h"
+
+#include "app/object_types.h"
+#include "app/options.h"
+#include "app/qvstrings.h"
+#include "controls/lists/qv_listview.h"
+#include "controls/lists/qv_treeview.h"
+#include "platform/exceptions.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace qv {
+
+namespace {
+const QString ObjectKey = QStringLiteral("\\Software\\Velmora\\QVS22\\GUI\\OBJECT");
+const QString TreeKey = QStringLiteral("\\Software\\Velmora\\QVS22\\OBJECTTREE\\");
+const char* const OwnerProperty = "qvOwnerForm";
+
+QString S(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Icons of the theme; the Breeze theme when the platform names none.
+QIcon ThemeIcon(const QString& name)
+{
+    static const bool prepared = [] {
+        QStringList paths = QIcon::themeSearchPaths();
+        for (const QString& p : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                                          QStandardPaths::LocateDirectory) +
+                                    QStringList{QStringLiteral("/usr/share/icons")})
+            if (!paths.contains(p))
+                paths << p;
+        QIcon::setThemeSearchPaths(paths);
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
+            QIcon::setThemeName(QStringLiteral("breeze"));
+        return true;
+    }();
+    (void)prepared;
+    return QIcon::fromTheme(name);
+}
+
+// Tree and list images by object-type code.
+QIcon TypeIcon(int code)
+{
+    switch (code) {
+    case 5: return ThemeIcon(QStringLiteral("network-server-database"));
+    case 1: case 116: case 137: return ThemeIcon(QStringLiteral("server-database"));
+    case 45: return ThemeIcon(QStringLiteral("table"));
+    case 46: return ThemeIcon(QStringLiteral("database-index"));
+    case 47: return ThemeIcon(QStringLiteral("view-list-details"));
+    case 51: case 52: return ThemeIcon(QStringLiteral("code-function"));
+    case 57: return ThemeIcon(QStringLiteral("code-context"));
+    case 58: return ThemeIcon(QStringLiteral("format-list-ordered"));
+    case 60: return ThemeIcon(QStringLiteral("insert-link"));
+    case 66: return ThemeIcon(QStringLiteral("object-locked"));
+    default: return ThemeIcon(QStringLiteral("code-class"));
+    }
+}
+
+QToolButton* Button(QWidget* parent, const QString& hint, const QString& icon, bool checkable)
+{
+    auto* b = new QToolButton(parent);
+    b->setToolTip(hint);
+    b->setIcon(ThemeIcon(icon));
+    b->setCheckable(checkable);
+    b->setAutoRaise(true);
+    return b;
+}
+
+void SendToChildren()
+{
+    if (!Host().children)
+        return;
+    for (QWidget* w : Host().children())
+        if (w)
+            SendProgramMessage(w, WM_DBCHANGE);
+}
+
+TqvTreeNode* AddNodes(TqvTreeView* tree, TqvTreeNode* parent, const tree::Node& n, TqvTreeNode** selected)
+{
+    TqvTreeNode* node = tree->AddNode(parent, n.text);
+    node->setData(0, Qt::UserRole, n.image);
+    node->setIcon(0, TypeIcon(n.image));
+    for (const tree::Node& c : n.children)
+        AddNodes(tree, node, c, selected);
+    if (n.expanded)
+        node->setExpanded(true);
+    if (n.selected && !*selected)
+        *selected = node;
+    return node;
+}
+} // namespace
+
+ConnectionHost& Host()
+{
+    static ConnectionHost host;
+    return host;
+}
+
+TfrmPlaceholder::TfrmPlaceholder(TfrmObject* owner, const OpenRequest& r, QWidget* parent) : QWidget(parent)
+{
+    setProperty(OwnerProperty, QVariant::fromValue<QObject*>(owner));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QString name = r.schema.isEmpty() ? r.name : r.schema + QStringLiteral(".") + r.name;
+    setWindowTitle(GetObjectTypeName(r.objectType) + QStringLiteral(" - ") + r.database + QStringLiteral(".") + name);
+    auto* layout = new QVBoxLayout(this);
+    auto* title = new QLabel(S("%1 (%2)").arg(name.isEmpty() ? S("(新規)") : name, GetObjectTypeName(r.objectType)), this);
+    QFont f = title->font();
+    f.setBold(true);
+    title->setFont(f);
+    layout->addWidget(title);
+    layout->addWidget(new QLabel(S("データベース: %1").arg(r.database), this));
+    layout->addWidget(new QLabel(S("このオブジェクトの定義ウィンドウ（%1）はまだ利用できません。").arg(DefinitionWindowClass(r.window)), this));
+    layout->addStretch();
+}
+
+TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userId, const QString& password,
+                       const QString& server, std::shared_ptr<db::DriverConnection> driver, int versionOverride)
+    : QWidget(parent), m_session(new TObjectSession(this))
+{
+    buildUi();
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    auto restore = [] {
+        QGuiApplication::restoreOverrideCursor();
+        if (Host().setDefMessage)
+            Host().setDefMessage();
+    };
+    if (Host().setStatusText)
+        Host().setStatusText(S("データベースに接続中です．．．"));
+    try {
+        m_session->Connect(sid, userId, password, server, versionOverride, std::move(driver));
+        TObjectSession& s = *m_session;
+        setWindowTitle(S("オブジェクトリスト - ") + s.g_UserID + QStringLiteral(" @ ") + server + QStringLiteral(".") +
+                       s.g_DataBase);
+        if (QComboBox* cmb = Host().cmbDBName) {
+            cmb->addItem(ConnectText(), QVariant::fromValue<QObject*>(this));
+            cmb->setCurrentIndex(cmb->count() - 1);
+            if (Host().cmbDBNameChange)
+                Host().cmbDBNameChange();
+        }
+        SendToChildren();
+        (qvOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
+        Disp = 0;
+        TqvRegistry reg;
+        if (reg.OpenKeyReadOnly(TreeKey + s.dmSQLServer->Server()))
+            Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
+        if (s.IsAzure) {
+            Disp = tree::DispLogin;
+            cmbTree->clear();
+            cmbTree->addItem(S("ログインDB"));
+            cmbTree->setCurrentIndex(0);
+        } else {
+            cmbTree->setCurrentIndex(qBound(0, Disp, 2));
+        }
+        ShowTree();
+        btnLevel0->setChecked(qvOption.ShowLevel0);
+        btnLevel1->setChecked(qvOption.ShowLevel1);
+        loadWindowSettings();
+        pnlFind->setVisible(qvOption.Find);
+        lstObject->setSelectionBehavior(qvOption.RowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+        btnShowFragment->setChecked(qvOption.ShowFragment && !s.IsAzure);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+
+    connect(lstTree, &QTreeWidget::currentItemChanged, this, [this] { ShowObject(false); });
+    connect(btnTree1, &QToolButton::clicked, this, [this] {
+        btnTree1->setChecked(true);
+        btnTree2->setChecked(false);
+        qvOption.TreeSort = 0;
+        ShowTree();
+    });
+    connect(btnTree2, &QToolButton::clicked, this, [this] {
+        btnTree2->setChecked(true);
+        btnTree1->setChecked(false);
+        qvOption.TreeSort = 1;
+        ShowTree();
+    });
+    connect(btnLevel0, &QToolButton::toggled, this, [](bool on) { qvOption.ShowLevel0 = on; });
+    connect(btnLevel1, &QToolButton::toggled, this, [](bool on) { qvOption.ShowLevel1 = on; });
+    connect(cmbTree, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        if (!m_session->IsAzure)
+            Disp = index;
+        ShowTree();
+    });
+    connect(btnShowFragment, &QToolButton::toggled, this, [this] { ShowObject(false); });
+    connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, [this] { ShowObject(false); });
+}
+
+TfrmObject::~TfrmObject()
+{
+    if (!m_closed)
+        formClose();
+}
+
+void TfrmObject::buildUi()
+{
+    setObjectName(QStringLiteral("frmObject"));
+    auto* pnlTree = new QWidget(this);
+    auto* pnlTool = new QHBoxLayout;
+    btnTree1 = Button(pnlTree, S("データベース→オブジェクト順に表示"), QStringLiteral("view-list-tree"), true);
+    btnTree2 = Button(pnlTree, S("オブジェクト→データベース順に表示"), QStringLiteral("view-list-text"), true);
+    btnLevel0 = Button(pnlTree, S("サーバー選択時にオブジェクト一覧を表示する"), QStringLiteral("network-server-database"), true);
+    btnLevel1 = Button(pnlTree, S("データベース選択時に従属オブジェクトを表示する"), QStringLiteral("server-database"), true);
+    cmbTree = new QComboBox(pnlTree);
+    cmbTree->addItems({S("すべてのDB"), S("ログインDB"), S("設定")});
+    for (QToolButton* b : {btnTree1, btnTree2, btnLevel0, btnLevel1})
+        pnlTool->addWidget(b);
+    pnlTool->addWidget(cmbTree, 1);
+    lstTree = new TqvTreeView(pnlTree);
+    lstTree->setHeaderHidden(true);
+    auto* treeLayout = new QVBoxLayout(pnlTree);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->addLayout(pnlTool);
+    treeLayout->addWidget(lstTree, 1);
+
+    auto* pnlList = new QWidget(this);
+    pnlFind = new QWidget(pnlList);
+    auto* findLayout = new QHBoxLayout(pnlFind);
+    findLayout->setContentsMargins(0, 0, 0, 0);
+    auto* btnWhere = Button(pnlFind, S("検索"), QStringLiteral("edit-find"), false);
+    auto* btnGrep = Button(pnlFind, S("全文検索"), QStringLiteral("edit-find-replace"), false);
+    cmbFind = new QComboBox(pnlFind);
+    cmbFind->setEditable(true);
+    btnShowFragment = Button(pnlFind, S("断片化割合"), QStringLiteral("view-statistics"), true);
+    findLayout->addWidget(btnWhere);
+    findLayout->addWidget(btnGrep);
+    findLayout->addWidget(cmbFind, 1);
+    findLayout->addWidget(btnShowFragment);
+    connect(btnWhere, &QToolButton::clicked, this, [this] { ShowObject(false); });
+    lstObject = new TqvListView(pnlList);
+    lstObject->setRootIsDecorated(false);
+    lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto* listLayout = new QVBoxLayout(pnlList);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->addWidget(pnlFind);
+    listLayout->addWidget(lstObject, 1);
+
+    spl1 = new QSplitter(Qt::Horizontal, this);
+    spl1->addWidget(pnlTree);
+    spl1->addWidget(pnlList);
+    spl1->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(spl1);
+    resize(900, 560);
+    spl1->setSizes({240, 660});
+}
+
+QStringList TfrmObject::configuredDatabases() const
+{
+    TqvRegistry reg;
+    if (!reg.OpenKeyReadOnly(TreeKey + m_session->dmSQLServer->Server()))
+        return {};
+    return reg.ReadString(QStringLiteral("DataBase")).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
+}
+
+void TfrmObject::ShowTree()
+{
+    TObjectSession& s = *m_session;
+    tree::Input in;
+    s.GetDatabase(in.databases);
+    in.server = s.dmSQLServer->Server();
+    QString db = s.dmSQLServer->DataBase();
+    if (db.size() >= 2 && db.startsWith(QLatin1Char('"')) && db.endsWith(QLatin1Char('"')))
+        db = db.mid(1, db.size() - 2);
+    in.connectionDb = db;
+    in.configured = configuredDatabases();
+    in.disp = Disp;
+    in.typesFirst = btnTree2->isChecked();
+    in.dbVer = s.DBVer;
+    in.azure = s.IsAzure;
+    const QSignalBlocker block(lstTree);
+    lstTree->setUpdatesEnabled(false);
+    lstTree->clear();
+    in.productVersion = s.ProductVersion();
+    TqvTreeNode* selected = nullptr;
+    TqvTreeNode* root = AddNodes(lstTree, nullptr, tree::Build(in, qvOption), &selected);
+    root->setExpanded(true);
+    if (selected) {
+        lstTree->setCurrentItem(selected);
+        lstTree->scrollToItem(selected, QAbstractItemView::PositionAtTop);
+    }
+    lstTree->setUpdatesEnabled(true);
+}
+
+int TfrmObject::TreeLevel() const
+{
+    int level = -1;
+    for (QTreeWidgetItem* n = lstTree->currentItem(); n; n = n->parent())
+        ++level;
+    return level;
+}
+
+void TfrmObject::saveColumnWidths()
+{
+    if (lstObject->columnCount() == 0 || FViewType.isEmpty())
+        return;
+    TqvRegistry reg;
+    if (!reg.OpenKey(ObjectKey, true))
+        return;
+    for (int c = 0; c < lstObject->columnCount(); ++c)
+        reg.WriteInteger(FViewType + QString::number(c), lstObject->columnWidth(c));
+}
+
+void TfrmObject::ShowObject(bool isGrep)
+{
+    saveColumnWidths();
+    lstObject->clear();
+    QTreeWidgetItem* node = lstTree->currentItem();
+    if (!node)
+        return;
+    const int level = TreeLevel();
+    const tree::ListTarget target = tree::TargetFor(level, node->text(0), node->parent() ? node->parent()->text(0) : QString(),
+                                                    btnTree2->isChecked(), Disp, m_session->g_DataBase, qvOption);
+    if (!target.list)
+        return;
+    TObjectSession::ListingRequest req;
+    req.type = target.type;
+    req.database = target.database;
+    req.disp = Disp;
+    req.configured = configuredDatabases();
+    req.pattern = listing::NamePattern(qvOption.Find, cmbFind->currentText(), qvOption.FindAuto, isGrep);
+    if (qvOption.Find && !isGrep)
+        req.findText = cmbFind->currentText().trimmed();
+    req.treeData = qvOption.TreeData;
+    req.showSysObj = qvOption.ShowSysObj;
+    req.fragmentDown = btnShowFragment->isChecked();
+
+    const listing::Layout layout = listing::ChooseLayout(req.type, req.treeData);
+    const auto columns = listing::Columns(layout, m_session->Kind(), req.fragmentDown);
+    FViewType = listing::ViewType(layout);
+    QStringList captions;
+    for (const listing::Column& c : columns)
+        captions << c.caption;
+    lstObject->setColumnCount(static_cast<int>(columns.size()));
+    lstObject->setHeaderLabels(captions);
+    TqvRegistry reg;
+    const bool open = reg.OpenKeyReadOnly(ObjectKey);
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c)
+        lstObject->setColumnWidth(c, open ? reg.GetInteger(columns[c].valueName, columns[c].width) : columns[c].width);
+
+    const bool progress = qvOption.Progress;
+    QList<QTreeWidgetItem*> items;
+    TObjectSession::ListingHooks hooks;
+    hooks.escapePressed = Host().escapePressed;
+    hooks.addEntry = [&](const listing::Entry& e) {
+        QStringList texts{e.caption};
+        texts += e.subItems;
+        auto* item = new QTreeWidgetItem(texts);
+        item->setData(0, Qt::UserRole, e.image);
+        item->setIcon(0, TypeIcon(e.image));
+        if (progress) {
+            lstObject->addTopLevelItem(item);
+            lstObject->viewport()->repaint();
+        } else {
+            items << item;
+        }
+    };
+    if (!progress)
+        lstObject->setUpdatesEnabled(false);
+    if (Host().setLoopMessage)
+        Host().setLoopMessage(0, 0);
+    try {
+        m_session->ListObjects(req, hooks);
+    } catch (...) {
+        qDeleteAll(items);
+        lstObject->setUpdatesEnabled(true);
+        if (Host().setDefMessage)
+            Host().setDefMessage();
+        throw;
+    }
+    lstObject->addTopLevelItems(items);
+    lstObject->SortItems();
+    lstObject->setUpdatesEnabled(true);
+    if (Host().setDefMessage)
+        Host().setDefMessage();
+}
+
+QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const QString& schema, const QString& objectName,
+                                TOpenMode mode, bool /*showRefObject*/, int defTopRecord, const QString& parentObject)
+{
+    ListSelection sel;
+    if (QTreeWidgetItem* item = lstObject->currentItem(); item && item->isSelected()) {
+        sel.hasItem = true;
+        for (int c = 1; c < item->columnCount(); ++c)
+            sel.subItems << item->text(c);
+    }
+    sel.treeLevel = TreeLevel();
+    sel.treeSort = btnTree2->isChecked() ? 1 : 0;
+    const OpenRequest r = ResolveOpen(objectType, database, schema, objectName, mode, defTopRecord, parentObject, sel);
+    if (r.window == DefinitionWindow::None)
+        return nullptr;
+    try {
+        const auto factory = Host().windowFactories.value(static_cast<int>(r.window));
+        QWidget* w = factory ? factory(this, r) : new TfrmPlaceholder(this, r);
+        if (w)
+            w->setProperty(OwnerProperty, QVariant::fromValue<QObject*>(this));
+        return w;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+bool TfrmObject::CloseQuery()
+{
+    if (!Host().children)
+        return true;
+    const QList<QWidget*> children = Host().children();
+    for (qsizetype i = children.size() - 1; i >= 0; --i) {
+        QWidget* w = children.at(i);
+        if (!w || w->property(OwnerProperty).value<QObject*>() != this)
+            continue;
+        bool ok = true;
+        if (w->metaObject()->indexOfMethod("CloseQuery()") >= 0)
+            QMetaObject::invokeMethod(w, "CloseQuery", Qt::DirectConnection, Q_RETURN_ARG(bool, ok));
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+void TfrmObject::closeEvent(QCloseEvent* event)
+{
+    if (!CloseQuery()) {
+        event->ignore();
+        return;
+    }
+    formClose();
+    event->accept();
+}
+
+void TfrmObject::formClose()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    if (Host().setStatusText)
+        Host().setStatusText(QString());
+    saveWindowSettings();
+    saveColumnWidths();
+    const QString server = m_session->dmSQLServer->Server();
+    m_session->Disconnect();
+    {
+        TqvRegistry reg;
+        if (reg.OpenKey(TreeKey + server, true))
+            reg.WriteInteger(QStringLiteral("Disp"), Disp);
+    }
+    if (QComboBox* cmb = Host().cmbDBName) {
+        for (int i = cmb->count() - 1; i >= 0; --i)
+            if (cmb->itemData(i).value<QObject*>() == this) {
+                cmb->removeItem(i);
+                break;
+            }
+        if (cmb->count() == 0)
+            cmb->clear();
+        else
+            cmb->setCurrentIndex(cmb->count() - 1);
+        if (Host().cmbDBNameChange)
+            Host().cmbDBNameChange();
+    }
+    SendToChildren();
+}
+
+void TfrmObject::loadWindowSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKeyReadOnly(ObjectKey))
+        return;
+    resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+    const int tree = qMax(reg.GetInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0)), 30);
+    spl1->setSizes({tree, qMax(width() - tree, 100)});
+}
+
+void TfrmObject::saveWindowSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKey(ObjectKey, true))
+        return;
+    if (!isMinimized() && !isMaximized()) {
+        reg.WriteInteger(QStringLiteral("Width"), width());
+        reg.WriteInteger(QStringLiteral("Height"), height());
+    }
+    reg.WriteInteger(QStringLiteral("WindowState"), isMaximized() ? 2 : 0);
+    reg.WriteInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0));
+}
+
+bool TfrmObject::event(QEvent* e)
+{
+    if (e->type() == messageEventType(WM_RELOAD)) {
+        ShowObject(false);
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+} // namespace qv
