@@ -1,0 +1,40 @@
+// The demo server's fixtures answer the log-on, the tree and the listings of the connection
+// window (the same files serve the TDS test server).
+#include "connection/object_window.h"
+
+#include "controls/lists/qv_listview.h"
+#include "controls/lists/qv_treeview.h"
+#include "platform/db/scripted_session.h"
+#include "support/test_env.h"
+
+#include <QComboBox>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qv::db;
+
+TEST(DemoFixtures, LogOnTreeAndTableListing)
+{
+    const QString dir = qvtest::fixturesDir() + "/demo";
+    Fixture f = Fixture::fromFile(dir + "/databases/SalesDemo.json");
+    f.merge(Fixture::fromFile(dir + "/server.json"));
+    auto session = std::make_shared<ScriptedSession>(f);
+    const ConnectionHost saved = Host();
+    Host() = ConnectionHost();
+    {
+        TfrmObject w(nullptr, "SalesDemo", "sa", "pw", "localhost", session);
+        EXPECT_EQ(w.session()->DBVer, 15);
+        EXPECT_EQ(w.session()->g_Schema, "dbo");
+        EXPECT_EQ(w.session()->MYSID, 52);
+        QTreeWidgetItem* db = w.lstTree->currentItem();
+        ASSERT_TRUE(db);
+        EXPECT_EQ(db->text(0), "SalesDemo");
+        EXPECT_EQ(db->childCount(), 9);
+        w.lstTree->setCurrentItem(db->child(0));
+        ASSERT_EQ(w.lstObject->topLevelItemCount(), 3);
+        EXPECT_EQ(w.lstObject->topLevelItem(0)->text(0), "Customers");
+        w.lstTree->setCurrentItem(db);
+        EXPECT_EQ(w.lstObject->topLevelItemCount(), 3); // view, procedure, function
+    }
+    Host() = saved;
+}
