@@ -114,7 +114,10 @@ SqlRun::Step SqlRun::executeBatch(const QStringList& batch, int startLine, int c
         const db::StatementKind kind = db::statementKind(text);
         bool hasRows = false;
         if (kind == db::StatementKind::Select) {
-            q->Open();
+            if (m_host.openSelect)
+                m_host.openSelect(n, text);
+            else
+                q->Open();
             hasRows = true;
         } else if (kind == db::StatementKind::Execute) {
             // A procedure may or may not return rows: open it and take "no result set" as a

@@ -41,6 +41,8 @@ public:
     struct Host {
         // The query of batch n's data frame (n from 0: the main frame first).
         std::function<db::Query*(int batchNo)> queryFor;
+        // Opens a SELECT batch through its data frame (optional; default: the query's Open).
+        std::function<void(int batchNo, const QString& text)> openSelect;
         // A result page for batch n: "結果" for the first result, then "結果2", "結果3" …
         std::function<void(int batchNo, const QString& caption)> resultPage;
         // The note after a statement without rows; `offerSuppress` says whether the check box

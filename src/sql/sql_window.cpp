@@ -1,0 +1,262 @@
+#include "sql/sql_window.h"
+
+#include "app/options.h"
+#include "connection/object_session.h"
+#include "editor/view/editor.h"
+#include "platform/db/query.h"
+#include "platform/exceptions.h"
+#include "platform/textcodec.h"
+#include "sql/sql_history.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace qv {
+
+std::function<void(QWidget*, const QString&, int, const QString&, bool*)> TfrmSQL::MessageHook =
+    [](QWidget* parent, const QString& text, int icon, const QString& checkCaption, bool* check) {
+        QMessageBox box(icon == 48 ? QMessageBox::Warning : icon == 16 ? QMessageBox::Critical : QMessageBox::Information,
+                        QApplication::applicationName(), text, QMessageBox::Ok, parent);
+        QCheckBox* cb = nullptr;
+        if (check && !checkCaption.isEmpty()) {
+            cb = new QCheckBox(checkCaption, &box);
+            cb->setChecked(*check);
+            box.setCheckBox(cb);
+        }
+        box.exec();
+        if (cb)
+            *check = cb->isChecked();
+    };
+
+TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
+{
+    setWindowTitle(QStringLiteral("SQL 実行 - ") + owner->ConnectionText());
+    tolCmd = new QToolBar(this);
+    tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    actExec = tolCmd->addAction(QStringLiteral("実行(&E)"), this, [this] { actExecExecute(); });
+    actPrev = tolCmd->addAction(QStringLiteral("前(&P)"), this, [this] { actPrevExecute(); });
+    actNext = tolCmd->addAction(QStringLiteral("次(&N)"), this, [this] { actNextExecute(); });
+    actHideResult = tolCmd->addAction(QStringLiteral("結果を閉じる"), this, [this] { ShowResult(!ResultShown()); });
+    auto* dbLabel = new QLabel(QStringLiteral("データベース"), this);
+    cmbDatabase = new QComboBox(this);
+    cmbDatabase->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    tolCmd->addSeparator();
+    tolCmd->addWidget(dbLabel);
+    tolCmd->addWidget(cmbDatabase);
+
+    txtSQL = new TEditor(this);
+    txtSQL->setObjectName(QStringLiteral("txtSQL"));
+    grdParam = new QTableWidget(0, 2, this);
+    grdParam->setHorizontalHeaderLabels({QStringLiteral("バインド変数名"), QStringLiteral("値")});
+    grdParam->verticalHeader()->hide();
+    grdParam->setColumnWidth(0, 120);
+    grdParam->horizontalHeader()->setStretchLastSection(true);
+    grdParam->hide();
+    auto* top = new QSplitter(Qt::Horizontal, this);
+    top->addWidget(txtSQL);
+    top->addWidget(grdParam);
+    top->setStretchFactor(0, 3);
+
+    pagData = new QTabWidget(this);
+    fraData = new TfraData(this, pagData);
+    fraData->setObjectName(QStringLiteral("fraData"));
+    fraData->SetTableName(QStringLiteral("SQL"));
+    if (owner && owner->dmSQLServer)
+        fraData->SetConnection(owner->dmSQLServer->Connection);
+    pagData->addTab(fraData, QStringLiteral("結果"));
+
+    m_split = new QSplitter(Qt::Vertical, this);
+    m_split->addWidget(top);
+    m_split->addWidget(pagData);
+    m_split->setStretchFactor(0, 1);
+    m_split->setStretchFactor(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tolCmd);
+    layout->addWidget(m_split, 1);
+    resize(800, 600);
+
+    QStringList dbs;
+    try {
+        owner->GetDatabase(dbs);
+    } catch (const std::exception&) {
+    }
+    cmbDatabase->addItems(dbs);
+    cmbDatabase->setCurrentIndex(std::max<int>(0, dbs.indexOf(owner->g_DataBase)));
+    cmbDatabase->setEnabled(!owner->IsAzure);
+    if (owner->IsAzure) {
+        cmbDatabase->clear();
+        cmbDatabase->addItem(owner->g_DataBase);
+    }
+    ShowResult(false);
+    // Both lists reach their index files from the first SQL window on.
+    try {
+        SqlLogStore::instance().saveIndexes(SqlLogStore::workDir());
+    } catch (const std::exception&) {
+    }
+}
+
+TfrmSQL::~TfrmSQL() = default;
+
+bool TfrmSQL::ResultShown() const
+{
+    return pagData->isVisibleTo(const_cast<TfrmSQL*>(this));
+}
+
+void TfrmSQL::ShowResult(bool show)
+{
+    pagData->setVisible(show);
+}
+
+void TfrmSQL::ClearRun()
+{
+    for (int i = 1; i < m_frames.size(); ++i)
+        delete m_frames[i];
+    m_frames.clear();
+    while (pagData->count() > 1)
+        pagData->removeTab(pagData->count() - 1);
+    if (fraData->qryData)
+        fraData->qryData->Close();
+}
+
+void TfrmSQL::SyncParamGrid()
+{
+    const auto& rows = m_binds.rows();
+    grdParam->setRowCount(int(rows.size()));
+    for (int k = 0; k < rows.size(); ++k) {
+        auto* name = new QTableWidgetItem(rows[k].name);
+        name->setFlags(name->flags() & ~Qt::ItemIsEditable);
+        name->setBackground(palette().button());
+        grdParam->setItem(k, 0, name);
+        grdParam->setItem(k, 1, new QTableWidgetItem(rows[k].value));
+    }
+    grdParam->setVisible(m_binds.visible());
+    if (m_binds.visible() && grdParam->rowCount() > 0)
+        grdParam->setCurrentCell(0, 1);
+}
+
+void TfrmSQL::ReadParamGrid()
+{
+    for (int k = 0; k < grdParam->rowCount(); ++k)
+        if (auto* item = grdParam->item(k, 1))
+            m_binds.setValue(k, item->text());
+}
+
+void TfrmSQL::actExecExecute()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+
+    const QStringList text = txtSQL->Lines().ToStringList();
+    if (txtSQL->Modified() && qvOption.SQLBuf > 0) {
+        SqlLogStore::instance().append(SqlLogStore::workDir(), text, qvOption.SQLBuf);
+        m_log = 0;
+    }
+    txtSQL->SetModified(false);
+    ClearRun();
+
+    try {
+        m_owner->ExecuteSQL(m_owner->Use(cmbDatabase->currentText()));
+    } catch (const Exception& e) {
+        MessageHook(this, e.message(), 16, QString(), nullptr);
+        return;
+    }
+    QStringList lines = text;
+    if (qvOption.UsePartial && txtSQL->SelLength() > 0)
+        lines = SplitTextLines(txtSQL->SelText());
+
+    ReadParamGrid();
+    SqlRun::Host host;
+    host.queryFor = [this](int n) {
+        while (m_frames.size() <= n) {
+            if (m_frames.isEmpty()) {
+                m_frames.append(fraData);
+                continue;
+            }
+            auto* f = new TfraData(this, pagData);
+            f->setObjectName(QStringLiteral("fraData%1").arg(m_frames.size()));
+            f->SetConnection(m_owner->dmSQLServer->Connection);
+            f->SetGridType(fraData->GridType());
+            f->hide();
+            m_frames.append(f);
+        }
+        return m_frames.at(n)->qryData;
+    };
+    host.openSelect = [this](int n, const QString& sql) {
+        TfraData* f = m_frames.at(n);
+        f->SetSQL(sql);
+        f->Open();
+    };
+    host.resultPage = [this](int n, const QString& caption) {
+        TfraData* f = m_frames.at(n);
+        if (f != fraData)
+            pagData->addTab(f, caption);
+    };
+    host.note = [this](const QString& t, bool offer, bool& suppress) {
+        MessageHook(this, t, 64, offer ? QStringLiteral("以降の結果ダイアログを表示しない") : QString(), offer ? &suppress : nullptr);
+    };
+    host.error = [this](const QString& m, int, int, bool offer, bool& cont) {
+        txtSQL->setFocus();
+        MessageHook(this, m, 48, offer ? QStringLiteral("処理を続行する") : QString(), offer ? &cont : nullptr);
+    };
+    host.status = [this](const QString& t) { m_status = t; };
+    SqlRun run(host, m_binds);
+    run.run(lines);
+    SyncParamGrid();
+    const bool anyRows = fraData->qryData && fraData->qryData->Active() && fraData->qryData->FieldCount() > 0;
+    ShowResult(pagData->count() >= 2 || anyRows);
+}
+
+void TfrmSQL::LoadHistoryEntry(int index)
+{
+    // An entry that cannot be read leaves the editor empty; the position still moves.
+    m_log = index;
+    QStringList lines;
+    if (index >= 0) {
+        try {
+            auto& store = SqlLogStore::instance();
+            lines = SqlLogStore::readEntry(store.historyEntryFile(SqlLogStore::workDir(), index));
+        } catch (const std::exception&) {
+            lines.clear();
+        }
+    }
+    txtSQL->Lines().Assign(lines);
+    txtSQL->SetModified(false);
+}
+
+void TfrmSQL::actPrevExecute()
+{
+    if (m_log < SqlLogStore::instance().history().size() - 1)
+        LoadHistoryEntry(m_log + 1);
+}
+
+void TfrmSQL::actNextExecute()
+{
+    if (m_log >= 0)
+        LoadHistoryEntry(m_log - 1);
+}
+
+void TfrmSQL::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_F5) {
+        actExecExecute();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+} // namespace qv

@@ -1,0 +1,69 @@
+#pragma once
+// TfrmSQL: the window in which the user types SQL and runs it, batch by batch, on a
+// connection's session, with one result page per batch that yields rows.
+#include "controls/frame/data_frame.h"
+#include "sql/sql_run.h"
+
+#include <QList>
+#include <QWidget>
+
+class QComboBox;
+class QTabWidget;
+class QTableWidget;
+class QToolBar;
+class QAction;
+class QSplitter;
+
+namespace qv {
+
+class TEditor;
+class TObjectSession;
+
+class TfrmSQL : public QWidget, public TfraDataOwner {
+    Q_OBJECT
+public:
+    explicit TfrmSQL(TObjectSession* owner, QWidget* parent = nullptr);
+    ~TfrmSQL() override;
+
+    FrameOwnerKind FrameOwnerType() const override { return FrameOwnerKind::SQLWindow; }
+
+    // Runs the editor text (F5 and the run button).
+    void actExecExecute();
+    void actPrevExecute();
+    void actNextExecute();
+
+    // Message and note boxes; tests replace them. Answer the check box state through `check`.
+    static std::function<void(QWidget*, const QString& text, int icon, const QString& checkCaption, bool* check)> MessageHook;
+
+    TObjectSession* OwnerForm() const { return m_owner; }
+    TEditor* txtSQL = nullptr;
+    QComboBox* cmbDatabase = nullptr;
+    QTableWidget* grdParam = nullptr;
+    QTabWidget* pagData = nullptr;
+    TfraData* fraData = nullptr;
+    QToolBar* tolCmd = nullptr;
+    QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actHideResult = nullptr;
+    QString StatusText() const { return m_status; }
+    int HistoryPosition() const { return m_log; }
+    bool ResultShown() const;
+    TfraData* FrameOf(int batchNo) const { return batchNo < m_frames.size() ? m_frames.at(batchNo) : nullptr; }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void ClearRun();
+    void ShowResult(bool show);
+    void SyncParamGrid();
+    void ReadParamGrid();
+    void LoadHistoryEntry(int index);
+
+    TObjectSession* m_owner;
+    BindVariables m_binds;
+    QList<TfraData*> m_frames; // per batch of the last run; [0] is fraData
+    QSplitter* m_split = nullptr;
+    QString m_status;
+    int m_log = -1;
+};
+
+} // namespace qv

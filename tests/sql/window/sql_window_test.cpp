@@ -1,0 +1,130 @@
+#include "sql/sql_window.h"
+
+#include "app/options.h"
+#include "connection/object_session.h"
+#include "editor/view/editor.h"
+#include "platform/db/query.h"
+#include "platform/db/scripted_session.h"
+#include "sql/sql_history.h"
+
+#include <QPixmap>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace qv::db;
+
+namespace {
+
+struct SqlWindow : ::testing::Test {
+    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
+    TObjectSession owner;
+    QTemporaryDir work;
+    QStringList boxes;
+    std::unique_ptr<TfrmSQL> w;
+
+    void SetUp() override
+    {
+        qvOption.TempDir = work.path() + "/";
+        qvOption.SQLBuf = 32;
+        qvOption.UseLowerName = true;
+        SqlLogStore::instance().reset();
+        owner.dmSQLServer->Connection->SetDriver(session);
+        owner.dmSQLServer->Connection->Open();
+        owner.g_DataBase = "SalesDemo";
+        auto& f = session->fixture();
+        f.pattern("select name from master\\.dbo\\.sysdatabases.*|SELECT name FROM sys\\.databases.*|.*sysdatabases.*")
+            .returns({column("name", "nvarchar(128)")}, {{"master"}, {"SalesDemo"}});
+        f.exact("use [SalesDemo]");
+        f.exact("select 1").returns({column("a", "int")}, {{1}});
+        f.exact("select 2").returns({column("b", "nvarchar(10)")}, {{"二"}, {"三"}});
+        f.exact("update t set a=1").affects(3);
+        f.exact("select ?").returns({column("v", "nvarchar(10)")}, {{"bound"}});
+        TfrmSQL::MessageHook = [this](QWidget*, const QString& text, int icon, const QString& check, bool*) {
+            boxes << QString::number(icon) + ":" + text + (check.isEmpty() ? "" : "[" + check + "]");
+        };
+        w = std::make_unique<TfrmSQL>(&owner);
+    }
+    void type(const QStringList& lines)
+    {
+        w->txtSQL->Lines().Assign(lines);
+        w->txtSQL->SetModified(true);
+    }
+    QStringList tabs() const
+    {
+        QStringList out;
+        for (int i = 0; i < w->pagData->count(); ++i)
+            out << w->pagData->tabText(i);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(SqlWindow, RunsBatchesIntoResultPages)
+{
+    type({"select 1", "go", "update t set a=1", "go", "select 2"});
+    w->actExecExecute();
+    EXPECT_EQ(tabs(), (QStringList{"結果", "結果2"}));
+    EXPECT_EQ(boxes, QStringList{"64: SQLを実行しました。\r\n(対象：3 レコード )[以降の結果ダイアログを表示しない]"});
+    EXPECT_TRUE(w->ResultShown());
+    ASSERT_TRUE(w->FrameOf(2));
+    EXPECT_EQ(w->FrameOf(2)->qryData->RecordCount(), 2);
+    EXPECT_EQ(w->fraData->qryData->FieldCount(), 1);
+    EXPECT_TRUE(session->statements().contains("use [SalesDemo]"));
+    if (qEnvironmentVariableIsSet("QORVEL_RENDER_DIR")) {
+        w->show();
+        w->grab().save(qEnvironmentVariable("QORVEL_RENDER_DIR") + "/sql_window.png");
+    }
+    // The next run starts over with one page.
+    type({"select 1"});
+    w->actExecExecute();
+    EXPECT_EQ(tabs(), QStringList{"結果"});
+}
+
+TEST_F(SqlWindow, BindVariablesAskThenBind)
+{
+    type({"select :a"});
+    w->actExecExecute();
+    EXPECT_EQ(w->StatusText(), "バインド変数値を入力して下さい。");
+    ASSERT_TRUE(w->grdParam->isVisibleTo(w.get()));
+    ASSERT_EQ(w->grdParam->rowCount(), 1);
+    w->grdParam->item(0, 1)->setText("x1");
+    w->actExecExecute();
+    ASSERT_FALSE(session->recorded().empty());
+    EXPECT_EQ(session->recorded().back().values, QVariantList{"x1"});
+}
+
+TEST_F(SqlWindow, HistoryStoresModifiedRunsOnlyAndSteps)
+{
+    type({"select 1"});
+    w->actExecExecute();
+    w->actExecExecute(); // unchanged: not stored again
+    type({"select 2"});
+    w->actExecExecute();
+    EXPECT_EQ(SqlLogStore::instance().history(), (QStringList{"SQLLOG2.SQL", "SQLLOG1.SQL"}));
+    EXPECT_EQ(w->HistoryPosition(), 0);
+    w->actPrevExecute();
+    EXPECT_EQ(w->txtSQL->Lines().ToStringList(), QStringList{"select 1"});
+    w->actPrevExecute(); // no older entry
+    EXPECT_EQ(w->HistoryPosition(), 1);
+    w->actNextExecute();
+    EXPECT_EQ(w->txtSQL->Lines().ToStringList(), QStringList{"select 2"});
+    w->actNextExecute();
+    EXPECT_EQ(w->HistoryPosition(), -1);
+    EXPECT_TRUE(w->txtSQL->Lines().ToStringList().join("").isEmpty());
+}
+
+TEST_F(SqlWindow, FailingBatchShowsTheServerText)
+{
+    session->fixture().exact("select * from nothing").fails("Invalid object name 'nothing'.");
+    type({"select * from nothing", "go", "select 1"});
+    w->actExecExecute();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("48:")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains("Invalid object name 'nothing'."));
+    EXPECT_TRUE(boxes[0].endsWith("[処理を続行する]"));
+    EXPECT_FALSE(session->statements().contains("select 1"));
+}
