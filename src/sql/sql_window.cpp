@@ -6,7 +6,15 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
+#include "sql/sql_files.h"
 #include "sql/sql_history.h"
+#include "app/textfiles.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMimeData>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -47,6 +55,14 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
     actExec = tolCmd->addAction(QStringLiteral("実行(&E)"), this, [this] { actExecExecute(); });
     actPrev = tolCmd->addAction(QStringLiteral("前(&P)"), this, [this] { actPrevExecute(); });
     actNext = tolCmd->addAction(QStringLiteral("次(&N)"), this, [this] { actNextExecute(); });
+    actOpen = tolCmd->addAction(QStringLiteral("開く(&O)"), this, [this] { actOpenExecute(); });
+    actSave = tolCmd->addAction(QStringLiteral("保存(&S)"), this, [this] {
+        try {
+            actSaveExecute();
+        } catch (const Exception& e) {
+            MessageHook(this, e.message(), 16, QString(), nullptr);
+        }
+    });
     actHideResult = tolCmd->addAction(QStringLiteral("結果を閉じる"), this, [this] { ShowResult(!ResultShown()); });
     auto* dbLabel = new QLabel(QStringLiteral("データベース"), this);
     cmbDatabase = new QComboBox(this);
@@ -87,6 +103,7 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
     layout->addWidget(tolCmd);
     layout->addWidget(m_split, 1);
     resize(800, 600);
+    setAcceptDrops(true);
 
     QStringList dbs;
     try {
@@ -248,6 +265,69 @@ void TfrmSQL::actNextExecute()
 {
     if (m_log >= 0)
         LoadHistoryEntry(m_log - 1);
+}
+
+std::function<QStringList(QWidget*)> TfrmSQL::OpenDialogHook = [](QWidget* parent) {
+    QFileDialog dlg(parent, QString(), QString(), SqlFileFilter());
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    return dlg.exec() == QDialog::Accepted ? dlg.selectedFiles() : QStringList();
+};
+
+std::function<QString(QWidget*, const QString&, int&)> TfrmSQL::SaveDialogHook = [](QWidget* parent, const QString& proposed, int& filter) {
+    QFileDialog dlg(parent, QStringLiteral("名前を付けて保存"), proposed, SqlFileFilter());
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    filter = std::max<int>(0, SqlFileFilter().split(QStringLiteral(";;")).indexOf(dlg.selectedNameFilter()));
+    return dlg.selectedFiles().first();
+};
+
+void TfrmSQL::LoadFiles(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    QStringList lines;
+    try {
+        lines = LoadSqlFiles(files);
+    } catch (const Exception& e) {
+        MessageHook(this, e.message(), 16, QString(), nullptr);
+    }
+    txtSQL->Lines().Assign(lines);
+}
+
+void TfrmSQL::actOpenExecute()
+{
+    LoadFiles(OpenDialogHook(this));
+}
+
+void TfrmSQL::actSaveExecute()
+{
+    const QStringList lines = txtSQL->Lines().ToStringList();
+    if (lines.join(QString()).isEmpty())
+        return;
+    const QString dir = qvOption.FileDir.isEmpty() ? QDir::homePath() : qvOption.FileDir;
+    int filter = 0;
+    const QString chosen = SaveDialogHook(this, UniqueFileName(QDir(dir).filePath(QStringLiteral("Script.sql"))), filter);
+    if (chosen.isEmpty())
+        return;
+    SaveSqlFile(SqlSaveFileName(chosen, filter), lines);
+    MessageHook(this, QStringLiteral("ファイルに出力しました。"), 64, QString(), nullptr);
+}
+
+void TfrmSQL::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (e->mimeData()->hasUrls())
+        e->acceptProposedAction();
+}
+
+void TfrmSQL::dropEvent(QDropEvent* e)
+{
+    QStringList files;
+    for (const QUrl& url : e->mimeData()->urls())
+        if (url.isLocalFile())
+            files << url.toLocalFile();
+    LoadFiles(files);
+    e->acceptProposedAction();
 }
 
 void TfrmSQL::keyPressEvent(QKeyEvent* e)

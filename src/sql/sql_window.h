@@ -31,6 +31,15 @@ public:
     void actExecExecute();
     void actPrevExecute();
     void actNextExecute();
+    void actOpenExecute();
+    void actSaveExecute();
+    // Files dropped on the window replace the text.
+    void LoadFiles(const QStringList& files);
+
+    // File dialogs; tests replace them. Open answers the chosen files; save answers the chosen
+    // name and the filter index (0 SQL, 1 text, 2 all) or an empty name.
+    static std::function<QStringList(QWidget*)> OpenDialogHook;
+    static std::function<QString(QWidget*, const QString& proposed, int& filterIndex)> SaveDialogHook;
 
     // Message and note boxes; tests replace them. Answer the check box state through `check`.
     static std::function<void(QWidget*, const QString& text, int icon, const QString& checkCaption, bool* check)> MessageHook;
@@ -42,7 +51,8 @@ public:
     QTabWidget* pagData = nullptr;
     TfraData* fraData = nullptr;
     QToolBar* tolCmd = nullptr;
-    QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actHideResult = nullptr;
+    QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actOpen = nullptr, *actSave = nullptr,
+            *actHideResult = nullptr;
     QString StatusText() const { return m_status; }
     int HistoryPosition() const { return m_log; }
     bool ResultShown() const;
@@ -50,6 +60,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void ClearRun();

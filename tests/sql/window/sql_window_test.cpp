@@ -5,7 +5,10 @@
 #include "editor/view/editor.h"
 #include "platform/db/query.h"
 #include "platform/db/scripted_session.h"
+#include "sql/sql_files.h"
 #include "sql/sql_history.h"
+#include "app/textfiles.h"
+#include <QFileInfo>
 
 #include <QPixmap>
 #include <QTabWidget>
@@ -127,4 +130,29 @@ TEST_F(SqlWindow, FailingBatchShowsTheServerText)
     EXPECT_TRUE(boxes[0].contains("Invalid object name 'nothing'."));
     EXPECT_TRUE(boxes[0].endsWith("[処理を続行する]"));
     EXPECT_FALSE(session->statements().contains("select 1"));
+}
+
+TEST_F(SqlWindow, OpenLoadsSortedFilesAndSaveAddsTheExtension)
+{
+    QTemporaryDir dir;
+    const QString b = dir.path() + "/b.sql", a = dir.path() + "/a.sql";
+    SaveSqlFile(b, {"select 2"});
+    SaveSqlFile(a, {"select 1", "go"});
+    TfrmSQL::OpenDialogHook = [&](QWidget*) { return QStringList{b, a}; };
+    w->actOpenExecute();
+    EXPECT_EQ(w->txtSQL->Lines().ToStringList(), (QStringList{"select 1", "go", "select 2"}));
+
+    qvOption.FileDir = dir.path();
+    QString proposed;
+    TfrmSQL::SaveDialogHook = [&](QWidget*, const QString& p, int& filter) {
+        proposed = p;
+        filter = 1;
+        return dir.path() + "/out";
+    };
+    w->actSaveExecute();
+    EXPECT_EQ(QFileInfo(proposed).fileName(), "Script.sql");
+    EXPECT_EQ(ReadTextFileLines(dir.path() + "/out.txt", GetFileEncoding()), (QStringList{"select 1", "go", "select 2"}));
+    EXPECT_EQ(boxes.last(), "64:ファイルに出力しました。");
+    EXPECT_EQ(SqlSaveFileName("/x/a.sql", 1), "/x/a.sql");
+    EXPECT_EQ(SqlSaveFileName("/x/a", 2), "/x/a.sql");
 }
