@@ -63,6 +63,9 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
             MessageHook(this, e.message(), 16, QString(), nullptr);
         }
     });
+    btnExplan = tolCmd->addAction(QStringLiteral("実行計画"));
+    btnExplan->setCheckable(true);
+    connect(btnExplan, &QAction::toggled, this, [this](bool on) { ShowResult(on); });
     actHideResult = tolCmd->addAction(QStringLiteral("結果を閉じる"), this, [this] { ShowResult(!ResultShown()); });
     auto* dbLabel = new QLabel(QStringLiteral("データベース"), this);
     cmbDatabase = new QComboBox(this);
@@ -92,9 +95,17 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
         fraData->SetConnection(owner->dmSQLServer->Connection);
     pagData->addTab(fraData, QStringLiteral("結果"));
 
+    pagExplan = new QTabWidget(this);
+    fraExplan = new TfraData(this, pagExplan);
+    fraExplan->setObjectName(QStringLiteral("fraExplan"));
+    if (owner && owner->dmSQLServer)
+        fraExplan->SetConnection(owner->dmSQLServer->Connection);
+    pagExplan->addTab(fraExplan, QStringLiteral("実行計画"));
+
     m_split = new QSplitter(Qt::Vertical, this);
     m_split->addWidget(top);
     m_split->addWidget(pagData);
+    m_split->addWidget(pagExplan);
     m_split->setStretchFactor(0, 1);
     m_split->setStretchFactor(1, 1);
 
@@ -129,12 +140,56 @@ TfrmSQL::~TfrmSQL() = default;
 
 bool TfrmSQL::ResultShown() const
 {
-    return pagData->isVisibleTo(const_cast<TfrmSQL*>(this));
+    auto* self = const_cast<TfrmSQL*>(this);
+    return pagData->isVisibleTo(self) || pagExplan->isVisibleTo(self);
 }
 
 void TfrmSQL::ShowResult(bool show)
 {
-    pagData->setVisible(show);
+    // One of the two result areas at a time: the plan page in plan mode.
+    const bool plan = btnExplan->isChecked();
+    pagData->setVisible(show && !plan);
+    pagExplan->setVisible(show && plan);
+}
+
+void TfrmSQL::RunPlan(const QStringList& lines)
+{
+    const QString text = SqlRun::planText(lines);
+    db::Query* q = fraExplan->qryData;
+    q->Close();
+    q->SetParamCreate(!SqlRun::createsObject(text));
+    q->SetSQLText(text);
+    ReadParamGrid();
+    m_binds.apply(q->Params());
+    SyncParamGrid();
+    if (m_binds.visible()) {
+        MessageHook(this, SqlRun::planRefused(), 48, QString(), nullptr);
+        return;
+    }
+    ShowResult(true);
+    try {
+        m_owner->ExecuteSQL(QStringLiteral("set showplan_all on"));
+    } catch (const Exception&) {
+        MessageHook(this, QStringLiteral("実行計画を使用できません。"), 48, QString(), nullptr);
+        try {
+            m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
+        } catch (const Exception&) {
+        }
+        return;
+    }
+    try {
+        fraExplan->SetSQL(text);
+        fraExplan->Open();
+    } catch (const Exception& e) {
+        try {
+            m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
+        } catch (const Exception&) {
+        }
+        txtSQL->setFocus();
+        MessageHook(this, e.message(), 16, QString(), nullptr);
+        return;
+    }
+    m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
 }
 
 void TfrmSQL::ClearRun()
@@ -196,6 +251,10 @@ void TfrmSQL::actExecExecute()
     if (qvOption.UsePartial && txtSQL->SelLength() > 0)
         lines = SplitTextLines(txtSQL->SelText());
 
+    if (btnExplan->isChecked()) {
+        RunPlan(lines);
+        return;
+    }
     ReadParamGrid();
     SqlRun::Host host;
     host.queryFor = [this](int n) {

@@ -51,6 +51,9 @@ public:
     QTabWidget* pagData = nullptr;
     TfraData* fraData = nullptr;
     QToolBar* tolCmd = nullptr;
+    QAction* btnExplan = nullptr; // plan mode toggle
+    QTabWidget* pagExplan = nullptr;
+    TfraData* fraExplan = nullptr; // the estimated plan rows (SHOWPLAN_ALL)
     QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actOpen = nullptr, *actSave = nullptr,
             *actHideResult = nullptr;
     QString StatusText() const { return m_status; }
@@ -65,6 +68,7 @@ protected:
 
 private:
     void ClearRun();
+    void RunPlan(const QStringList& lines);
     void ShowResult(bool show);
     void SyncParamGrid();
     void ReadParamGrid();

@@ -156,3 +156,29 @@ TEST_F(SqlWindow, OpenLoadsSortedFilesAndSaveAddsTheExtension)
     EXPECT_EQ(SqlSaveFileName("/x/a.sql", 1), "/x/a.sql");
     EXPECT_EQ(SqlSaveFileName("/x/a", 2), "/x/a.sql");
 }
+
+TEST_F(SqlWindow, PlanModeRefusesBindVariablesAndWrapsTheStatement)
+{
+    w->btnExplan->setChecked(true);
+    type({"select :a"});
+    w->actExecExecute();
+    EXPECT_EQ(boxes, QStringList{"48:バインド変数がある場合、実行計画を使用できません。"});
+    EXPECT_TRUE(w->grdParam->isVisibleTo(w.get()));
+    EXPECT_FALSE(session->statements().contains("set showplan_all on"));
+
+    boxes.clear();
+    auto& f = session->fixture();
+    f.exact("set showplan_all on");
+    f.exact("set showplan_all off");
+    f.exact("select 1\r\nfrom t").returns({column("StmtText", "nvarchar(max)")}, {{"select 1 from t"}});
+    session->clearRecord();
+    type({"-- plan", "select 1", "from t;", "/", "select 2"});
+    w->actExecExecute();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    const QStringList sent = session->statements();
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(sent.size() - 3), (QStringList{"set showplan_all on", "select 1\nfrom t", "set showplan_all off"}));
+    EXPECT_TRUE(w->pagExplan->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->pagData->isVisibleTo(w.get()));
+    EXPECT_FALSE(w->grdParam->isVisibleTo(w.get()));
+}
