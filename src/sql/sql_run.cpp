@@ -6,6 +6,9 @@
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
 
+#include <QElapsedTimer>
+#include <QTime>
+
 namespace qv {
 
 bool BindVariables::apply(db::Params& params)
@@ -55,6 +58,11 @@ QString SqlRun::noteText(qint64 rowsAffected)
     return text;
 }
 
+QString SqlRun::timeText(qint64 msecs)
+{
+    return QStringLiteral("処理時間(HH:MM:SS.Ms)：") + QTime(0, 0).addMSecs(int(msecs)).toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
 bool SqlRun::createsObject(const QString& batchText)
 {
     return batchText.left(6).toUpper() == QLatin1String("CREATE");
@@ -77,6 +85,7 @@ bool SqlRun::run(const QStringList& lines)
 {
     m_batches = m_pages = 0;
     m_suppressNotes = m_continueOnError = false;
+    m_totalMs = 0;
     QStringList batch;
     int startLine = 0;
     const int count = int(lines.size());
@@ -100,6 +109,17 @@ SqlRun::Step SqlRun::executeBatch(const QStringList& batch, int startLine, int c
         return Step::GoOn;
     const int n = m_batches;
     const bool linesFollow = currentLine < lineCount - 1;
+    const bool isSelect = db::statementKind(text) == db::StatementKind::Select;
+    QElapsedTimer clock;
+    bool timing = false;
+    // The status shows the total time of the run's SELECT batches, also after a failure.
+    const auto showTime = [&] {
+        if (timing && isSelect)
+            m_totalMs += clock.elapsed();
+        timing = false;
+        if (m_host.status)
+            m_host.status(timeText(m_totalMs));
+    };
     try {
         db::Query* q = m_host.queryFor(n);
         q->Close();
@@ -112,6 +132,8 @@ SqlRun::Step SqlRun::executeBatch(const QStringList& batch, int startLine, int c
             return Step::Stop;
         }
         const db::StatementKind kind = db::statementKind(text);
+        clock.start();
+        timing = true;
         bool hasRows = false;
         if (kind == db::StatementKind::Select) {
             if (m_host.openSelect)
@@ -134,6 +156,7 @@ SqlRun::Step SqlRun::executeBatch(const QStringList& batch, int startLine, int c
         }
         if (hasRows && kind != db::StatementKind::Select && q->Eof())
             hasRows = false; // a call whose result is empty counts as a plain statement
+        showTime();
         if (hasRows) {
             const QString caption = m_pages == 0 ? QStringLiteral("結果") : QStringLiteral("結果%1").arg(m_pages + 1);
             if (m_host.resultPage)
@@ -148,6 +171,8 @@ SqlRun::Step SqlRun::executeBatch(const QStringList& batch, int startLine, int c
         ++m_batches;
         return Step::Stop;
     } catch (const Exception& e) {
+        if (timing)
+            showTime();
         if (m_host.error)
             m_host.error(e.message(), startLine, currentLine, linesFollow, m_continueOnError);
         ++m_batches;

@@ -64,6 +64,8 @@ public:
     int pageCount() const { return m_pages; }
 
     static QString noteText(qint64 rowsAffected);
+    // "処理時間(HH:MM:SS.Ms)：" and the time in "hh:mm:ss.zzz".
+    static QString timeText(qint64 msecs);
     static QString bindPrompt() { return QStringLiteral("バインド変数値を入力して下さい。"); }
     static QString planRefused() { return QStringLiteral("バインド変数がある場合、実行計画を使用できません。"); }
     // The statement the plan mode shows: the lines before the first "/" line, comments and
@@ -82,6 +84,7 @@ private:
     int m_pages = 0;
     bool m_suppressNotes = false;
     bool m_continueOnError = false;
+    qint64 m_totalMs = 0; // time of the SELECT batches of the run
 };
 
 } // namespace qv

@@ -68,6 +68,9 @@ TEST_F(Run, BatchesPagesAndTheRowsNote)
     EXPECT_EQ(notes, QStringList{" SQLを実行しました。\r\n(対象：3 レコード )+"});
     EXPECT_EQ(session->statements(), (QStringList{"select 1", "update t set a=1", "select 2"}));
     EXPECT_EQ(r.batchCount(), 3);
+    ASSERT_EQ(status.size(), 3);
+    EXPECT_TRUE(status.last().startsWith("処理時間(HH:MM:SS.Ms)：00:00:")) << status.last().toStdString();
+    EXPECT_EQ(SqlRun::timeText(3723004), "処理時間(HH:MM:SS.Ms)：01:02:03.004");
 }
 
 TEST_F(Run, GoLinesInAnyCaseAndRepeatedGoMakeNoEmptyBatch)
@@ -122,6 +125,7 @@ TEST_F(Run, BindVariablesAskFirstThenBind)
     SqlRun r = make();
     EXPECT_FALSE(r.run({"select :a"}));
     EXPECT_EQ(status, QStringList{"バインド変数値を入力して下さい。"});
+    status.clear();
     EXPECT_TRUE(session->statements().isEmpty());
     ASSERT_EQ(binds.rows().size(), 1);
     EXPECT_EQ(binds.rows()[0].name.toLower(), "a");
