@@ -3,6 +3,7 @@
 #include "app/object_types.h"
 #include "app/options.h"
 #include "app/qvstrings.h"
+#include "app/textfiles.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/exceptions.h"
@@ -174,6 +175,12 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         pnlFind->setVisible(qvOption.Find);
         lstObject->setSelectionBehavior(qvOption.RowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
         btnShowFragment->setChecked(qvOption.ShowFragment && !s.IsAzure);
+        QStringList history;
+        const QString all = QStringLiteral("%");
+        LoadWhereHistory(all, all, all, all, history);
+        cmbFind->addItems(history);
+        cmbFind->setCurrentIndex(-1);
+        cmbFind->setEditText(QString());
     } catch (...) {
         restore();
         throw;
@@ -338,8 +345,24 @@ void TfrmObject::ShowObject(bool isGrep)
     req.disp = Disp;
     req.configured = configuredDatabases();
     req.pattern = listing::NamePattern(qvOption.Find, cmbFind->currentText(), qvOption.FindAuto, isGrep);
-    if (qvOption.Find && !isGrep)
-        req.findText = cmbFind->currentText().trimmed();
+    if (qvOption.Find && !isGrep && !cmbFind->currentText().trimmed().isEmpty()) {
+        const QString text = cmbFind->currentText().trimmed();
+        req.findText = text;
+        // The text moves to the top of the find history, which is stored.
+        QStringList history;
+        for (int i = 0; i < cmbFind->count(); ++i)
+            history << cmbFind->itemText(i);
+        history.removeAll(text);
+        history.prepend(text);
+        while (history.size() > 20)
+            history.removeLast();
+        const QSignalBlocker block(cmbFind);
+        cmbFind->clear();
+        cmbFind->addItems(history);
+        cmbFind->setCurrentIndex(0);
+        const QString all = QStringLiteral("%");
+        SaveWhereHistory(all, all, all, all, history);
+    }
     req.treeData = qvOption.TreeData;
     req.showSysObj = qvOption.ShowSysObj;
     req.fragmentDown = btnShowFragment->isChecked();

@@ -240,3 +240,42 @@ TEST_F(ObjectSession, IndexListingReadsPermissionPerDatabase)
     EXPECT_EQ(entries[0].subItems.value(4), "(権限がありません)");
     EXPECT_FALSE(session->statements().last().contains("dm_db_index_physical_stats"));
 }
+
+TEST_F(ObjectSession, ContiguityReportOnSqlServer2000)
+{
+    Server("8.00.2039", "Standard Edition");
+    Connect("Sales", 0);
+    ASSERT_EQ(s.DBVer, 8);
+    session->fixture().pattern("set showplan.*").affects(0);
+    session->fixture().exact(catalog::DatabaseListSql(false)).returns({column("name", "sysname")}, {{"db"}});
+    session->fixture().pattern(".*is_srvrolemember.*").returns(
+        {column("a", "int"), column("b", "int"), column("c", "int")}, {{0, 1, 0}});
+    // The temporary table does not exist at first, then it does.
+    session->fixture().exact(listing::TempIdxExistsSql).once().returns({column("name", "sysname")}, {});
+    session->fixture().exact(listing::TempIdxExistsSql).returns({column("name", "sysname")}, {{"#temp_idx"}});
+    session->fixture().pattern(".*create table #temp_idx.*").affects(0);
+    session->fixture().exact(listing::TempIdxTruncateSql).affects(0);
+    session->fixture().pattern(".*insert into #temp_idx exec.*").affects(0);
+    std::vector<ColumnDesc> cols;
+    for (int i = 0; i < 9; ++i)
+        cols.push_back(column(QStringLiteral("c%1").arg(i), "nvarchar(50)"));
+    session->fixture().pattern("use \\[db\\]\nselect N'IX'.*#temp_idx.*").returns(
+        cols, {{"IX", "IX_A", "db", "dbo", "IX", "Orders", "0.37", "123.45", "PRIMARY"}});
+    TObjectSession::ListingRequest req;
+    req.type = "INDEX";
+    req.fragmentDown = true;
+    QList<listing::Entry> entries;
+    TObjectSession::ListingHooks hooks;
+    hooks.addEntry = [&](const listing::Entry& e) { entries << e; };
+    session->clearRecord();
+    s.ListObjects(req, hooks);
+    s.ListObjects(req, hooks);
+    EXPECT_TRUE(s.Fragment_Gflg);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].subItems.value(4), "0.37");
+    const QStringList st = session->statements();
+    EXPECT_EQ(st.filter("create table #temp_idx").size(), 1);
+    EXPECT_EQ(st.filter("truncate table #temp_idx").size(), 1);
+    EXPECT_EQ(st.filter("insert into #temp_idx").size(), 2);
+    EXPECT_EQ(st.filter("set showplan_parsing off").size(), 2);
+}

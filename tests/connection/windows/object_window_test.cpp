@@ -5,6 +5,7 @@
 #include "platform/db/scripted_session.h"
 #include "platform/exceptions.h"
 #include "platform/messages.h"
+#include "app/textfiles.h"
 #include "support/test_env.h"
 
 #include <QComboBox>
@@ -171,4 +172,25 @@ TEST_F(ObjectWindow, ListingAndRender)
     const QString out = qEnvironmentVariable("QORVEL_RENDER_DIR", qvtest::testHome());
     QDir().mkpath(out);
     EXPECT_TRUE(w.grab().save(out + "/connection_window.png"));
+}
+
+TEST_F(ObjectWindow, FindTextFiltersAndIsRemembered)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    std::vector<ColumnDesc> cols;
+    for (int i = 0; i < 8; ++i)
+        cols.push_back(column(QStringLiteral("c%1").arg(i), "nvarchar(50)"));
+    FixtureRule& rule = session->fixture().pattern("use \\[Sales\\]\nselect a\\.type, a\\.name, N'Sales'.*'%ord%'.*");
+    rule.returns(cols, {{"V ", "v_orders", "Sales", "dbo", "V ", "2024-01-01", QVariant(), QVariant()},
+                        {"V ", "ORDERS_V", "Sales", "dbo", "V ", "2024-01-01", QVariant(), QVariant()}});
+    TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
+    w.cmbFind->setEditText(" ord ");
+    QTreeWidgetItem* sales = w.lstTree->currentItem();
+    w.lstTree->setCurrentItem(sales->child(2)); // VIEW
+    ASSERT_EQ(w.lstObject->topLevelItemCount(), 1); // the letter case of the find text counts
+    EXPECT_EQ(w.lstObject->topLevelItem(0)->text(0), "v_orders");
+    EXPECT_EQ(w.cmbFind->itemText(0), "ord");
+    QStringList stored;
+    LoadWhereHistory("%", "%", "%", "%", stored);
+    EXPECT_EQ(stored.value(0), "ord");
 }
