@@ -8,6 +8,7 @@
 #include "platform/textcodec.h"
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
+#include "sql/sql_log_window.h"
 #include "app/textfiles.h"
 
 #include <QDir>
@@ -55,6 +56,7 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
     actExec = tolCmd->addAction(QStringLiteral("実行(&E)"), this, [this] { actExecExecute(); });
     actPrev = tolCmd->addAction(QStringLiteral("前(&P)"), this, [this] { actPrevExecute(); });
     actNext = tolCmd->addAction(QStringLiteral("次(&N)"), this, [this] { actNextExecute(); });
+    actLog = tolCmd->addAction(QStringLiteral("履歴(&L)"), this, [this] { actLogExecute(); });
     actOpen = tolCmd->addAction(QStringLiteral("開く(&O)"), this, [this] { actOpenExecute(); });
     actSave = tolCmd->addAction(QStringLiteral("保存(&S)"), this, [this] {
         try {
@@ -309,6 +311,27 @@ void TfrmSQL::LoadHistoryEntry(int index)
         } catch (const std::exception&) {
             lines.clear();
         }
+    }
+    txtSQL->Lines().Assign(lines);
+    txtSQL->SetModified(false);
+}
+
+void TfrmSQL::actLogExecute()
+{
+    const QString answer = TfrmSQLLog::ShowWindow(this);
+    const int index = answer.mid(1).toInt();
+    if (index < 0)
+        return;
+    if (answer.startsWith(QLatin1Char('H'))) {
+        LoadHistoryEntry(index);
+        return;
+    }
+    // A favourite: the previous and next commands go on from its index in the history.
+    m_log = index;
+    QStringList lines;
+    try {
+        lines = SqlLogStore::readEntry(SqlLogStore::instance().favoriteEntryFile(SqlLogStore::workDir(), index));
+    } catch (const std::exception&) {
     }
     txtSQL->Lines().Assign(lines);
     txtSQL->SetModified(false);

@@ -31,6 +31,7 @@ public:
     void actExecExecute();
     void actPrevExecute();
     void actNextExecute();
+    void actLogExecute();
     void actOpenExecute();
     void actSaveExecute();
     // Files dropped on the window replace the text.
@@ -54,7 +55,7 @@ public:
     QAction* btnExplan = nullptr; // plan mode toggle
     QTabWidget* pagExplan = nullptr;
     TfraData* fraExplan = nullptr; // the estimated plan rows (SHOWPLAN_ALL)
-    QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actOpen = nullptr, *actSave = nullptr,
+    QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actLog = nullptr, *actOpen = nullptr, *actSave = nullptr,
             *actHideResult = nullptr;
     QString StatusText() const { return m_status; }
     int HistoryPosition() const { return m_log; }
