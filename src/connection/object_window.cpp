@@ -308,6 +308,12 @@ void TfrmObject::ShowTree()
     lstTree->setUpdatesEnabled(true);
 }
 
+QString TfrmObject::TaskCaption(const QString& login, const QString& server)
+{
+    const QString text = login + QStringLiteral("@") + server;
+    return text.size() > 12 ? text.left(10) + QString(QChar(0x2026)) : text;
+}
+
 int TfrmObject::TreeLevel() const
 {
     int level = -1;

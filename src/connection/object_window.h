@@ -76,6 +76,8 @@ public:
     bool CloseQuery();
     // The connection's text in the main window's list.
     QString ConnectText() const { return m_session->ConnectionText(); }
+    // The task-bar caption: login "@" server, cut to its first 10 characters and "…" when longer than 12.
+    static QString TaskCaption(const QString& login, const QString& server);
     // The tree node level of the current node (-1 none).
     int TreeLevel() const;
 

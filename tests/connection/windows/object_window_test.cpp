@@ -194,3 +194,10 @@ TEST_F(ObjectWindow, FindTextFiltersAndIsRemembered)
     LoadWhereHistory("%", "%", "%", "%", stored);
     EXPECT_EQ(stored.value(0), "ord");
 }
+
+TEST(ObjectWindowCaption, TaskCaptionIsCutAfterTwelve)
+{
+    EXPECT_EQ(TfrmObject::TaskCaption("sa", "srv"), "sa@srv");
+    EXPECT_EQ(TfrmObject::TaskCaption("sa", "server1234"), QString("sa@server1") + QChar(0x2026));
+    EXPECT_EQ(TfrmObject::TaskCaption("sa", "server123"), "sa@server123");
+}
