@@ -91,7 +91,7 @@ TfrmSQLLog::TfrmSQLLog(QWidget* parent) : QDialog(parent)
 
 bool TfrmSQLLog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lstSQL && event->type() == QEvent::KeyPress && lstSQL->state() != QAbstractItemView::EditingState) {
+    if (watched == lstSQL && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {
         case Qt::Key_Return:
