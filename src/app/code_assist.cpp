@@ -58,6 +58,8 @@ struct Context {
 
 QString CodeAssistUse(const QString& database)
 {
+    if (database.trimmed().isEmpty())
+        return QString(); // no database to switch to: the session's current one
     return QStringLiteral("use ") + QuoteIdentifier(database, true) + QStringLiteral("\r\n");
 }
 

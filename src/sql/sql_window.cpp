@@ -244,7 +244,8 @@ void TfrmSQL::actExecExecute()
     ClearRun();
 
     try {
-        m_owner->ExecuteSQL(m_owner->Use(cmbDatabase->currentText()));
+        if (!cmbDatabase->currentText().isEmpty())
+            m_owner->ExecuteSQL(m_owner->Use(cmbDatabase->currentText()));
     } catch (const Exception& e) {
         MessageHook(this, e.message(), 16, QString(), nullptr);
         return;

@@ -176,6 +176,7 @@ TEST_F(Assist, DatabaseSwitchIsQuoted)
 {
     EXPECT_EQ(CodeAssistUse("Sales Demo"), "use [Sales Demo]\r\n");
     EXPECT_EQ(CodeAssistUse("a]b"), "use [a]]b]\r\n");
+    EXPECT_EQ(CodeAssistUse(""), "");
     catalog();
     session->fixture().rules.insert(session->fixture().rules.begin() + 1, FixtureRule());
     auto& r = session->fixture().rules[1];

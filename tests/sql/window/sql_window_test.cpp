@@ -182,3 +182,16 @@ TEST_F(SqlWindow, PlanModeRefusesBindVariablesAndWrapsTheStatement)
     EXPECT_FALSE(w->pagData->isVisibleTo(w.get()));
     EXPECT_FALSE(w->grdParam->isVisibleTo(w.get()));
 }
+
+TEST_F(SqlWindow, OnlyTheSelectionRunsWhenPartialRunsAreOn)
+{
+    qvOption.UsePartial = true;
+    type({"select 1", "select 2"});
+    w->txtSQL->SetSelStart(10); // offsets count a line break as 2: line 2 starts at 10
+    w->txtSQL->SetSelLength(8);
+    ASSERT_EQ(w->txtSQL->SelText(), "select 2");
+    session->clearRecord();
+    w->actExecExecute();
+    EXPECT_EQ(session->statements(), (QStringList{"use [SalesDemo]", "select 2"}));
+    qvOption.UsePartial = true;
+}
