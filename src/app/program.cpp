@@ -2,9 +2,9 @@
 
 #include "app/application.h"
 #include "app/globals.h"
+#include "app/main_window.h"
 #include "platform/registry.h"
 
-#include <QMainWindow>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -17,9 +17,7 @@ int runProgram(int argc, char** argv)
     InitGlobals();
     Registry().KeyExists(SettingsRootKey); // reads the settings file now
 
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Qorvel for SQL Server"));
-    w.resize(1024, 720);
+    TfrmMain w;
     w.show();
 
     // A settings file that could not be read was set aside; say so once, over the main window.

@@ -1,0 +1,76 @@
+#pragma once
+// What the main window and the child windows need of a connection window (one per open
+// connection; it holds the session on which its windows run their statements). The
+// connection window implements this next to its QWidget; tests use a fake.
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QWidget;
+
+namespace qv {
+
+// The tab a definition window opens on.
+enum TOpenMode { omDefine, omSource, omData, omCross, omGrant };
+
+class IConnectionWindow {
+public:
+    virtual ~IConnectionWindow() = default;
+
+    // The window itself (the MDI child's widget).
+    virtual QWidget* connectionWidget() = 0;
+
+    // Connection facts.
+    virtual QString Login() const = 0;     // the session's login
+    virtual QString Password() const = 0;
+    virtual QString Server() const = 0;
+    virtual QString DataBase() const = 0;  // the session's current database
+    virtual QString UserID() const = 0;    // the user id typed at log-on
+    virtual int DBVer() const = 0;         // server major version
+    virtual bool IsAzure() const = 0;
+    virtual bool WindowsAuthentication() const = 0;
+    virtual QString GetCurrentSchema() const = 0;
+
+    // The connect text (login " @ " server "." database) or an object's text; see ConnectInfo.
+    QString GetConnectInfo(const QString& schema, const QString& objectName, bool isAddDB) const;
+    // S1 when the server version is at least version, else S2.
+    QString VerStr(int version, const QString& s1, const QString& s2) const { return DBVer() >= version ? s1 : s2; }
+
+    // Transaction of the session; each throws the driver's error.
+    virtual void Commit() = 0;
+    virtual void Rollback() = 0;
+    virtual void StartTransaction() = 0;
+
+    // The object list: item count, selected count and its view style.
+    virtual int ObjectCount() const = 0;
+    virtual int SelectedObjectCount() const = 0;
+    virtual void SetObjectListDetails(bool details) = 0;
+
+    // Opens an object's window (nullptr when there is none for the type or opening failed).
+    virtual QWidget* OpenObject(int objectType, const QString& database, const QString& schema,
+                                const QString& objectName, TOpenMode mode, bool showRefObject,
+                                int defTopRecord, const QString& parentObject) = 0;
+    // An empty definition window of the type on the current database and schema.
+    virtual void NewObject(int objectType) = 0;
+    // The names of the databases the login can use, sorted.
+    virtual void GetDatabase(QStringList& list) = 0;
+    // One statement on the session.
+    virtual void ExecuteSQL(const QString& sql) = 0;
+
+    // Menus and shortcuts copied from the main window.
+    virtual void SetCommandList() = 0;
+    virtual void SetReportList() = 0;
+    virtual void SetShortCut() = 0;
+    virtual void UserCommandClick(QAction* item) = 0;
+    virtual void ReportClick(QAction* item) = 0;
+
+    // Asks the windows it owns and itself whether it may close; does not close.
+    virtual bool CloseQuery() = 0;
+};
+
+// Login " @ " server ["." database], or schema "." name " @ " server ["." database] when
+// both schema and name are given; every part without surrounding blanks.
+QString ConnectInfo(const QString& login, const QString& server, const QString& database,
+                    const QString& schema, const QString& objectName, bool isAddDB);
+
+} // namespace qv

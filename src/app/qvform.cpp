@@ -1,0 +1,284 @@
+#include "app/qvform.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QToolBar>
+
+#include "app/connection_window_iface.h"
+#include "app/images.h"
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "platform/messages.h"
+
+namespace qv {
+
+namespace {
+
+IConnectionWindow* connectionOfOwner(QObject* owner)
+{
+    if (!owner)
+        return nullptr;
+    if (auto* conn = dynamic_cast<IConnectionWindow*>(owner))
+        return conn;
+    if (auto* form = qobject_cast<TqvForm*>(owner))
+        return form->OwnerForm();
+    if (auto* main = qobject_cast<TfrmMain*>(owner))
+        return main->CurrentForm();
+    return nullptr;
+}
+
+QTabWidget* firstTabWidget(QObject* o)
+{
+    for (QObject* c : o->children()) {
+        if (auto* t = qobject_cast<QTabWidget*>(c))
+            return t;
+        if (QTabWidget* t = firstTabWidget(c))
+            return t;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TqvForm::TqvForm(QObject* owner, QWidget* parent) : QWidget(parent)
+{
+    SourceMode = smShow;
+    InitComponents();
+    SetOwnerForm(connectionOfOwner(owner));
+    auto* prev = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+    prev->setContext(Qt::WidgetWithChildrenShortcut);
+    next->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(prev, &QShortcut::activated, this, [this] { stepPage(false); });
+    connect(next, &QShortcut::activated, this, [this] { stepPage(true); });
+}
+
+TqvForm::~TqvForm()
+{
+    delete m_taskButton.data();
+    if (m_ownerConn)
+        disconnect(m_ownerConn);
+}
+
+void TqvForm::InitComponents()
+{
+    // The tab widget is looked up once the window's controls exist (first show); the option
+    // that keeps the letter case of typed names is read when the options are available.
+    m_pageControl = firstTabWidget(this);
+}
+
+void TqvForm::SetOwnerForm(IConnectionWindow* value)
+{
+    if (value == m_ownerForm)
+        return;
+    if (m_ownerConn)
+        disconnect(m_ownerConn);
+    m_ownerForm = value;
+    if (value && value->connectionWidget())
+        m_ownerConn = connect(value->connectionWidget(), &QObject::destroyed, this, [this] { ownerGone(); });
+    BindQueries();
+}
+
+void TqvForm::ownerGone()
+{
+    // The connection window is gone: the windows it owned go with it.
+    m_ownerForm = nullptr;
+    m_ownerConn = {};
+    frame()->deleteLater();
+}
+
+void TqvForm::BindQueries()
+{
+    if (!m_ownerForm)
+        return;
+    const auto all = findChildren<QObject*>();
+    for (QObject* o : all)
+        if (auto* c = dynamic_cast<SessionClient*>(o))
+            c->attachSession(m_ownerForm);
+}
+
+void TqvForm::SetObjType(int value)
+{
+    if (value == m_objType)
+        return;
+    m_objType = value;
+    SetIcon(value);
+}
+
+void TqvForm::SetIcon(int imageIndex)
+{
+    const QIcon icon = imgMain(imageIndex);
+    setWindowIcon(icon);
+    if (frame() != this)
+        frame()->setWindowIcon(icon);
+    if (m_taskButton)
+        m_taskButton->setIcon(icon);
+}
+
+void TqvForm::SetIsNew(bool value)
+{
+    m_isNew = value;
+    ChangedIsNew();
+}
+
+void TqvForm::CreateTaskButton()
+{
+    if (m_taskButton)
+        return;
+    TfrmMain* main = TfrmMain::instance();
+    if (!main)
+        return;
+    auto* a = new QAction(main->tolTask());
+    a->setCheckable(true);
+    a->setToolTip(windowTitle());
+    a->setIcon(imgMain(m_objType));
+    main->taskGroup()->addAction(a);
+    main->tolTask()->addAction(a);
+    a->setChecked(true);
+    a->setData(QVariant::fromValue<QObject*>(this));
+    connect(a, &QAction::triggered, this, [this] {
+        QWidget* f = frame();
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(f)) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            if (sub->mdiArea())
+                sub->mdiArea()->setActiveSubWindow(sub);
+        } else {
+            f->show();
+            f->raise();
+            f->activateWindow();
+        }
+    });
+    m_taskButton = a;
+}
+
+QString TqvForm::TaskCaption() const { return m_taskButton ? m_taskButton->text() : QString(); }
+
+void TqvForm::SetTaskCaption(const QString& value)
+{
+    if (!m_taskButton)
+        return;
+    m_taskButton->setText(value.size() > 12 ? value.left(12) + QStringLiteral("…") : value);
+}
+
+QWidget* TqvForm::frame() const
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        return sub;
+    return const_cast<TqvForm*>(this);
+}
+
+bool TqvForm::isNormalState() const
+{
+    const QWidget* f = frame();
+    return !f->isMaximized() && !f->isMinimized();
+}
+
+void TqvForm::EnsureWindowSettings()
+{
+    if (m_settingsLoaded)
+        return;
+    m_settingsLoaded = true;
+    LoadWindowSettings();
+}
+
+void TqvForm::showEvent(QShowEvent* e)
+{
+    if (!m_pageControl)
+        m_pageControl = firstTabWidget(this);
+    EnsureWindowSettings();
+    QWidget::showEvent(e);
+}
+
+void TqvForm::stepPage(bool next)
+{
+    // Previous or next tab, without wrapping around; the key goes no further in any case.
+    QTabWidget* pc = m_pageControl ? m_pageControl.data() : firstTabWidget(this);
+    if (!pc || pc->count() <= 1)
+        return;
+    pc->setFocus();
+    const int i = pc->currentIndex() + (next ? 1 : -1);
+    if (i >= 0 && i < pc->count())
+        pc->setCurrentIndex(i);
+}
+
+bool TqvForm::CloseQuery()
+{
+    if (m_closeApproved)
+        return true;
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose && m_modified) {
+        switch (ShowMessageBox(QStringLiteral("情報が変更されています。コンパイルしますか？"),
+                               MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES:
+            Compile();
+            canClose = !m_modified;
+            break;
+        case IDNO: break;
+        default: canClose = false; break;
+        }
+    }
+    if (canClose) {
+        SaveWindowSettings();
+        m_closeApproved = true;
+    }
+    return canClose;
+}
+
+void TqvForm::closeEvent(QCloseEvent* e)
+{
+    if (!CloseQuery()) {
+        e->ignore();
+        return;
+    }
+    FormClose();
+    emit closed();
+    e->accept();
+    // The window is always freed when it closes.
+    if (QWidget* f = frame(); f != this)
+        f->setAttribute(Qt::WA_DeleteOnClose);
+    else
+        setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void TqvForm::Activated()
+{
+    TfrmMain* main = TfrmMain::instance();
+    if (!main)
+        return;
+    if (m_ownerForm) {
+        const QString who = m_ownerForm->IsAzure() ? m_ownerForm->UserID().trimmed() : m_ownerForm->Login().trimmed();
+        const QString text = who + QStringLiteral(" @ ") + m_ownerForm->Server().trimmed() + QLatin1Char('.') +
+                             m_ownerForm->DataBase().trimmed();
+        QComboBox* cmb = main->cmbDBName();
+        const int idx = cmb->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        cmb->setCurrentIndex(idx);
+    }
+    main->MenuUpdate();
+    if (m_taskButton)
+        m_taskButton->setChecked(true);
+}
+
+bool TqvForm::event(QEvent* e)
+{
+    if (e->type() == messageEventType(WM_RELOAD)) {
+        Reload();
+        return true;
+    }
+    if (e->type() == messageEventType(WM_DBCHANGE)) {
+        DBChange();
+        return true;
+    }
+    if (e->type() == QEvent::WindowTitleChange && m_taskButton)
+        m_taskButton->setToolTip(windowTitle());
+    return QWidget::event(e);
+}
+
+} // namespace qv
