@@ -5,13 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/options.h"
+
 class QAction;
 class QWidget;
 
 namespace qv {
-
-// The tab a definition window opens on.
-enum TOpenMode { omDefine, omSource, omData, omCross, omGrant };
 
 class IConnectionWindow {
 public:

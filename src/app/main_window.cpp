@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -23,12 +24,15 @@
 #include "app/connection_window_iface.h"
 #include "app/edit_target.h"
 #include "app/escape_watch.h"
+#include "app/globals.h"
 #include "app/help.h"
 #include "app/images.h"
 #include "app/message_box.h"
+#include "app/options.h"
 #include "app/qvform.h"
 #include "app/version_window.h"
 #include "platform/messages.h"
+#include "platform/textcodec.h"
 
 namespace qv {
 
@@ -292,9 +296,12 @@ QHash<QString, bool> ComputeMenuState(const MenuInputs& in)
         s[QLatin1String(n)] = any;
     s[QStringLiteral("btnNewSynonym")] = any && in.version >= 9;
     s[QStringLiteral("btnNewSequence")] = any && !in.azure && in.version >= 11;
-    for (const char* n : {"actDBCommit", "actDBRollback", "actDBLogoff", "actViewComp", "actViewSQL", "actViewScript",
-                          "actViewField", "actToolIndexAdviser"})
+    for (const char* n : {"actDBLogoff", "actViewComp", "actViewSQL", "actViewScript", "actViewField",
+                          "actToolIndexAdviser"})
         s[QLatin1String(n)] = any;
+    // Commit and rollback only while every connection runs in a transaction.
+    s[QStringLiteral("actDBCommit")] = any && in.autoTran;
+    s[QStringLiteral("actDBRollback")] = any && in.autoTran;
     s[QStringLiteral("actViewSQLCatch")] = any && !in.azure;
     s[QStringLiteral("actViewSQLCRUD")] = any && !in.azure;
     // The external tools also need their program file.
@@ -410,6 +417,8 @@ void TfrmMain::FormCreate()
     wireCommands();
     paintBarColour();
 
+    LoadStartSettings();
+
     connect(qApp, &QApplication::focusChanged, this, [this] { updateEditActions(); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { updateEditActions(); });
 
@@ -417,6 +426,30 @@ void TfrmMain::FormCreate()
     m_stsMain->clearMessage();
     updateEditActions();
     resize(1024, 720);
+}
+
+void TfrmMain::LoadStartSettings()
+{
+    ApplyDateTimeFormats(qvOption.DateFormat, qvOption.TimeFormat);
+    // The SQL history and Favourite SQL lists; a missing or unreadable file leaves a list empty.
+    const TextEncoding& enc = TextEncoding::fromOption(qvOption.Encoding);
+    const QDir work(qvOption.TempDir.isEmpty() ? DataDir() + QStringLiteral("temp/") : qvOption.TempDir);
+    try {
+        SQLHistoryList = ReadTextFileLines(work.filePath(QStringLiteral("SQLLOG.IDX")), enc);
+    } catch (...) {
+        SQLHistoryList.clear();
+    }
+    try {
+        SQLFavoriteList = ReadTextFileLines(work.filePath(QStringLiteral("SQLLOGF.IDX")), enc);
+    } catch (...) {
+        SQLFavoriteList.clear();
+    }
+    // Excel files are written by the program itself in the 2007 format.
+    if (qvOption.ExcelExt.isEmpty())
+        qvOption.ExcelExt = QStringLiteral(".xlsx");
+    ExcelFileFilter = qvOption.ExcelExt.compare(QLatin1String(".XLSX"), Qt::CaseInsensitive) == 0
+                          ? QStringLiteral("Excelファイル(*.xlsx)|*.xlsx")
+                          : QStringLiteral("Excelファイル(*.xls)|*.xls");
 }
 
 void TfrmMain::createActions()
@@ -975,7 +1008,11 @@ void TfrmMain::MenuUpdate()
         in.azure = c->IsAzure();
         in.version = c->DBVer();
     }
-    in.clientTools = !clientToolsFolder.isEmpty();
+    in.clientTools = !ClientToolsDir.isEmpty();
+    in.msExe = qvOption.MS_EXE;
+    in.dtsExe = qvOption.DTS_EXE;
+    in.spfExe = qvOption.SPF_EXE;
+    in.autoTran = qvOption.AutoTran;
     m_cmbDBName->setToolTip(m_cmbDBName->currentText());
     const auto state = ComputeMenuState(in);
     for (auto it = state.cbegin(); it != state.cend(); ++it)
@@ -1209,10 +1246,11 @@ void TfrmMain::FormPaint()
     if (m_formPainted)
         return;
     m_formPainted = true;
+    LoadMainPlacement();
     const QStringList args = m_argsSet ? m_args : QCoreApplication::arguments().mid(1);
     const CommandLine cl = ParseCommandLine(args);
     if (cl.versionGiven)
-        m_versionOverride = cl.versionOverride;
+        ServerVersionOverride = cl.versionOverride;
     LogonRequest r;
     if (cl.loginGiven && !cl.login.isEmpty()) {
         r.userId = cl.login;
@@ -1262,6 +1300,17 @@ void TfrmMain::closeEvent(QCloseEvent* e)
     for (QMdiSubWindow* s : m_mdi->subWindowList())
         s->close();
     e->accept();
+    FormClose();
+}
+
+void TfrmMain::FormClose()
+{
+    // Placement, settings and recent objects, in this order; an error ends the sequence.
+    try {
+        SaveMainPlacement();
+    } catch (...) {
+        return;
+    }
 }
 
 } // namespace qv

@@ -61,6 +61,7 @@ struct MenuInputs {
     int version = 0;      // of the current connection
     bool clientTools = false; // the client-tools folder is known
     QString msExe, dtsExe, spfExe;
+    bool autoTran = false; // transactions are started on every connection
 };
 // Action (or button) name → enabled, for every state that the menu update sets.
 QHash<QString, bool> ComputeMenuState(const MenuInputs& in);
@@ -116,6 +117,18 @@ public:
     void setLogonHandler(LogonHandler h) { m_logon = std::move(h); }
     const QList<LogonRequest>& logonCalls() const { return m_logonCalls; }
 
+    // Placement of the window and its bars under GUI\MAIN.
+    void LoadMainPlacement();
+    void SaveMainPlacement();
+    int workSpaceAlign() const; // 1 top, 2 bottom, 3 left, 4 right
+    void setWorkSpaceAlign(int align);
+    int workSpaceSize() const;
+    void setWorkSpaceSize(int size);
+    int workSpaceStyle() const { return m_workSpaceStyle; }
+    void setWorkSpaceVisible(bool on);
+    void setTaskBarVisible(bool on);
+    void setStatusBarVisible(bool on);
+
     // ---- parts
     QAction* action(const QString& name) const { return m_actions.value(name); }
     QStringList actionNames() const { return m_actions.keys(); }
@@ -140,15 +153,14 @@ public:
     // The task-bar popup's close, the window commands.
     void CloseActiveChild();
 
-    // The client-tools folder and the program paths of the external tools.
-    QString clientToolsFolder;
-
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
 
 private:
     void FormCreate();
+    void FormClose();
+    void LoadStartSettings();
     void createActions();
     void createMenus();
     void createToolBars();
@@ -163,10 +175,8 @@ private:
     void mnuToolClick(QAction* item);
     void ResetToolBars();
     void fillWindowMenu();
-    void setTaskBarVisible(bool on);
-    void setStatusBarVisible(bool on);
-    void setWorkSpaceVisible(bool on);
     bool askChildrenToClose();
+    void floatToolBar(QToolBar* t, const QRect& r);
 
     QMdiArea* m_mdi = nullptr;
     QComboBox* m_cmbDBName = nullptr;
@@ -185,7 +195,8 @@ private:
     bool m_argsSet = false;
     bool m_painted = false;
     bool m_formPainted = false;
-    int m_versionOverride = 0;
+    int m_workSpaceStyle = 0;
+    int m_workSpaceSize = 110;
     bool m_closing = false;
     LogonHandler m_logon;
     QList<LogonRequest> m_logonCalls;

@@ -14,6 +14,9 @@
 #include "app/images.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/options.h"
+#include "app/qvstrings.h"
+#include "controls/inputs/inputs.h"
 #include "platform/messages.h"
 
 namespace qv {
@@ -68,9 +71,65 @@ TqvForm::~TqvForm()
 
 void TqvForm::InitComponents()
 {
-    // The tab widget is looked up once the window's controls exist (first show); the option
-    // that keeps the letter case of typed names is read when the options are available.
-    m_pageControl = firstTabWidget(this);
+    m_useLowerName = qvOption.UseLowerName;
+    ApplyComponentSettings();
+}
+
+void TqvForm::ApplyComponentSettings()
+{
+    // Names keep the letter case in which they are typed when the option asks for it.
+    if (m_useLowerName) {
+        for (auto* e : findChildren<TqvStrEdit*>())
+            e->setCharCase(CharCase::Normal);
+        for (auto* c : findChildren<TqvComboBox*>())
+            c->setCharCase(CharCase::Normal);
+    }
+    if (!m_pageControl)
+        m_pageControl = firstTabWidget(this);
+}
+
+namespace {
+QString prefix(const QString& name) { return QuoteIdentifier(name) + QLatin1Char('.'); }
+} // namespace
+
+QString TqvForm::GetSchemaPrefixEx(const QString& schema, const QString& ownerSchema) const
+{
+    const QString s = schema.trimmed();
+    if (s.isEmpty())
+        return QString();
+    if (SourceMode == smShow)
+        return prefix(schema);
+    switch (ScriptOption.Owner) {
+    case qmAlways: return prefix(schema);
+    case qmDiffLogin:
+        return m_ownerForm && s == m_ownerForm->GetCurrentSchema().trimmed() ? QString() : prefix(schema);
+    case qmDiffOwner: return s == ownerSchema.trimmed() ? QString() : prefix(schema);
+    default: return QString();
+    }
+}
+
+QString TqvForm::GetDatabasePrefixEx(const QString& database, const QString& ownerDatabase) const
+{
+    const QString d = database.trimmed();
+    if (d.isEmpty())
+        return QString();
+    if (SourceMode == smShow)
+        return prefix(database);
+    if (m_ownerForm && m_ownerForm->IsAzure())
+        return QString();
+    switch (ScriptOption.Database) {
+    case qmAlways: return prefix(database);
+    case qmDiffLogin:
+        return m_ownerForm && d == m_ownerForm->DataBase().trimmed() ? QString() : prefix(database);
+    case qmDiffOwner: return d == ownerDatabase.trimmed() ? QString() : prefix(database);
+    default: return QString();
+    }
+}
+
+QString TqvForm::GetServerPrefixEx(const QString& server, const QString& owner) const
+{
+    Q_UNUSED(owner);
+    return server.trimmed().isEmpty() ? QString() : prefix(server);
 }
 
 void TqvForm::SetOwnerForm(IConnectionWindow* value)
@@ -190,8 +249,8 @@ void TqvForm::EnsureWindowSettings()
 
 void TqvForm::showEvent(QShowEvent* e)
 {
-    if (!m_pageControl)
-        m_pageControl = firstTabWidget(this);
+    if (!m_settingsLoaded)
+        ApplyComponentSettings();
     EnsureWindowSettings();
     QWidget::showEvent(e);
 }

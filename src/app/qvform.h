@@ -58,6 +58,15 @@ public:
     // Attaches every SessionClient of the window and its frames to the owner's session.
     void BindQueries();
 
+    // Name prefixes of generated SQL: the quoted name followed by ".", or "" (blank name, or
+    // in script mode when the script options leave the name out).
+    QString GetSchemaPrefix(const QString& schema) const { return GetSchemaPrefixEx(schema, schema); }
+    QString GetSchemaPrefixEx(const QString& schema, const QString& ownerSchema) const;
+    QString GetDatabasePrefix(const QString& database) const { return GetDatabasePrefixEx(database, database); }
+    QString GetDatabasePrefixEx(const QString& database, const QString& ownerDatabase) const;
+    QString GetServerPrefix(const QString& server) const { return GetServerPrefixEx(server, QString()); }
+    QString GetServerPrefixEx(const QString& server, const QString& owner) const;
+
     // The close query: the window's own (FormCloseQuery), then for a modified window the
     // question whether to compile; saves the window settings when the window may close.
     bool CloseQuery();
@@ -97,6 +106,8 @@ protected:
 
 private:
     void InitComponents();
+    // Letter case of the name fields and the page control; once the window's controls exist.
+    void ApplyComponentSettings();
     void stepPage(bool next);
     void ownerGone();
 

@@ -17,3 +17,8 @@ void whenModal(std::function<void(QWidget*)> act);
 QString saveGrab(QWidget* w, const QString& name);
 
 } // namespace qvtest
+
+#include <ostream>
+#include <QString>
+// Readable QString values in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
