@@ -29,6 +29,8 @@
 #include "app/images.h"
 #include "app/message_box.h"
 #include "app/options.h"
+#include "app/settings.h"
+#include "app/workspace.h"
 #include "app/qvform.h"
 #include "app/version_window.h"
 #include "platform/messages.h"
@@ -430,6 +432,13 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::LoadStartSettings()
 {
+    LookupClientTools();
+    SetShortcutActionOwner(this);
+    LoadSettings();
+    try {
+        LoadRecentObjects();
+    } catch (...) {
+    }
     ApplyDateTimeFormats(qvOption.DateFormat, qvOption.TimeFormat);
     // The SQL history and Favourite SQL lists; a missing or unreadable file leaves a list empty.
     const TextEncoding& enc = TextEncoding::fromOption(qvOption.Encoding);
@@ -578,6 +587,8 @@ void TfrmMain::createMenus()
         a->setObjectName(QStringLiteral("mnuRecentObject%1").arg(k));
         a->setVisible(false);
     }
+    connect(recent, &QMenu::triggered, this, &TfrmMain::mnuRecentObjectClick);
+    connect(file, &QMenu::aboutToShow, this, &TfrmMain::SetRecentObjectMenu);
     file->addSeparator();
     add(file, {"actFileExit"});
 
@@ -994,8 +1005,124 @@ void TfrmMain::SetShortCut()
 
 void TfrmMain::ShowWorkSpace(IConnectionWindow* eraseForm)
 {
-    Q_UNUSED(eraseForm);
+    m_lstWorkSpace->setUpdatesEnabled(false);
     m_lstWorkSpace->clear();
+    QStringList open;
+    for (IConnectionWindow* c : ConnectionWindows())
+        if (c != eraseForm)
+            open << connectText(c);
+    try {
+        LoadWorkSpace();
+    } catch (...) {
+    }
+    for (const TqvWorkSpace& e : WorkSpaceList) {
+        if (!open.contains(e.Connect, Qt::CaseInsensitive))
+            continue;
+        auto* item = new QTreeWidgetItem(m_lstWorkSpace, {e.Title, e.ObjectName, e.DataBase, e.Schema});
+        item->setIcon(0, imgMain(e.ObjectType));
+        item->setData(0, Qt::UserRole, e.ObjectType);
+        item->setData(1, Qt::UserRole, e.ParentObject);
+        item->setData(2, Qt::UserRole, e.Connect);
+    }
+    m_lstWorkSpace->sortItems(0, Qt::AscendingOrder);
+    m_lstWorkSpace->setUpdatesEnabled(true);
+}
+
+void RecordRecentObject(QList<QList<TqvRecentObject>>& recent, const QString& connect, int objectType,
+                        const QString& database, const QString& schema, const QString& objectName,
+                        const QString& parentObject)
+{
+    TqvRecentObject n;
+    n.ObjectType = objectType;
+    n.Title = objectType == 46 && !parentObject.trimmed().isEmpty()
+                  ? objectName + QStringLiteral(" (") + database + QLatin1Char('.') + schema + QLatin1Char('.') +
+                        parentObject + QLatin1Char(')')
+                  : objectName + QStringLiteral(" (") + database + QLatin1Char('.') + schema + QLatin1Char(')');
+    n.ObjectName = objectName;
+    n.ParentObject = parentObject;
+    n.DataBase = database;
+    n.Schema = schema;
+    n.Connect = connect;
+    for (auto& slot : recent) {
+        if (slot.isEmpty() || slot.first().Connect != connect)
+            continue;
+        for (int j = 0; j < slot.size(); ++j) {
+            const TqvRecentObject& e = slot.at(j);
+            if (e.ObjectType == objectType && e.ObjectName == objectName && e.ParentObject == parentObject &&
+                e.DataBase == database && e.Schema == schema) {
+                slot.removeAt(j);
+                slot.prepend(n);
+                return;
+            }
+        }
+    }
+    for (auto& slot : recent) {
+        if (!slot.isEmpty() && slot.first().Connect == connect) {
+            slot.prepend(n);
+            while (slot.size() > 11)
+                slot.removeLast();
+            return;
+        }
+    }
+    recent.append({n});
+}
+
+void TfrmMain::RecentObjectCheck(int objectType, const QString& database, const QString& schema,
+                                 const QString& objectName, const QString& parentObject)
+{
+    IConnectionWindow* c = CurrentForm();
+    if (!c)
+        return;
+    RecordRecentObject(RecentObjectList, connectText(c), objectType, database, schema, objectName, parentObject);
+}
+
+void TfrmMain::SetRecentObjectMenu()
+{
+    QMenu* menu = m_menus.value(QStringLiteral("mnuRecentObject"));
+    menu->menuAction()->setEnabled(false);
+    const QString current = m_cmbDBName->currentText();
+    if (RecentObjectList.isEmpty() || current.isEmpty())
+        return;
+    const QList<QAction*> items = menu->actions();
+    for (const auto& slot : RecentObjectList) {
+        if (menu->menuAction()->isEnabled())
+            break;
+        for (int k = 0; k < 10 && k < items.size(); ++k) {
+            if (k >= slot.size()) {
+                items[k]->setVisible(false);
+                continue;
+            }
+            const TqvRecentObject& e = slot.at(k);
+            if (e.Connect == current) {
+                menu->menuAction()->setEnabled(true);
+                items[k]->setText(e.Title);
+                items[k]->setIcon(imgMain(e.ObjectType));
+                items[k]->setVisible(true);
+            }
+        }
+    }
+}
+
+void TfrmMain::mnuRecentObjectClick(QAction* item)
+{
+    IConnectionWindow* cur = CurrentForm();
+    if (!cur)
+        return;
+    const QString c = connectText(cur);
+    for (const auto& slot : RecentObjectList) {
+        for (const TqvRecentObject& e : slot) {
+            if (e.Connect != c || e.Title != item->text())
+                continue;
+            const TqvRecentObject entry = e; // the list changes below
+            if (IConnectionWindow* conn = GetDBForm(c)) {
+                const QString parent = entry.ObjectType == 46 ? entry.ParentObject : QString();
+                conn->OpenObject(entry.ObjectType, entry.DataBase, entry.Schema, entry.ObjectName,
+                                 qvOption.OpenMode, true, 0, parent);
+                RecentObjectCheck(entry.ObjectType, entry.DataBase, entry.Schema, entry.ObjectName, parent);
+            }
+            return;
+        }
+    }
 }
 
 void TfrmMain::MenuUpdate()
@@ -1308,8 +1435,9 @@ void TfrmMain::FormClose()
     // Placement, settings and recent objects, in this order; an error ends the sequence.
     try {
         SaveMainPlacement();
+        SaveSettings();
+        SaveRecentObjects();
     } catch (...) {
-        return;
     }
 }
 

@@ -72,6 +72,13 @@ struct LogonRequest {
     bool autoPass = false;
 };
 
+// Records an opened object in the recent-object slots of connection C: an equal entry moves
+// to the front, else a new entry goes in front (a slot keeps at most 11), else a new slot.
+struct TqvObjectEntry;
+void RecordRecentObject(QList<QList<TqvObjectEntry>>& recent, const QString& connect, int objectType,
+                        const QString& database, const QString& schema, const QString& objectName,
+                        const QString& parentObject);
+
 // The main window's bar colour ($FFCAB5: blue FF, green CA, red B5).
 QColor barColour();
 
@@ -94,6 +101,11 @@ public:
     void SetLoopMessage(int nowCount, int maxCount);
     void SetShortCut();
     void ShowWorkSpace(IConnectionWindow* eraseForm);
+    // Recent objects of the current connection: recording, the File menu's items, opening.
+    void RecentObjectCheck(int objectType, const QString& database, const QString& schema,
+                           const QString& objectName, const QString& parentObject);
+    void SetRecentObjectMenu();
+    void mnuRecentObjectClick(QAction* item);
     void MenuUpdate();
     void cmbDBNameChange();
 
