@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -435,6 +436,13 @@ void TfrmMain::LoadStartSettings()
     LookupClientTools();
     SetShortcutActionOwner(this);
     LoadSettings();
+    // The macro-run entry of the menu also answers Ctrl+M, whatever key the settings give it.
+    if (QAction* run = m_actions.value(QStringLiteral("actEditMacroExec"))) {
+        const QKeySequence extra(QStringLiteral("Ctrl+M"));
+        QList<QKeySequence> keys = run->shortcuts();
+        if (!keys.contains(extra))
+            run->setShortcuts(keys << extra);
+    }
     try {
         LoadRecentObjects();
     } catch (...) {

@@ -129,8 +129,9 @@ TEST(MainWindowServices, FindWindowMatchesClassAndExactCaption)
 
 TEST(MenuState, NoConnectionDisablesEveryConnectionBoundCommand)
 {
-    qvOption.AutoTran = true;
     TfrmMain w;
+    qvOption.AutoTran = true;
+    w.MenuUpdate();
     for (const char* n : {"actDBCommit", "actDBRollback", "actDBLogoff", "actViewSQL", "actViewScript", "actViewField",
                           "actViewComp", "actViewSQLCatch", "actViewSQLCRUD", "actToolIndexAdviser", "actViewMS",
                           "actViewMSDTS", "actViewMSProfiler", "actAdminUser", "actAdminStorage", "actAdminSession",
@@ -191,8 +192,8 @@ TEST(MenuState, VersionAzureAndTransactionRules)
 
 TEST(MenuState, CurrentConnectionDrivesTheActions)
 {
-    qvOption.AutoTran = true;
     TfrmMain w;
+    qvOption.AutoTran = true; // after the settings were loaded
     auto* c = new FakeConnectionWindow("sa", "srv", "db", 9);
     c->open();
     EXPECT_TRUE(w.action("actViewSQL")->isEnabled());

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "modal_helper.h"
+#include "app/settings.h"
 #include "platform/registry.h"
 
 using namespace qv;
@@ -62,6 +63,7 @@ TEST(MainPlacement, StoredValuesAfterCloseAndMinimisedRestoresNormal)
 TEST(MainPlacement, DockSideAndSizeOfTheWorkSpace)
 {
     Registry().DeleteKey(kKey);
+    LoadSettings(); // stores the current settings version: the layout below is kept
     TqvRegistry reg;
     ASSERT_TRUE(reg.OpenKey(kKey, true));
     reg.WriteInteger("WorkSpaceAlign", 3);
