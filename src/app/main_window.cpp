@@ -1186,8 +1186,12 @@ void TfrmMain::cmbDBNameChange()
 
 QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* w)
 {
+    const bool sized = w->testAttribute(Qt::WA_Resized);
+    const QSize wanted = w->size();
     QMdiSubWindow* sub = m_mdi->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    if (sized) // the window's own size, with the frame around it
+        sub->resize(sub->sizeHint().expandedTo(wanted + (sub->frameSize() - sub->contentsRect().size())));
     sub->setWindowIcon(w->windowIcon());
     sub->show();
     return sub;
