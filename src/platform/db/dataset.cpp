@@ -51,7 +51,8 @@ int defaultDisplayWidth(const ColumnDesc& d, FieldType t)
 // ---- Field ------------------------------------------------------------------------------------------
 
 Field::Field(qv::db::DataSet* owner, int index, ColumnDesc desc)
-    : QObject(owner), m_dataSet(owner), m_index(index), m_desc(std::move(desc)), m_type(m_desc.fieldType())
+    : QObject(owner), m_dataSet(owner), m_index(index), m_desc(std::move(desc)), m_type(m_desc.fieldType()),
+      m_kind(storageKindFor(m_desc))
 {
     setObjectName(m_desc.name);
     m_displayWidth = defaultDisplayWidth(m_desc, m_type);
@@ -128,7 +129,7 @@ bool Field::IsNull() const
     const QVariant c = Cell();
     return !c.isValid() || c.isNull();
 }
-QString Field::AsString() const { return cellText(m_desc, Cell()); }
+QString Field::AsString() const { return cellText(m_desc, m_type, m_kind, Cell()); }
 QVariant Field::Value() const { return cellToValue(m_desc, Cell()); }
 
 qint64 Field::AsLargeInt() const

@@ -111,6 +111,7 @@ private:
     int m_index;
     ColumnDesc m_desc;
     FieldType m_type;
+    StorageKind m_kind;
     QString m_displayLabel;
     int m_displayWidth = 10;
     qv::db::Alignment m_alignment = taLeftJustify;

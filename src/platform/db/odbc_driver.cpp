@@ -249,10 +249,11 @@ ColumnDesc describe(SQLHSTMT st, SQLUSMALLINT col)
 }
 
 // How a column is read.
-enum class Read { Int, Double, Stamp, TimeText, DecText, WText, NText, Bin, Long };
+enum class Read { Int, IntText, Double, Stamp, StampText, TimeText, DecText, WText, NText, Bin, Long };
 
 struct ColPlan {
     Read how = Read::WText;
+    FieldType type = FieldType::Unknown;
     SQLSMALLINT ctype = SQL_C_WCHAR;
     SQLLEN elem = 0;           // bytes per row in the bound buffer
     std::vector<char> buf;
@@ -263,6 +264,7 @@ ColPlan planFor(const ColumnDesc& d, StorageKind kind)
 {
     ColPlan p;
     const FieldType t = d.fieldType();
+    p.type = t;
     switch (kind) {
     case StorageKind::Int64:
         if (t == FieldType::Date || t == FieldType::TimeStamp) {
@@ -326,10 +328,10 @@ qint64 stampTicks(const SQL_TIMESTAMP_STRUCT& ts, FieldType t)
     return days * kTicksPerDay + ((ts.hour * 60LL + ts.minute) * 60LL + ts.second) * kTicksPerSecond + ts.fraction / 100;
 }
 
-qint64 decimalCell(const ColumnDesc& d, const char* s, qsizetype len)
+qint64 decimalCell(const ColumnDesc& d, FieldType type, const char* s, qsizetype len)
 {
     const QString text = QString::fromLatin1(s, len);
-    const int scale = d.fieldType() == FieldType::Currency ? 4 : d.scale;
+    const int scale = type == FieldType::Currency ? 4 : d.scale;
     qint64 v = 0;
     if (parseScaled(text, scale, v))
         return v;
@@ -379,11 +381,46 @@ bool getData(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT ctype, std::vector<char>
 
 void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const char* p, SQLLEN len)
 {
+    const FieldType type = t.type(c);
     switch (how) {
     case Read::Int: {
         qint64 v;
         std::memcpy(&v, p, sizeof v);
         t.appendInt(c, v);
+        break;
+    }
+    case Read::IntText: {
+        qsizetype i = 0;
+        while (i < len && p[i] == ' ')
+            ++i;
+        const bool neg = i < len && p[i] == '-';
+        if (i < len && (p[i] == '-' || p[i] == '+'))
+            ++i;
+        unsigned long long v = 0;
+        const qsizetype digits0 = i;
+        for (; i < len && p[i] >= '0' && p[i] <= '9'; ++i)
+            v = v * 10 + static_cast<unsigned>(p[i] - '0');
+        if (i == digits0 || i - digits0 > 19) {
+            // Not a plain integer (a REAL in an integer column): let the double parser decide.
+            bool ok = false;
+            const double dv = QByteArray(p, len).toDouble(&ok);
+            if (!ok)
+                throw EDatabaseError(QStringLiteral("'%1' は整数として読めません").arg(QString::fromLatin1(p, len)), QStringLiteral("22018"));
+            t.appendInt(c, static_cast<qint64>(dv));
+            break;
+        }
+        t.appendInt(c, neg ? static_cast<qint64>(0 - v) : static_cast<qint64>(v));
+        break;
+    }
+    case Read::StampText: {
+        char16_t wide[40];
+        const qsizetype n = std::min<qsizetype>(len, 40);
+        for (qsizetype i = 0; i < n; ++i)
+            wide[i] = static_cast<unsigned char>(p[i]);
+        qint64 ticks = 0;
+        if (!parseDateTicks(QStringView(wide, n), type, ticks))
+            throw EDatabaseError(QStringLiteral("'%1' は日時として読めません").arg(QString::fromLatin1(p, len)), QStringLiteral("22007"));
+        t.appendInt(c, ticks);
         break;
     }
     case Read::Double: {
@@ -395,7 +432,7 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
     case Read::Stamp: {
         SQL_TIMESTAMP_STRUCT ts;
         std::memcpy(&ts, p, sizeof ts);
-        t.appendInt(c, stampTicks(ts, d.fieldType()));
+        t.appendInt(c, stampTicks(ts, type));
         break;
     }
     case Read::TimeText: {
@@ -407,14 +444,19 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
         break;
     }
     case Read::DecText:
-        t.appendInt(c, decimalCell(d, p, len));
+        t.appendInt(c, decimalCell(d, type, p, len));
         break;
-    case Read::NText:
-        t.appendText(c, QString::fromLatin1(p, len));
+    case Read::NText: {
+        char16_t wide[64];
+        const qsizetype n = std::min<qsizetype>(len, 64);
+        for (qsizetype i = 0; i < n; ++i)
+            wide[i] = static_cast<unsigned char>(p[i]);
+        t.appendText(c, wide, n);
         break;
+    }
     case Read::WText:
     case Read::Long:
-        if (d.fieldType() == FieldType::Blob || d.fieldType() == FieldType::Bytes)
+        if (type == FieldType::Blob || type == FieldType::Bytes)
             t.appendBytes(c, p, len);
         else
             t.appendText(c, reinterpret_cast<const char16_t*>(p), len / static_cast<SQLLEN>(sizeof(SQLWCHAR)));
@@ -437,8 +479,20 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
     qint64 rowBytes = 0;
     for (int c = 0; c < n; ++c) {
         plans.push_back(planFor(table.columns()[static_cast<size_t>(c)], table.kind(c)));
-        if (advisorySizes && (plans.back().how == Read::WText || plans.back().how == Read::Bin))
-            plans.back().how = Read::Long;
+        ColPlan& p = plans.back();
+        if (advisorySizes && (p.how == Read::WText || p.how == Read::Bin))
+            p.how = Read::Long;
+        // A driver that keeps every value as text (SQLite) converts to binary forms by parsing
+        // text anyway: take the text and parse it here, once.
+        if (advisorySizes && p.how == Read::Int && p.type != FieldType::Boolean) {
+            p.how = Read::IntText;
+            p.ctype = SQL_C_CHAR;
+            p.elem = 32;
+        } else if (advisorySizes && p.how == Read::Stamp) {
+            p.how = Read::StampText;
+            p.ctype = SQL_C_CHAR;
+            p.elem = 40;
+        }
         anyLong = anyLong || plans.back().how == Read::Long;
         rowBytes += plans.back().elem + static_cast<qint64>(sizeof(SQLLEN));
     }

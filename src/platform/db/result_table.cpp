@@ -381,10 +381,14 @@ QVariant toCell(const ColumnDesc& desc, const QVariant& value)
 
 QString cellText(const ColumnDesc& desc, const QVariant& cell)
 {
+    return cellText(desc, desc.fieldType(), storageKindFor(desc), cell);
+}
+
+QString cellText(const ColumnDesc& desc, FieldType t, StorageKind kind, const QVariant& cell)
+{
     if (!cell.isValid() || cell.isNull())
         return QString();
-    const FieldType t = desc.fieldType();
-    switch (storageKindFor(desc)) {
+    switch (kind) {
     case StorageKind::Int64: {
         const qint64 v = cell.toLongLong();
         if (t == FieldType::Boolean)
@@ -445,21 +449,16 @@ QVariant cellToValue(const ColumnDesc& desc, const QVariant& cell)
 ResultTable::ResultTable(std::vector<ColumnDesc> columns) : m_columns(std::move(columns))
 {
     m_cols.resize(m_columns.size());
-    for (size_t i = 0; i < m_columns.size(); ++i)
+    for (size_t i = 0; i < m_columns.size(); ++i) {
         m_cols[i].kind = storageKindFor(m_columns[i]);
+        m_types.push_back(m_columns[i].fieldType());
+    }
 }
 
 void ResultTable::reserve(qint64 rows)
 {
-    const auto n = static_cast<size_t>(rows);
-    for (auto& c : m_cols) {
-        c.nulls.reserve(n / 64 + 1);
-        switch (c.kind) {
-        case StorageKind::Int64: c.ints.reserve(n); break;
-        case StorageKind::Double: c.doubles.reserve(n); break;
-        default: c.ends.reserve(n); break;
-        }
-    }
+    for (auto& c : m_cols)
+        c.nulls.reserve(static_cast<size_t>(rows / 64 + 1));
 }
 
 void ResultTable::markNull(Column& c, bool null)
@@ -478,8 +477,8 @@ void ResultTable::appendNull(int col)
     switch (c.kind) {
     case StorageKind::Int64: c.ints.push_back(0); break;
     case StorageKind::Double: c.doubles.push_back(0); break;
-    case StorageKind::Text: c.ends.push_back(c.chars.size()); break;
-    case StorageKind::Bytes: c.ends.push_back(c.bytes.size()); break;
+    case StorageKind::Text: c.chars.appendEmpty(); break;
+    case StorageKind::Bytes: c.bytes.appendEmpty(); break;
     }
 }
 
@@ -501,16 +500,14 @@ void ResultTable::appendText(int col, const char16_t* s, qsizetype len)
 {
     auto& c = m_cols[static_cast<size_t>(col)];
     markNull(c, false);
-    c.chars.insert(c.chars.end(), s, s + len);
-    c.ends.push_back(c.chars.size());
+    c.chars.append(s, len);
 }
 
 void ResultTable::appendBytes(int col, const char* p, qsizetype len)
 {
     auto& c = m_cols[static_cast<size_t>(col)];
     markNull(c, false);
-    c.bytes.insert(c.bytes.end(), p, p + len);
-    c.ends.push_back(c.bytes.size());
+    c.bytes.append(p, len);
 }
 
 void ResultTable::appendCell(int col, const QVariant& cell)
@@ -533,18 +530,14 @@ void ResultTable::appendCell(int col, const QVariant& cell)
 
 QString ResultTable::textAt(int col, qint64 row) const
 {
-    const auto& c = m_cols[static_cast<size_t>(col)];
-    const quint64 end = c.ends[static_cast<size_t>(row)];
-    const quint64 begin = row == 0 ? 0 : c.ends[static_cast<size_t>(row - 1)];
-    return QString(reinterpret_cast<const QChar*>(c.chars.data() + begin), static_cast<qsizetype>(end - begin));
+    const auto v = m_cols[static_cast<size_t>(col)].chars.at(row);
+    return QString(reinterpret_cast<const QChar*>(v.first), v.second);
 }
 
 QByteArray ResultTable::bytesAt(int col, qint64 row) const
 {
-    const auto& c = m_cols[static_cast<size_t>(col)];
-    const quint64 end = c.ends[static_cast<size_t>(row)];
-    const quint64 begin = row == 0 ? 0 : c.ends[static_cast<size_t>(row - 1)];
-    return QByteArray(c.bytes.data() + begin, static_cast<qsizetype>(end - begin));
+    const auto v = m_cols[static_cast<size_t>(col)].bytes.at(row);
+    return QByteArray(v.first, v.second);
 }
 
 QVariant ResultTable::cell(int col, qint64 row) const
@@ -563,11 +556,9 @@ QVariant ResultTable::cell(int col, qint64 row) const
 qint64 ResultTable::memoryUsed() const
 {
     qint64 total = 0;
-    for (const auto& c : m_cols) {
-        total += static_cast<qint64>(c.nulls.capacity() * sizeof(quint64) + c.ints.capacity() * sizeof(qint64)
-                                     + c.doubles.capacity() * sizeof(double) + c.chars.capacity() * sizeof(char16_t)
-                                     + c.bytes.capacity() + c.ends.capacity() * sizeof(quint64));
-    }
+    for (const auto& c : m_cols)
+        total += static_cast<qint64>(c.nulls.capacity() * sizeof(quint64)) + c.ints.bytes() + c.doubles.bytes()
+                 + c.chars.bytes() + c.bytes.bytes();
     return total;
 }
 

@@ -13,6 +13,8 @@
 #include <QString>
 #include <QVariant>
 #include <cstdint>
+#include <memory>
+#include <QPair>
 #include <vector>
 
 namespace qv::db {
@@ -43,6 +45,8 @@ QString formatScaled(qint64 value, int scale, bool trimZeros);
 QVariant toCell(const ColumnDesc& desc, const QVariant& value);
 // The text of a cell ("True"/"False" for bit; blobs: see Field::AsString).
 QString cellText(const ColumnDesc& desc, const QVariant& cell);
+// The same with the column's field type and storage kind already known (the hot path).
+QString cellText(const ColumnDesc& desc, FieldType type, StorageKind kind, const QVariant& cell);
 // The value a caller reads (Field::Value): bool, qint64, double, QString, QDate, QTime, QDateTime
 // or QByteArray.
 QVariant cellToValue(const ColumnDesc& desc, const QVariant& cell);
@@ -55,6 +59,7 @@ public:
     int columnCount() const { return static_cast<int>(m_columns.size()); }
     qint64 rowCount() const { return m_rows; }
     StorageKind kind(int col) const { return m_cols[static_cast<size_t>(col)].kind; }
+    FieldType type(int col) const { return m_types[static_cast<size_t>(col)]; }
 
     // Appending, column by column; every column must receive one value per row, then endRow().
     void appendNull(int col);
@@ -77,24 +82,128 @@ public:
     QString textAt(int col, qint64 row) const;
     QByteArray bytesAt(int col, qint64 row) const;
     QVariant cell(int col, qint64 row) const;
-    QString text(int col, qint64 row) const { return isNull(col, row) ? QString() : cellText(m_columns[static_cast<size_t>(col)], cell(col, row)); }
+    QString text(int col, qint64 row) const
+    {
+        if (isNull(col, row))
+            return QString();
+        if (kind(col) == StorageKind::Text)
+            return textAt(col, row);
+        return cellText(m_columns[static_cast<size_t>(col)], type(col), kind(col), cell(col, row));
+    }
 
     // Bytes held by the buffers (for figures and tests).
     qint64 memoryUsed() const;
 
 private:
+    // Fixed-size chunks: growing never copies what is stored, so a fetch never needs twice the
+    // memory of its rows.
+    template <typename T>
+    class Chunked {
+    public:
+        static constexpr int kShift = 16;
+        static constexpr qint64 kChunk = qint64(1) << kShift;
+        Chunked() = default;
+        Chunked(const Chunked& o) : m_size(o.m_size)
+        {
+            for (const auto& c : o.m_chunks) {
+                m_chunks.emplace_back(new T[kChunk]);
+                std::copy(c.get(), c.get() + kChunk, m_chunks.back().get());
+            }
+        }
+        Chunked& operator=(const Chunked& o)
+        {
+            if (this != &o) {
+                Chunked copy(o);
+                m_chunks.swap(copy.m_chunks);
+                m_size = o.m_size;
+            }
+            return *this;
+        }
+        Chunked(Chunked&&) noexcept = default;
+        Chunked& operator=(Chunked&&) noexcept = default;
+        void push_back(T v)
+        {
+            if ((m_size & (kChunk - 1)) == 0 && m_size >> kShift == static_cast<qint64>(m_chunks.size()))
+                m_chunks.emplace_back(new T[kChunk]);
+            m_chunks[static_cast<size_t>(m_size >> kShift)][m_size & (kChunk - 1)] = v;
+            ++m_size;
+        }
+        T operator[](qint64 i) const { return m_chunks[static_cast<size_t>(i >> kShift)][i & (kChunk - 1)]; }
+        qint64 size() const { return m_size; }
+        qint64 bytes() const { return static_cast<qint64>(m_chunks.size()) * kChunk * static_cast<qint64>(sizeof(T)); }
+
+    private:
+        std::vector<std::unique_ptr<T[]>> m_chunks;
+        qint64 m_size = 0;
+    };
+
+    // Variable-length values, each kept whole inside one chunk; a row's start is its chunk
+    // number (upper 24 bits) and offset (lower 40 bits). Its end is the next row's start in the
+    // same chunk, or the chunk's end.
+    template <typename T>
+    class Pool {
+    public:
+        static constexpr qint64 kChunk = qint64(1) << 17;
+        void append(const T* p, qsizetype n)
+        {
+            if (m_chunks.empty() || m_chunks.back().size() + static_cast<size_t>(n) > m_chunks.back().capacity()) {
+                if (!m_chunks.empty() && m_chunks.back().empty()) {
+                    m_chunks.back().reserve(static_cast<size_t>(std::max<qint64>(kChunk, n)));
+                } else {
+                    m_chunks.emplace_back();
+                    m_chunks.back().reserve(static_cast<size_t>(std::max<qint64>(kChunk, n)));
+                }
+            }
+            auto& c = m_chunks.back();
+            m_starts.push_back((quint64(m_chunks.size() - 1) << 40) | c.size());
+            c.insert(c.end(), p, p + n);
+        }
+        void appendEmpty()
+        {
+            const quint64 chunk = m_chunks.empty() ? 0 : m_chunks.size() - 1;
+            const quint64 off = m_chunks.empty() ? 0 : m_chunks.back().size();
+            m_starts.push_back((chunk << 40) | off);
+        }
+        QPair<const T*, qsizetype> at(qint64 row) const
+        {
+            const quint64 s = m_starts[row];
+            const auto chunk = static_cast<size_t>(s >> 40);
+            const quint64 off = s & ((quint64(1) << 40) - 1);
+            if (chunk >= m_chunks.size())
+                return {nullptr, 0};
+            quint64 end = m_chunks[chunk].size();
+            if (row + 1 < m_starts.size()) {
+                const quint64 n = m_starts[row + 1];
+                if (static_cast<size_t>(n >> 40) == chunk)
+                    end = n & ((quint64(1) << 40) - 1);
+            }
+            return {m_chunks[chunk].data() + off, static_cast<qsizetype>(end - off)};
+        }
+        qint64 bytes() const
+        {
+            qint64 b = m_starts.bytes();
+            for (const auto& c : m_chunks)
+                b += static_cast<qint64>(c.capacity() * sizeof(T));
+            return b;
+        }
+
+    private:
+        std::vector<std::vector<T>> m_chunks;
+        Chunked<quint64> m_starts;
+    };
+
     struct Column {
         StorageKind kind = StorageKind::Text;
         std::vector<quint64> nulls;     // one bit per row
-        std::vector<qint64> ints;
-        std::vector<double> doubles;
-        std::vector<char16_t> chars;    // Text: all values one after another
-        std::vector<char> bytes;        // Bytes: likewise
-        std::vector<quint64> ends;      // Text/Bytes: end offset of each row's value
+        Chunked<qint64> ints;
+        Chunked<double> doubles;
+        Pool<char16_t> chars;
+        Pool<char> bytes;
     };
     void markNull(Column& c, bool null);
 
     std::vector<ColumnDesc> m_columns;
+    std::vector<FieldType> m_types;
     std::vector<Column> m_cols;
     qint64 m_rows = 0;
 };
