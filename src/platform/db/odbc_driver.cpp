@@ -331,7 +331,7 @@ qint64 stampTicks(const SQL_TIMESTAMP_STRUCT& ts, FieldType t)
 qint64 decimalCell(const ColumnDesc& d, FieldType type, const char* s, qsizetype len)
 {
     const QString text = QString::fromLatin1(s, len);
-    const int scale = type == FieldType::Currency ? 4 : d.scale;
+    const int scale = (type == FieldType::Currency || d.typeName == QLatin1String("money") || d.typeName == QLatin1String("smallmoney")) ? 4 : d.scale;
     qint64 v = 0;
     if (parseScaled(text, scale, v))
         return v;

@@ -457,6 +457,7 @@ std::shared_ptr<ResultTable> Query::InternalOpen()
     if (m_next) {
         auto t = std::move(m_next);
         m_next.reset();
+        t->setCurrencyAsBcd(m_currencyAsBcd);
         decideUpdatable(t->columns());
         m_rowsAffected = t->rowCount();
         return t;
@@ -475,6 +476,7 @@ std::shared_ptr<ResultTable> Query::InternalOpen()
     if (!first)
         throw EDatabaseError(QStringLiteral("SQL が結果セットを返しませんでした。結果セットを返さない SQL は ExecSQL で実行してください。"),
                              QStringLiteral("HY000"));
+    first->setCurrencyAsBcd(m_currencyAsBcd);
     decideUpdatable(first->columns());
     m_rowsAffected = first->rowCount();
     return first;

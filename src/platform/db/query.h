@@ -135,6 +135,9 @@ public:
     // table ("schema.table"; empty: none).
     QString UpdateTableName() const { return m_updateTable; }
     void SetUpdateTableName(const QString& name) { m_updateTable = name; }
+    // Money columns become plain decimal (BCD) fields instead of currency fields (default off).
+    bool CurrencyAsBCD() const { return m_currencyAsBcd; }
+    void SetCurrencyAsBCD(bool on) { m_currencyAsBcd = on; }
 
     void Prepare();
     void Unprepare() { m_prepared = false; }
@@ -172,6 +175,7 @@ private:
     bool m_paramCreate = true;
     bool m_escapeExpand = true;
     bool m_direct = false;
+    bool m_currencyAsBcd = false;
     bool m_prepared = false;
     StatementKind m_kind = StatementKind::Other;
     qint64 m_rowsAffected = -1;

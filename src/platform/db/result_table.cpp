@@ -6,10 +6,15 @@
 
 namespace qv::db {
 
+static bool isMoney(const ColumnDesc& desc)
+{
+    return desc.typeName == QLatin1String("money") || desc.typeName == QLatin1String("smallmoney");
+}
+
 bool decimalFitsInt64(const ColumnDesc& desc)
 {
     const FieldType t = desc.fieldType();
-    if (t == FieldType::Currency)
+    if (t == FieldType::Currency || isMoney(desc))
         return true;
     return (t == FieldType::BCD || t == FieldType::FMTBcd) && desc.precision > 0 && desc.precision <= 18;
 }
@@ -45,7 +50,7 @@ StorageKind storageKindFor(const ColumnDesc& desc)
 
 static int decimalScale(const ColumnDesc& desc)
 {
-    return desc.fieldType() == FieldType::Currency ? 4 : desc.scale;
+    return desc.fieldType() == FieldType::Currency || isMoney(desc) ? 4 : desc.scale;
 }
 
 // ---- dates ------------------------------------------------------------------------------------
@@ -452,6 +457,19 @@ ResultTable::ResultTable(std::vector<ColumnDesc> columns) : m_columns(std::move(
     for (size_t i = 0; i < m_columns.size(); ++i) {
         m_cols[i].kind = storageKindFor(m_columns[i]);
         m_types.push_back(m_columns[i].fieldType());
+    }
+}
+
+void ResultTable::setCurrencyAsBcd(bool on)
+{
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        ColumnDesc& d = m_columns[i];
+        ColumnDesc plain = d;
+        plain.currencyAsBcd = false;
+        if (plain.fieldType() != FieldType::Currency)
+            continue;
+        d.currencyAsBcd = on; // the cells stay as they are: both forms keep the value times 10^4
+        m_types[i] = d.fieldType();
     }
 }
 

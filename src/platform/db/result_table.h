@@ -71,6 +71,8 @@ public:
     void appendCell(int col, const QVariant& cell); // a cell in the form of its column
     void endRow() { ++m_rows; }
     void reserve(qint64 rows);
+    // Money columns read as plain decimals (BCD fields) or as currency (the default).
+    void setCurrencyAsBcd(bool on);
 
     bool isNull(int col, qint64 row) const
     {

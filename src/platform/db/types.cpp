@@ -60,7 +60,11 @@ bool isDateTimeType(FieldType t)
            || t == FieldType::TimeStampOffset;
 }
 
-FieldType ColumnDesc::fieldType() const { return fieldTypeFor(typeName, sqlType, size, precision); }
+FieldType ColumnDesc::fieldType() const
+{
+    const FieldType t = fieldTypeFor(typeName, sqlType, size, precision);
+    return currencyAsBcd && t == FieldType::Currency ? FieldType::BCD : t;
+}
 
 namespace {
 

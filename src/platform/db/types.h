@@ -61,6 +61,7 @@ struct ColumnDesc {
     QString baseSchema;
     QString baseTable;
     QString baseColumn;
+    bool currencyAsBcd = false; // money columns read as plain decimals (BCD) instead of currency
 
     FieldType fieldType() const;
 };

@@ -106,6 +106,23 @@ TEST_F(Scripted, OpenSkipsResultsWithoutColumnsAndWalksTheRest)
     EXPECT_EQ(session->recorded().size(), 1u);
 }
 
+TEST_F(Scripted, MoneyReadsAsCurrencyOrAsPlainDecimal)
+{
+    fx().exact("select m").returns({column("m", "money"), column("s", "smallmoney")}, {{"12.5000", "-0.0001"}});
+    q.SQL().SetText("select m");
+    q.Open();
+    EXPECT_EQ(q.Fields().at(0)->DataType(), FieldType::Currency);
+    EXPECT_EQ(q.Fields().at(0)->AsString(), "12.5");
+    q.Close();
+    q.SetCurrencyAsBCD(true);
+    q.Open();
+    EXPECT_EQ(q.Fields().at(0)->DataType(), FieldType::BCD);
+    EXPECT_EQ(q.Fields().at(1)->DataType(), FieldType::BCD);
+    EXPECT_EQ(q.Fields().at(0)->AsString(), "12.5");
+    EXPECT_EQ(q.Fields().at(1)->AsString(), "-0.0001");
+    EXPECT_DOUBLE_EQ(q.Fields().at(0)->AsFloat(), 12.5);
+}
+
 TEST_F(Scripted, ExecSqlReportsRowsAndOpenWithoutRowsFails)
 {
     fx().exact("update t set a = 1").affects(2).affects(5);
