@@ -7,31 +7,19 @@ namespace qv {
 
 void TFountainColor::SetVisible(bool v)
 {
-    if (m_visible != v) {
-        m_visible = v;
-        Changed();
-    }
+    SetField(m_visible, v);
 }
 void TFountainColor::SetBkColor(TColor v)
 {
-    if (m_bkColor != v) {
-        m_bkColor = v;
-        Changed();
-    }
+    SetField(m_bkColor, v);
 }
 void TFountainColor::SetColor(TColor v)
 {
-    if (m_color != v) {
-        m_color = v;
-        Changed();
-    }
+    SetField(m_color, v);
 }
 void TFountainColor::SetStyle(TFontStyles v)
 {
-    if (m_style != v) {
-        m_style = v;
-        Changed();
-    }
+    SetField(m_style, v);
 }
 void TFountainColor::Assign(const TFountainColor& src)
 {

@@ -87,6 +87,16 @@ public:
 protected:
     int m_updateCount = 0;
 
+    // Stores v and calls Changed when it differs from what the field holds.
+    template <class T>
+    void SetField(T& field, const T& v)
+    {
+        if (field != v) {
+            field = v;
+            Changed();
+        }
+    }
+
 private:
     void ChangedProcThunk(TPersistent* sender) { ChangedProc(sender); }
 };

@@ -44,26 +44,18 @@ public:
     bool WordBreak() const { return m_wordBreak; }
     int WrapByte() const { return m_wrapByte; }
 
-    void SetFollowRetMark(bool v) { Set(m_followRetMark, v); }
-    void SetFollowPunctuation(bool v) { Set(m_followPunctuation, v); }
-    void SetFollowStr(const QString& v) { Set(m_followStr, v); }
-    void SetLeading(bool v) { Set(m_leading, v); }
-    void SetLeadStr(const QString& v) { Set(m_leadStr, v); }
-    void SetPunctuationStr(const QString& v) { Set(m_punctuationStr, v); }
-    void SetWordBreak(bool v) { Set(m_wordBreak, v); }
+    void SetFollowRetMark(bool v) { SetField(m_followRetMark, v); }
+    void SetFollowPunctuation(bool v) { SetField(m_followPunctuation, v); }
+    void SetFollowStr(const QString& v) { SetField(m_followStr, v); }
+    void SetLeading(bool v) { SetField(m_leading, v); }
+    void SetLeadStr(const QString& v) { SetField(m_leadStr, v); }
+    void SetPunctuationStr(const QString& v) { SetField(m_punctuationStr, v); }
+    void SetWordBreak(bool v) { SetField(m_wordBreak, v); }
     // Clamped to 20 .. 250.
-    void SetWrapByte(int v) { Set(m_wrapByte, std::clamp(v, 20, 250)); }
+    void SetWrapByte(int v) { SetField(m_wrapByte, std::clamp(v, 20, 250)); }
     void Assign(const TEditorWrapOption& src);
 
 private:
-    template <class T>
-    void Set(T& field, const T& v)
-    {
-        if (field != v) {
-            field = v;
-            Changed();
-        }
-    }
     bool m_followRetMark = false;
     bool m_followPunctuation = false;
     QString m_followStr;

@@ -17,20 +17,14 @@ TEditorCaret::TEditorCaret() : m_cursors(std::make_unique<TEditorCursors>()) {}
 
 void TEditorCaret::SetStyle(TEditorCaretStyle v)
 {
-    if (m_style != v) {
-        m_style = v;
-        Changed();
-    }
+    SetField(m_style, v);
 }
 
 void TEditorCaret::SetTabSpaceCount(int v)
 {
     v = std::clamp(v, 2, 8);
     v -= v % 2;
-    if (m_tabSpaceCount != v) {
-        m_tabSpaceCount = v;
-        Changed();
-    }
+    SetField(m_tabSpaceCount, v);
 }
 
 void TEditorCaret::Assign(const TEditorCaret& src)
@@ -57,15 +51,6 @@ void TEditorCaret::Assign(const TEditorCaret& src)
     EndUpdate();
 }
 
-void TEditorMargin::Set(int& field, int v)
-{
-    v = std::clamp(v, 0, 100);
-    if (field != v) {
-        field = v;
-        Changed();
-    }
-}
-
 void TEditorMargin::Assign(const TEditorMargin& src)
 {
     BeginUpdate();
@@ -79,18 +64,12 @@ void TEditorMargin::Assign(const TEditorMargin& src)
 
 void TEditorMark::SetColor(TColor v)
 {
-    if (m_color != v) {
-        m_color = v;
-        Changed();
-    }
+    SetField(m_color, v);
 }
 
 void TEditorMark::SetVisible(bool v)
 {
-    if (m_visible != v) {
-        m_visible = v;
-        Changed();
-    }
+    SetField(m_visible, v);
 }
 
 void TEditorMark::Assign(const TEditorMark& src)
@@ -151,7 +130,7 @@ void TEditorRuler::SetGaugeRange(int v)
 {
     v = std::clamp(v, 8, 10);
     v -= v % 2;
-    Set(m_gaugeRange, v);
+    SetField(m_gaugeRange, v);
 }
 
 void TEditorRuler::Assign(const TEditorRuler& src)

@@ -76,16 +76,15 @@ public:
     int Line() const { return m_line; }
     int Top() const { return m_top; }
     // Each clamped to 0..100.
-    void SetCharacter(int v) { Set(m_character, v); }
-    void SetLeft(int v) { Set(m_left, v); }
-    void SetLine(int v) { Set(m_line, v); }
-    void SetTop(int v) { Set(m_top, v); }
+    void SetCharacter(int v) { SetField(m_character, std::clamp(v, 0, 100)); }
+    void SetLeft(int v) { SetField(m_left, std::clamp(v, 0, 100)); }
+    void SetLine(int v) { SetField(m_line, std::clamp(v, 0, 100)); }
+    void SetTop(int v) { SetField(m_top, std::clamp(v, 0, 100)); }
     // 1 while the caret-row underline is shown (written by the editor, notifies nobody).
     int Underline = 0;
     void Assign(const TEditorMargin& src);
 
 private:
-    void Set(int& field, int v);
     int m_character = 0;
     int m_left = 19;
     int m_line = 0;
@@ -164,14 +163,6 @@ protected:
     virtual std::unique_ptr<TEditorFountain> CreateEditorFountain();
 
 private:
-    template <class T>
-    void SetField(T& field, const T& v)
-    {
-        if (field != v) {
-            field = v;
-            Changed();
-        }
-    }
     TPersistent* m_owner;
     std::unique_ptr<TEditorFountain> m_fountain;
 };
@@ -184,24 +175,16 @@ public:
     int GaugeRange() const { return m_gaugeRange; }
     TColor MarkColor() const { return m_markColor; }
     bool Visible() const { return m_visible; }
-    void SetBkColor(TColor v) { Set(m_bkColor, v); }
-    void SetColor(TColor v) { Set(m_color, v); }
-    void SetEdge(bool v) { Set(m_edge, v); }
+    void SetBkColor(TColor v) { SetField(m_bkColor, v); }
+    void SetColor(TColor v) { SetField(m_color, v); }
+    void SetEdge(bool v) { SetField(m_edge, v); }
     // 8..10, rounded down to even: 8 or 10.
     void SetGaugeRange(int v);
-    void SetMarkColor(TColor v) { Set(m_markColor, v); }
-    void SetVisible(bool v) { Set(m_visible, v); }
+    void SetMarkColor(TColor v) { SetField(m_markColor, v); }
+    void SetVisible(bool v) { SetField(m_visible, v); }
     void Assign(const TEditorRuler& src);
 
 private:
-    template <class T>
-    void Set(T& field, T v)
-    {
-        if (field != v) {
-            field = v;
-            Changed();
-        }
-    }
     TColor m_bkColor = 0xC0C0C0;
     TColor m_color = 0;
     bool m_edge = true;
@@ -225,28 +208,20 @@ public:
     bool Visible() const { return m_visible; }
     bool ZeroBase() const { return m_zeroBase; }
     bool ZeroLead() const { return m_zeroLead; }
-    void SetBkColor(TColor v) { Set(m_bkColor, v); }
-    void SetColor(TColor v) { Set(m_color, v); }
-    void SetColumn(int v) { Set(m_column, std::clamp(v, 1, 8)); }
-    void SetEdge(bool v) { Set(m_edge, v); }
-    void SetLeftMargin(int v) { Set(m_leftMargin, std::clamp(v, 0, 100)); }
-    void SetRightMargin(int v) { Set(m_rightMargin, std::clamp(v, 0, 100)); }
-    void SetShowNumber(bool v) { Set(m_showNumber, v); }
-    void SetShowNumberMode(TEditorShowNumberMode v) { Set(m_showNumberMode, v); }
-    void SetVisible(bool v) { Set(m_visible, v); }
-    void SetZeroBase(bool v) { Set(m_zeroBase, v); }
-    void SetZeroLead(bool v) { Set(m_zeroLead, v); }
+    void SetBkColor(TColor v) { SetField(m_bkColor, v); }
+    void SetColor(TColor v) { SetField(m_color, v); }
+    void SetColumn(int v) { SetField(m_column, std::clamp(v, 1, 8)); }
+    void SetEdge(bool v) { SetField(m_edge, v); }
+    void SetLeftMargin(int v) { SetField(m_leftMargin, std::clamp(v, 0, 100)); }
+    void SetRightMargin(int v) { SetField(m_rightMargin, std::clamp(v, 0, 100)); }
+    void SetShowNumber(bool v) { SetField(m_showNumber, v); }
+    void SetShowNumberMode(TEditorShowNumberMode v) { SetField(m_showNumberMode, v); }
+    void SetVisible(bool v) { SetField(m_visible, v); }
+    void SetZeroBase(bool v) { SetField(m_zeroBase, v); }
+    void SetZeroLead(bool v) { SetField(m_zeroLead, v); }
     void Assign(const TEditorLeftbar& src);
 
 private:
-    template <class T>
-    void Set(T& field, T v)
-    {
-        if (field != v) {
-            field = v;
-            Changed();
-        }
-    }
     TColor m_bkColor = 0xC0C0C0;
     TColor m_color = 0;
     int m_column = 4;
@@ -268,22 +243,14 @@ public:
     int RightMargin() const { return m_rightMargin; }
     bool Visible() const { return m_visible; }
     // Widths clamped to 0..100.
-    void SetDigitWidth(int v) { Set(m_digitWidth, std::clamp(v, 0, 100)); }
-    void SetLeftMargin(int v) { Set(m_leftMargin, std::clamp(v, 0, 100)); }
-    void SetMarkWidth(int v) { Set(m_markWidth, std::clamp(v, 0, 100)); }
-    void SetRightMargin(int v) { Set(m_rightMargin, std::clamp(v, 0, 100)); }
-    void SetVisible(bool v) { Set(m_visible, v); }
+    void SetDigitWidth(int v) { SetField(m_digitWidth, std::clamp(v, 0, 100)); }
+    void SetLeftMargin(int v) { SetField(m_leftMargin, std::clamp(v, 0, 100)); }
+    void SetMarkWidth(int v) { SetField(m_markWidth, std::clamp(v, 0, 100)); }
+    void SetRightMargin(int v) { SetField(m_rightMargin, std::clamp(v, 0, 100)); }
+    void SetVisible(bool v) { SetField(m_visible, v); }
     void Assign(const TEditorImagebar& src);
 
 private:
-    template <class T>
-    void Set(T& field, T v)
-    {
-        if (field != v) {
-            field = v;
-            Changed();
-        }
-    }
     int m_digitWidth = 8;
     int m_leftMargin = 2;
     int m_markWidth = 0;
