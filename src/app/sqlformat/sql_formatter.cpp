@@ -1394,13 +1394,20 @@ private:
                 pending_ += u' ';
             pending_ += c;
         }
-        if (c == u'\n' && CommentAhead(pos_ + 1)) {
-            pending_ += u"\r\n";
-            pending_ += IndentString();
-            if (opt_.CommaPos == 0)
-                pending_ += u' ';
-            pending_ += Continuation();
-        }
+        if (c == u'\n')
+            KeepLineBeforeComment();
+    }
+
+    // A line break before a comment stays in the pending text, with the item's indentation.
+    void KeepLineBeforeComment()
+    {
+        if (!CommentAhead(pos_ + 1))
+            return;
+        pending_ += u"\r\n";
+        pending_ += IndentString();
+        if (opt_.CommaPos == 0)
+            pending_ += u' ';
+        pending_ += Continuation();
     }
 
     void ConditionStep()
@@ -1412,12 +1419,7 @@ private:
             JoinPending(w, Join::B);
         } else if (andOr) {
             Flush();
-            if (paren_) {
-                if (!OutEndsWith(u' '))
-                    Put(u' ');
-                Put(Convert(w));
-                Put(u' ');
-            } else if (opt_.ItemReturn == 1) {
+            if (paren_ || opt_.ItemReturn == 1) {
                 if (!OutEndsWith(u' '))
                     Put(u' ');
                 Put(Convert(w));
@@ -1498,13 +1500,8 @@ private:
                 pending_ += u' ';
             pending_ += c;
         }
-        if (c == u'\n' && CommentAhead(pos_ + 1)) {
-            pending_ += u"\r\n";
-            pending_ += IndentString();
-            if (opt_.CommaPos == 0)
-                pending_ += u' ';
-            pending_ += Continuation();
-        }
+        if (c == u'\n')
+            KeepLineBeforeComment();
     }
 
     // ---- one delimiter ----------------------------------------------------------------------
