@@ -144,6 +144,15 @@ QString RemoveCR(const QString& text)
     return out;
 }
 
+QString AsciiLower(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out)
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(char16_t(c.unicode() + 32));
+    return out;
+}
+
 int DisplayWidth(QStringView text)
 {
     int width = 0;

@@ -37,6 +37,8 @@ qsizetype AnsiPosFrom(const QByteArray& subStr, const QByteArray& text, qsizetyp
 QString TrimWhiteSpace(QStringView text);
 // Every carriage return removed.
 QString RemoveCR(const QString& text);
+// A..Z lowered to a..z; every other character (full-width letters too) left as it is.
+QString AsciiLower(const QString& text);
 // Half-width cells in a fixed-pitch Japanese font: U+0020..U+007E and half-width katakana
 // U+FF61..U+FF9F count 1, every other UTF-16 code unit 2.
 int DisplayWidth(QStringView text);

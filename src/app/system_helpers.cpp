@@ -1,5 +1,7 @@
 #include "app/system_helpers.h"
 
+#include "app/qvstrings.h"
+
 #include <QFile>
 
 namespace qv {
@@ -38,29 +40,16 @@ QString GetExeBitness(const QString& fileName)
     return unknown;
 }
 
-namespace {
-
-QString asciiLower(const QString& s)
-{
-    QString out = s;
-    for (QChar& c : out)
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(char16_t(c.unicode() + 32));
-    return out;
-}
-
-} // namespace
-
 int FindListItem(int count, int selected, const QString& text,
                  const std::function<QStringList(int)>& itemTexts)
 {
     if (text.isEmpty() || count <= 0 || !itemTexts)
         return -1;
-    const QString needle = asciiLower(text);
+    const QString needle = AsciiLower(text);
     auto matches = [&](int i) {
         const QStringList texts = itemTexts(i);
         for (int k = 0; k < std::min<qsizetype>(texts.size(), 2); ++k)
-            if (asciiLower(texts[k]).contains(needle))
+            if (AsciiLower(texts[k]).contains(needle))
                 return true;
         return false;
     };

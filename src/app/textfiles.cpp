@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/options.h"
+#include "app/qvstrings.h"
 #include "platform/exceptions.h"
 
 #include <QDir>
@@ -29,15 +30,6 @@ void splitExtension(const QString& path, QString& stem, QString& ext)
         stem = path;
         ext.clear();
     }
-}
-
-QString asciiLower(const QString& s)
-{
-    QString out = s;
-    for (QChar& c : out)
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(char16_t(c.unicode() + 32));
-    return out;
 }
 
 QString workFolder()
@@ -112,7 +104,7 @@ bool HasKnownFileExt(const QString& fileName)
         ".log", ".lst", ".qvmcr", ".bak"};
     QString stem, ext;
     splitExtension(fileName, stem, ext);
-    return !ext.isEmpty() && known.contains(asciiLower(ext));
+    return !ext.isEmpty() && known.contains(AsciiLower(ext));
 }
 
 QString ShortDirName(const QString& path)

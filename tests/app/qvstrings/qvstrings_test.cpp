@@ -145,6 +145,12 @@ TEST(StringRoutines, AnsiPosFromMatchesOnlyAtCharacterBoundaries)
     EXPECT_EQ(AnsiPosFrom("", "xxabab", 1), 0);
 }
 
+TEST(StringRoutines, AsciiLowerLeavesNonAsciiLettersAlone)
+{
+    EXPECT_EQ(AsciiLower(QStringLiteral("Select [ＡＢ] Über.SQL")), QStringLiteral("select [ＡＢ] Über.sql"));
+    EXPECT_EQ(AsciiLower(QString()), QString());
+}
+
 TEST(StringRoutines, DisplayWidthCountsHalfWidthCells)
 {
     EXPECT_EQ(DisplayWidth(QStringLiteral("ｱA")), 2);
