@@ -338,77 +338,62 @@ void TRegistry::WriteBinaryData(const QString& name, const QByteArray& value) { 
 
 // ---- TqvRegistry ----------------------------------------------------------------------------
 
-bool TqvRegistry::GetBool(const QString& name, bool def) const
+namespace {
+
+// The value a read returns, or def when the value is missing or of another type.
+template <class T, class Read>
+T readOr(const T& def, Read read)
 {
     try {
-        return ReadBool(name);
+        return read();
     } catch (...) {
         return def;
     }
+}
+
+} // namespace
+
+bool TqvRegistry::GetBool(const QString& name, bool def) const
+{
+    return readOr(def, [&] { return ReadBool(name); });
 }
 
 int TqvRegistry::GetInteger(const QString& name, int def) const
 {
-    try {
-        return ReadInteger(name);
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return ReadInteger(name); });
 }
 
 QString TqvRegistry::GetString(const QString& name, const QString& def) const
 {
-    try {
+    return readOr(def, [&] {
         const QString s = ReadString(name);
         return s.isEmpty() ? def : s;
-    } catch (...) {
-        return def;
-    }
+    });
 }
 
 double TqvRegistry::GetFloat(const QString& name, double def) const
 {
-    try {
-        return ReadFloat(name);
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return ReadFloat(name); });
 }
 
 qint64 TqvRegistry::GetCurrency(const QString& name, qint64 def) const
 {
-    try {
-        return ReadCurrency(name);
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return ReadCurrency(name); });
 }
 
 QDateTime TqvRegistry::GetDate(const QString& name, const QDateTime& def) const
 {
-    try {
-        return QDateTime(ReadDate(name), QTime(0, 0));
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return QDateTime(ReadDate(name), QTime(0, 0)); });
 }
 
 QDateTime TqvRegistry::GetDateTime(const QString& name, const QDateTime& def) const
 {
-    try {
-        return ReadDateTime(name);
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return ReadDateTime(name); });
 }
 
 QDateTime TqvRegistry::GetTime(const QString& name, const QDateTime& def) const
 {
-    try {
-        return QDateTime(dateTimeEpoch().date(), ReadTime(name));
-    } catch (...) {
-        return def;
-    }
+    return readOr(def, [&] { return QDateTime(dateTimeEpoch().date(), ReadTime(name)); });
 }
 
 TqvRegistry& Registry()
