@@ -412,27 +412,28 @@ TqvSQLType StatementParser::run(qsizetype from, qsizetype& next)
     next = 0;
     m_base = from;
     qsizetype start = 0;
+    // The statement's leading keyword, its kind, the first state and where the scan goes on.
+    struct Lead {
+        QLatin1String word;
+        TqvSQLType kind;
+        State state;
+        qsizetype skip;
+    };
+    static const Lead leads[] = {
+        {QLatin1String("SELECT"), sqltSelect, State::SelectList, 6},
+        {QLatin1String("INSERT"), sqltInsert, State::TableList, 6},
+        {QLatin1String("UPDATE"), sqltUpdate, State::TableList, 6},
+        {QLatin1String("DELETE"), sqltDelete, State::TableList, 6},
+        {QLatin1String("CREATE VIEW"), sqltCreateView, State::TableList, 12},
+    };
     for (qsizetype pos = from; pos <= m_n && start == 0; ++pos) {
-        if (matchAt(pos, QLatin1String("SELECT"))) {
-            m_kind = sqltSelect;
-            m_state = State::SelectList;
-            start = pos + 6;
-        } else if (matchAt(pos, QLatin1String("INSERT"))) {
-            m_kind = sqltInsert;
-            m_state = State::TableList;
-            start = pos + 6;
-        } else if (matchAt(pos, QLatin1String("UPDATE"))) {
-            m_kind = sqltUpdate;
-            m_state = State::TableList;
-            start = pos + 6;
-        } else if (matchAt(pos, QLatin1String("DELETE"))) {
-            m_kind = sqltDelete;
-            m_state = State::TableList;
-            start = pos + 6;
-        } else if (matchAt(pos, QLatin1String("CREATE VIEW"))) {
-            m_kind = sqltCreateView;
-            m_state = State::TableList;
-            start = pos + 12;
+        for (const Lead& l : leads) {
+            if (matchAt(pos, l.word)) {
+                m_kind = l.kind;
+                m_state = l.state;
+                start = pos + l.skip;
+                break;
+            }
         }
     }
     if (m_kind == sqltNone)
