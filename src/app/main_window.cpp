@@ -30,6 +30,7 @@
 #include "app/images.h"
 #include "app/message_box.h"
 #include "app/options.h"
+#include "platform/exceptions.h"
 #include "app/settings.h"
 #include "app/workspace.h"
 #include "app/qvform.h"
@@ -793,30 +794,40 @@ void TfrmMain::wireCommands()
     auto on = [this](const char* name, auto fn) {
         connect(m_actions.value(QLatin1String(name)), &QAction::triggered, this, fn);
     };
-    on("actDBCommit", [this] {
+    // Ends the current connection's transaction and starts the next; a failure is reported
+    // as one, with the driver's message.
+    auto endTransaction = [this](bool commit) {
         IConnectionWindow* c = CurrentForm();
         if (!c)
             return;
+        const QString head = QStringLiteral("現行データベース [ ") + connectText(c) +
+                             QStringLiteral(" ] のトランザクションを ") +
+                             (commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"));
+        QString text;
         try {
-            c->Commit();
-            c->StartTransaction();
-        } catch (...) {
-        }
-        m_stsMain->setPanelText(2, QStringLiteral("現行データベース [ ") + connectText(c) +
-                                       QStringLiteral(" ] のトランザクションを COMMIT しました。"));
-    });
-    on("actDBRollback", [this] {
-        IConnectionWindow* c = CurrentForm();
-        if (!c)
+            if (commit)
+                c->Commit();
+            else
+                c->Rollback();
+        } catch (const EAbort&) {
             return;
-        try {
-            c->Rollback();
-            c->StartTransaction();
-        } catch (...) {
+        } catch (const std::exception& e) {
+            m_stsMain->setPanelText(2, head + QStringLiteral(" できませんでした: ") + QString::fromUtf8(e.what()));
+            return;
         }
-        m_stsMain->setPanelText(2, QStringLiteral("現行データベース [ ") + connectText(c) +
-                                       QStringLiteral(" ] のトランザクションを ROLLBACK しました。"));
-    });
+        try {
+            c->StartTransaction();
+            text = head + QStringLiteral(" しました。");
+        } catch (const EAbort&) {
+            return;
+        } catch (const std::exception& e) {
+            text = head + QStringLiteral(" しましたが、新しいトランザクションを開始できませんでした: ") +
+                   QString::fromUtf8(e.what());
+        }
+        m_stsMain->setPanelText(2, text);
+    };
+    on("actDBCommit", [endTransaction] { endTransaction(true); });
+    on("actDBRollback", [endTransaction] { endTransaction(false); });
     on("actDBLogon", [this] { m_logon(LogonRequest{}); });
     on("actDBLogoff", [this] {
         IConnectionWindow* c = CurrentForm();

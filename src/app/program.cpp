@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/globals.h"
 #include "app/main_window.h"
+#include "connection/connection_commands.h"
 #include "platform/registry.h"
 
 #include <QMessageBox>
@@ -18,6 +19,7 @@ int runProgram(int argc, char** argv)
     Registry().KeyExists(SettingsRootKey); // reads the settings file now
 
     TfrmMain w;
+    InstallConnectionCommands(w);
     w.show();
 
     // A settings file that could not be read was set aside; say so once, over the main window.

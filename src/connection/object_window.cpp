@@ -1,7 +1,12 @@
 #include "connection/object_window.h"
 
 #include "app/object_types.h"
+#include "app/escape_watch.h"
+#include "app/images.h"
+#include "app/main_window.h"
+#include "platform/db/connection.h"
 #include "app/options.h"
+#include "app/qvform.h"
 #include "app/qvstrings.h"
 #include "app/textfiles.h"
 #include "controls/lists/qv_listview.h"
@@ -55,23 +60,8 @@ QIcon ThemeIcon(const QString& name)
     return QIcon::fromTheme(name);
 }
 
-// Tree and list images by object-type code.
-QIcon TypeIcon(int code)
-{
-    switch (code) {
-    case 5: return ThemeIcon(QStringLiteral("network-server-database"));
-    case 1: case 116: case 137: return ThemeIcon(QStringLiteral("server-database"));
-    case 45: return ThemeIcon(QStringLiteral("table"));
-    case 46: return ThemeIcon(QStringLiteral("database-index"));
-    case 47: return ThemeIcon(QStringLiteral("view-list-details"));
-    case 51: case 52: return ThemeIcon(QStringLiteral("code-function"));
-    case 57: return ThemeIcon(QStringLiteral("code-context"));
-    case 58: return ThemeIcon(QStringLiteral("format-list-ordered"));
-    case 60: return ThemeIcon(QStringLiteral("insert-link"));
-    case 66: return ThemeIcon(QStringLiteral("object-locked"));
-    default: return ThemeIcon(QStringLiteral("code-class"));
-    }
-}
+// Tree and list images by object-type code: the main image list.
+QIcon TypeIcon(int code) { return imgMain(code); }
 
 QToolButton* Button(QWidget* parent, const QString& hint, const QString& icon, bool checkable)
 {
@@ -83,13 +73,18 @@ QToolButton* Button(QWidget* parent, const QString& hint, const QString& icon, b
     return b;
 }
 
-void SendToChildren()
+TfrmMain* Main() { return TfrmMain::instance(); }
+
+void SetStatusText(const QString& text)
 {
-    if (!Host().children)
-        return;
-    for (QWidget* w : Host().children())
-        if (w)
-            SendProgramMessage(w, WM_DBCHANGE);
+    if (TfrmMain* m = Main())
+        m->stsMain()->setPanelText(2, text);
+}
+
+void SetDefMessage()
+{
+    if (TfrmMain* m = Main())
+        m->SetDefMessage();
 }
 
 TqvTreeNode* AddNodes(TqvTreeView* tree, TqvTreeNode* parent, const tree::Node& n, TqvTreeNode** selected)
@@ -107,10 +102,10 @@ TqvTreeNode* AddNodes(TqvTreeView* tree, TqvTreeNode* parent, const tree::Node& 
 }
 } // namespace
 
-ConnectionHost& Host()
+QHash<int, WindowFactory>& WindowFactories()
 {
-    static ConnectionHost host;
-    return host;
+    static QHash<int, WindowFactory> factories;
+    return factories;
 }
 
 TfrmPlaceholder::TfrmPlaceholder(TfrmObject* owner, const OpenRequest& r, QWidget* parent) : QWidget(parent)
@@ -138,23 +133,21 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto restore = [] {
         QGuiApplication::restoreOverrideCursor();
-        if (Host().setDefMessage)
-            Host().setDefMessage();
+        SetDefMessage();
     };
-    if (Host().setStatusText)
-        Host().setStatusText(S("データベースに接続中です．．．"));
+    m_userId = userId;
+    SetStatusText(S("データベースに接続中です．．．"));
     try {
         m_session->Connect(sid, userId, password, server, versionOverride, std::move(driver));
         TObjectSession& s = *m_session;
         setWindowTitle(S("オブジェクトリスト - ") + s.g_UserID + QStringLiteral(" @ ") + server + QStringLiteral(".") +
                        s.g_DataBase);
-        if (QComboBox* cmb = Host().cmbDBName) {
-            cmb->addItem(ConnectText(), QVariant::fromValue<QObject*>(this));
-            cmb->setCurrentIndex(cmb->count() - 1);
-            if (Host().cmbDBNameChange)
-                Host().cmbDBNameChange();
+        setWindowIcon(TypeIcon(5));
+        // The main window lists the connection and tells every child window.
+        if (TfrmMain* m = Main()) {
+            m_registered = true;
+            m->AddConnection(this);
         }
-        SendToChildren();
         (qvOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
         Disp = 0;
         TqvRegistry reg;
@@ -389,7 +382,7 @@ void TfrmObject::ShowObject(bool isGrep)
     const bool progress = qvOption.Progress;
     QList<QTreeWidgetItem*> items;
     TObjectSession::ListingHooks hooks;
-    hooks.escapePressed = Host().escapePressed;
+    hooks.escapePressed = [] { return Main() && EscapePressed(); };
     hooks.addEntry = [&](const listing::Entry& e) {
         QStringList texts{e.caption};
         texts += e.subItems;
@@ -405,22 +398,20 @@ void TfrmObject::ShowObject(bool isGrep)
     };
     if (!progress)
         lstObject->setUpdatesEnabled(false);
-    if (Host().setLoopMessage)
-        Host().setLoopMessage(0, 0);
+    if (TfrmMain* m = Main())
+        m->SetLoopMessage(0, 0);
     try {
         m_session->ListObjects(req, hooks);
     } catch (...) {
         qDeleteAll(items);
         lstObject->setUpdatesEnabled(true);
-        if (Host().setDefMessage)
-            Host().setDefMessage();
+        SetDefMessage();
         throw;
     }
     lstObject->addTopLevelItems(items);
     lstObject->SortItems();
     lstObject->setUpdatesEnabled(true);
-    if (Host().setDefMessage)
-        Host().setDefMessage();
+    SetDefMessage();
 }
 
 QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const QString& schema, const QString& objectName,
@@ -438,7 +429,7 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
     if (r.window == DefinitionWindow::None)
         return nullptr;
     try {
-        const auto factory = Host().windowFactories.value(static_cast<int>(r.window));
+        const auto factory = WindowFactories().value(static_cast<int>(r.window));
         QWidget* w = factory ? factory(this, r) : new TfrmPlaceholder(this, r);
         if (w)
             w->setProperty(OwnerProperty, QVariant::fromValue<QObject*>(this));
@@ -450,13 +441,21 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
 
 bool TfrmObject::CloseQuery()
 {
-    if (!Host().children)
+    if (!Main())
         return true;
-    const QList<QWidget*> children = Host().children();
+    const QList<QWidget*> children = Main()->MDIChildren();
     for (qsizetype i = children.size() - 1; i >= 0; --i) {
         QWidget* w = children.at(i);
-        if (!w || w->property(OwnerProperty).value<QObject*>() != this)
+        if (!w || w == this)
             continue;
+        auto* form = qobject_cast<TqvForm*>(w);
+        if (form ? form->OwnerForm() != this : w->property(OwnerProperty).value<QObject*>() != this)
+            continue;
+        if (form) {
+            if (!form->CloseQuery())
+                return false;
+            continue;
+        }
         bool ok = true;
         if (w->metaObject()->indexOfMethod("CloseQuery()") >= 0)
             QMetaObject::invokeMethod(w, "CloseQuery", Qt::DirectConnection, Q_RETURN_ARG(bool, ok));
@@ -481,8 +480,7 @@ void TfrmObject::formClose()
     if (m_closed)
         return;
     m_closed = true;
-    if (Host().setStatusText)
-        Host().setStatusText(QString());
+    SetStatusText(QString());
     saveWindowSettings();
     saveColumnWidths();
     const QString server = m_session->dmSQLServer->Server();
@@ -492,20 +490,11 @@ void TfrmObject::formClose()
         if (reg.OpenKey(TreeKey + server, true))
             reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
-    if (QComboBox* cmb = Host().cmbDBName) {
-        for (int i = cmb->count() - 1; i >= 0; --i)
-            if (cmb->itemData(i).value<QObject*>() == this) {
-                cmb->removeItem(i);
-                break;
-            }
-        if (cmb->count() == 0)
-            cmb->clear();
-        else
-            cmb->setCurrentIndex(cmb->count() - 1);
-        if (Host().cmbDBNameChange)
-            Host().cmbDBNameChange();
+    // The main window drops the connection from its list and tells every child window.
+    if (m_registered && Main()) {
+        m_registered = false;
+        Main()->RemoveConnection(this);
     }
-    SendToChildren();
 }
 
 void TfrmObject::loadWindowSettings()
@@ -538,6 +527,41 @@ bool TfrmObject::event(QEvent* e)
         return true;
     }
     return QWidget::event(e);
+}
+
+void TfrmObject::Commit()
+{
+    db::Connection* c = m_session->dmSQLServer->Connection;
+    if (c->InTransaction())
+        c->Commit();
+}
+
+void TfrmObject::Rollback()
+{
+    db::Connection* c = m_session->dmSQLServer->Connection;
+    if (c->InTransaction())
+        c->Rollback();
+}
+
+void TfrmObject::StartTransaction()
+{
+    db::Connection* c = m_session->dmSQLServer->Connection;
+    if (c->Connected() && !c->InTransaction())
+        c->StartTransaction();
+}
+
+int TfrmObject::ObjectCount() const { return lstObject->topLevelItemCount(); }
+
+int TfrmObject::SelectedObjectCount() const { return static_cast<int>(lstObject->selectedItems().size()); }
+
+void TfrmObject::SetObjectListDetails(bool details) { lstObject->setHeaderHidden(!details); }
+
+void TfrmObject::NewObject(int objectType)
+{
+    QWidget* w = OpenObject(objectType, m_session->g_DataBase, m_session->g_Schema, QString(), omDefine, false, 0,
+                            QString());
+    if (w && Main())
+        Main()->AddChildWindow(w);
 }
 
 } // namespace qv

@@ -5,6 +5,7 @@
 #include "connection/object_session.h"
 #include "connection/object_tree_model.h"
 #include "connection/open_object_map.h"
+#include "app/connection_window_iface.h"
 
 #include <QHash>
 #include <QWidget>
@@ -22,19 +23,10 @@ class TqvListView;
 class TqvTreeView;
 class TfrmObject;
 
-// What the connection window needs of the main window; the main window fills it in.
-struct ConnectionHost {
-    QComboBox* cmbDBName = nullptr;                     // the connection list (item data: the window)
-    std::function<void()> cmbDBNameChange;
-    std::function<QList<QWidget*>()> children;          // the child windows, in child order
-    std::function<void(const QString&)> setStatusText;  // status bar panel 2
-    std::function<void()> setDefMessage;
-    std::function<void(int, int)> setLoopMessage;
-    std::function<bool()> escapePressed;                // polled by long listings
-    // Builds a definition window for an open request (the later windows register here).
-    QHash<int, std::function<QWidget*(TfrmObject*, const OpenRequest&)>> windowFactories;
-};
-ConnectionHost& Host();
+// Builds a definition window for an open request; the definition windows register here in
+// place of the placeholder.
+using WindowFactory = std::function<QWidget*(TfrmObject*, const OpenRequest&)>;
+QHash<int, WindowFactory>& WindowFactories();
 
 // The window shown for an object whose definition window is not available yet: it names the
 // object and its type and says so; it never shows a definition.
@@ -44,7 +36,7 @@ public:
     TfrmPlaceholder(TfrmObject* owner, const OpenRequest& request, QWidget* parent = nullptr);
 };
 
-class TfrmObject : public QWidget {
+class TfrmObject : public QWidget, public IConnectionWindow {
     Q_OBJECT
 public:
     // Opens the connection (raises when it cannot) and builds the window.
@@ -71,9 +63,35 @@ public:
     void ShowTree();
     void ShowObject(bool isGrep);
     QWidget* OpenObject(int objectType, const QString& database, const QString& schema, const QString& objectName,
-                        TOpenMode mode, bool showRefObject, int defTopRecord, const QString& parentObject);
+                        TOpenMode mode, bool showRefObject, int defTopRecord, const QString& parentObject) override;
     // Asks the windows it owns (last first) whether they may close.
-    bool CloseQuery();
+    bool CloseQuery() override;
+
+    // IConnectionWindow
+    QWidget* connectionWidget() override { return this; }
+    QString Login() const override { return m_session->g_UserID; }
+    QString Password() const override { return m_session->g_Password; }
+    QString Server() const override { return m_session->g_Server; }
+    QString DataBase() const override { return m_session->g_DataBase; }
+    QString UserID() const override { return m_userId; }
+    int DBVer() const override { return m_session->DBVer; }
+    bool IsAzure() const override { return m_session->IsAzure; }
+    bool WindowsAuthentication() const override { return m_session->g_Win_Attest; }
+    QString GetCurrentSchema() const override { return m_session->GetCurrentSchema(); }
+    void Commit() override;
+    void Rollback() override;
+    void StartTransaction() override;
+    int ObjectCount() const override;
+    int SelectedObjectCount() const override;
+    void SetObjectListDetails(bool details) override;
+    void NewObject(int objectType) override;
+    void GetDatabase(QStringList& list) override { m_session->GetDatabase(list); }
+    void ExecuteSQL(const QString& sql) override { m_session->ExecuteSQL(sql); }
+    void SetCommandList() override {}
+    void SetReportList() override {}
+    void SetShortCut() override {}
+    void UserCommandClick(QAction*) override {}
+    void ReportClick(QAction*) override {}
     // The connection's text in the main window's list.
     QString ConnectText() const { return m_session->ConnectionText(); }
     // The task-bar caption: login "@" server, cut to its first 10 characters and "…" when longer than 12.
@@ -94,7 +112,9 @@ private:
     QStringList configuredDatabases() const;
 
     TObjectSession* m_session;
+    QString m_userId;
     bool m_closed = false;
+    bool m_registered = false;
 };
 
 } // namespace qv

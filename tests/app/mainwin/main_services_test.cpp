@@ -201,11 +201,11 @@ TEST(MenuState, CurrentConnectionDrivesTheActions)
     EXPECT_FALSE(w.action("btnNewSequence")->isEnabled());
     w.action("btnNewTable")->trigger();
     EXPECT_TRUE(c->calls.contains("NewObject 45"));
-    // Commit tells the status bar even when the commit fails.
+    // A failing commit is reported as a failure, with the driver's message.
     c->failCommit = true;
     w.action("actDBCommit")->trigger();
     EXPECT_EQ(w.stsMain()->panelText(2),
-              QStringLiteral("現行データベース [ sa @ srv.db ] のトランザクションを COMMIT しました。"));
+              QStringLiteral("現行データベース [ sa @ srv.db ] のトランザクションを COMMIT できませんでした: commit failed"));
     w.action("actDBRollback")->trigger();
     EXPECT_TRUE(c->calls.contains("Rollback"));
     EXPECT_EQ(c->calls.count("StartTransaction"), 1);

@@ -19,8 +19,6 @@ TEST(DemoFixtures, LogOnTreeAndTableListing)
     Fixture f = Fixture::fromFile(dir + "/databases/SalesDemo.json");
     f.merge(Fixture::fromFile(dir + "/server.json"));
     auto session = std::make_shared<ScriptedSession>(f);
-    const ConnectionHost saved = Host();
-    Host() = ConnectionHost();
     {
         TfrmObject w(nullptr, "SalesDemo", "sa", "pw", "localhost", session);
         EXPECT_EQ(w.session()->DBVer, 15);
@@ -36,5 +34,4 @@ TEST(DemoFixtures, LogOnTreeAndTableListing)
         w.lstTree->setCurrentItem(db);
         EXPECT_EQ(w.lstObject->topLevelItemCount(), 3); // view, procedure, function
     }
-    Host() = saved;
 }

@@ -1,5 +1,7 @@
 #include "connection/object_window.h"
 
+#include "app/main_window.h"
+
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/db/scripted_session.h"
@@ -38,17 +40,13 @@ protected:
 
 struct ObjectWindow : ::testing::Test {
     std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    QComboBox combo;
-    Child child;
-    ConnectionHost saved = Host();
+    TfrmMain main;
+    QComboBox& combo = *main.cmbDBName();
+    Child& child = *new Child;
+    QHash<int, WindowFactory> saved = WindowFactories();
 
-    void SetUp() override
-    {
-        Host() = ConnectionHost();
-        Host().cmbDBName = &combo;
-        Host().children = [this] { return QList<QWidget*>{&child}; };
-    }
-    void TearDown() override { Host() = saved; }
+    void SetUp() override { main.AddChildWindow(&child); }
+    void TearDown() override { WindowFactories() = saved; }
 
     void Answer(const QString& sql, const QString& value)
     {
@@ -130,7 +128,7 @@ TEST_F(ObjectWindow, OpenObjectByType)
     Server("16.0.4135.4", "Developer Edition");
     TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
     OpenRequest seen;
-    Host().windowFactories[static_cast<int>(DefinitionWindow::Table)] = [&](TfrmObject*, const OpenRequest& r) {
+    WindowFactories()[static_cast<int>(DefinitionWindow::Table)] = [&](TfrmObject*, const OpenRequest& r) {
         seen = r;
         return new QWidget;
     };
@@ -141,7 +139,7 @@ TEST_F(ObjectWindow, OpenObjectByType)
     EXPECT_EQ(w.OpenObject(71, "Sales", "dbo", "F", omDefine, false, 0, ""), nullptr);
     EXPECT_EQ(w.OpenObject(120, "Sales", "", "L", omDefine, false, 0, ""), nullptr);
     // A failing window gives none.
-    Host().windowFactories[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject*, const OpenRequest&) -> QWidget* {
+    WindowFactories()[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject*, const OpenRequest&) -> QWidget* {
         throw EAbort();
     };
     EXPECT_EQ(w.OpenObject(45, "Sales", "dbo", "T", omDefine, false, 0, ""), nullptr);
