@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "connection/connection_commands.h"
+#include "sql/sql_history.h"
 #include "platform/registry.h"
 
 #include <QMessageBox>
@@ -17,6 +18,11 @@ int runProgram(int argc, char** argv)
     // Process-wide state: folders (created when missing) and the settings store.
     InitGlobals();
     Registry().KeyExists(SettingsRootKey); // reads the settings file now
+    // The SQL history and favourites; a list that cannot be read stays unloaded.
+    try {
+        SqlLogStore::instance().load(SqlLogStore::workDir());
+    } catch (const std::exception&) {
+    }
 
     TfrmMain w;
     InstallConnectionCommands(w);

@@ -1,6 +1,9 @@
 #include "sql/sql_window.h"
 
+#include "app/connection_window_iface.h"
+#include "app/message_box.h"
 #include "app/options.h"
+#include "platform/registry.h"
 #include "connection/object_session.h"
 #include "editor/view/editor.h"
 #include "platform/db/query.h"
@@ -34,23 +37,23 @@
 namespace qv {
 
 std::function<void(QWidget*, const QString&, int, const QString&, bool*)> TfrmSQL::MessageHook =
-    [](QWidget* parent, const QString& text, int icon, const QString& checkCaption, bool* check) {
-        QMessageBox box(icon == 48 ? QMessageBox::Warning : icon == 16 ? QMessageBox::Critical : QMessageBox::Information,
-                        QApplication::applicationName(), text, QMessageBox::Ok, parent);
-        QCheckBox* cb = nullptr;
-        if (check && !checkCaption.isEmpty()) {
-            cb = new QCheckBox(checkCaption, &box);
-            cb->setChecked(*check);
-            box.setCheckBox(cb);
-        }
-        box.exec();
-        if (cb)
-            *check = cb->isChecked();
+    [](QWidget*, const QString& text, int icon, const QString& checkCaption, bool* check) {
+        if (check && !checkCaption.isEmpty())
+            ShowCheckMessageBox(text, icon, {CheckItem{checkCaption, check}});
+        else
+            ShowMessageBox(text, icon);
     };
 
-TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
+namespace {
+const QString WindowKey = QStringLiteral("\\Software\\Velmora\\QVS22\\GUI\\EXECSQL");
+}
+
+TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
+    : TqvForm(owner ? owner->parent() : nullptr, parent), m_owner(owner)
 {
-    setWindowTitle(QStringLiteral("SQL 実行 - ") + owner->ConnectionText());
+    setObjectName(QStringLiteral("frmSQL"));
+    setWindowTitle(QStringLiteral("SQL 実行 - ") +
+                   (OwnerForm() ? OwnerForm()->GetConnectInfo(QString(), QString(), true) : owner->ConnectionText()));
     tolCmd = new QToolBar(this);
     tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     actExec = tolCmd->addAction(QStringLiteral("実行(&E)"), this, [this] { actExecExecute(); });
@@ -118,19 +121,10 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
     resize(800, 600);
     setAcceptDrops(true);
 
-    QStringList dbs;
-    try {
-        owner->GetDatabase(dbs);
-    } catch (const std::exception&) {
-    }
-    cmbDatabase->addItems(dbs);
-    cmbDatabase->setCurrentIndex(std::max<int>(0, dbs.indexOf(owner->g_DataBase)));
-    cmbDatabase->setEnabled(!owner->IsAzure);
-    if (owner->IsAzure) {
-        cmbDatabase->clear();
-        cmbDatabase->addItem(owner->g_DataBase);
-    }
+    FillDatabases();
     ShowResult(false);
+    SetIcon(10);
+    CreateTaskButton();
     // Both lists reach their index files from the first SQL window on.
     try {
         SqlLogStore::instance().saveIndexes(SqlLogStore::workDir());
@@ -139,6 +133,50 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent) : QWidget(parent), m_ow
 }
 
 TfrmSQL::~TfrmSQL() = default;
+
+void TfrmSQL::FillDatabases()
+{
+    const QString chosen = cmbDatabase->currentText();
+    QStringList dbs;
+    try {
+        m_owner->GetDatabase(dbs);
+    } catch (const std::exception&) {
+    }
+    cmbDatabase->clear();
+    cmbDatabase->addItems(dbs);
+    const int keep = chosen.isEmpty() ? -1 : dbs.indexOf(chosen);
+    cmbDatabase->setCurrentIndex(keep >= 0 ? keep : std::max<int>(0, dbs.indexOf(m_owner->g_DataBase)));
+    cmbDatabase->setEnabled(!m_owner->IsAzure);
+    if (m_owner->IsAzure) {
+        cmbDatabase->clear();
+        cmbDatabase->addItem(m_owner->g_DataBase);
+    }
+}
+
+void TfrmSQL::DBChange()
+{
+    if (OwnerForm())
+        FillDatabases();
+}
+
+void TfrmSQL::LoadWindowSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKeyReadOnly(WindowKey))
+        return;
+    resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+}
+
+void TfrmSQL::SaveWindowSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKey(WindowKey, true))
+        return;
+    if (isNormalState()) {
+        reg.WriteInteger(QStringLiteral("Width"), width());
+        reg.WriteInteger(QStringLiteral("Height"), height());
+    }
+}
 
 bool TfrmSQL::ResultShown() const
 {

@@ -1,6 +1,7 @@
 #pragma once
 // TfrmSQL: the window in which the user types SQL and runs it, batch by batch, on a
 // connection's session, with one result page per batch that yields rows.
+#include "app/qvform.h"
 #include "controls/frame/data_frame.h"
 #include "sql/sql_run.h"
 
@@ -19,7 +20,7 @@ namespace qv {
 class TEditor;
 class TObjectSession;
 
-class TfrmSQL : public QWidget, public TfraDataOwner {
+class TfrmSQL : public TqvForm, public TfraDataOwner {
     Q_OBJECT
 public:
     explicit TfrmSQL(TObjectSession* owner, QWidget* parent = nullptr);
@@ -45,7 +46,12 @@ public:
     // Message and note boxes; tests replace them. Answer the check box state through `check`.
     static std::function<void(QWidget*, const QString& text, int icon, const QString& checkCaption, bool* check)> MessageHook;
 
-    TObjectSession* OwnerForm() const { return m_owner; }
+    TObjectSession* OwnerSession() const { return m_owner; }
+
+    // The database list again (the connections changed); the chosen database stays chosen.
+    void DBChange() override;
+    void LoadWindowSettings() override;
+    void SaveWindowSettings() override;
     TEditor* txtSQL = nullptr;
     QComboBox* cmbDatabase = nullptr;
     QTableWidget* grdParam = nullptr;
@@ -74,6 +80,7 @@ private:
     void SyncParamGrid();
     void ReadParamGrid();
     void LoadHistoryEntry(int index);
+    void FillDatabases();
 
     TObjectSession* m_owner;
     BindVariables m_binds;

@@ -1,5 +1,7 @@
 #include "controls/frame/data_frame.h"
 
+#include "app/message_box.h"
+
 #include "app/options.h"
 #include "app/textfiles.h"
 #include "controls/grid/data_grid.h"
@@ -88,9 +90,7 @@ void TfraData::showMessage(const QString& text, MessageKind kind)
         MessageHook()(text, kind);
         return;
     }
-    QMessageBox box(kind == MessageKind::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QApplication::applicationDisplayName(), text, QMessageBox::Ok, this);
-    box.exec();
+    ShowMessageBox(text, kind == MessageKind::Warning ? MB_ICONWARNING : MB_OK);
 }
 
 TfraData::TfraData(TfraDataOwner* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
@@ -559,8 +559,7 @@ void TfraData::btnDelClick()
     const QString ask = QStringLiteral("レコードを削除しますか？");
     const bool ok = ConfirmHook()
         ? ConfirmHook()(ask)
-        : QMessageBox::question(this, QApplication::applicationDisplayName(), ask, QMessageBox::Ok | QMessageBox::Cancel)
-            == QMessageBox::Ok;
+        : ShowMessageBox(ask, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
     if (!ok)
         return;
     TBookmarkList* marks = VisibleGrid()->SelectedRecords();

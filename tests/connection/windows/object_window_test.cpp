@@ -1,6 +1,10 @@
 #include "connection/object_window.h"
 
 #include "app/main_window.h"
+#include "app/qvform.h"
+#include "connection/connection_commands.h"
+#include "connection/logon_dialog.h"
+#include "sql/sql_window.h"
 
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
@@ -198,4 +202,78 @@ TEST(ObjectWindowCaption, TaskCaptionIsCutAfterTwelve)
     EXPECT_EQ(TfrmObject::TaskCaption("sa", "srv"), "sa@srv");
     EXPECT_EQ(TfrmObject::TaskCaption("sa", "server1234"), QString("sa@server1") + QChar(0x2026));
     EXPECT_EQ(TfrmObject::TaskCaption("sa", "server123"), "sa@server123");
+}
+
+namespace {
+// A child window of the connection that may refuse to close.
+class OwnedForm : public TqvForm {
+public:
+    using TqvForm::TqvForm;
+    bool allow = true;
+
+protected:
+    void FormCloseQuery(bool& canClose) override { canClose = allow; }
+};
+} // namespace
+
+TEST_F(ObjectWindow, IsTheMainWindowsCurrentConnection)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    auto* w = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    main.AddChildWindow(w);
+    EXPECT_EQ(main.CurrentForm(), static_cast<IConnectionWindow*>(w));
+    EXPECT_EQ(main.ConnectionWindows().size(), 1);
+    EXPECT_EQ(w->DBVer(), 16);
+    EXPECT_EQ(w->DataBase(), "Sales");
+    EXPECT_EQ(w->GetConnectInfo("", "", true), "sa @ srv.Sales");
+
+    // A window it owns that refuses to close keeps the connection open.
+    auto* form = new OwnedForm(w);
+    main.AddChildWindow(form);
+    ASSERT_EQ(form->OwnerForm(), static_cast<IConnectionWindow*>(w));
+    form->allow = false;
+    EXPECT_FALSE(w->CloseQuery());
+    form->allow = true;
+    EXPECT_TRUE(w->CloseQuery());
+}
+
+TEST_F(ObjectWindow, SqlWindowCommandOpensOnTheCurrentConnection)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    InstallConnectionCommands(main);
+    auto* w = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    main.AddChildWindow(w);
+    main.MenuUpdate();
+    ASSERT_TRUE(main.action("actViewSQL")->isEnabled());
+    main.action("actViewSQL")->trigger();
+    TfrmSQL* sql = nullptr;
+    for (QWidget* c : main.MDIChildren())
+        if (auto* s = qobject_cast<TfrmSQL*>(c))
+            sql = s;
+    ASSERT_TRUE(sql);
+    EXPECT_EQ(sql->OwnerForm(), static_cast<IConnectionWindow*>(w));
+    EXPECT_EQ(sql->windowTitle(), QString::fromUtf8("SQL 実行 - sa @ srv.Sales"));
+    EXPECT_TRUE(sql->TaskButton());
+    EXPECT_EQ(sql->cmbDatabase->currentText(), "Sales");
+    // The database list is read again when the connections change; the choice stays.
+    sql->cmbDatabase->setCurrentIndex(sql->cmbDatabase->findText("tempdb"));
+    main.BroadcastMessage(WM_DBCHANGE);
+    EXPECT_EQ(sql->cmbDatabase->currentText(), "tempdb");
+    TfrmMain::setCommandHandler("actViewSQL", nullptr);
+}
+
+TEST_F(ObjectWindow, FirstPaintLogsOnFromTheCommandLine)
+{
+    InstallConnectionCommands(main);
+    QList<LogonValues> seen;
+    const auto saved = TfrmLogon::ConnectionFactory;
+    TfrmLogon::ConnectionFactory = [&](const LogonValues& v) { seen << v; };
+    main.setCommandLineArguments({"/U=sa/secret@127.0.0.1,1433"});
+    main.FormPaint();
+    TfrmLogon::ConnectionFactory = saved;
+    TfrmMain::setCommandHandler("actViewSQL", nullptr);
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].userId, "sa");
+    EXPECT_EQ(seen[0].password, "secret");
+    EXPECT_EQ(seen[0].server, "127.0.0.1,1433");
 }
