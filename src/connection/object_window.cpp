@@ -21,7 +21,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QAction>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSplitter>
@@ -147,6 +150,7 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         if (TfrmMain* m = Main()) {
             m_registered = true;
             m->AddConnection(this);
+            createTaskButton(m);
         }
         (qvOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
         Disp = 0;
@@ -491,6 +495,7 @@ void TfrmObject::formClose()
             reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
     // The main window drops the connection from its list and tells every child window.
+    delete m_taskButton.data();
     if (m_registered && Main()) {
         m_registered = false;
         Main()->RemoveConnection(this);
@@ -548,6 +553,29 @@ void TfrmObject::StartTransaction()
     db::Connection* c = m_session->dmSQLServer->Connection;
     if (c->Connected() && !c->InTransaction())
         c->StartTransaction();
+}
+
+void TfrmObject::createTaskButton(TfrmMain* main)
+{
+    // The window's button on the main task bar: brings the window forward.
+    auto* a = new QAction(main->tolTask());
+    a->setCheckable(true);
+    a->setText(TaskCaption(m_session->g_UserID, m_session->g_Server));
+    a->setToolTip(windowTitle());
+    a->setIcon(TypeIcon(5));
+    main->taskGroup()->addAction(a);
+    main->tolTask()->addAction(a);
+    a->setChecked(true);
+    a->setData(QVariant::fromValue<QObject*>(this));
+    connect(a, &QAction::triggered, this, [this] {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            if (sub->mdiArea())
+                sub->mdiArea()->setActiveSubWindow(sub);
+        }
+    });
+    m_taskButton = a;
 }
 
 int TfrmObject::ObjectCount() const { return lstObject->topLevelItemCount(); }

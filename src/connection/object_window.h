@@ -8,6 +8,7 @@
 #include "app/connection_window_iface.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -22,6 +23,7 @@ namespace qv {
 class TqvListView;
 class TqvTreeView;
 class TfrmObject;
+class TfrmMain;
 
 // Builds a definition window for an open request; the definition windows register here in
 // place of the placeholder.
@@ -109,12 +111,14 @@ private:
     void saveWindowSettings();
     void saveColumnWidths();
     void formClose();
+    void createTaskButton(TfrmMain* main);
     QStringList configuredDatabases() const;
 
     TObjectSession* m_session;
     QString m_userId;
     bool m_closed = false;
     bool m_registered = false;
+    QPointer<QAction> m_taskButton;
 };
 
 } // namespace qv

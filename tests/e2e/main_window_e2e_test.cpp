@@ -15,6 +15,7 @@
 #include "test_server_helper.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -88,6 +89,7 @@ TEST(MainWindowE2E, LogsOnListsAndRunsSql)
             sql->txtSQL->Lines().Assign({QStringLiteral("select * from dbo.Customers")});
             boxes.clear();
             sql->actExecExecute();
+            QCoreApplication::processEvents();
             main.grab().save(dir + "/main_window_e2e.png");
         }
         main.close();

@@ -15,6 +15,7 @@
 #include "support/test_env.h"
 
 #include <QComboBox>
+#include <QToolBar>
 #include <QDir>
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -226,6 +227,8 @@ TEST_F(ObjectWindow, IsTheMainWindowsCurrentConnection)
     EXPECT_EQ(w->DBVer(), 16);
     EXPECT_EQ(w->DataBase(), "Sales");
     EXPECT_EQ(w->GetConnectInfo("", "", true), "sa @ srv.Sales");
+    ASSERT_EQ(main.tolTask()->actions().size(), 1);
+    EXPECT_EQ(main.tolTask()->actions().at(0)->text(), "sa@srv");
 
     // A window it owns that refuses to close keeps the connection open.
     auto* form = new OwnedForm(w);
