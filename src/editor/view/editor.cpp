@@ -6,6 +6,7 @@
 #include "editor/view/editor_layout.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -1417,17 +1418,31 @@ void TEditor::CleanSelection()
 
 bool TEditor::CanSelDrag() const
 {
-    // Moving a selection with the mouse needs the drag and drop of selections; this control
-    // does not drag selections.
-    return false;
+    return !m_readOnly && Selected() && m_selectionMode == smLine && m_caret->SelMove;
 }
 
 void TEditor::BeginSelDrag() { m_selDragState = sdInit; }
-void TEditor::DragSelMove() { m_selDragState = sdDragging; }
+void TEditor::DragSelMove()
+{
+    if (m_selDragState == sdInit)
+        m_selDragState = sdDragging;
+    SetCursorState((QGuiApplication::keyboardModifiers() & Qt::ControlModifier) ? mcDraggingCopy : mcDragging);
+}
 void TEditor::EndSelDrag()
 {
+    if (m_selDragState != sdDragging) {
+        m_selDragState = sdNone;
+        return;
+    }
     m_selDragState = sdNone;
     SetCursorState(mcClient);
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    if (!viewport()->rect().contains(p) || IsSelectedArea(m_row, m_col))
+        CleanSelection();
+    else if (QGuiApplication::keyboardModifiers() & Qt::ControlModifier)
+        CopySelection(m_row, m_col);
+    else
+        MoveSelection(m_row, m_col);
 }
 void TEditor::CancelSelDrag()
 {
@@ -1444,58 +1459,6 @@ void TEditor::ReplaceRowsAt(int index, int count, const QString& s, int anchorRo
     Bracket guard([] {}, [this] { EndCaretUpdate(); });
     m_list->ReplaceRows(index, count, s);
     SetCaretByOffset(anchorRow, offset);
-}
-
-void TEditor::PutStringToLine(const QString& s)
-{
-    if (s.isEmpty())
-        return;
-    BeginCaretUpdate();
-    Bracket guard([] {}, [this] { EndCaretUpdate(); });
-    if (Selected() && m_selectionMode == smLine) {
-        // The selection goes first, as an undo step of its own.
-        const TSelectedPosition st = m_selStr;
-        CleanSelection();
-        const int n = m_list->Count();
-        const int sr = std::min(st.Sr, std::max(0, n - 1));
-        const int er = std::min(st.Er, std::max(0, n - 1));
-        if (n > 0) {
-            QString t = GetRowString(sr).left(st.Sc) + GetRowString(er).mid(st.Ec + 1);
-            if (st.Er < n && GetRowAttribute(er) == raCrlf)
-                t += QStringLiteral("\r\n");
-            const int anchor = std::max(m_list->LineStartRow(sr), sr - 1);
-            const int off = RowColToOffset(anchor, sr, 0) + st.Sc;
-            if (t.isEmpty() && sr == er) {
-                m_list->ReplaceRows(sr, 1, QString());
-                SetCaretByOffset(anchor, off);
-            } else {
-                ReplaceRowsAt(sr, er - sr + 1, t, anchor, off);
-            }
-        }
-    } else {
-        CleanSelection();
-    }
-    const int n = m_list->Count();
-    const int r = m_row;
-    if (r >= n) {
-        // The empty row after the last line break, or an empty text.
-        const QString pad(std::max(0, m_col), u' ');
-        const int anchor = n == 0 ? 0 : std::max(m_list->LineStartRow(n - 1), n - 1);
-        const int base = n == 0 ? 0 : RowColToOffset(anchor, n - 1, 0) + int(m_list->RowView(n - 1).size()) + 2;
-        ReplaceRowsAt(n, 0, pad + s, anchor, base + int(pad.size() + s.size()));
-        return;
-    }
-    const QString text = GetRowString(r);
-    const QString map = GetColumnMap(text);
-    const int w = int(map.size());
-    const int ci = std::min(int(text.size()), std::min(m_col, w) - ColumnMapExtra(map, std::min(m_col, w)));
-    const QString pad(std::max(0, m_col - w), u' ');
-    QString t = text.left(ci) + pad + s + text.mid(ci);
-    if (m_list->GetRows(r) == raCrlf)
-        t += QStringLiteral("\r\n");
-    const int anchor = std::max(m_list->LineStartRow(r), r - 1);
-    const int off = RowColToOffset(anchor, r, 0) + ci + int(pad.size() + s.size());
-    ReplaceRowsAt(r, 1, t, anchor, off);
 }
 
 void TEditor::Undo()
@@ -1719,31 +1682,15 @@ void TEditor::mouseDoubleClickEvent(QMouseEvent* e)
     QAbstractScrollArea::mouseDoubleClickEvent(e);
 }
 
-void TEditor::keyPressEvent(QKeyEvent* e)
-{
-    // Typed characters; the editing keys are handled by the keyboard layer.
-    const QString t = e->text();
-    if (!t.isEmpty() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        bool printable = true;
-        for (QChar c : t)
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                printable = false;
-        if (printable) {
-            if (!m_readOnly)
-                PutStringToLine(t);
-            e->accept();
-            return;
-        }
-    }
-    e->ignore();
-}
-
 void TEditor::inputMethodEvent(QInputMethodEvent* e)
 {
     const QString commit = e->commitString();
     const QRect oldPre = m_preedit.isEmpty() ? QRect() : RowRect(m_row);
-    if (!commit.isEmpty() && !m_readOnly)
+    if (!commit.isEmpty() && !m_readOnly) {
+        for (QChar c : commit)
+            RecordKey(0x0286, c.unicode(), 1, Qt::NoModifier);
         PutStringToLine(commit);
+    }
     m_preedit = e->preeditString();
     m_preeditCursor = int(m_preedit.size());
     for (const QInputMethodEvent::Attribute& a : e->attributes())

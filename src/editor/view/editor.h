@@ -13,11 +13,13 @@
 // the affected rectangle for repaint.
 #include "editor/editor_strings.h"
 #include "editor/screen_strings.h"
+#include "editor/search/text_search.h"
 #include "editor/view/editor_settings_objects.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QPixmap>
+#include <QPointer>
 #include <QRawFont>
 #include <bitset>
 #include <functional>
@@ -25,6 +27,7 @@
 #include <vector>
 
 class QPainter;
+class QMimeData;
 
 namespace qv {
 
@@ -253,6 +256,65 @@ public:
     bool CanUndo() { return m_list->UndoObj().CanUndo(); }
     bool CanRedo() { return m_list->UndoObj().CanRedo(); }
 
+    // ---- editing operations (edit/editor_edit.cpp) ----
+    // Deletes the selected text as one edit.
+    virtual void DeleteSelection();
+    void ClearSelection() { DeleteSelection(); }
+    // Replaces the selection by Buffer, or inserts it at the caret; the caret goes after it.
+    void SetSelTextBuf(const QString& buffer);
+    void SetSelText(const QString& s) { SetSelTextBuf(s); }
+    // Inserts the lines of Buffer as a column block at the caret (or in place of a box).
+    void SetSelTextBox(const QString& buffer);
+    void SelTabIndent();
+    void SelTabUnIndent();
+    // Toggles "--" at the start of the selected rows (the caret row without a selection).
+    void SelCommentOut();
+    // Columns of the leading blanks and tabs of S; -1 for an empty S.
+    int GetIndentWidth(QStringView s) const;
+    // Indentation of the nearest non-empty line above the caret's line.
+    int PrevLineIndent() const;
+    virtual void PutRowMark(int index, int mark);
+    virtual void DeleteRowMark(int index, int mark);
+    // Character index of the first character whose first cell is at or right of Col.
+    int ColumnToStartChar(int row, int col) const;
+    // The text that stays when the selection is deleted (rows SelStr.Sr .. Er, row ends kept).
+    QString GetTextOutsideSelection(int* cut = nullptr) const;
+
+    // ---- clipboard (edit/editor_clipboard.cpp) ----
+    // Private clipboard format that marks the text on the clipboard as a box selection.
+    static QString BoxMimeType();
+    virtual void CopyToClipboard();
+    virtual void CutToClipboard();
+    virtual void PasteFromClipboard();
+    void SelectAll();
+    void HitToSelected();
+    bool IsSelectedArea(int row, int col) const;
+    virtual void CopySelection(int row, int col);
+    virtual void MoveSelection(int row, int col);
+
+    // ---- keyboard (edit/editor_keys.cpp) ----
+    // Key and character handlers; Vk is the virtual-key code of the key map.
+    virtual void EditKeyDown(int vk, Qt::KeyboardModifiers mods, bool autoRepeat = false);
+    virtual void EditKeyChar(QChar ch, Qt::KeyboardModifiers mods);
+    virtual void EditKeyUp() { m_keyRepeat = false; }
+    bool NextTokenPos(bool right, int& row, int& col) const;
+    // Sends WM_CODEASSIST with the caret pixel position to the owner (the parent widget).
+    void SendCodeAssist(QPoint pos);
+    // Waits CodeAssistDelayTime while the caret stays; true when the wait was cancelled.
+    bool WaitCodeAssistDelay();
+    // Where WM_CODEASSIST goes; the parent widget when not set.
+    QObject* CodeAssistOwner() const;
+    void SetCodeAssistOwner(QObject* owner) { m_codeAssistOwner = owner; }
+    static int QtKeyToVk(int key);
+    static int VkToQtKey(int vk);
+
+    // ---- search (search/editor_search.cpp) ----
+    // Searches from the caret or selection and shows the hit; never wraps.
+    virtual bool Search(const QString& value, TSearchOptions options);
+
+    // ---- edit-control messages (edit/edit_messages.cpp) ----
+    qintptr EditMessage(unsigned msg, quintptr wParam, qintptr lParam);
+
     // ---- layout and painting ----
     virtual void UpdateFontMetrics();
     virtual void UpdateColCount();
@@ -305,6 +367,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    bool focusNextPrevChild(bool next) override;
+    // Recording hook of the SQL editor: a key (vk) or character reaching the editor.
+    virtual void RecordKey(unsigned msg, int code, int keyData, Qt::KeyboardModifiers mods);
     void inputMethodEvent(QInputMethodEvent* e) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery q) const override;
     void timerEvent(QTimerEvent* e) override;
@@ -435,6 +501,19 @@ private:
     bool m_hitSelecting = false;
     QString m_preedit;
     int m_preeditCursor = 0;
+
+    // keyboard
+    bool m_keyRepeat = false;
+    QPointer<QObject> m_codeAssistOwner;
+    void NewLine(bool shift);
+    void BackSpace();
+    void DeleteForward();
+    void PageMove(int n);
+    std::vector<int> CharStartCols(const QString& text) const;
+    QString RowBreak(int row) const;
+    void ReplaceForEdit(int first, int last, const QString& text);
+    void InsertText(const QString& s, bool overwrite);
+    void IndentRows(int mode);
 
     // selection
     TEditorSelectionMode m_selectionMode = smLine;
