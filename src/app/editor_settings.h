@@ -5,14 +5,14 @@
 //
 // Colours are 32-bit values in the 0x00BBGGRR layout of the stored settings; clNone
 // (0x1FFFFFFF) means no colour: the surrounding colour shows.
+#include "editor/color_value.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
 
 namespace qv {
 
-using TColor = quint32;
-inline constexpr TColor clNone = 0x1FFFFFFF;
 
 // QColor of a stored colour value; an invalid QColor for clNone.
 QColor ToQColor(TColor c);

@@ -2,6 +2,7 @@
 // Syntax-highlighting framework: the fountain (colours, multi-row bracket pairs, reserved
 // words; notifies every editor that uses it) and the table-driven token scanner that parses
 // one row at a time from the state stored at the row's start.
+#include "editor/color_value.h"
 #include "editor/notify.h"
 #include "editor/rowattr.h"
 
@@ -14,8 +15,6 @@
 namespace qv {
 
 // Colours are 0x00BBGGRR values; clNone is "no colour" (the default colour applies).
-using TColor = uint32_t;
-inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clNavy = 0x800000;
 inline constexpr TColor clWhite = 0xFFFFFF;
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
