@@ -1,5 +1,6 @@
 #include "editor/sqlmemo/qvmemo.h"
 
+#include "editor/edit/edit_messages.h"
 #include "editor/search/search_dialogs.h"
 #include "editor/sqlmemo/code_assist.h"
 
@@ -54,6 +55,34 @@ void TqvMemo::WmUndo(quintptr wParam)
         Redo();
     else
         Undo();
+}
+
+bool TqvMemo::handleEditCommand(EditCommand cmd)
+{
+    switch (cmd) {
+    case EditCommand::Undo:
+        WmUndo(0);
+        return true;
+    case EditCommand::Redo:
+        WmUndo(1);
+        return true;
+    case EditCommand::Cut:
+        EditMessage(editmsg::WM_CUT, 0, 0);
+        return true;
+    case EditCommand::Copy:
+        EditMessage(editmsg::WM_COPY, 0, 0);
+        return true;
+    case EditCommand::Paste:
+        EditMessage(editmsg::WM_PASTE, 0, 0);
+        return true;
+    case EditCommand::Clear:
+        EditMessage(editmsg::WM_CLEAR, 0, 0);
+        return true;
+    case EditCommand::SelectAll:
+        EditMessage(editmsg::EM_SETSEL, 0, -1);
+        return true;
+    }
+    return false;
 }
 
 void TqvMemo::RecordKey(unsigned msg, int code, int keyData, Qt::KeyboardModifiers mods)

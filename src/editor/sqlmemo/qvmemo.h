@@ -2,6 +2,7 @@
 // TqvMemo: the SQL editing control. A TEditor with the completion list, the key-macro
 // recorder, find / find next / replace with wrap-around through the find and replace dialogs,
 // row jumps, ten numbered row marks and word selection with its own delimiters.
+#include "app/edit_target.h"
 #include "editor/sqlmemo/key_macro.h"
 #include "editor/view/editor.h"
 
@@ -24,7 +25,7 @@ struct TqvCodeAssistSize {
 // tested on its own).
 bool IsMemoDelimiter(QChar c);
 
-class TqvMemo : public TEditor {
+class TqvMemo : public TEditor, public EditTarget {
     Q_OBJECT
 public:
     explicit TqvMemo(QWidget* parent = nullptr);
@@ -68,6 +69,10 @@ public:
     void PrevRowMark();
     // Undo (wParam other than 1) or redo (1); ignored when read-only.
     void WmUndo(quintptr wParam);
+    // The main window's edit commands.
+    bool handleEditCommand(EditCommand cmd) override;
+    bool isEditReadOnly() const override { return ReadOnly(); }
+    bool isTextEditor() const override { return true; }
 
     QString GetCodeAssistToken() const;
     void CloseCodeAssist();

@@ -1,3 +1,4 @@
+#include "app/edit_target.h"
 #include "editor/search/search_dialogs.h"
 #include "memo_helper.h"
 #include "platform/registry.h"
@@ -271,4 +272,23 @@ TEST(SqlMemo, JumpMarksWordsAndUndoMessage)
     w->SetReadOnly(true);
     w->WmUndo(0);
     EXPECT_NE(w->Lines().GetTextStr(), QStringLiteral("select dbo.t1 from x"));
+}
+
+TEST(SqlMemo, MainWindowEditCommands)
+{
+    auto ed = MakeMemo(QStringLiteral("abc def"));
+    ASSERT_EQ(editTargetOf(ed.get()), static_cast<EditTarget*>(ed.get()));
+    EXPECT_TRUE(isTextEditorTarget(ed.get()));
+    EXPECT_TRUE(sendEditCommand(ed.get(), EditCommand::SelectAll));
+    EXPECT_EQ(ed->SelText(), QStringLiteral("abc def"));
+    sendEditCommand(ed.get(), EditCommand::Cut);
+    EXPECT_EQ(ed->Lines().GetTextStr(), QString());
+    sendEditCommand(ed.get(), EditCommand::Undo);
+    EXPECT_EQ(ed->Lines().GetTextStr(), QStringLiteral("abc def"));
+    sendEditCommand(ed.get(), EditCommand::Redo);
+    EXPECT_EQ(ed->Lines().GetTextStr(), QString());
+    sendEditCommand(ed.get(), EditCommand::Paste);
+    EXPECT_EQ(ed->Lines().GetTextStr(), QStringLiteral("abc def"));
+    ed->SetReadOnly(true);
+    EXPECT_TRUE(isReadOnlyTextEditor(ed.get()));
 }
