@@ -1,5 +1,6 @@
 #include "connection/ddl_exec.h"
 
+#include "app/message_box.h"
 #include "app/options.h"
 #include "connection/object_session.h"
 #include "editor/view/editor.h"
@@ -26,9 +27,8 @@ QList<TfrmDDLExec*>& windows()
 const QString kLogKey = SettingsRootKey + QStringLiteral("\\GUI\\LOG");
 } // namespace
 
-std::function<int(QWidget*, const QString&)> TfrmDDLExec::AskHook = [](QWidget* parent, const QString& text) {
-    const auto b = QMessageBox::question(parent, QApplication::applicationName(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return b == QMessageBox::Yes ? 6 : 7;
+std::function<int(QWidget*, const QString&)> TfrmDDLExec::AskHook = [](QWidget*, const QString& text) {
+    return ShowMessageBox(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 };
 
 TfrmDDLExec::TfrmDDLExec(TObjectSession* owner, QWidget* mainWindow)

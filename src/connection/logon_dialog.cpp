@@ -1,5 +1,6 @@
 #include "connection/logon_dialog.h"
 
+#include "app/message_box.h"
 #include "connection/connection_import.h"
 #include "controls/lists/qv_listview.h"
 #include "platform/exceptions.h"
@@ -42,14 +43,8 @@ QToolButton* ToolButton(QAction* a)
 } // namespace
 
 std::function<void(const LogonValues&)> TfrmLogon::ConnectionFactory;
-std::function<void(QWidget*, const QString&, int)> TfrmLogon::Message = [](QWidget* parent, const QString& text, int flags) {
-    const int icon = flags & 0x70;
-    if (icon == 16)
-        QMessageBox::critical(parent, S("Qorvel"), text);
-    else if (icon == 48)
-        QMessageBox::warning(parent, S("Qorvel"), text);
-    else
-        QMessageBox::information(parent, S("Qorvel"), text);
+std::function<void(QWidget*, const QString&, int)> TfrmLogon::Message = [](QWidget*, const QString& text, int flags) {
+    ShowMessageBox(text, flags);
 };
 std::function<bool(TfrmLogon&)> TfrmLogon::RunModal = [](TfrmLogon& dlg) { return dlg.exec() == QDialog::Accepted; };
 

@@ -1,5 +1,6 @@
 #include "sql/sql_log_window.h"
 
+#include "app/message_box.h"
 #include "app/qvstrings.h"
 #include "editor/view/editor.h"
 #include "sql/sql_history.h"
@@ -20,10 +21,8 @@
 namespace qv {
 
 std::function<int(TfrmSQLLog*)> TfrmSQLLog::ExecHook = [](TfrmSQLLog* w) { return w->exec(); };
-std::function<void(QWidget*, const QString&, int)> TfrmSQLLog::MessageHook = [](QWidget* parent, const QString& text, int icon) {
-    QMessageBox box(icon == 16 ? QMessageBox::Critical : icon == 48 ? QMessageBox::Warning : QMessageBox::Information,
-                    QApplication::applicationName(), text, QMessageBox::Ok, parent);
-    box.exec();
+std::function<void(QWidget*, const QString&, int)> TfrmSQLLog::MessageHook = [](QWidget*, const QString& text, int icon) {
+    ShowMessageBox(text, icon);
 };
 
 namespace {
