@@ -4,7 +4,9 @@
 #include "app/message_box.h"
 #include "app/options.h"
 #include "platform/registry.h"
+#include "connection/dm_sqlserver.h"
 #include "connection/object_session.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "editor/view/editor.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
@@ -79,8 +81,21 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     tolCmd->addWidget(dbLabel);
     tolCmd->addWidget(cmbDatabase);
 
-    txtSQL = new TEditor(this);
-    txtSQL->setObjectName(QStringLiteral("txtSQL"));
+    fraMemo = new TfraMemo(this);
+    fraMemo->setObjectName(QStringLiteral("fraMemo"));
+    txtSQL = fraMemo->txtSQL;
+    fraMemo->CodeAssistContext = [this](CodeAssistRequest& r) {
+        if (!m_owner || !m_owner->dmSQLServer || !m_owner->dmSQLServer->Connection)
+            return false;
+        if (!m_qryCodeAssist)
+            m_qryCodeAssist = std::make_unique<db::Query>();
+        m_qryCodeAssist->SetConnection(m_owner->dmSQLServer->Connection);
+        r.query = m_qryCodeAssist.get();
+        r.database = cmbDatabase->currentText();
+        r.schema = m_owner->dmSQLServer->GetDefSchema();
+        r.dbVer = m_owner->DBVer;
+        return true;
+    };
     grdParam = new QTableWidget(0, 2, this);
     grdParam->setHorizontalHeaderLabels({QStringLiteral("バインド変数名"), QStringLiteral("値")});
     grdParam->verticalHeader()->hide();
@@ -88,7 +103,7 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     grdParam->horizontalHeader()->setStretchLastSection(true);
     grdParam->hide();
     auto* top = new QSplitter(Qt::Horizontal, this);
-    top->addWidget(txtSQL);
+    top->addWidget(fraMemo);
     top->addWidget(grdParam);
     top->setStretchFactor(0, 3);
 

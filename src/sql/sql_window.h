@@ -3,9 +3,11 @@
 // connection's session, with one result page per batch that yields rows.
 #include "app/qvform.h"
 #include "controls/frame/data_frame.h"
+#include "sql/memo_frame.h"
 #include "sql/sql_run.h"
 
 #include <QList>
+#include <memory>
 #include <QWidget>
 
 class QComboBox;
@@ -52,7 +54,8 @@ public:
     void DBChange() override;
     void LoadWindowSettings() override;
     void SaveWindowSettings() override;
-    TEditor* txtSQL = nullptr;
+    TfraMemo* fraMemo = nullptr;
+    TEditor* txtSQL = nullptr; // the frame's editor
     QComboBox* cmbDatabase = nullptr;
     QTableWidget* grdParam = nullptr;
     QTabWidget* pagData = nullptr;
@@ -83,6 +86,7 @@ private:
     void FillDatabases();
 
     TObjectSession* m_owner;
+    std::unique_ptr<db::Query> m_qryCodeAssist;
     BindVariables m_binds;
     QList<TfraData*> m_frames; // per batch of the last run; [0] is fraData
     QSplitter* m_split = nullptr;

@@ -1,5 +1,9 @@
 #include "sql/sql_window.h"
 
+#include "editor/sqlmemo/code_assist.h"
+#include "editor/sqlmemo/qvmemo.h"
+#include "platform/messages.h"
+
 #include "app/options.h"
 #include "connection/object_session.h"
 #include "editor/view/editor.h"
@@ -194,4 +198,25 @@ TEST_F(SqlWindow, OnlyTheSelectionRunsWhenPartialRunsAreOn)
     w->actExecExecute();
     EXPECT_EQ(session->statements(), (QStringList{"use [SalesDemo]", "select 2"}));
     qvOption.UsePartial = true;
+}
+
+TEST_F(SqlWindow, EditorCompletionListsTheCatalogOfTheChosenDatabase)
+{
+    const auto name = column("name", "nvarchar(128)");
+    auto& f = session->fixture();
+    f.exact("select serverproperty('Edition')").returns({column("", "nvarchar(128)")}, {{"Developer Edition (64-bit)"}});
+    f.pattern("use \\[.*\\]");
+    f.pattern("SELECT default_schema_name .*").returns({column("default_schema_name", "nvarchar(128)")}, {{"dbo"}});
+    f.pattern(".*select name from sys\\.schemas.*").returns({name}, {{"dbo"}});
+    f.pattern("select name, xtype, case .*").returns({name, column("xtype", "char(2)"), column("Sort", "int")}, {{"Customers", "U ", 1}});
+    f.pattern("select .*").returns({name}, {});
+    w->show();
+    w->cmbDatabase->setCurrentText("SalesDemo");
+    w->txtSQL->Lines().Assign({"select * from "});
+    w->txtSQL->SetRowCol(0, 14);
+    QCoreApplication::sendEvent(w->fraMemo, new MessageEvent(WM_CODEASSIST, 10, 20));
+    auto* memo = w->fraMemo->txtSQL;
+    ASSERT_TRUE(memo->CodeAssist);
+    EXPECT_TRUE(memo->CodeAssist->CaptionList.contains("Customers"));
+    EXPECT_TRUE(memo->CodeAssist->CaptionList.contains("SalesDemo"));
 }
