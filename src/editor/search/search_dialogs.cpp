@@ -287,6 +287,18 @@ bool TfrmEditSearchBase::Run()
     return result() == QDialog::Accepted && !L_sSearchText.isEmpty();
 }
 
+TSearchOptions TfrmEditSearchBase::CheckedOptions() const
+{
+    TSearchOptions o = L_wSearchOptions & ~(sfrWholeWord | sfrMatchCase | sfrIncludeCRLF | sfrIncludeSpace);
+    if (chkWholeWord->isChecked())
+        o |= sfrWholeWord;
+    if (chkMatchCase->isChecked())
+        o |= sfrMatchCase;
+    if (chkIncludeCRLF->isChecked())
+        o |= sfrIncludeCRLF | sfrIncludeSpace;
+    return o;
+}
+
 TfrmEditSearch::TfrmEditSearch(QWidget* parent) : TfrmEditSearchBase(false, parent) {}
 
 bool TfrmEditSearch::Execute(QString& ioSearchText, TSearchOptions& ioSearchOptions, bool& ioResearch,
@@ -300,14 +312,7 @@ bool TfrmEditSearch::Execute(QString& ioSearchText, TSearchOptions& ioSearchOpti
     if (!dlg.Run())
         return false;
     ioSearchText = dlg.L_sSearchText;
-    TSearchOptions o = dlg.L_wSearchOptions & ~(sfrWholeWord | sfrMatchCase | sfrIncludeCRLF | sfrIncludeSpace);
-    if (dlg.chkWholeWord->isChecked())
-        o |= sfrWholeWord;
-    if (dlg.chkMatchCase->isChecked())
-        o |= sfrMatchCase;
-    if (dlg.chkIncludeCRLF->isChecked())
-        o |= sfrIncludeCRLF | sfrIncludeSpace;
-    ioSearchOptions = o;
+    ioSearchOptions = dlg.CheckedOptions();
     ioNotFindMsg = dlg.L_bNotFindMsg;
     ioResearch = dlg.L_bResearch;
     return true;
@@ -328,14 +333,7 @@ bool TfrmEditReplace::Execute(QString& ioSearchText, QString& ioReplaceValue, bo
         return false;
     ioSearchText = dlg.L_sSearchText;
     ioReplaceValue = dlg.L_sReplaceText;
-    TSearchOptions o = dlg.L_wSearchOptions & ~(sfrWholeWord | sfrMatchCase | sfrIncludeCRLF | sfrIncludeSpace);
-    if (dlg.chkWholeWord->isChecked())
-        o |= sfrWholeWord;
-    if (dlg.chkMatchCase->isChecked())
-        o |= sfrMatchCase;
-    if (dlg.chkIncludeCRLF->isChecked())
-        o |= sfrIncludeCRLF | sfrIncludeSpace;
-    ioSearchOptions = TSearchOptions(o | sfrReplaceConfirm);
+    ioSearchOptions = TSearchOptions(dlg.CheckedOptions() | sfrReplaceConfirm);
     ioNotFindMsg = dlg.L_bNotFindMsg;
     ioResearch = dlg.L_bResearch;
     return true;

@@ -54,6 +54,8 @@ protected:
     explicit TfrmEditSearchBase(bool replace, QWidget* parent);
     // Shows the dialog (or runs the test hook); saves the position afterwards.
     bool Run();
+    // The kept options with the dialog's three check boxes applied.
+    TSearchOptions CheckedOptions() const;
     void LoadState();
     void Commit();
     void PlaceDialog();
