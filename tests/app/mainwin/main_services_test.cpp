@@ -10,7 +10,7 @@
 #include "app/options.h"
 #include "app/qvform.h"
 #include "fake_connection_helper.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 
 using namespace qv;
 using qvtest::FakeConnectionWindow;

@@ -10,7 +10,7 @@
 #include <QToolBar>
 
 #include "app/main_window.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 
 using namespace qv;
 

@@ -9,7 +9,7 @@
 #include "app/message_box.h"
 #include "app/version_window.h"
 #include "controls/inputs/inputs.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 
 using namespace qv;
 

@@ -4,7 +4,7 @@
 #include <QToolBar>
 
 #include "app/main_window.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 #include "app/settings.h"
 #include "platform/registry.h"
 

@@ -15,7 +15,7 @@
 #include "app/options.h"
 #include "app/qvform.h"
 #include "fake_connection_helper.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 #include "platform/messages.h"
 
 using namespace qv;

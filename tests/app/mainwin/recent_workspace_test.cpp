@@ -10,7 +10,7 @@
 #include <QToolBar>
 #include "app/workspace.h"
 #include "fake_connection_helper.h"
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 
 using namespace qv;
 using qvtest::FakeConnectionWindow;

@@ -1,4 +1,4 @@
-#include "modal_helper.h"
+#include "support/modal_helper.h"
 
 #include <QPixmap>
 
