@@ -1197,6 +1197,9 @@ void TfrmMain::cmbDBNameChange()
 
 QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* w)
 {
+    // A window that already sits in a frame of this area keeps it.
+    if (auto* own = qobject_cast<QMdiSubWindow*>(w->parentWidget()); own && own->mdiArea() == m_mdi)
+        return own;
     const bool sized = w->testAttribute(Qt::WA_Resized);
     const QSize wanted = w->size();
     QMdiSubWindow* sub = m_mdi->addSubWindow(w);
@@ -1248,9 +1251,14 @@ void TfrmMain::RemoveConnection(IConnectionWindow* conn)
     const int i = m_cmbDBName->findData(QVariant::fromValue(reinterpret_cast<quintptr>(conn)));
     if (i >= 0)
         m_cmbDBName->removeItem(i);
+    // The last connection left becomes the current one, before the children hear of it.
+    if (m_cmbDBName->count() == 0)
+        m_cmbDBName->clear();
+    else
+        m_cmbDBName->setCurrentIndex(m_cmbDBName->count() - 1);
+    cmbDBNameChange();
     BroadcastMessage(WM_DBCHANGE);
     ShowWorkSpace(conn);
-    cmbDBNameChange();
 }
 
 void TfrmMain::subWindowActivated(QMdiSubWindow* sub)

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QAction>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -38,39 +39,23 @@ namespace {
 const QString ObjectKey = QStringLiteral("\\Software\\Velmora\\QVS22\\GUI\\OBJECT");
 const QString TreeKey = QStringLiteral("\\Software\\Velmora\\QVS22\\OBJECTTREE\\");
 const char* const OwnerProperty = "qvOwnerForm";
+// The tree panel is never narrower than this.
+constexpr int TreeMinWidth = 30;
+enum { WindowNormal = 0, WindowMinimized = 1, WindowMaximized = 2 };
 
 QString S(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
-// Icons of the theme; the Breeze theme when the platform names none.
-QIcon ThemeIcon(const QString& name)
-{
-    static const bool prepared = [] {
-        QStringList paths = QIcon::themeSearchPaths();
-        for (const QString& p : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
-                                                          QStandardPaths::LocateDirectory) +
-                                    QStringList{QStringLiteral("/usr/share/icons")})
-            if (!paths.contains(p))
-                paths << p;
-        QIcon::setThemeSearchPaths(paths);
-        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QLatin1String("hicolor"))
-            QIcon::setThemeName(QStringLiteral("breeze"));
-        return true;
-    }();
-    (void)prepared;
-    return QIcon::fromTheme(name);
-}
-
 // Tree and list images by object-type code: the main image list.
 QIcon TypeIcon(int code) { return imgMain(code); }
 
-QToolButton* Button(QWidget* parent, const QString& hint, const QString& icon, bool checkable)
+QToolButton* Button(QWidget* parent, const QString& hint, int image, bool checkable)
 {
     auto* b = new QToolButton(parent);
     b->setToolTip(hint);
-    b->setIcon(ThemeIcon(icon));
+    b->setIcon(imgMain(image));
     b->setCheckable(checkable);
     b->setAutoRaise(true);
     return b;
@@ -145,12 +130,13 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         TObjectSession& s = *m_session;
         setWindowTitle(S("オブジェクトリスト - ") + s.g_UserID + QStringLiteral(" @ ") + server + QStringLiteral(".") +
                        s.g_DataBase);
-        setWindowIcon(TypeIcon(5));
-        // The main window lists the connection and tells every child window.
+        setWindowIcon(TypeIcon(94));
+        // The window takes its MDI frame; the main window lists the connection and tells
+        // every child window.
         if (TfrmMain* m = Main()) {
+            m->AddChildWindow(this);
             m_registered = true;
             m->AddConnection(this);
-            createTaskButton(m);
         }
         (qvOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
         Disp = 0;
@@ -168,7 +154,11 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         ShowTree();
         btnLevel0->setChecked(qvOption.ShowLevel0);
         btnLevel1->setChecked(qvOption.ShowLevel1);
-        loadWindowSettings();
+        LoadWindowSettings();
+        // The list style follows the main window's view menu.
+        if (TfrmMain* m = Main())
+            if (QAction* list = m->action(QStringLiteral("mnuDispList")); list && list->isChecked())
+                SetObjectListDetails(false);
         pnlFind->setVisible(qvOption.Find);
         lstObject->setSelectionBehavior(qvOption.RowSelect ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
         btnShowFragment->setChecked(qvOption.ShowFragment && !s.IsAzure);
@@ -178,7 +168,21 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         cmbFind->addItems(history);
         cmbFind->setCurrentIndex(-1);
         cmbFind->setEditText(QString());
+        if (TfrmMain* m = Main())
+            createTaskButton(m);
     } catch (...) {
+        // The half-built window leaves the main window's list and its frame before it goes.
+        if (m_registered) {
+            m_registered = false;
+            Main()->RemoveConnection(this);
+        }
+        delete m_taskButton.data();
+        if (QWidget* f = frame(); f != this) {
+            setParent(nullptr);
+            delete f;
+        }
+        m_closed = true;
+        m_session->Disconnect();
         restore();
         throw;
     }
@@ -217,12 +221,12 @@ TfrmObject::~TfrmObject()
 void TfrmObject::buildUi()
 {
     setObjectName(QStringLiteral("frmObject"));
-    auto* pnlTree = new QWidget(this);
+    pnlTree = new QWidget(this);
     auto* pnlTool = new QHBoxLayout;
-    btnTree1 = Button(pnlTree, S("データベース→オブジェクト順に表示"), QStringLiteral("view-list-tree"), true);
-    btnTree2 = Button(pnlTree, S("オブジェクト→データベース順に表示"), QStringLiteral("view-list-text"), true);
-    btnLevel0 = Button(pnlTree, S("サーバー選択時にオブジェクト一覧を表示する"), QStringLiteral("network-server-database"), true);
-    btnLevel1 = Button(pnlTree, S("データベース選択時に従属オブジェクトを表示する"), QStringLiteral("server-database"), true);
+    btnTree1 = Button(pnlTree, S("データベース→オブジェクト順に表示"), 121, true);
+    btnTree2 = Button(pnlTree, S("オブジェクト→データベース順に表示"), 122, true);
+    btnLevel0 = Button(pnlTree, S("サーバー選択時にオブジェクト一覧を表示する"), 123, true);
+    btnLevel1 = Button(pnlTree, S("データベース選択時に従属オブジェクトを表示する"), 94, true);
     cmbTree = new QComboBox(pnlTree);
     cmbTree->addItems({S("すべてのDB"), S("ログインDB"), S("設定")});
     for (QToolButton* b : {btnTree1, btnTree2, btnLevel0, btnLevel1})
@@ -239,11 +243,11 @@ void TfrmObject::buildUi()
     pnlFind = new QWidget(pnlList);
     auto* findLayout = new QHBoxLayout(pnlFind);
     findLayout->setContentsMargins(0, 0, 0, 0);
-    auto* btnWhere = Button(pnlFind, S("検索"), QStringLiteral("edit-find"), false);
-    auto* btnGrep = Button(pnlFind, S("全文検索"), QStringLiteral("edit-find-replace"), false);
+    auto* btnWhere = Button(pnlFind, S("検索"), 23, false);
+    auto* btnGrep = Button(pnlFind, S("全文検索"), 24, false);
     cmbFind = new QComboBox(pnlFind);
     cmbFind->setEditable(true);
-    btnShowFragment = Button(pnlFind, S("断片化割合"), QStringLiteral("view-statistics"), true);
+    btnShowFragment = Button(pnlFind, S("断片化割合"), 138, true);
     findLayout->addWidget(btnWhere);
     findLayout->addWidget(btnGrep);
     findLayout->addWidget(cmbFind, 1);
@@ -484,45 +488,102 @@ void TfrmObject::formClose()
     if (m_closed)
         return;
     m_closed = true;
+    TfrmMain* main = m_registered ? Main() : nullptr;
     SetStatusText(QString());
-    saveWindowSettings();
+    if (main)
+        main->ShowWorkSpace(this);
+    SaveWindowSettings();
     saveColumnWidths();
-    const QString server = m_session->dmSQLServer->Server();
-    m_session->Disconnect();
+    db::Connection* con = m_session->dmSQLServer->Connection;
+    try {
+        if (con->Connected() && con->InTransaction())
+            con->Commit();
+    } catch (const std::exception&) {
+    }
     {
         TqvRegistry reg;
-        if (reg.OpenKey(TreeKey + server, true))
+        if (reg.OpenKey(TreeKey + m_session->dmSQLServer->Server(), true))
             reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
-    // The main window drops the connection from its list and tells every child window.
-    delete m_taskButton.data();
-    if (m_registered && Main()) {
+    // The main window drops the connection from its list, selects its last one and tells
+    // every child window; the session goes only after that.
+    if (main) {
         m_registered = false;
-        Main()->RemoveConnection(this);
+        main->RemoveConnection(this);
     }
+    delete m_taskButton.data();
+    if (m_frameConn)
+        disconnect(m_frameConn);
+    m_session->Disconnect();
 }
 
-void TfrmObject::loadWindowSettings()
+QWidget* TfrmObject::frame() const
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        return sub;
+    return const_cast<TfrmObject*>(this);
+}
+
+int TfrmObject::TreeMinimumWidth() const
+{
+    return qMax(TreeMinWidth, pnlTree->minimumSizeHint().width());
+}
+
+void TfrmObject::LoadWindowSettings()
 {
     TqvRegistry reg;
-    if (!reg.OpenKeyReadOnly(ObjectKey))
-        return;
-    resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
-    const int tree = qMax(reg.GetInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0)), 30);
-    spl1->setSizes({tree, qMax(width() - tree, 100)});
+    const bool open = reg.OpenKeyReadOnly(ObjectKey);
+    QWidget* f = frame();
+    auto* sub = qobject_cast<QMdiSubWindow*>(f);
+    TfrmMain* main = Main();
+    if (open && sub && main && main->MDIChildren() == QList<QWidget*>{this}) {
+        // A stored minimised state opens normal.
+        if (reg.GetInteger(QStringLiteral("WindowState"), 0) == WindowMaximized)
+            sub->showMaximized();
+        else if (sub->isMinimized() || sub->isMaximized())
+            sub->showNormal();
+    }
+    if (open && !f->isMaximized() && !f->isMinimized())
+        f->resize(reg.GetInteger(QStringLiteral("Width"), f->width()), reg.GetInteger(QStringLiteral("Height"), f->height()));
+    if (f->layout())
+        f->layout()->activate();
+    layout()->activate();
+    const int current = spl1->sizes().value(0);
+    const int tree = qMax(open ? reg.GetInteger(QStringLiteral("TreeWidth"), current) : current, TreeMinimumWidth());
+    const int total = qMax(spl1->width(), tree + 1);
+    spl1->setSizes({tree, total - tree});
 }
 
-void TfrmObject::saveWindowSettings()
+void TfrmObject::SaveWindowSettings()
 {
     TqvRegistry reg;
     if (!reg.OpenKey(ObjectKey, true))
         return;
-    if (!isMinimized() && !isMaximized()) {
-        reg.WriteInteger(QStringLiteral("Width"), width());
-        reg.WriteInteger(QStringLiteral("Height"), height());
+    const QWidget* f = frame();
+    const int state = f->isMaximized() ? WindowMaximized : f->isMinimized() ? WindowMinimized : WindowNormal;
+    reg.WriteInteger(QStringLiteral("WindowState"), state);
+    if (state == WindowNormal) {
+        reg.WriteInteger(QStringLiteral("Width"), f->width());
+        reg.WriteInteger(QStringLiteral("Height"), f->height());
     }
-    reg.WriteInteger(QStringLiteral("WindowState"), isMaximized() ? 2 : 0);
-    reg.WriteInteger(QStringLiteral("TreeWidth"), spl1->sizes().value(0));
+    if (const int tree = spl1->sizes().value(0); tree > 0)
+        reg.WriteInteger(QStringLiteral("TreeWidth"), tree);
+}
+
+void TfrmObject::FormActivate()
+{
+    TfrmMain* main = Main();
+    if (!main || !m_registered)
+        return;
+    // The item of this window (not just one with the same text: two windows may show the
+    // same connection text).
+    QComboBox* cmb = main->cmbDBName();
+    const int i = cmb->findData(QVariant::fromValue(reinterpret_cast<quintptr>(static_cast<IConnectionWindow*>(this))));
+    if (i >= 0 && i != cmb->currentIndex())
+        cmb->setCurrentIndex(i);
+    main->cmbDBNameChange();
+    if (m_taskButton)
+        m_taskButton->setChecked(true);
 }
 
 bool TfrmObject::event(QEvent* e)
@@ -530,6 +591,18 @@ bool TfrmObject::event(QEvent* e)
     if (e->type() == messageEventType(WM_RELOAD)) {
         ShowObject(false);
         return true;
+    }
+    if (e->type() == QEvent::WindowTitleChange && m_taskButton)
+        m_taskButton->setText(windowTitle());
+    if (e->type() == QEvent::ParentChange) {
+        if (m_frameConn)
+            disconnect(m_frameConn);
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            m_frameConn = connect(sub, &QMdiSubWindow::windowStateChanged, this,
+                                  [this](Qt::WindowStates before, Qt::WindowStates now) {
+                                      if (!(before & Qt::WindowActive) && (now & Qt::WindowActive))
+                                          FormActivate();
+                                  });
     }
     return QWidget::event(e);
 }
@@ -562,7 +635,7 @@ void TfrmObject::createTaskButton(TfrmMain* main)
     a->setCheckable(true);
     a->setText(TaskCaption(m_session->g_UserID, m_session->g_Server));
     a->setToolTip(windowTitle());
-    a->setIcon(TypeIcon(5));
+    a->setIcon(TypeIcon(94));
     main->taskGroup()->addAction(a);
     main->tolTask()->addAction(a);
     a->setChecked(true);

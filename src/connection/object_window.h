@@ -101,14 +101,27 @@ public:
     // The tree node level of the current node (-1 none).
     int TreeLevel() const;
 
+    // Activation: the connection becomes the main window's current one and its task button
+    // is pressed.
+    void FormActivate();
+    // Geometry under GUI\OBJECT, applied to the window's MDI frame: the stored window state
+    // only when this is the main window's only child (minimised opens normal), the size in the
+    // normal state, the tree width never below the tree panel's minimum.
+    void LoadWindowSettings();
+    // The window state, the size (normal state only) and the tree width.
+    void SaveWindowSettings();
+    // The window's MDI frame, or the window itself outside one.
+    QWidget* frame() const;
+    // The narrowest the tree panel may be.
+    int TreeMinimumWidth() const;
+    QAction* TaskButton() const { return m_taskButton; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* e) override;
 
 private:
     void buildUi();
-    void loadWindowSettings();
-    void saveWindowSettings();
     void saveColumnWidths();
     void formClose();
     void createTaskButton(TfrmMain* main);
@@ -118,6 +131,8 @@ private:
     QString m_userId;
     bool m_closed = false;
     bool m_registered = false;
+    QWidget* pnlTree = nullptr;
+    QMetaObject::Connection m_frameConn;
     QPointer<QAction> m_taskButton;
 };
 

@@ -11,10 +11,14 @@
 #include "platform/db/scripted_session.h"
 #include "platform/exceptions.h"
 #include "platform/messages.h"
+#include "platform/registry.h"
 #include "app/textfiles.h"
 #include "support/test_env.h"
 
 #include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSplitter>
 #include <QToolBar>
 #include <QDir>
 #include <QLabel>
@@ -279,4 +283,176 @@ TEST_F(ObjectWindow, FirstPaintLogsOnFromTheCommandLine)
     EXPECT_EQ(seen[0].userId, "sa");
     EXPECT_EQ(seen[0].password, "secret");
     EXPECT_EQ(seen[0].server, "127.0.0.1,1433");
+}
+
+namespace {
+const QString GeometryKey = "\\Software\\Velmora\\QVS22\\GUI\\OBJECT";
+
+void WriteGeometry(int state, int width, int height, int treeWidth)
+{
+    TqvRegistry reg;
+    reg.DeleteKey(GeometryKey);
+    ASSERT_TRUE(reg.OpenKey(GeometryKey, true));
+    reg.WriteInteger("WindowState", state);
+    reg.WriteInteger("Width", width);
+    reg.WriteInteger("Height", height);
+    reg.WriteInteger("TreeWidth", treeWidth);
+}
+
+int ReadGeometry(const QString& name)
+{
+    TqvRegistry reg;
+    return reg.OpenKeyReadOnly(GeometryKey) ? reg.GetInteger(name, -1) : -1;
+}
+
+QMdiSubWindow* FrameOf(QWidget* w) { return qobject_cast<QMdiSubWindow*>(w->parentWidget()); }
+} // namespace
+
+TEST_F(ObjectWindow, StoredStateOnlyForTheFirstWindowSizeOnItsFrame)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    delete child.parentWidget(); // the connection windows are the main window's only children
+    main.show();
+    WriteGeometry(2, 640, 420, 5);
+    auto* first = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    QMdiSubWindow* f1 = FrameOf(first);
+    ASSERT_TRUE(f1);
+    EXPECT_EQ(main.MDIChildren(), QList<QWidget*>{first});
+    EXPECT_EQ(main.AddChildWindow(first), f1); // already in its frame
+    EXPECT_TRUE(f1->isMaximized());
+    EXPECT_GE(first->spl1->sizes().value(0), first->TreeMinimumWidth());
+    EXPECT_GT(first->TreeMinimumWidth(), 5);
+
+    // Maximised: the state is written, the size is not.
+    first->SaveWindowSettings();
+    EXPECT_EQ(ReadGeometry("WindowState"), 2);
+    EXPECT_EQ(ReadGeometry("Width"), 640);
+
+    // The second window is not the only child: the stored state is not applied, the size is.
+    f1->showNormal();
+    auto* second = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    QMdiSubWindow* f2 = FrameOf(second);
+    ASSERT_TRUE(f2);
+    EXPECT_FALSE(f2->isMaximized());
+    EXPECT_EQ(f2->size(), QSize(640, 420));
+
+    // Normal state: the frame's size and the tree width are written.
+    f2->resize(700, 450);
+    second->spl1->setSizes({260, 400});
+    second->SaveWindowSettings();
+    EXPECT_EQ(ReadGeometry("WindowState"), 0);
+    EXPECT_EQ(ReadGeometry("Width"), 700);
+    EXPECT_EQ(ReadGeometry("Height"), 450);
+    EXPECT_EQ(ReadGeometry("TreeWidth"), 260);
+}
+
+TEST_F(ObjectWindow, StoredMinimisedStateOpensNormal)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    delete child.parentWidget();
+    main.show();
+    WriteGeometry(1, 600, 400, 250);
+    auto* w = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    QMdiSubWindow* f = FrameOf(w);
+    ASSERT_TRUE(f);
+    EXPECT_FALSE(f->isMinimized());
+    EXPECT_FALSE(f->isMaximized());
+    EXPECT_EQ(f->size(), QSize(600, 400));
+    EXPECT_EQ(w->spl1->sizes().value(0), 250);
+    // Minimised at close: the state is written, the size is not.
+    f->showMinimized();
+    f->close();
+    EXPECT_EQ(ReadGeometry("WindowState"), 1);
+    EXPECT_EQ(ReadGeometry("Width"), 600);
+}
+
+TEST_F(ObjectWindow, ClosingTheSecondOfTwoLeavesTheFirstSelected)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    main.show();
+    auto* first = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    auto* second = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    ASSERT_EQ(combo.count(), 2);
+    EXPECT_EQ(combo.currentIndex(), 1);
+    ASSERT_TRUE(second->TaskButton());
+    EXPECT_TRUE(second->TaskButton()->isChecked());
+
+    // Activating the first selects its own item (both show the same text) and presses its button.
+    main.mdiArea()->setActiveSubWindow(FrameOf(first));
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(main.CurrentForm(), static_cast<IConnectionWindow*>(first));
+    EXPECT_TRUE(first->TaskButton()->isChecked());
+    EXPECT_FALSE(second->TaskButton()->isChecked());
+
+    // The children hear of the change once the first is selected again.
+    main.mdiArea()->setActiveSubWindow(FrameOf(second));
+    ASSERT_EQ(main.CurrentForm(), static_cast<IConnectionWindow*>(second));
+    child.changes = 0;
+    child.onChange = [&] {
+        EXPECT_EQ(combo.count(), 1);
+        EXPECT_EQ(main.CurrentForm(), static_cast<IConnectionWindow*>(first));
+    };
+    FrameOf(second)->close();
+    child.onChange = nullptr;
+    EXPECT_EQ(child.changes, 1);
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(main.tolTask()->actions().size(), 1);
+    EXPECT_EQ(main.ConnectionWindows(), QList<IConnectionWindow*>{first});
+
+    // Closing the current one of several selects the last one left.
+    auto* third = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    auto* fourth = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    main.mdiArea()->setActiveSubWindow(FrameOf(first));
+    ASSERT_EQ(combo.currentIndex(), 0);
+    FrameOf(first)->close();
+    EXPECT_EQ(main.CurrentForm(), static_cast<IConnectionWindow*>(fourth));
+    EXPECT_EQ(main.ConnectionWindows(), (QList<IConnectionWindow*>{third, fourth}));
+}
+
+TEST_F(ObjectWindow, FollowsTheOptionsAndTheViewMenu)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    const TqvOption saved = qvOption;
+    struct Case {
+        bool find, rowSelect, showFragment, listStyle;
+    };
+    for (const Case c : {Case{true, true, true, false}, Case{false, false, false, true}}) {
+        qvOption.Find = c.find;
+        qvOption.RowSelect = c.rowSelect;
+        qvOption.ShowFragment = c.showFragment;
+        main.action("mnuDispList")->setChecked(c.listStyle);
+        main.action("mnuDispReport")->setChecked(!c.listStyle);
+        TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
+        EXPECT_EQ(w.pnlFind->isVisibleTo(&w), c.find);
+        EXPECT_EQ(w.lstObject->selectionBehavior() == QAbstractItemView::SelectRows, c.rowSelect);
+        EXPECT_EQ(w.btnShowFragment->isChecked(), c.showFragment);
+        EXPECT_EQ(w.lstObject->isHeaderHidden(), c.listStyle);
+        EXPECT_EQ(w.windowIcon().cacheKey() != 0, true);
+    }
+    qvOption = saved;
+}
+
+TEST_F(ObjectWindow, FailingTreeLeavesNoTraceInTheMainWindow)
+{
+    session->fixture().exact(catalog::DatabaseListSql(false)).fails("permission denied");
+    Server("16.0.4135.4", "Developer Edition");
+    child.changes = 0;
+    EXPECT_THROW(new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session), EDatabaseError);
+    EXPECT_EQ(combo.count(), 0);
+    EXPECT_TRUE(main.ConnectionWindows().isEmpty());
+    EXPECT_EQ(main.MDIChildren(), QList<QWidget*>{&child});
+    EXPECT_TRUE(main.tolTask()->actions().isEmpty());
+    EXPECT_EQ(child.changes, 2); // joined and left
+    EXPECT_FALSE(session->events().isEmpty());
+}
+
+TEST_F(ObjectWindow, TaskButtonFollowsTheCaption)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
+    ASSERT_TRUE(w.TaskButton());
+    EXPECT_EQ(w.TaskButton()->text(), "sa@srv");
+    EXPECT_EQ(w.TaskButton()->toolTip(), w.windowTitle());
+    w.setWindowTitle("renamed");
+    EXPECT_EQ(w.TaskButton()->text(), "renamed");
 }
