@@ -1,5 +1,6 @@
 #include "connection/ddl_preview.h"
 
+#include "app/message_box.h"
 #include "app/options.h"
 #include "app/textfiles.h"
 #include "connection/ddl_preview_text.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -68,7 +68,7 @@ void TfrmDDLPreview::btnSaveClick()
     if (chosen.isEmpty())
         return;
     WriteTextFileLines(DdlSaveFileName(chosen), txtLog->Lines().ToStringList(), GetFileEncoding());
-    QMessageBox::information(this, QApplication::applicationName(), QStringLiteral("SQL文の保存が完了しました。"));
+    ShowMessageBox(QStringLiteral("SQL文の保存が完了しました。"), MB_ICONINFORMATION);
 }
 
 bool TfrmDDLPreview::ShowWindow(QStringList& sql, const QString& database, const QString& schema, const QString& objectName,

@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QTabBar>
 #include <QToolBar>

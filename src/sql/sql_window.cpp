@@ -29,7 +29,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -422,13 +421,15 @@ void TfrmSQL::LoadFiles(const QStringList& files)
 {
     if (files.isEmpty())
         return;
-    QStringList lines;
+    // The frame loads (sorted, in the text-file encoding, undo cleared, caret at the start);
+    // the window's text is no file of the frame, and a loaded text that runs is a new
+    // history entry like any typed one.
     try {
-        lines = LoadSqlFiles(files);
+        fraMemo->OpenFiles(files, fraMemo->OpenFilePath());
     } catch (const Exception& e) {
-        MessageHook(this, e.message(), 16, QString(), nullptr);
+        MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
     }
-    txtSQL->Lines().Assign(lines);
+    txtSQL->SetModified(true);
 }
 
 void TfrmSQL::actOpenExecute()
@@ -438,16 +439,23 @@ void TfrmSQL::actOpenExecute()
 
 void TfrmSQL::actSaveExecute()
 {
-    const QStringList lines = txtSQL->Lines().ToStringList();
-    if (lines.join(QString()).isEmpty())
+    if (txtSQL->Lines().GetTextStr().isEmpty())
         return;
     const QString dir = qvOption.FileDir.isEmpty() ? QDir::homePath() : qvOption.FileDir;
     int filter = 0;
     const QString chosen = SaveDialogHook(this, UniqueFileName(QDir(dir).filePath(QStringLiteral("Script.sql"))), filter);
     if (chosen.isEmpty())
         return;
-    SaveSqlFile(SqlSaveFileName(chosen, filter), lines);
-    MessageHook(this, QStringLiteral("ファイルに出力しました。"), 64, QString(), nullptr);
+    // Saving a copy does not make the text an old one: it still goes to the history when run.
+    const bool modified = txtSQL->Modified();
+    try {
+        fraMemo->WriteFile(SqlSaveFileName(chosen, filter));
+    } catch (...) {
+        txtSQL->SetModified(modified);
+        throw;
+    }
+    txtSQL->SetModified(modified);
+    MessageHook(this, QStringLiteral("ファイルに出力しました。"), MB_ICONINFORMATION, QString(), nullptr);
 }
 
 void TfrmSQL::dragEnterEvent(QDragEnterEvent* e)

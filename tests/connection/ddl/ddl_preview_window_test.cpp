@@ -1,6 +1,8 @@
 #include "connection/ddl_preview.h"
 
+#include "app/message_box.h"
 #include "app/options.h"
+#include "support/modal_helper.h"
 #include "app/textfiles.h"
 #include "editor/view/editor.h"
 
@@ -79,12 +81,17 @@ TEST_F(Preview, SaveProposesAFreeNameAndAddsTheExtension)
         proposed = p;
         return tmp.path() + "/out.zzq";
     };
+    QString notice, caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
     TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview* w) {
-        QMetaObject::invokeMethod(w, [] {
-            for (QWidget* top : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(top))
-                    box->accept();
-        }, Qt::QueuedConnection);
+        qvtest::whenModal([&](QWidget* box) {
+            auto* m = qobject_cast<QMessageBox*>(box);
+            ASSERT_TRUE(m);
+            notice = m->text();
+            caption = m->windowTitle();
+            icon = m->icon();
+            m->accept();
+        });
         w->btnSaveClick();
         return int(QDialog::Rejected);
     };
@@ -92,4 +99,7 @@ TEST_F(Preview, SaveProposesAFreeNameAndAddsTheExtension)
     TfrmDDLPreview::ShowWindow(sql, "", "dbo", "v");
     EXPECT_EQ(QFileInfo(proposed).fileName(), "dbo.v01.sql");
     EXPECT_EQ(ReadTextFileLines(tmp.path() + "/out.zzq.sql", GetFileEncoding()), sql);
+    EXPECT_EQ(notice, "SQL文の保存が完了しました。");
+    EXPECT_EQ(caption, applicationTitle());
+    EXPECT_EQ(icon, QMessageBox::Information);
 }

@@ -12,6 +12,7 @@
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
 #include "app/textfiles.h"
+#include <QFile>
 #include <QFileInfo>
 
 #include <QPixmap>
@@ -140,11 +141,16 @@ TEST_F(SqlWindow, OpenLoadsSortedFilesAndSaveAddsTheExtension)
 {
     QTemporaryDir dir;
     const QString b = dir.path() + "/b.sql", a = dir.path() + "/a.sql";
-    SaveSqlFile(b, {"select 2"});
-    SaveSqlFile(a, {"select 1", "go"});
+    WriteTextFileLines(b, {"select 2"}, GetFileEncoding());
+    WriteTextFileLines(a, {"select 1", "go"}, GetFileEncoding());
     TfrmSQL::OpenDialogHook = [&](QWidget*) { return QStringList{b, a}; };
     w->actOpenExecute();
     EXPECT_EQ(w->txtSQL->Lines().ToStringList(), (QStringList{"select 1", "go", "select 2"}));
+    EXPECT_EQ(w->txtSQL->Row(), 0);
+    EXPECT_EQ(w->txtSQL->Col(), 0);
+    EXPECT_FALSE(w->txtSQL->CanUndo());
+    EXPECT_TRUE(w->fraMemo->OpenFilePath().isEmpty()); // the window's text is no file of the frame
+    EXPECT_TRUE(w->txtSQL->Modified());                // run, it becomes a history entry
 
     qvOption.FileDir = dir.path();
     QString proposed;
@@ -156,6 +162,10 @@ TEST_F(SqlWindow, OpenLoadsSortedFilesAndSaveAddsTheExtension)
     w->actSaveExecute();
     EXPECT_EQ(QFileInfo(proposed).fileName(), "Script.sql");
     EXPECT_EQ(ReadTextFileLines(dir.path() + "/out.txt", GetFileEncoding()), (QStringList{"select 1", "go", "select 2"}));
+    QFile out(dir.path() + "/out.txt");
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(out.read(6).startsWith("select")); // no byte-order mark
+    EXPECT_TRUE(w->txtSQL->Modified());
     EXPECT_EQ(boxes.last(), "64:ファイルに出力しました。");
     EXPECT_EQ(SqlSaveFileName("/x/a.sql", 1), "/x/a.sql");
     EXPECT_EQ(SqlSaveFileName("/x/a", 2), "/x/a.sql");
