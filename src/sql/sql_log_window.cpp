@@ -1,8 +1,10 @@
 #include "sql/sql_log_window.h"
 
+#include "app/images.h"
 #include "app/message_box.h"
 #include "app/qvstrings.h"
-#include "editor/view/editor.h"
+#include "editor/sqlmemo/qvmemo.h"
+#include "platform/registry.h"
 #include "sql/sql_history.h"
 
 #include <QApplication>
@@ -10,11 +12,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSplitter>
-#include <QTabBar>
+#include <QStyle>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QValidator>
 #include <QVBoxLayout>
 
 namespace qv {
@@ -25,49 +30,123 @@ std::function<void(QWidget*, const QString&, int)> TfrmSQLLog::MessageHook = [](
 };
 
 namespace {
-QToolButton* button(QToolBar* bar, const QString& text, const QString& hint = QString())
+const QString kWindowKey = SettingsRootKey + QStringLiteral("\\GUI\\SQLLOG");
+
+QToolButton* button(QToolBar* bar, int image, const QString& text, const QString& hint = QString())
 {
     auto* b = new QToolButton(bar);
-    b->setText(text);
-    b->setToolTip(hint.isEmpty() ? text : hint);
+    b->setIcon(imgMain(image));
+    if (text.isEmpty()) {
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    } else {
+        b->setText(text);
+        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    }
+    b->setToolTip(hint.isEmpty() ? QString(text).remove(QLatin1Char('&')) : hint);
     bar->addWidget(b);
     return b;
 }
+
+// Search input is upper case as it is typed.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// The first column width of a tab's list; the key is created, the value never written.
+int firstColumnWidth(const QString& key)
+{
+    TqvRegistry reg;
+    if (!reg.OpenKey(key, true))
+        return 160;
+    return reg.GetInteger(QStringLiteral("INDEX1"), 160);
+}
 } // namespace
+
+QString TfrmSQLLog::HistoryColumnKey()
+{
+    return SettingsRootKey + QStringLiteral("\\GUI\\SQLLOGHIS");
+}
+
+QString TfrmSQLLog::FavoriteColumnKey()
+{
+    return SettingsRootKey + QStringLiteral("\\GUI\\SQLLOGFAV");
+}
 
 TfrmSQLLog::TfrmSQLLog(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("frmSQLLog"));
     setWindowTitle(QStringLiteral("SQL 一覧"));
-    auto* bar = new QToolBar(this);
-    btnSelect = button(bar, QStringLiteral("選択(&S)"));
-    btnRegist = button(bar, QStringLiteral("登録(&R)"));
-    btnDel = button(bar, QStringLiteral("削除(&D)"));
-    btnExit = button(bar, QStringLiteral("終了(&X)"));
-    btnUp = button(bar, QStringLiteral("↑"), QStringLiteral("上に移動"));
-    btnDown = button(bar, QStringLiteral("↓"), QStringLiteral("下に移動"));
-    txtFind = new QLineEdit(bar);
-    bar->addWidget(txtFind);
-    btnFind = button(bar, QStringLiteral("検索"), QStringLiteral("検索"));
-    pagSQLList = new QTabBar(this);
-    pagSQLList->addTab(QStringLiteral("SQL履歴"));
-    pagSQLList->addTab(QStringLiteral("お気に入りSQL"));
-    lstSQL = new QTreeWidget(this);
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    tolCmd = new QToolBar(this);
+    tolCmd->setObjectName(QStringLiteral("tolCmd"));
+    btnSelect = button(tolCmd, 15, QStringLiteral("選択(&S)"));
+    btnRegist = button(tolCmd, 103, QStringLiteral("登録(&R)"));
+    btnDel = button(tolCmd, 41, QStringLiteral("削除(&D)"));
+    btnExit = button(tolCmd, 42, QStringLiteral("終了(&X)"));
+    tolCmd->addSeparator();
+    btnUp = button(tolCmd, 35, QString(), QStringLiteral("上に移動"));
+    btnDown = button(tolCmd, 36, QString(), QStringLiteral("下に移動"));
+    tolCmd->addSeparator();
+    pnlFind = new QWidget(tolCmd);
+    pnlFind->setObjectName(QStringLiteral("pnlFind"));
+    auto* findLayout = new QHBoxLayout(pnlFind);
+    findLayout->setContentsMargins(0, 0, 0, 0);
+    txtFind = new QLineEdit(pnlFind);
+    txtFind->setObjectName(QStringLiteral("txtFind"));
+    txtFind->setValidator(new UpperCaseValidator(txtFind));
+    findLayout->addWidget(txtFind, 1);
+    pnlFind->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    tolCmd->addWidget(pnlFind);
+    btnFind = button(tolCmd, 23, QString(), QStringLiteral("検索"));
+
+    pagSQLList = new QTabWidget(this);
+    pagSQLList->setObjectName(QStringLiteral("pagSQLList"));
+    tabSQLHistory = new QWidget;
+    tabFavoriteSQL = new QWidget;
+    for (QWidget* tab : {tabSQLHistory, tabFavoriteSQL}) {
+        auto* l = new QVBoxLayout(tab);
+        l->setContentsMargins(0, 0, 0, 0);
+    }
+    pagSQLList->addTab(tabSQLHistory, QStringLiteral("SQL履歴"));
+    pagSQLList->addTab(tabFavoriteSQL, QStringLiteral("お気に入りSQL"));
+    lstSQL = new QTreeWidget(tabSQLHistory);
+    lstSQL->setObjectName(QStringLiteral("lstSQL"));
     lstSQL->setRootIsDecorated(false);
     lstSQL->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstSQL->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lstSQL->setColumnCount(2);
+    lstSQL->setContextMenuPolicy(Qt::CustomContextMenu);
     lstSQL->installEventFilter(this);
-    txtSQL = new TEditor(this);
+    tabSQLHistory->layout()->addWidget(lstSQL);
+    txtSQL = new TqvMemo(this);
+    txtSQL->setObjectName(QStringLiteral("txtSQL"));
     txtSQL->SetReadOnly(true);
     auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(lstSQL);
+    split->addWidget(pagSQLList);
     split->addWidget(txtSQL);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(bar);
-    layout->addWidget(pagSQLList);
+    layout->addWidget(tolCmd);
     layout->addWidget(split, 1);
     resize(640, 480);
+
+    popSqlLogMenu = new QMenu(this);
+    mnuRename = popSqlLogMenu->addAction(QStringLiteral("名前の変更(&M)"), this, &TfrmSQLLog::mnuRenameClick);
+    connect(popSqlLogMenu, &QMenu::aboutToShow, this, &TfrmSQLLog::popSqlLogMenuPopup);
+    connect(lstSQL, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        popSqlLogMenuPopup();
+        if (mnuRename->isVisible())
+            popSqlLogMenu->popup(lstSQL->viewport()->mapToGlobal(p));
+    });
 
     connect(btnSelect, &QToolButton::clicked, this, &TfrmSQLLog::btnSelectClick);
     connect(btnExit, &QToolButton::clicked, this, &TfrmSQLLog::btnExitClick);
@@ -77,14 +156,14 @@ TfrmSQLLog::TfrmSQLLog(QWidget* parent) : QDialog(parent)
     connect(btnRegist, &QToolButton::clicked, this, &TfrmSQLLog::btnRegistClick);
     connect(btnFind, &QToolButton::clicked, this, &TfrmSQLLog::btnFindClick);
     connect(txtFind, &QLineEdit::returnPressed, this, &TfrmSQLLog::btnFindClick);
-    connect(pagSQLList, &QTabBar::currentChanged, this, [this](int) { FillSQLList(); });
+    connect(pagSQLList, &QTabWidget::currentChanged, this, [this](int) { pagSQLListChange(); });
     connect(lstSQL, &QTreeWidget::itemSelectionChanged, this, &TfrmSQLLog::ShowPreview);
     connect(lstSQL, &QTreeWidget::itemDoubleClicked, this, [this] { btnSelectClick(); });
     connect(lstSQL, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column == 0 && !HistoryTab())
             Rename(lstSQL->indexOfTopLevelItem(item), item->text(0));
     });
-    FillSQLList();
+    pagSQLListChange();
 }
 
 bool TfrmSQLLog::eventFilter(QObject* watched, QEvent* event)
@@ -100,14 +179,49 @@ bool TfrmSQLLog::eventFilter(QObject* watched, QEvent* event)
             btnDelClick();
             return true;
         case Qt::Key_F2:
-            if (!HistoryTab() && lstSQL->currentItem())
-                lstSQL->editItem(lstSQL->currentItem(), 0);
+            mnuRenameClick();
             return true;
         default:
             break;
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmSQLLog::resizeEvent(QResizeEvent* e)
+{
+    QDialog::resizeEvent(e);
+    SizeColumns();
+}
+
+void TfrmSQLLog::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    if (m_shown)
+        return;
+    m_shown = true;
+    for (QToolButton* b : {btnSelect, btnRegist, btnDel, btnExit})
+        b->setMinimumWidth(78);
+}
+
+void TfrmSQLLog::SizeColumns()
+{
+    // The statement column takes the rest of the list's width.
+    lstSQL->setColumnWidth(0, m_firstColumn);
+    lstSQL->setColumnWidth(1, std::max(0, lstSQL->width() - m_firstColumn - 21));
+}
+
+void TfrmSQLLog::pagSQLListChange()
+{
+    QWidget* tab = HistoryTab() ? tabSQLHistory : tabFavoriteSQL;
+    if (lstSQL->parentWidget() != tab) {
+        lstSQL->setParent(tab);
+        tab->layout()->addWidget(lstSQL);
+        lstSQL->show();
+    }
+    m_firstColumn = firstColumnWidth(HistoryTab() ? HistoryColumnKey() : FavoriteColumnKey());
+    lstSQL->setEditTriggers(HistoryTab() ? QAbstractItemView::NoEditTriggers : QAbstractItemView::EditKeyPressed);
+    FillSQLList();
 }
 
 bool TfrmSQLLog::HistoryTab() const
@@ -118,7 +232,6 @@ bool TfrmSQLLog::HistoryTab() const
 void TfrmSQLLog::SetTab(int index)
 {
     pagSQLList->setCurrentIndex(index);
-    FillSQLList();
 }
 
 QStringList& TfrmSQLLog::ActiveList()
@@ -127,13 +240,19 @@ QStringList& TfrmSQLLog::ActiveList()
     return HistoryTab() ? store.history() : store.favorites();
 }
 
+static QString EntryTimeText(const QDateTime& time)
+{
+    const QLocale locale;
+    return locale.toString(time.date(), QLocale::ShortFormat) + QLatin1Char(' ') + time.time().toString(QStringLiteral("HH:mm:ss"));
+}
+
 void TfrmSQLLog::FillSQLList()
 {
     const QSignalBlocker block(lstSQL);
     lstSQL->clear();
     txtSQL->Lines().Clear();
     lstSQL->setHeaderLabels({HistoryTab() ? QStringLiteral("発行日時") : QStringLiteral("SQL名"), QStringLiteral("SQL文")});
-    lstSQL->setColumnWidth(0, 160);
+    SizeColumns();
     auto& store = SqlLogStore::instance();
     const QString dir = SqlLogStore::workDir();
     const QStringList& list = ActiveList();
@@ -142,7 +261,7 @@ void TfrmSQLLog::FillSQLList()
             const QString file = HistoryTab() ? store.historyEntryFile(dir, i) : store.favoriteEntryFile(dir, i);
             const QStringList lines = SqlLogStore::readEntry(file);
             const QString caption = HistoryTab()
-                                        ? QLocale().toString(SqlLogStore::entryTime(file), QLocale::ShortFormat)
+                                        ? EntryTimeText(SqlLogStore::entryTime(file))
                                         : SqlLogStore::favoriteDisplayName(list.at(i));
             auto* item = new QTreeWidgetItem(lstSQL, {caption, JoinForPreview(lines)});
             if (!HistoryTab())
@@ -183,6 +302,22 @@ void TfrmSQLLog::ShowPreview()
     } catch (const std::exception&) {
         txtSQL->Lines().Clear();
     }
+    txtSQL->EditorUndoObj().Clear();
+    txtSQL->SetRowCol(0, 0);
+}
+
+void TfrmSQLLog::popSqlLogMenuPopup()
+{
+    mnuRename->setVisible(!HistoryTab());
+    mnuRename->setEnabled(!lstSQL->selectedItems().isEmpty());
+}
+
+void TfrmSQLLog::mnuRenameClick()
+{
+    QTreeWidgetItem* item = lstSQL->currentItem();
+    if (HistoryTab() || !item || !item->isSelected())
+        return;
+    lstSQL->editItem(item, 0);
 }
 
 void TfrmSQLLog::btnSelectClick()
@@ -295,8 +430,29 @@ QString TfrmSQLLog::Answer() const
 QString TfrmSQLLog::ShowWindow(QWidget* owner)
 {
     TfrmSQLLog w(owner);
+    if (owner) {
+        w.setWindowIcon(owner->windowIcon());
+        // Just inside the owner: one caption height to the right of its client origin.
+        const QPoint origin = owner->mapToGlobal(QPoint(0, 0));
+        w.move(origin.x() + w.style()->pixelMetric(QStyle::PM_TitleBarHeight), origin.y());
+    }
+    {
+        TqvRegistry reg;
+        if (reg.OpenKeyReadOnly(kWindowKey))
+            w.resize(reg.GetInteger(QStringLiteral("Width"), w.width()), reg.GetInteger(QStringLiteral("Height"), w.height()));
+    }
     ExecHook(&w);
-    return w.Answer();
+    const QString answer = w.Answer();
+    try {
+        TqvRegistry reg;
+        if (!(w.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+            && reg.OpenKey(kWindowKey, true)) {
+            reg.WriteInteger(QStringLiteral("Width"), w.width());
+            reg.WriteInteger(QStringLiteral("Height"), w.height());
+        }
+    } catch (const std::exception&) {
+    }
+    return answer;
 }
 
 } // namespace qv

@@ -5,15 +5,17 @@
 
 #include <functional>
 
+class QAction;
 class QLineEdit;
-class QTabBar;
-class QTreeWidget;
-class QToolButton;
 class QMenu;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
 
 namespace qv {
 
-class TEditor;
+class TqvMemo;
 
 class TfrmSQLLog : public QDialog {
     Q_OBJECT
@@ -26,14 +28,25 @@ public:
     // Message boxes (text, icon: 16 stop, 48 warning, 64 information); tests replace it.
     static std::function<void(QWidget*, const QString&, int)> MessageHook;
 
+    // The width of the first list column of each tab (the key is created when missing, the
+    // value only read).
+    static QString HistoryColumnKey();
+    static QString FavoriteColumnKey();
+
     explicit TfrmSQLLog(QWidget* parent = nullptr);
 
-    QTabBar* pagSQLList = nullptr;
-    QTreeWidget* lstSQL = nullptr;
-    TEditor* txtSQL = nullptr;
-    QLineEdit* txtFind = nullptr;
+    QToolBar* tolCmd = nullptr;
+    QTabWidget* pagSQLList = nullptr;
+    QWidget* tabSQLHistory = nullptr;
+    QWidget* tabFavoriteSQL = nullptr;
+    QTreeWidget* lstSQL = nullptr; // lives on the active tab
+    TqvMemo* txtSQL = nullptr;
+    QWidget* pnlFind = nullptr;
+    QLineEdit* txtFind = nullptr; // typed text is upper-cased
     QToolButton *btnSelect = nullptr, *btnRegist = nullptr, *btnDel = nullptr, *btnExit = nullptr, *btnUp = nullptr,
                 *btnDown = nullptr, *btnFind = nullptr;
+    QMenu* popSqlLogMenu = nullptr;
+    QAction* mnuRename = nullptr;
 
     bool HistoryTab() const;
     void SetTab(int index); // 0 history, 1 favourites
@@ -46,17 +59,25 @@ public:
     void btnDownClick();
     void btnRegistClick();
     void btnFindClick();
+    void popSqlLogMenuPopup();
+    void mnuRenameClick();
     void Rename(int index, const QString& name);
     QString Answer() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
+    void pagSQLListChange();
+    void SizeColumns();
     void Move(int delta);
     void ShowPreview();
     QStringList& ActiveList();
     int m_chosen = -1;
+    int m_firstColumn = 160;
+    bool m_shown = false;
 };
 
 } // namespace qv

@@ -2,12 +2,16 @@
 
 #include "app/options.h"
 #include "app/textfiles.h"
-#include "editor/view/editor.h"
+#include "editor/sqlmemo/qvmemo.h"
+#include "platform/registry.h"
 #include "sql/sql_history.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QTabBar>
+#include <QMenu>
+#include <QTabWidget>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -60,7 +64,7 @@ TEST_F(LogWindow, ListsThePreviewAndTheChoice)
         return 1;
     };
     EXPECT_EQ(TfrmSQLLog::ShowWindow(nullptr), "H1");
-    // Closing without a choice on the favourites tab.
+    // Closing without a choice on the favourites tab: the exit button and the close box.
     TfrmSQLLog::ExecHook = [&](TfrmSQLLog* w) {
         w->SetTab(1);
         EXPECT_FALSE(w->btnRegist->isEnabled());
@@ -68,6 +72,65 @@ TEST_F(LogWindow, ListsThePreviewAndTheChoice)
         return 0;
     };
     EXPECT_EQ(TfrmSQLLog::ShowWindow(nullptr), "F-1");
+    TfrmSQLLog::ExecHook = [&](TfrmSQLLog* w) {
+        select(*w, {2});
+        w->show();
+        w->close();
+        return 0;
+    };
+    EXPECT_EQ(TfrmSQLLog::ShowWindow(nullptr), "H-1");
+}
+
+TEST_F(LogWindow, TabsSettingsAndControls)
+{
+    {
+        TqvRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(TfrmSQLLog::FavoriteColumnKey(), true));
+        reg.WriteInteger("INDEX1", 200);
+        ASSERT_TRUE(reg.DeleteKey(TfrmSQLLog::HistoryColumnKey()) || !reg.KeyExists(TfrmSQLLog::HistoryColumnKey()));
+    }
+    const QString sizeKey = SettingsRootKey + "\\GUI\\SQLLOG";
+    TfrmSQLLog::ExecHook = [&](TfrmSQLLog* w) {
+        EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
+        for (QToolButton* b : {w->btnSelect, w->btnRegist, w->btnDel, w->btnExit, w->btnUp, w->btnDown, w->btnFind})
+            EXPECT_FALSE(b->icon().isNull()) << b->toolTip().toStdString();
+        EXPECT_EQ(w->lstSQL->parentWidget(), w->tabSQLHistory);
+        EXPECT_EQ(w->lstSQL->columnWidth(0), 160);
+        w->popSqlLogMenuPopup();
+        EXPECT_FALSE(w->mnuRename->isVisible()); // history captions are not renamed
+        w->SetTab(1);
+        EXPECT_EQ(w->lstSQL->parentWidget(), w->tabFavoriteSQL);
+        EXPECT_EQ(w->lstSQL->headerItem()->text(0), "SQL名");
+        EXPECT_EQ(w->lstSQL->columnWidth(0), 200);
+        w->popSqlLogMenuPopup();
+        EXPECT_TRUE(w->mnuRename->isVisible());
+        EXPECT_FALSE(w->mnuRename->isEnabled()); // nothing selected
+        w->show();
+        for (QChar c : QString("where x")) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(w->txtFind, &key);
+        }
+        EXPECT_EQ(w->txtFind->text(), "WHERE X");
+        w->resize(700, 500);
+        w->btnExitClick();
+        return 0;
+    };
+    TfrmSQLLog::ShowWindow(nullptr);
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(TfrmSQLLog::HistoryColumnKey())); // created when missing …
+    EXPECT_FALSE(reg.ValueExists("INDEX1"));                          // … and never written
+    ASSERT_TRUE(reg.OpenKeyReadOnly(sizeKey));
+    EXPECT_EQ(reg.ReadInteger("Width"), 700);
+    // A maximized window leaves the stored size alone.
+    TfrmSQLLog::ExecHook = [&](TfrmSQLLog* w) {
+        EXPECT_EQ(w->width(), 700);
+        w->showMaximized();
+        w->btnExitClick();
+        return 0;
+    };
+    TfrmSQLLog::ShowWindow(nullptr);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(sizeKey));
+    EXPECT_EQ(reg.ReadInteger("Width"), 700);
 }
 
 TEST_F(LogWindow, MoveDeleteRegisterRenameAndFind)
