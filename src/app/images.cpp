@@ -42,6 +42,8 @@ constexpr MainImageEntry kImages[] = {
     {26, "view-split-top-bottom", "TH", 0x4f6f8f},  // tile horizontally
     {27, "view-split-left-right", "TV", 0x4f6f8f},  // tile vertically
     {28, "media-playback-start", "Run", 0x2a8f4a},  // execute
+    {29, "go-previous-view", "<", 0x4f6f8f},        // older history entry
+    {30, "go-next-view", ">", 0x4f6f8f},            // newer history entry
     {31, "go-last", ">>", 0x4f6f8f},                // add all
     {32, "go-next", ">", 0x4f6f8f},                 // add
     {33, "go-previous", "<", 0x4f6f8f},             // remove
@@ -65,17 +67,21 @@ constexpr MainImageEntry kImages[] = {
     {71, "text-x-generic", "Fi", 0x8f8f8f},         // file
     {73, "table", "TP", 0x2f6fbf},                  // table partition
     {74, "view-sort-ascending", "IP", 0x2f8f8f},    // index partition
+    {86, "view-history", "Hi", 0x4f6f8f},           // SQL history
     {87, "edit-comment", "Cm", 0x6f6f2f},           // comment
     {88, "tools-check-spelling", "Ck", 0x6f6f2f},   // comment check
     {91, "document-encrypt", "Gr", 0x8f3f3f},       // grant
     {92, "distribute-graph", "X", 0x3f5f8f},        // cross reference
     {93, "view-list-details", "Ls", 0x4f6f8f},
     {94, "network-server-database", "Cn", 0x3a6ea5}, // connection window
+    {96, "window-close", "Cl", 0x555555},           // close the result
     {97, "view-pim-tasks", "Job", 0x7f3f9f},        // job
     {98, "document-print", "Pr", 0x555555},
+    {103, "bookmark-new", "Fv", 0xbf9f2f},          // register a favourite
     {105, "view-process-tree", "Cap", 0x3f6f9f},    // SQL capture
     {106, "office-chart-area-stacked", "AM", 0x3f6f9f}, // table-access matrix
     {107, "view-statistics", "Pf", 0x3f6f9f},       // performance
+    {112, "distribute-graph-directed", "Pl", 0x3f6f9f}, // execution plan
     {111, "user-trash", "Tr", 0x777777},            // recycle bin
     {116, "server-database", "DB", 0x2a5f9f},       // own database
     {117, "view-calendar-list", "Sc", 0x7f3f9f},    // schedule

@@ -1,11 +1,14 @@
 #include "sql/sql_window.h"
 
 #include "app/connection_window_iface.h"
+#include "app/images.h"
+#include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/options.h"
 #include "platform/registry.h"
 #include "connection/dm_sqlserver.h"
 #include "connection/object_session.h"
+#include "connection/object_window.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "editor/view/editor.h"
 #include "platform/db/query.h"
@@ -56,29 +59,65 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     setWindowTitle(QStringLiteral("SQL 実行 - ") +
                    (OwnerForm() ? OwnerForm()->GetConnectInfo(QString(), QString(), true) : owner->ConnectionText()));
     tolCmd = new QToolBar(this);
+    tolCmd->setObjectName(QStringLiteral("tolCmd"));
     tolCmd->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    actExec = tolCmd->addAction(QStringLiteral("実行(&E)"), this, [this] { actExecExecute(); });
-    actPrev = tolCmd->addAction(QStringLiteral("前(&P)"), this, [this] { actPrevExecute(); });
-    actNext = tolCmd->addAction(QStringLiteral("次(&N)"), this, [this] { actNextExecute(); });
-    actLog = tolCmd->addAction(QStringLiteral("履歴(&L)"), this, [this] { actLogExecute(); });
-    actOpen = tolCmd->addAction(QStringLiteral("開く(&O)"), this, [this] { actOpenExecute(); });
-    actSave = tolCmd->addAction(QStringLiteral("保存(&S)"), this, [this] {
+    const auto add = [this](QToolBar* bar, int image, const QString& caption, auto slot) {
+        QAction* a = bar->addAction(imgMain(image), caption, this, slot);
+        a->setToolTip(QString(caption).remove(QLatin1Char('&')));
+        return a;
+    };
+    actExec = add(tolCmd, 28, QStringLiteral("実行(&E)"), [this] { actExecExecute(); });
+    actPrev = add(tolCmd, 29, QStringLiteral("前(&P)"), [this] { actPrevExecute(); });
+    actNext = add(tolCmd, 30, QStringLiteral("次(&N)"), [this] { actNextExecute(); });
+    actLog = add(tolCmd, 86, QStringLiteral("履歴(&L)"), [this] { actLogExecute(); });
+    actExit = add(tolCmd, 42, QStringLiteral("終了(&X)"), [this] { close(); });
+    tolOption = new QToolBar(this);
+    tolOption->setObjectName(QStringLiteral("tolOption"));
+    tolOption->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    actOpen = add(tolOption, 17, QStringLiteral("開く(&O)"), [this] { actOpenExecute(); });
+    actSave = add(tolOption, 18, QStringLiteral("保存(&S)"), [this] {
         try {
             actSaveExecute();
         } catch (const Exception& e) {
-            MessageHook(this, e.message(), 16, QString(), nullptr);
+            MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
         }
     });
-    btnExplan = tolCmd->addAction(QStringLiteral("実行計画"));
+    actHideResult = add(tolOption, 96, QStringLiteral("結果を閉じる"), [this] { ShowResult(!ResultShown()); });
+    btnExplan = tolOption->addAction(imgMain(112), QStringLiteral("実行計画"));
     btnExplan->setCheckable(true);
-    connect(btnExplan, &QAction::toggled, this, [this](bool on) { ShowResult(on); });
-    actHideResult = tolCmd->addAction(QStringLiteral("結果を閉じる"), this, [this] { ShowResult(!ResultShown()); });
-    auto* dbLabel = new QLabel(QStringLiteral("データベース"), this);
-    cmbDatabase = new QComboBox(this);
+    connect(btnExplan, &QAction::toggled, this, [this](bool on) {
+        ShowResult(on);
+        if (auto* memo = qobject_cast<TqvMemo*>(txtSQL))
+            memo->CloseCodeAssist();
+    });
+    auto* pnlName = new QWidget(this);
+    pnlName->setObjectName(QStringLiteral("pnlName"));
+    auto* names = new QHBoxLayout(pnlName);
+    names->setContentsMargins(4, 0, 4, 0);
+    cmbDBName = new QComboBox(pnlName);
+    cmbDBName->setObjectName(QStringLiteral("cmbDBName"));
+    cmbDBName->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    cmbDatabase = new QComboBox(pnlName);
+    cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
     cmbDatabase->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    tolCmd->addSeparator();
-    tolCmd->addWidget(dbLabel);
-    tolCmd->addWidget(cmbDatabase);
+    names->addWidget(new QLabel(QStringLiteral("接続"), pnlName));
+    names->addWidget(cmbDBName);
+    names->addSpacing(8);
+    names->addWidget(new QLabel(QStringLiteral("データベース"), pnlName));
+    names->addWidget(cmbDatabase);
+    names->addStretch(1);
+    connect(cmbDBName, &QComboBox::activated, this, [this] { cmbDBNameSelect(); });
+    // The commands on one row, the connection and database boxes on the next.
+    auto* tools = new QVBoxLayout;
+    tools->setContentsMargins(0, 0, 0, 0);
+    tools->setSpacing(0);
+    auto* bars = new QHBoxLayout;
+    bars->setSpacing(0);
+    bars->addWidget(tolCmd);
+    bars->addWidget(tolOption);
+    bars->addStretch(1);
+    tools->addLayout(bars);
+    tools->addWidget(pnlName);
 
     fraMemo = new TfraMemo(this);
     fraMemo->setObjectName(QStringLiteral("fraMemo"));
@@ -130,13 +169,20 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(tolCmd);
+    layout->addLayout(tools);
     layout->addWidget(m_split, 1);
     resize(800, 600);
     setAcceptDrops(true);
 
+    FillConnections();
     FillDatabases();
     ShowResult(false);
+    txtSQL->OnChange = [this, frameChange = txtSQL->OnChange](TEditor* e) {
+        if (frameChange)
+            frameChange(e);
+        UpdateActions();
+    };
+    UpdateActions();
     SetIcon(10);
     CreateTaskButton();
     // Both lists reach their index files from the first SQL window on.
@@ -167,10 +213,86 @@ void TfrmSQL::FillDatabases()
     }
 }
 
+void TfrmSQL::FillConnections()
+{
+    // The main window's list of open connections; without one, only this window's own.
+    const QString own = OwnerForm() ? OwnerForm()->GetConnectInfo(QString(), QString(), true) : m_owner->ConnectionText();
+    const QString chosen = cmbDBName->count() > 0 ? cmbDBName->currentText() : own;
+    cmbDBName->clear();
+    if (TfrmMain* main = TfrmMain::instance()) {
+        const QComboBox* list = main->cmbDBName();
+        for (int i = 0; i < list->count(); ++i)
+            cmbDBName->addItem(list->itemText(i), list->itemData(i));
+    } else {
+        cmbDBName->addItem(own, QVariant::fromValue(quintptr(OwnerForm())));
+    }
+    cmbDBName->setCurrentIndex(cmbDBName->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
+}
+
+void TfrmSQL::cmbDBNameSelect()
+{
+    const int i = cmbDBName->currentIndex();
+    if (i < 0)
+        return;
+    auto* conn = reinterpret_cast<IConnectionWindow*>(cmbDBName->itemData(i).value<quintptr>());
+    auto* window = conn ? dynamic_cast<TfrmObject*>(conn->connectionWidget()) : nullptr;
+    if (!window || window->session() == m_owner)
+        return;
+    SetOwnerForm(conn);
+    SetSession(window->session());
+    setWindowTitle(QStringLiteral("SQL 実行 - ") + conn->GetConnectInfo(QString(), QString(), true));
+    SetTaskCaption(conn->GetConnectInfo(QString(), QString(), true));
+    cmbDatabase->clear(); // the new connection's own database is chosen
+    FillDatabases();
+}
+
+void TfrmSQL::SetSession(TObjectSession* session)
+{
+    m_owner = session;
+    db::Connection* c = session && session->dmSQLServer ? session->dmSQLServer->Connection : nullptr;
+    ClearRun();
+    fraData->SetConnection(c);
+    fraExplan->SetConnection(c);
+    m_qryCodeAssist.reset();
+}
+
 void TfrmSQL::DBChange()
 {
-    if (OwnerForm())
+    if (!TfrmMain::instance()) {
         FillDatabases();
+        return;
+    }
+    const QString chosen = cmbDBName->currentText();
+    FillConnections();
+    if (cmbDBName->count() == 0 || cmbDBName->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0) {
+        close();
+        return;
+    }
+    FillDatabases();
+}
+
+void TfrmSQL::UpdateActions()
+{
+    const QString text = txtSQL->Lines().GetTextStr();
+    actExec->setEnabled(!text.isEmpty() && text != QLatin1String("\r\n"));
+    actSave->setEnabled(!text.isEmpty());
+    actHideResult->setEnabled(pagData->count() > 0);
+}
+
+void TfrmSQL::FormCloseQuery(bool& canClose)
+{
+    canClose = true;
+    fraData->qryData->Close();
+    if (TfrmMain* main = TfrmMain::instance())
+        main->stsMain()->setPanelText(2, QString());
+}
+
+void TfrmSQL::ResetEditorState()
+{
+    txtSQL->SetSelectionMode(smLine);
+    txtSQL->KeyDownAltKey = false;
+    if (auto* memo = qobject_cast<TqvMemo*>(txtSQL))
+        memo->CloseCodeAssist();
 }
 
 void TfrmSQL::LoadWindowSettings()
@@ -284,8 +406,13 @@ void TfrmSQL::actExecExecute()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct Restore {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+        TfrmSQL* w;
+        ~Restore()
+        {
+            w->ResetEditorState();
+            QApplication::restoreOverrideCursor();
+        }
+    } restore{this};
 
     const QStringList text = txtSQL->Lines().ToStringList();
     if (txtSQL->Modified() && qvOption.SQLBuf > 0) {
@@ -344,7 +471,11 @@ void TfrmSQL::actExecExecute()
         txtSQL->setFocus();
         MessageHook(this, m, 48, offer ? QStringLiteral("処理を続行する") : QString(), offer ? &cont : nullptr);
     };
-    host.status = [this](const QString& t) { m_status = t; };
+    host.status = [this](const QString& t) {
+        m_status = t;
+        if (TfrmMain* main = TfrmMain::instance())
+            main->stsMain()->setPanelText(2, t);
+    };
     SqlRun run(host, m_binds);
     run.run(lines);
     SyncParamGrid();
@@ -352,54 +483,54 @@ void TfrmSQL::actExecExecute()
     ShowResult(pagData->count() >= 2 || anyRows);
 }
 
-void TfrmSQL::LoadHistoryEntry(int index)
+void TfrmSQL::LoadHistoryEntry(int index, bool favorite)
 {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore {
+        ~Restore() { QApplication::restoreOverrideCursor(); }
+    } restore;
     // An entry that cannot be read leaves the editor empty; the position still moves.
     m_log = index;
     QStringList lines;
     if (index >= 0) {
         try {
-            auto& store = SqlLogStore::instance();
-            lines = SqlLogStore::readEntry(store.historyEntryFile(SqlLogStore::workDir(), index));
+            const auto& store = SqlLogStore::instance();
+            const QString dir = SqlLogStore::workDir();
+            lines = SqlLogStore::readEntry(favorite ? store.favoriteEntryFile(dir, index) : store.historyEntryFile(dir, index));
         } catch (const std::exception&) {
             lines.clear();
         }
     }
     txtSQL->Lines().Assign(lines);
+    txtSQL->EditorUndoObj().Clear();
+    txtSQL->SetRowCol(0, 0);
+    // An unchanged stored text is not appended again when it runs.
     txtSQL->SetModified(false);
 }
 
 void TfrmSQL::actLogExecute()
 {
+    txtSQL->SetSelectionMode(smLine);
+    txtSQL->KeyDownAltKey = false;
     const QString answer = TfrmSQLLog::ShowWindow(this);
     const int index = answer.mid(1).toInt();
-    if (index < 0)
-        return;
-    if (answer.startsWith(QLatin1Char('H'))) {
-        LoadHistoryEntry(index);
-        return;
-    }
-    // A favourite: the previous and next commands go on from its index in the history.
-    m_log = index;
-    QStringList lines;
-    try {
-        lines = SqlLogStore::readEntry(SqlLogStore::instance().favoriteEntryFile(SqlLogStore::workDir(), index));
-    } catch (const std::exception&) {
-    }
-    txtSQL->Lines().Assign(lines);
-    txtSQL->SetModified(false);
+    // After a favourite, the previous and next commands go on from its index in the history.
+    if (index >= 0)
+        LoadHistoryEntry(index, answer.startsWith(QLatin1Char('F')));
 }
 
 void TfrmSQL::actPrevExecute()
 {
     if (m_log < SqlLogStore::instance().history().size() - 1)
         LoadHistoryEntry(m_log + 1);
+    ResetEditorState();
 }
 
 void TfrmSQL::actNextExecute()
 {
     if (m_log >= 0)
         LoadHistoryEntry(m_log - 1);
+    ResetEditorState();
 }
 
 std::function<QStringList(QWidget*)> TfrmSQL::OpenDialogHook = [](QWidget* parent) {

@@ -50,22 +50,27 @@ public:
 
     TObjectSession* OwnerSession() const { return m_owner; }
 
-    // The database list again (the connections changed); the chosen database stays chosen.
+    // The connection list again (the connections changed): the chosen connection stays chosen;
+    // the window closes when it is gone.
     void DBChange() override;
+    // Runs the editor text on the connection chosen in cmbDBName from now on.
+    void cmbDBNameSelect();
     void LoadWindowSettings() override;
     void SaveWindowSettings() override;
     TfraMemo* fraMemo = nullptr;
     TEditor* txtSQL = nullptr; // the frame's editor
+    QComboBox* cmbDBName = nullptr; // the open connections (the main window's list)
     QComboBox* cmbDatabase = nullptr;
     QTableWidget* grdParam = nullptr;
     QTabWidget* pagData = nullptr;
     TfraData* fraData = nullptr;
     QToolBar* tolCmd = nullptr;
+    QToolBar* tolOption = nullptr;
     QAction* btnExplan = nullptr; // plan mode toggle
     QTabWidget* pagExplan = nullptr;
     TfraData* fraExplan = nullptr; // the estimated plan rows (SHOWPLAN_ALL)
     QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actLog = nullptr, *actOpen = nullptr, *actSave = nullptr,
-            *actHideResult = nullptr;
+            *actHideResult = nullptr, *actExit = nullptr;
     QString StatusText() const { return m_status; }
     int HistoryPosition() const { return m_log; }
     bool ResultShown() const;
@@ -73,6 +78,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void FormCloseQuery(bool& canClose) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
 
@@ -82,8 +88,13 @@ private:
     void ShowResult(bool show);
     void SyncParamGrid();
     void ReadParamGrid();
-    void LoadHistoryEntry(int index);
+    void LoadHistoryEntry(int index, bool favorite = false);
     void FillDatabases();
+    void FillConnections();
+    void UpdateActions();
+    void SetSession(TObjectSession* session);
+    // Back to line selection, the Alt flag cleared, the completion list closed.
+    void ResetEditorState();
 
     TObjectSession* m_owner;
     std::unique_ptr<db::Query> m_qryCodeAssist;

@@ -4,6 +4,7 @@
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/messages.h"
 
+#include "app/main_window.h"
 #include "app/options.h"
 #include "connection/object_session.h"
 #include "editor/view/editor.h"
@@ -15,7 +16,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QComboBox>
+#include <QKeyEvent>
 #include <QPixmap>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -229,4 +233,50 @@ TEST_F(SqlWindow, EditorCompletionListsTheCatalogOfTheChosenDatabase)
     ASSERT_TRUE(memo->CodeAssist);
     EXPECT_TRUE(memo->CodeAssist->CaptionList.contains("Customers"));
     EXPECT_TRUE(memo->CodeAssist->CaptionList.contains("SalesDemo"));
+}
+
+TEST_F(SqlWindow, ConnectionListFollowsTheMainWindowAndClosesWhenItsConnectionLeaves)
+{
+    TfrmMain main;
+    QComboBox* list = main.cmbDBName();
+    const QString own = owner.ConnectionText();
+    list->addItem("sa @ other.master", QVariant::fromValue(quintptr(0)));
+    list->addItem(own, QVariant::fromValue(quintptr(0)));
+    QPointer<TfrmSQL> sql = new TfrmSQL(&owner);
+    sql->show();
+    QStringList items;
+    for (int i = 0; i < sql->cmbDBName->count(); ++i)
+        items << sql->cmbDBName->itemText(i);
+    EXPECT_EQ(items, (QStringList{"sa @ other.master", own}));
+    EXPECT_EQ(sql->cmbDBName->currentText(), own);
+
+    list->removeItem(0); // another connection closed: the window stays on its own
+    sql->DBChange();
+    ASSERT_TRUE(sql);
+    EXPECT_EQ(sql->cmbDBName->count(), 1);
+    EXPECT_EQ(sql->cmbDBName->currentText(), own);
+
+    list->clear(); // its own connection closed
+    sql->DBChange();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(sql);
+}
+
+TEST_F(SqlWindow, RunAndSaveFollowTheText)
+{
+    type({});
+    EXPECT_FALSE(w->actExec->isEnabled());
+    EXPECT_FALSE(w->actSave->isEnabled());
+    w->txtSQL->Lines().SetTextStr(QStringLiteral("\r\n")); // one empty line break only
+    EXPECT_FALSE(w->actExec->isEnabled());
+    EXPECT_TRUE(w->actSave->isEnabled());
+    type({"select 1"});
+    EXPECT_TRUE(w->actExec->isEnabled());
+    // F5 runs whatever the state of the command: an empty text runs no batch.
+    type({});
+    session->clearRecord();
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.get(), &f5);
+    EXPECT_EQ(session->statements(), QStringList{"use [SalesDemo]"});
+    EXPECT_FALSE(w->ResultShown());
 }
