@@ -1,5 +1,6 @@
 #include "connection/ddl_exec.h"
 
+#include "app/images.h"
 #include "app/message_box.h"
 #include "app/options.h"
 #include "connection/object_session.h"
@@ -34,6 +35,7 @@ TfrmDDLExec::TfrmDDLExec(TObjectSession* owner, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window), m_owner(owner), m_mainWindow(mainWindow)
 {
     setWindowTitle(QStringLiteral("スクリプト実行"));
+    setWindowIcon(imgMain(10));
     setAttribute(Qt::WA_DeleteOnClose, false);
     txtLog = new TEditor(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));

@@ -1,5 +1,6 @@
 #include "connection/ddl_preview.h"
 
+#include "app/images.h"
 #include "app/message_box.h"
 #include "app/options.h"
 #include "app/textfiles.h"
@@ -78,6 +79,7 @@ bool TfrmDDLPreview::ShowWindow(QStringList& sql, const QString& database, const
         return true;
     TfrmDDLPreview w(mainWindow);
     w.chkModifySource->hide();
+    w.setWindowIcon(imgMain(10));
     w.m_schema = schema;
     w.m_objName = objectName;
     w.setWindowTitle(DdlPreviewCaption(schema, objectName));

@@ -54,14 +54,27 @@ static bool loadIndex(const QString& fileName, QStringList& list)
     }
 }
 
+void SqlLogStore::follow(const QString& dir)
+{
+    if (!m_bound) {
+        m_dir = dir;
+        m_bound = true;
+    } else if (m_dir != dir) {
+        load(dir);
+    }
+}
+
 void SqlLogStore::load(const QString& dir)
 {
+    m_dir = dir;
+    m_bound = true;
     m_historyLoaded = loadIndex(inDir(dir, historyIndexName()), m_history);
     m_favoritesLoaded = loadIndex(inDir(dir, favoritesIndexName()), m_favorites);
 }
 
-void SqlLogStore::saveIndexes(const QString& dir) const
+void SqlLogStore::saveIndexes(const QString& dir)
 {
+    follow(dir);
     if (!m_historyLoaded && !m_favoritesLoaded)
         return;
     ensureDir(dir);
@@ -75,6 +88,7 @@ QString SqlLogStore::append(const QString& dir, const QStringList& lines, int sq
 {
     if (sqlBuf <= 0)
         return {};
+    follow(dir);
     // Drop the oldest entries until there is room for one more.
     while (m_history.size() >= sqlBuf)
         m_history.removeLast();
@@ -108,6 +122,7 @@ int SqlLogStore::nextFavoriteNumber() const
 
 void SqlLogStore::registerFavorites(const QString& dir, QList<int> indexes)
 {
+    follow(dir);
     if (!m_favoritesLoaded)
         throw Exception(QStringLiteral("お気に入りSQLの一覧を読み込めていません。"));
     std::sort(indexes.begin(), indexes.end());
@@ -171,6 +186,8 @@ void SqlLogStore::reset()
     m_history.clear();
     m_favorites.clear();
     m_historyLoaded = m_favoritesLoaded = true;
+    m_dir.clear();
+    m_bound = false;
 }
 
 QString JoinForPreview(const QStringList& lines)

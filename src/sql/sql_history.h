@@ -43,7 +43,7 @@ public:
     void load(const QString& dir);
     // Writes both lists to their index files, skipping a list that failed to load. Creates the
     // folder when missing. Write failures throw.
-    void saveIndexes(const QString& dir) const;
+    void saveIndexes(const QString& dir);
 
     // Stores one run text as the newest history entry, keeping at most `sqlBuf` entries (0 or
     // less keeps none and stores nothing). Entries beyond the limit (after the option was
@@ -73,10 +73,16 @@ public:
     static QStringList readEntry(const QString& fileName);
     static QDateTime entryTime(const QString& fileName);
 
-    // Used by tests and the start-up: empty lists, both loaded.
+    // Used by tests and the start-up: empty lists, both loaded, not yet tied to a folder.
     void reset();
 
 private:
+    // The lists belong to one work folder: the first one used, or the one last loaded. Working
+    // on another folder (the option was read after the lists, or changed) loads that folder's
+    // lists first, so its index files are never overwritten with another folder's lists.
+    void follow(const QString& dir);
+    QString m_dir;
+    bool m_bound = false;
     QStringList m_history;
     QStringList m_favorites;
     bool m_historyLoaded = true;

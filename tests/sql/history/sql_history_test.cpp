@@ -150,3 +150,18 @@ TEST_F(History, ListsLoadSeparatelyAndAnUnreadableOneIsNeverWritten)
     EXPECT_TRUE(QFileInfo(dir + "SQLLOGF.IDX").isDir());
     EXPECT_THROW(store.registerFavorites(dir, {0}), std::exception);
 }
+
+TEST_F(History, ListsReadFromAnotherFolderNeverOverwriteTheWorkFolder)
+{
+    // At start the lists may be read before the work-folder option is: they then come from
+    // somewhere else (here: an empty folder), and the real indexes must survive.
+    write("SQLLOG.IDX", {"SQLLOG1.SQL"});
+    write("SQLLOG1.SQL", {"select 1"});
+    write("SQLLOGF.IDX", {"SQLLOGF1.SQL fav"});
+    store.load(tmp.path() + "/elsewhere/");
+    store.saveIndexes(dir);
+    EXPECT_EQ(readLines("SQLLOG.IDX"), QStringList{"SQLLOG1.SQL"});
+    EXPECT_EQ(readLines("SQLLOGF.IDX"), QStringList{"SQLLOGF1.SQL fav"});
+    EXPECT_EQ(store.append(dir, {"select 2"}, 32), "SQLLOG2.SQL");
+    EXPECT_EQ(store.history(), (QStringList{"SQLLOG2.SQL", "SQLLOG1.SQL"}));
+}

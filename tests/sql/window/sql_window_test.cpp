@@ -12,6 +12,7 @@
 #include "platform/db/scripted_session.h"
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
+#include "sql/sql_log_window.h"
 #include "app/textfiles.h"
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +23,7 @@
 #include <QPointer>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -279,4 +281,34 @@ TEST_F(SqlWindow, RunAndSaveFollowTheText)
     QCoreApplication::sendEvent(w.get(), &f5);
     EXPECT_EQ(session->statements(), QStringList{"use [SalesDemo]"});
     EXPECT_FALSE(w->ResultShown());
+}
+
+TEST_F(SqlWindow, FavouriteThenSteppingGoesOnInTheHistory)
+{
+    auto& store = SqlLogStore::instance();
+    const QString dir = SqlLogStore::workDir();
+    for (const char* text : {"select 'h1'", "select 'h2'", "select 'h3'"})
+        store.append(dir, {text}, 32); // entry 0 is h3
+    store.registerFavorites(dir, {0, 1, 2}); // favourites in history order: h3, h2, h1
+    TfrmSQLLog::ExecHook = [](TfrmSQLLog* log) {
+        log->SetTab(1);
+        log->lstSQL->setCurrentItem(log->lstSQL->topLevelItem(1));
+        log->btnSelectClick();
+        return 1;
+    };
+    w->actLogExecute();
+    TfrmSQLLog::ExecHook = [](TfrmSQLLog* log) { return log->exec(); };
+    EXPECT_EQ(w->txtSQL->Lines().ToStringList(), QStringList{"select 'h2'"});
+    EXPECT_EQ(w->HistoryPosition(), 1);
+    EXPECT_FALSE(w->txtSQL->Modified());
+    EXPECT_FALSE(w->txtSQL->CanUndo());
+    w->actPrevExecute();
+    EXPECT_EQ(w->txtSQL->Lines().ToStringList(), QStringList{"select 'h1'"});
+
+    // An entry whose file is gone leaves the editor empty; the position still moves.
+    ASSERT_TRUE(QFile::remove(dir + store.history().at(0)));
+    w->actNextExecute();
+    w->actNextExecute();
+    EXPECT_EQ(w->HistoryPosition(), 0);
+    EXPECT_TRUE(w->txtSQL->Lines().GetTextStr().isEmpty());
 }
