@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QActionGroup>
 #include <QApplication>
@@ -651,6 +653,7 @@ void TfrmMain::createMenus()
     auto* dispReport = toggle("mnuDispReport", QStringLiteral("詳細(&D)"));
     dispGroup->addAction(dispList);
     dispGroup->addAction(dispReport);
+    dispList->setChecked(false); // the group does not untick an action that came in ticked
     dispReport->setChecked(true);
     connect(dispList, &QAction::triggered, this, [this] {
         for (IConnectionWindow* c : ConnectionWindows())
@@ -866,11 +869,11 @@ void TfrmMain::wireCommands()
     on("actEditPaste", [edit] { edit(EditCommand::Paste); });
     on("actEditDelete", [edit] { edit(EditCommand::Clear); });
     on("actEditSelectAll", [edit] { edit(EditCommand::SelectAll); });
+    m_actions.value(QStringLiteral("mnuReload"))->installEventFilter(this);
     on("mnuReload", [this] {
-        if (QMdiSubWindow* sub = m_mdi->activeSubWindow()) {
-            MessageEvent ev(WM_RELOAD);
-            QCoreApplication::sendEvent(sub->widget(), &ev);
-        }
+        const bool byKey = m_reloadByKey;
+        m_reloadByKey = false;
+        mnuReloadClick(byKey);
     });
     on("actWindowCascade", [this] { m_mdi->cascadeSubWindows(); });
     on("actWindowTileH", [this] {
@@ -1275,6 +1278,55 @@ void TfrmMain::subWindowActivated(QMdiSubWindow* sub)
         else
             MenuUpdate();
     }
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* e)
+{
+    if (e->type() == QEvent::Shortcut && watched == m_actions.value(QStringLiteral("mnuReload")))
+        m_reloadByKey = true;
+    return QMainWindow::eventFilter(watched, e);
+}
+
+namespace {
+// The first enabled command of w whose caption carries the access key of letter.
+bool TriggerAccessKey(QWidget* w, QChar letter)
+{
+    const QString key = QStringLiteral("&") + letter;
+    auto carries = [&](const QString& text) { return text.contains(key, Qt::CaseInsensitive); };
+    for (QAction* a : w->findChildren<QAction*>())
+        if (a->isEnabled() && carries(a->text())) {
+            a->trigger();
+            return true;
+        }
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+        if (b->isEnabled() && b->isVisibleTo(w) && carries(b->text())) {
+            b->click();
+            return true;
+        }
+    return false;
+}
+} // namespace
+
+void TfrmMain::mnuReloadClick(bool byKey)
+{
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* form = focus;
+    while (form && !qobject_cast<QMdiSubWindow*>(form->parentWidget()))
+        form = form->parentWidget();
+    if (!byKey || !form || !isTextEditorTarget(focus)) {
+        if (QMdiSubWindow* sub = m_mdi->activeSubWindow()) {
+            MessageEvent ev(WM_RELOAD);
+            QCoreApplication::sendEvent(sub->widget(), &ev);
+        }
+        return;
+    }
+    // The editor's window: its own F5 (the SQL window runs its text), otherwise the command
+    // with the access key C (the definition windows compile).
+    // Straight to the window: delivery through the application would meet this shortcut again.
+    QKeyEvent f5(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier); // a window that does not take it ignores it
+    static_cast<QObject*>(form)->event(&f5);
+    if (!f5.isAccepted())
+        TriggerAccessKey(form, QLatin1Char('C'));
 }
 
 void TfrmMain::CloseActiveChild()

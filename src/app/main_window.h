@@ -164,10 +164,14 @@ public:
 
     // The task-bar popup's close, the window commands.
     void CloseActiveChild();
+    // Refresh: the active window reads its contents again; F5 in an SQL editor runs the
+    // editor window's own command instead (its F5, otherwise its command with access key C).
+    void mnuReloadClick(bool byKey);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void FormCreate();
@@ -210,6 +214,7 @@ private:
     int m_workSpaceStyle = 0;
     int m_workSpaceSize = 110;
     bool m_closing = false;
+    bool m_reloadByKey = false; // the refresh came from its key, not the menu
     LogonHandler m_logon;
     QList<LogonRequest> m_logonCalls;
 };

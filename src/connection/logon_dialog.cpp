@@ -1,5 +1,6 @@
 #include "connection/logon_dialog.h"
 
+#include "app/images.h"
 #include "app/message_box.h"
 #include "connection/connection_import.h"
 #include "controls/lists/qv_listview.h"
@@ -16,7 +17,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -81,10 +81,10 @@ TfrmLogon::TfrmLogon(QWidget* parent) : QDialog(parent)
 
     actOk = new QAction(S("接続"), this);
     actCancel = new QAction(S("キャンセル"), this);
-    actUp = new QAction(QIcon::fromTheme(QStringLiteral("go-up")), S("上へ移動"), this);
-    actDown = new QAction(QIcon::fromTheme(QStringLiteral("go-down")), S("下へ移動"), this);
-    actDel = new QAction(QIcon::fromTheme(QStringLiteral("edit-delete")), S("削除"), this);
-    actConnection = new QAction(QIcon::fromTheme(QStringLiteral("document-import")), S("接続先リストの取込"), this);
+    actUp = new QAction(imgMain(35), S("上へ移動"), this);
+    actDown = new QAction(imgMain(36), S("下へ移動"), this);
+    actDel = new QAction(imgMain(41), S("削除"), this);
+    actConnection = new QAction(imgMain(8), S("接続先リストの取込"), this);
 
     auto* tools = new QHBoxLayout;
     for (QAction* a : {actUp, actDown, actDel, actConnection})
@@ -366,9 +366,12 @@ bool TfrmLogon::showWindow(const LogonValues* initial, bool autoPass, QWidget* o
             dlg.SetValues(last);
         dlg.LoadConnectionList();
         dlg.LoadWindowSettings();
-        if (!autoPass && !RunModal(dlg))
-            return false;
-        dlg.SaveWindowSettings();
+        if (!autoPass) {
+            if (!RunModal(dlg))
+                return false;
+            // The geometry is kept only when OK was pressed.
+            dlg.SaveWindowSettings();
+        }
         typed = dlg.Values();
         try {
             if (!ConnectionFactory)

@@ -200,3 +200,28 @@ TEST_F(LogonDialog, RenderToPng)
     imp.show();
     EXPECT_TRUE(imp.grab().save(out + "/connection_import.png"));
 }
+
+TEST_F(LogonDialog, GeometryIsKeptOnlyWhenOkIsPressed)
+{
+    const QString key = "\\Software\\Velmora\\QVS22\\GUI\\LOGON";
+    auto stored = [&] {
+        TqvRegistry reg;
+        return reg.KeyExists(key);
+    };
+    TqvRegistry().DeleteKey(key);
+    TfrmLogon::ConnectionFactory = [](const LogonValues&) {};
+    EXPECT_TRUE(TfrmLogon::ShowWindow("db", "sa", "pw", "srv", true)); // not shown: nothing stored
+    EXPECT_FALSE(stored());
+    TfrmLogon::RunModal = [](TfrmLogon&) { return false; };
+    EXPECT_FALSE(TfrmLogon::ShowWindow("db", "sa", "pw", "srv", false));
+    EXPECT_FALSE(stored());
+    TfrmLogon::RunModal = [](TfrmLogon& dlg) {
+        dlg.resize(610, 470);
+        return true;
+    };
+    EXPECT_TRUE(TfrmLogon::ShowWindow("db", "sa", "pw", "srv", false));
+    ASSERT_TRUE(stored());
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(key));
+    EXPECT_EQ(reg.GetInteger("Width", 0), 610);
+}

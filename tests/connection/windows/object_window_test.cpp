@@ -179,6 +179,10 @@ TEST_F(ObjectWindow, ListingAndRender)
     const QString out = qEnvironmentVariable("QORVEL_RENDER_DIR", qvtest::testHome());
     QDir().mkpath(out);
     EXPECT_TRUE(w.grab().save(out + "/connection_window.png"));
+    // In the main window: its MDI frame, the connection list and the task button.
+    main.resize(1100, 760);
+    main.show();
+    EXPECT_TRUE(main.grab().save(out + "/main_with_connection.png"));
 }
 
 TEST_F(ObjectWindow, FindTextFiltersAndIsRemembered)
@@ -413,6 +417,8 @@ TEST_F(ObjectWindow, FollowsTheOptionsAndTheViewMenu)
 {
     Server("16.0.4135.4", "Developer Edition");
     const TqvOption saved = qvOption;
+    EXPECT_TRUE(main.action("mnuDispReport")->isChecked());
+    EXPECT_FALSE(main.action("mnuDispList")->isChecked());
     struct Case {
         bool find, rowSelect, showFragment, listStyle;
     };
