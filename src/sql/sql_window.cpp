@@ -14,6 +14,7 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
+#include "sql/sql_error.h"
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
 #include "sql/sql_log_window.h"
@@ -362,7 +363,8 @@ void TfrmSQL::RunPlan(const QStringList& lines)
         } catch (const Exception&) {
         }
         txtSQL->setFocus();
-        MessageHook(this, e.message(), 16, QString(), nullptr);
+        SelectSQLError(fraMemo->txtSQL, txtSQL->Lines().Count() - 1, 0);
+        MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
         return;
     }
     m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
@@ -389,6 +391,13 @@ void TfrmSQL::SyncParamGrid()
         name->setBackground(palette().button());
         grdParam->setItem(k, 0, name);
         grdParam->setItem(k, 1, new QTableWidgetItem(rows[k].value));
+    }
+    if (m_binds.visible() && !grdParam->isVisibleTo(this)) {
+        // The grid comes in at a third of the editor area's width.
+        auto* top = static_cast<QSplitter*>(grdParam->parentWidget());
+        const int total = top->isVisible() ? top->width() : width();
+        grdParam->show();
+        top->setSizes({total - total / 3, total / 3});
     }
     grdParam->setVisible(m_binds.visible());
     if (m_binds.visible() && grdParam->rowCount() > 0)
@@ -467,8 +476,9 @@ void TfrmSQL::actExecExecute()
     host.note = [this](const QString& t, bool offer, bool& suppress) {
         MessageHook(this, t, 64, offer ? QStringLiteral("以降の結果ダイアログを表示しない") : QString(), offer ? &suppress : nullptr);
     };
-    host.error = [this](const QString& m, int, int, bool offer, bool& cont) {
+    host.error = [this](const QString& m, int firstLine, int lastLine, bool offer, bool& cont) {
         txtSQL->setFocus();
+        SelectSQLError(fraMemo->txtSQL, lastLine, firstLine);
         MessageHook(this, m, 48, offer ? QStringLiteral("処理を続行する") : QString(), offer ? &cont : nullptr);
     };
     host.status = [this](const QString& t) {

@@ -106,6 +106,10 @@ TEST_F(SqlWindow, BindVariablesAskThenBind)
     ASSERT_TRUE(w->grdParam->isVisibleTo(w.get()));
     ASSERT_EQ(w->grdParam->rowCount(), 1);
     w->grdParam->item(0, 1)->setText("x1");
+    if (qEnvironmentVariableIsSet("QORVEL_RENDER_DIR")) {
+        w->show();
+        w->grab().save(qEnvironmentVariable("QORVEL_RENDER_DIR") + "/sql_window_binds.png");
+    }
     w->actExecExecute();
     ASSERT_FALSE(session->recorded().empty());
     EXPECT_EQ(session->recorded().back().values, QVariantList{"x1"});
@@ -141,6 +145,15 @@ TEST_F(SqlWindow, FailingBatchShowsTheServerText)
     EXPECT_TRUE(boxes[0].contains("Invalid object name 'nothing'."));
     EXPECT_TRUE(boxes[0].endsWith("[処理を続行する]"));
     EXPECT_FALSE(session->statements().contains("select 1"));
+    // The failed batch (its lines up to the "go") is selected …
+    EXPECT_TRUE(w->txtSQL->SelText().startsWith("select * from nothing\r\ngo"));
+    EXPECT_FALSE(w->txtSQL->SelText().contains("select 1"));
+    // … unless the run was of a selection, which stays as it was.
+    type({"select 1", "go", "select * from nothing"});
+    w->txtSQL->SetSelStart(14);
+    w->txtSQL->SetSelLength(21);
+    w->actExecExecute();
+    EXPECT_EQ(w->txtSQL->SelText(), "select * from nothing");
 }
 
 TEST_F(SqlWindow, OpenLoadsSortedFilesAndSaveAddsTheExtension)
