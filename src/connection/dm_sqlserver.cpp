@@ -1,7 +1,15 @@
 #include "connection/dm_sqlserver.h"
+#include "app/main_window.h"
 #include "platform/exceptions.h"
 
 namespace {
+
+// The connection state in the first panel of the main status bar.
+void ShowConnectionState(const QString& text)
+{
+    if (qv::TfrmMain* m = qv::TfrmMain::instance())
+        m->stsMain()->setPanelText(0, text);
+}
 
 QString quoteLiteral(const QString& text)
 {
@@ -19,6 +27,10 @@ TdmSQLServer::TdmSQLServer(QObject* owner)
     qryGeneral->setObjectName(QStringLiteral("qryGeneral"));
     Connection->Params().setValue(QStringLiteral("DriverID"), QStringLiteral("MSSQL"));
     qryGeneral->SetConnection(Connection);
+    Connection->AfterConnect = [this](qv::db::Connection&) {
+        ShowConnectionState(QStringLiteral("%1 . %2 に接続中").arg(Server(), DataBase()));
+    };
+    Connection->BeforeDisconnect = [](qv::db::Connection&) { ShowConnectionState(QStringLiteral("データベース未接続")); };
 }
 
 QString TdmSQLServer::Login() const { return Connection->Params().value(QStringLiteral("User_Name")); }

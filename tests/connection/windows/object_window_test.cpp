@@ -115,7 +115,9 @@ TEST_F(ObjectWindow, ClosingCommitsLeavesTheListThenNotifies)
         EXPECT_EQ(combo.count(), 0);
         checked = true;
     };
+    EXPECT_EQ(main.stsMain()->panelText(0), QString::fromUtf8("srv . Sales に接続中"));
     w->close();
+    EXPECT_EQ(main.stsMain()->panelText(0), QString::fromUtf8("データベース未接続"));
     EXPECT_TRUE(checked);
     EXPECT_EQ(child.changes, 1);
     EXPECT_FALSE(w->session()->dmSQLServer->Connection->Connected());
