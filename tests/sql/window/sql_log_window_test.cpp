@@ -7,6 +7,7 @@
 #include "sql/sql_history.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QMenu>
@@ -170,4 +171,13 @@ TEST_F(LogWindow, MoveDeleteRegisterRenameAndFind)
     w.btnDelClick();
     EXPECT_EQ(store.history(), QStringList{"SQLLOG3.SQL"});
     EXPECT_EQ(w.lstSQL->topLevelItemCount(), 1);
+}
+
+TEST_F(LogWindow, AnUnreadableEntryEndsTheListWithTheErrorBox)
+{
+    ASSERT_TRUE(QFile::remove(SqlLogStore::workDir() + store.history().at(1)));
+    TfrmSQLLog w;
+    EXPECT_EQ(w.lstSQL->topLevelItemCount(), 1); // the entries before it stay listed
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("16:")) << boxes[0].toStdString();
 }
