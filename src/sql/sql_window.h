@@ -78,6 +78,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void FormCloseQuery(bool& canClose) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
@@ -103,6 +105,7 @@ private:
     QSplitter* m_split = nullptr;
     QString m_status;
     int m_log = -1;
+    bool m_shown = false;
 };
 
 } // namespace qv
