@@ -536,6 +536,9 @@ void TfrmObject::LoadWindowSettings()
     QWidget* f = frame();
     auto* sub = qobject_cast<QMdiSubWindow*>(f);
     TfrmMain* main = Main();
+    // The size belongs to the normal state (it is also what a maximised window restores to).
+    if (open && !f->isMaximized() && !f->isMinimized())
+        f->resize(reg.GetInteger(QStringLiteral("Width"), f->width()), reg.GetInteger(QStringLiteral("Height"), f->height()));
     if (open && sub && main && main->MDIChildren() == QList<QWidget*>{this}) {
         // A stored minimised state opens normal.
         if (reg.GetInteger(QStringLiteral("WindowState"), 0) == WindowMaximized)
@@ -543,8 +546,6 @@ void TfrmObject::LoadWindowSettings()
         else if (sub->isMinimized() || sub->isMaximized())
             sub->showNormal();
     }
-    if (open && !f->isMaximized() && !f->isMinimized())
-        f->resize(reg.GetInteger(QStringLiteral("Width"), f->width()), reg.GetInteger(QStringLiteral("Height"), f->height()));
     if (f->layout())
         f->layout()->activate();
     layout()->activate();

@@ -177,6 +177,11 @@ TEST_F(ObjectWindow, ListingAndRender)
     ASSERT_EQ(w.lstObject->topLevelItemCount(), 2);
     EXPECT_EQ(w.FViewType, "TABLE");
     EXPECT_EQ(w.lstObject->topLevelItem(0)->text(0), "Customers");
+    // The reload message lists the node again.
+    w.lstObject->clear();
+    MessageEvent reload(WM_RELOAD);
+    QCoreApplication::sendEvent(&w, &reload);
+    EXPECT_EQ(w.lstObject->topLevelItemCount(), 2);
     w.show();
     const QString out = qEnvironmentVariable("QORVEL_RENDER_DIR", qvtest::testHome());
     QDir().mkpath(out);
@@ -334,8 +339,10 @@ TEST_F(ObjectWindow, StoredStateOnlyForTheFirstWindowSizeOnItsFrame)
     EXPECT_EQ(ReadGeometry("WindowState"), 2);
     EXPECT_EQ(ReadGeometry("Width"), 640);
 
-    // The second window is not the only child: the stored state is not applied, the size is.
+    // Restored, it takes the stored size.
     f1->showNormal();
+    EXPECT_EQ(f1->size(), QSize(640, 420));
+    // The second window is not the only child: the stored state is not applied, the size is.
     auto* second = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
     QMdiSubWindow* f2 = FrameOf(second);
     ASSERT_TRUE(f2);
