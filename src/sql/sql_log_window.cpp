@@ -1,5 +1,6 @@
 #include "sql/sql_log_window.h"
 
+#include "app/globals.h"
 #include "app/images.h"
 #include "app/message_box.h"
 #include "app/qvstrings.h"
@@ -240,10 +241,10 @@ QStringList& TfrmSQLLog::ActiveList()
     return HistoryTab() ? store.history() : store.favorites();
 }
 
+// The program's short date and long time.
 static QString EntryTimeText(const QDateTime& time)
 {
-    const QLocale locale;
-    return locale.toString(time.date(), QLocale::ShortFormat) + QLatin1Char(' ') + time.time().toString(QStringLiteral("HH:mm:ss"));
+    return DateToStr(time.date()) + QLatin1Char(' ') + TimeToStr(time.time());
 }
 
 void TfrmSQLLog::FillSQLList()
