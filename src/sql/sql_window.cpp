@@ -187,8 +187,6 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     SetIcon(10);
     CreateTaskButton();
     SetTaskCaption(OwnerForm() ? OwnerForm()->GetConnectInfo(QString(), QString(), true) : owner->ConnectionText());
-    // F5 in the editor runs the text, before any command of the main window bound to it.
-    txtSQL->installEventFilter(this);
     // Both lists reach their index files from the first SQL window on.
     try {
         SqlLogStore::instance().saveIndexes(SqlLogStore::workDir());
@@ -616,21 +614,6 @@ void TfrmSQL::dropEvent(QDropEvent* e)
             files << url.toLocalFile();
     LoadFiles(files);
     e->acceptProposedAction();
-}
-
-bool TfrmSQL::eventFilter(QObject* watched, QEvent* e)
-{
-    if (watched == txtSQL && (e->type() == QEvent::ShortcutOverride || e->type() == QEvent::KeyPress)) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::NoModifier) {
-            if (e->type() == QEvent::ShortcutOverride)
-                e->accept(); // the key comes to the editor as a key press
-            else
-                actExecExecute();
-            return true;
-        }
-    }
-    return TqvForm::eventFilter(watched, e);
 }
 
 void TfrmSQL::showEvent(QShowEvent* e)

@@ -78,7 +78,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void FormCloseQuery(bool& canClose) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
