@@ -313,12 +313,12 @@ void TqvForm::Activated()
     if (!main)
         return;
     if (m_ownerForm) {
-        const QString who = m_ownerForm->IsAzure() ? m_ownerForm->UserID().trimmed() : m_ownerForm->Login().trimmed();
-        const QString text = who + QStringLiteral(" @ ") + m_ownerForm->Server().trimmed() + QLatin1Char('.') +
-                             m_ownerForm->DataBase().trimmed();
+        // The item of the owner connection itself: two connections may show the same text, and
+        // the text on Azure is built from the reported login, not the typed one.
         QComboBox* cmb = main->cmbDBName();
-        const int idx = cmb->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
-        cmb->setCurrentIndex(idx);
+        const int idx = cmb->findData(QVariant::fromValue(reinterpret_cast<quintptr>(m_ownerForm)));
+        if (idx >= 0)
+            cmb->setCurrentIndex(idx);
     }
     main->MenuUpdate();
     if (m_taskButton)

@@ -225,3 +225,29 @@ TEST(QvForm, CtrlPageKeysStepThroughTabsWithoutWrapping)
     press(Qt::Key_PageUp);
     EXPECT_EQ(tabs->currentIndex(), 0);
 }
+
+TEST(QvForm, ActivationSelectsTheOwnerConnectionItself)
+{
+    TfrmMain w;
+    // Two connections with the same text, and an Azure one whose typed login differs from the
+    // reported one.
+    auto* first = new FakeConnectionWindow("sa", "srv", "Sales");
+    first->open();
+    auto* second = new FakeConnectionWindow("sa", "srv", "Sales");
+    second->open();
+    auto* azure = new FakeConnectionWindow("admin", "x.database.windows.net", "db1", 12, true);
+    azure->userId = "ADMIN";
+    azure->open();
+    QComboBox* cmb = w.cmbDBName();
+    ASSERT_EQ(cmb->count(), 3);
+    struct Case {
+        FakeConnectionWindow* owner;
+        int item;
+    };
+    for (const Case c : {Case{first, 0}, Case{second, 1}, Case{azure, 2}, Case{first, 0}}) {
+        TestForm form(c.owner);
+        form.Activated();
+        EXPECT_EQ(cmb->currentIndex(), c.item);
+        EXPECT_EQ(w.CurrentForm(), static_cast<IConnectionWindow*>(c.owner));
+    }
+}
