@@ -407,6 +407,11 @@ void TfrmSQL::SyncParamGrid()
 
 void TfrmSQL::ReadParamGrid()
 {
+    // A value still in the cell editor counts: the run button does not take the focus, so
+    // nothing else would commit it.
+    const QModelIndex current = grdParam->currentIndex();
+    grdParam->setCurrentIndex(QModelIndex());
+    grdParam->setCurrentIndex(current);
     for (int k = 0; k < grdParam->rowCount(); ++k)
         if (auto* item = grdParam->item(k, 1))
             m_binds.setValue(k, item->text());

@@ -19,6 +19,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QPointer>
 #include <QTabWidget>
@@ -113,6 +114,14 @@ TEST_F(SqlWindow, BindVariablesAskThenBind)
     w->actExecExecute();
     ASSERT_FALSE(session->recorded().empty());
     EXPECT_EQ(session->recorded().back().values, QVariantList{"x1"});
+
+    // A value still being typed into the cell is the one bound.
+    w->grdParam->editItem(w->grdParam->item(0, 1));
+    auto* editor = w->grdParam->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->setText("x2");
+    w->actExecExecute();
+    EXPECT_EQ(session->recorded().back().values, QVariantList{"x2"});
 }
 
 TEST_F(SqlWindow, HistoryStoresModifiedRunsOnlyAndSteps)
