@@ -827,6 +827,16 @@ void TfrmMain::wireCommands()
             text = head + QStringLiteral(" しましたが、新しいトランザクションを開始できませんでした: ") +
                    QString::fromUtf8(e.what());
         }
+        // Data shown from the rolled-back transaction is read again.
+        if (!commit)
+            if (QMdiSubWindow* sub = m_mdi->activeSubWindow())
+                if (auto* form = qobject_cast<TqvForm*>(sub->widget()); form && form->DataPageShown()) {
+                    try {
+                        MessageEvent ev(WM_RELOAD);
+                        QCoreApplication::sendEvent(form, &ev);
+                    } catch (const std::exception&) {
+                    }
+                }
         m_stsMain->setPanelText(2, text);
     };
     on("actDBCommit", [endTransaction] { endTransaction(true); });

@@ -239,6 +239,16 @@ bool TqvForm::isNormalState() const
     return !f->isMaximized() && !f->isMinimized();
 }
 
+bool TqvForm::DataPageShown() const
+{
+    if (!HasDataPage())
+        return false;
+    for (const QTabWidget* t : findChildren<QTabWidget*>())
+        if (t->currentIndex() == 2)
+            return true;
+    return false;
+}
+
 void TqvForm::EnsureWindowSettings()
 {
     if (m_settingsLoaded)

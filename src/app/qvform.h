@@ -85,6 +85,11 @@ public:
     virtual void DBChange() {}
     virtual void LoadWindowSettings() {}
     virtual void SaveWindowSettings() {}
+    // Windows that show table data on page 2 of a page control (table and view windows) say
+    // so; after a rollback the main window has such a window read its data again.
+    virtual bool HasDataPage() const { return false; }
+    // True while the window has a data page and one of its page controls shows page 2.
+    bool DataPageShown() const;
 
     // The window's MDI frame (the QMdiSubWindow), or the window itself outside one.
     QWidget* frame() const;

@@ -251,3 +251,41 @@ TEST(QvForm, ActivationSelectsTheOwnerConnectionItself)
         EXPECT_EQ(w.CurrentForm(), static_cast<IConnectionWindow*>(c.owner));
     }
 }
+
+TEST(QvForm, RollbackReadsTheShownDataPageAgain)
+{
+    TfrmMain w;
+    qvOption.AutoTran = true;
+    auto* c = new FakeConnectionWindow;
+    c->open();
+    // A window with a data page on page 2 of its page control, and one without.
+    class DataForm : public TestForm {
+    public:
+        DataForm(QObject* owner, bool hasData) : TestForm(owner, false), m_hasData(hasData)
+        {
+            pages = new QTabWidget(this);
+            for (int i = 0; i < 3; ++i)
+                pages->addTab(new QWidget, QString::number(i));
+        }
+        bool HasDataPage() const override { return m_hasData; }
+        QTabWidget* pages;
+
+    private:
+        bool m_hasData;
+    };
+    struct Case {
+        bool hasData;
+        int page, reloads;
+    };
+    for (const Case k : {Case{true, 2, 1}, Case{true, 0, 0}, Case{false, 2, 0}}) {
+        auto* form = new DataForm(c, k.hasData);
+        form->pages->setCurrentIndex(k.page);
+        QMdiSubWindow* sub = w.AddChildWindow(form);
+        w.mdiArea()->setActiveSubWindow(sub);
+        w.action("actDBRollback")->trigger();
+        EXPECT_EQ(form->reloads, k.reloads) << k.hasData << k.page;
+        delete sub;
+    }
+    EXPECT_EQ(c->calls.count("Rollback"), 3);
+    qvOption = TqvOption();
+}
