@@ -920,7 +920,25 @@ void TfrmMain::wireCommands()
         for (auto it = subs.rbegin(); it != subs.rend(); ++it)
             (*it)->showMinimized();
     });
-    on("actWindowArrange", [this] { m_mdi->tileSubWindows(); });
+    on("actWindowArrange", [this] {
+        // The minimised windows in a row along the bottom of the area (more rows upwards when
+        // they do not fit); the others stay where they are.
+        const QRect area = m_mdi->viewport()->rect();
+        int x = 0, y = area.bottom() + 1;
+        bool first = true;
+        for (QMdiSubWindow* s : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+            if (!s->isMinimized())
+                continue;
+            const QSize size = s->size();
+            if (first || x + size.width() > area.width()) {
+                x = 0;
+                y -= size.height();
+            }
+            s->move(x, y);
+            x += size.width();
+            first = false;
+        }
+    });
     on("actWindowClose", [this] { CloseActiveChild(); });
     on("actHelp", [] { HelpBinding::showContents(); });
     on("mnuNewFeatures", [] {
