@@ -471,3 +471,15 @@ TEST_F(ObjectWindow, TaskButtonFollowsTheCaption)
     w.setWindowTitle("renamed");
     EXPECT_EQ(w.TaskButton()->text(), "renamed");
 }
+
+TEST_F(ObjectWindow, WindowsLogOnShowsTheLoginTheServerReports)
+{
+    Answer(catalog::facts::LoginName, "CORP\\kato");
+    Server("16.0.4135.4", "Developer Edition");
+    TfrmObject w(nullptr, "Sales", "", "", "srv", session);
+    EXPECT_TRUE(w.WindowsAuthentication());
+    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("オブジェクトリスト - CORP\\kato @ srv.Sales"));
+    EXPECT_EQ(combo.currentText(), "CORP\\kato @ srv.Sales");
+    ASSERT_TRUE(w.TaskButton());
+    EXPECT_EQ(w.TaskButton()->text(), QString("CORP\\kato@") + QChar(0x2026));
+}
