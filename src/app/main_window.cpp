@@ -344,7 +344,7 @@ TqvStatusBar::TqvStatusBar(QWidget* parent) : QStatusBar(parent)
         m_panels[i]->setFrameShadow(QFrame::Sunken);
     }
     m_panels[0]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_panels[0]->setFixedWidth(200);
+    m_panels[0]->setMinimumWidth(200); // wider when the connection state needs it
     m_panels[1]->setAlignment(Qt::AlignCenter);
     m_panels[1]->setFixedWidth(20);
     addWidget(m_panels[0]);

@@ -116,6 +116,11 @@ TEST_F(ObjectWindow, ClosingCommitsLeavesTheListThenNotifies)
         checked = true;
     };
     EXPECT_EQ(main.stsMain()->panelText(0), QString::fromUtf8("srv . Sales に接続中"));
+    // A long connection state is shown whole.
+    main.show();
+    main.stsMain()->setPanelText(0, QString::fromUtf8("sql-server-0123.corp.example.com,14330 . SalesDemo に接続中"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_GE(main.stsMain()->panel(0)->width(), main.stsMain()->panel(0)->sizeHint().width());
     w->close();
     EXPECT_EQ(main.stsMain()->panelText(0), QString::fromUtf8("データベース未接続"));
     EXPECT_TRUE(checked);
