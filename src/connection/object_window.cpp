@@ -9,6 +9,7 @@
 #include "app/qvform.h"
 #include "app/qvstrings.h"
 #include "app/textfiles.h"
+#include "connection/listing_fill.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/exceptions.h"
@@ -387,38 +388,19 @@ void TfrmObject::ShowObject(bool isGrep)
     for (int c = 0; c < static_cast<int>(columns.size()); ++c)
         lstObject->setColumnWidth(c, open ? reg.GetInteger(columns[c].valueName, columns[c].width) : columns[c].width);
 
-    const bool progress = qvOption.Progress;
-    QList<QTreeWidgetItem*> items;
+    listing::ListFill fill(lstObject, qvOption.Progress, TypeIcon);
     TObjectSession::ListingHooks hooks;
     hooks.escapePressed = [] { return Main() && EscapePressed(); };
-    hooks.addEntry = [&](const listing::Entry& e) {
-        QStringList texts{e.caption};
-        texts += e.subItems;
-        auto* item = new QTreeWidgetItem(texts);
-        item->setData(0, Qt::UserRole, e.image);
-        item->setIcon(0, TypeIcon(e.image));
-        if (progress) {
-            lstObject->addTopLevelItem(item);
-            lstObject->viewport()->repaint();
-        } else {
-            items << item;
-        }
-    };
-    if (!progress)
-        lstObject->setUpdatesEnabled(false);
+    hooks.addEntry = [&fill](const listing::Entry& e) { fill.Add(e); };
     if (TfrmMain* m = Main())
         m->SetLoopMessage(0, 0);
     try {
         m_session->ListObjects(req, hooks);
     } catch (...) {
-        qDeleteAll(items);
-        lstObject->setUpdatesEnabled(true);
         SetDefMessage();
-        throw;
+        throw; // the fill drops what it collected and resumes painting
     }
-    lstObject->addTopLevelItems(items);
-    lstObject->SortItems();
-    lstObject->setUpdatesEnabled(true);
+    fill.Finish();
     SetDefMessage();
 }
 

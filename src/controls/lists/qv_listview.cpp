@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCollator>
 #include <QDrag>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,21 +10,64 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace qv {
 
+namespace {
+
+// The number a text of a right-aligned column stands for: "," dropped, 0 when not a number.
+double NumericTextValue(QString s)
+{
+    s.remove(QLatin1Char(','));
+    bool ok = false;
+    const double v = s.trimmed().toDouble(&ok);
+    return ok && std::isfinite(v) ? v : 0.0;
+}
+
+// Hundredths, a half to the even neighbour; only the sign is reported so that large
+// differences cannot overflow.
+int CompareNumericValues(double a, double b)
+{
+    const double d = std::nearbyint((a - b) * 100.0);
+    return d > 0 ? 1 : (d < 0 ? -1 : 0);
+}
+
+// The order of texts that QString::localeAwareCompare gives, with the work per text done once:
+// a collation key per text (the C locale compares the texts themselves, as the collator does).
+// Empty texts come first, as localeAwareCompare has them.
+class TextOrder {
+public:
+    TextOrder() : m_plain(m_collator.locale().language() == QLocale::C) {}
+    struct Key {
+        QString text;
+        std::optional<QCollatorSortKey> key; // none in the C locale and for empty texts
+    };
+    Key KeyOf(const QString& text) const
+    {
+        if (m_plain || text.isEmpty())
+            return {text, std::nullopt};
+        return {text, m_collator.sortKey(text)};
+    }
+    int Compare(const Key& a, const Key& b) const
+    {
+        if (a.text.isEmpty() || b.text.isEmpty())
+            return a.text.isEmpty() ? (b.text.isEmpty() ? 0 : -1) : 1;
+        if (m_plain)
+            return a.text.compare(b.text);
+        return a.key->compare(*b.key);
+    }
+
+private:
+    QCollator m_collator;
+    bool m_plain;
+};
+
+} // namespace
+
 int CompareNumericTexts(const QString& a, const QString& b)
 {
-    auto value = [](QString s) {
-        s.remove(QLatin1Char(','));
-        bool ok = false;
-        const double v = s.trimmed().toDouble(&ok);
-        return ok && std::isfinite(v) ? v : 0.0;
-    };
-    // Hundredths, a half to the even neighbour; only the sign is reported so that large
-    // differences cannot overflow.
-    const double d = std::nearbyint((value(a) - value(b)) * 100.0);
-    return d > 0 ? 1 : (d < 0 ? -1 : 0);
+    return CompareNumericValues(NumericTextValue(a), NumericTextValue(b));
 }
 
 namespace {
@@ -117,16 +161,42 @@ void TqvListView::SortItems()
     const int n = topLevelItemCount();
     if (n < 2)
         return;
+    const int k = std::abs(m_sortId);
+    const bool keyed = k != 0 && k <= columnCount();
+    if (!keyed && !OnCompare)
+        return; // every pair compares equal: the order stays
     QTreeWidgetItem* current = currentItem();
     const QList<QTreeWidgetItem*> selected = selectedItems();
-    std::vector<QTreeWidgetItem*> items;
-    items.reserve(n);
-    for (int i = n - 1; i >= 0; --i)
-        items.push_back(takeTopLevelItem(i));
-    std::reverse(items.begin(), items.end());
-    std::stable_sort(items.begin(), items.end(),
-                     [this](QTreeWidgetItem* x, QTreeWidgetItem* y) { return Compare(x, y) < 0; });
-    QList<QTreeWidgetItem*> list(items.begin(), items.end());
+    QList<QTreeWidgetItem*> list = invisibleRootItem()->takeChildren();
+    if (OnCompare || !keyed) {
+        // The handler sees every comparison with its items.
+        std::stable_sort(list.begin(), list.end(),
+                         [this](QTreeWidgetItem* x, QTreeWidgetItem* y) { return Compare(x, y) < 0; });
+    } else if (ColumnAlignment(k - 1) & Qt::AlignRight) {
+        // The same order as Compare, with each text read and converted once.
+        std::vector<std::pair<double, QTreeWidgetItem*>> keys;
+        keys.reserve(list.size());
+        for (QTreeWidgetItem* item : list)
+            keys.emplace_back(NumericTextValue(item->text(k - 1)), item);
+        const bool descending = m_sortId < 0;
+        std::stable_sort(keys.begin(), keys.end(), [descending](const auto& x, const auto& y) {
+            return (descending ? CompareNumericValues(y.first, x.first) : CompareNumericValues(x.first, y.first)) < 0;
+        });
+        for (qsizetype i = 0; i < list.size(); ++i)
+            list[i] = keys[static_cast<size_t>(i)].second;
+    } else {
+        const TextOrder order;
+        std::vector<std::pair<TextOrder::Key, QTreeWidgetItem*>> keys;
+        keys.reserve(list.size());
+        for (QTreeWidgetItem* item : list)
+            keys.emplace_back(order.KeyOf(item->text(k - 1)), item);
+        const bool descending = m_sortId < 0;
+        std::stable_sort(keys.begin(), keys.end(), [&order, descending](const auto& x, const auto& y) {
+            return (descending ? order.Compare(y.first, x.first) : order.Compare(x.first, y.first)) < 0;
+        });
+        for (qsizetype i = 0; i < list.size(); ++i)
+            list[i] = keys[static_cast<size_t>(i)].second;
+    }
     addTopLevelItems(list);
     for (QTreeWidgetItem* item : selected)
         item->setSelected(true);

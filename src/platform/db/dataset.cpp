@@ -129,7 +129,7 @@ bool Field::IsNull() const
     const QVariant c = Cell();
     return !c.isValid() || c.isNull();
 }
-QString Field::AsString() const { return cellText(m_desc, m_type, m_kind, Cell()); }
+QString Field::AsString() const { return m_dataSet->fieldText(*this); }
 QVariant Field::Value() const { return cellToValue(m_desc, Cell()); }
 
 qint64 Field::AsLargeInt() const
@@ -386,6 +386,28 @@ QVariant DataSet::cellAt(int fieldIndex) const
     if (phys < 0)
         return QVariant();
     return m_table->cell(fieldIndex, phys);
+}
+
+QString DataSet::fieldText(const Field& f) const
+{
+    // The same text as cellText() of cellAt(), read straight from the stored column without a
+    // QVariant in between (listings read every field of many rows).
+    if (!Active())
+        return QString();
+    const int pos = m_activePos;
+    if ((m_state == dsEdit || m_state == dsInsert) && pos == m_cur)
+        return cellText(f.m_desc, f.m_type, f.m_kind, m_editCells.value(f.m_index));
+    if (pos < 0 || pos >= RecordCount())
+        return QString();
+    const qint64 phys = physOfPos(pos);
+    if (phys < 0 || m_table->isNull(f.m_index, phys))
+        return QString();
+    const StorageKind stored = m_table->kind(f.m_index);
+    if (f.m_kind == StorageKind::Text && stored == StorageKind::Text)
+        return m_table->textAt(f.m_index, phys);
+    if (f.m_kind == StorageKind::Int64 && stored == StorageKind::Int64)
+        return intCellText(f.m_desc, f.m_type, m_table->intAt(f.m_index, phys));
+    return cellText(f.m_desc, f.m_type, f.m_kind, m_table->cell(f.m_index, phys));
 }
 
 void DataSet::setCell(Field* f, const QVariant& cell)

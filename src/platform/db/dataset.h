@@ -230,6 +230,7 @@ private:
     int posOfRecId(qint64 id) const;
     void invalidatePositions() { m_posValid = false; }
     QVariant cellAt(int fieldIndex) const;
+    QString fieldText(const Field& field) const; // Field::AsString
     void setCell(Field* f, const QVariant& cell);
     void moveTo(int pos, bool scroll);
     void fire(const Event& e) { if (e) e(*this); }

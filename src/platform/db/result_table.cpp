@@ -173,7 +173,11 @@ bool parseDateTicks(QStringView text, FieldType type, qint64& ticks)
     return true;
 }
 
-QString formatDateTicks(qint64 ticks, FieldType type, int fractionDigits)
+namespace {
+
+// The text form through the general formatting routines; any value, also out of the ranges the
+// quick form below handles.
+QString formatDateTicksSlow(qint64 ticks, FieldType type, int fractionDigits)
 {
     const qint64 days = ticks / kTicksPerDay;
     qint64 rest = ticks % kTicksPerDay;
@@ -199,6 +203,60 @@ QString formatDateTicks(qint64 ticks, FieldType type, int fractionDigits)
         out += QLatin1Char('.') + f.left(std::min(fractionDigits, 7));
     }
     return out;
+}
+
+// Writes v (0 <= v < 10^width) as exactly `width` digits.
+QChar* putDigits(QChar* p, qint64 v, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = QChar(u'0' + static_cast<char16_t>(v % 10));
+        v /= 10;
+    }
+    return p + width;
+}
+
+} // namespace
+
+QString formatDateTicks(qint64 ticks, FieldType type, int fractionDigits)
+{
+    // Listings format many of these: the usual ranges are written digit by digit into one
+    // buffer; anything else (negative ticks, years past 9999, times of 100 hours and more) takes
+    // the general route, which gives the same text for the usual ranges.
+    if (ticks < 0)
+        return formatDateTicksSlow(ticks, type, fractionDigits);
+    QChar buf[40];
+    QChar* p = buf;
+    qint64 rest = ticks;
+    if (type != FieldType::Time) {
+        int y, m, d;
+        civilFromDays(ticks / kTicksPerDay, y, m, d);
+        if (y < 0 || y > 9999)
+            return formatDateTicksSlow(ticks, type, fractionDigits);
+        p = putDigits(p, y, 4);
+        *p++ = QLatin1Char('-');
+        p = putDigits(p, m, 2);
+        *p++ = QLatin1Char('-');
+        p = putDigits(p, d, 2);
+        if (type == FieldType::Date)
+            return QString(buf, p - buf);
+        *p++ = QLatin1Char(' ');
+        rest = ticks % kTicksPerDay;
+    }
+    const qint64 secs = rest / kTicksPerSecond;
+    if (secs / 3600 > 99)
+        return formatDateTicksSlow(ticks, type, fractionDigits);
+    p = putDigits(p, secs / 3600, 2);
+    *p++ = QLatin1Char(':');
+    p = putDigits(p, (secs / 60) % 60, 2);
+    *p++ = QLatin1Char(':');
+    p = putDigits(p, secs % 60, 2);
+    if (fractionDigits > 0) {
+        *p++ = QLatin1Char('.');
+        QChar* f = p;
+        putDigits(f, rest % kTicksPerSecond, 7);
+        p = f + std::min(fractionDigits, 7);
+    }
+    return QString(buf, p - buf);
 }
 
 // ---- decimals -----------------------------------------------------------------------------------
@@ -389,21 +447,23 @@ QString cellText(const ColumnDesc& desc, const QVariant& cell)
     return cellText(desc, desc.fieldType(), storageKindFor(desc), cell);
 }
 
+QString intCellText(const ColumnDesc& desc, FieldType t, qint64 v)
+{
+    if (t == FieldType::Boolean)
+        return v ? QStringLiteral("True") : QStringLiteral("False");
+    if (isDateTimeType(t))
+        return formatDateTicks(v, t, fractionDigitsOf(desc));
+    if (t == FieldType::Currency || t == FieldType::BCD || t == FieldType::FMTBcd)
+        return formatScaled(v, decimalScale(desc), true);
+    return QString::number(v);
+}
+
 QString cellText(const ColumnDesc& desc, FieldType t, StorageKind kind, const QVariant& cell)
 {
     if (!cell.isValid() || cell.isNull())
         return QString();
     switch (kind) {
-    case StorageKind::Int64: {
-        const qint64 v = cell.toLongLong();
-        if (t == FieldType::Boolean)
-            return v ? QStringLiteral("True") : QStringLiteral("False");
-        if (isDateTimeType(t))
-            return formatDateTicks(v, t, fractionDigitsOf(desc));
-        if (t == FieldType::Currency || t == FieldType::BCD || t == FieldType::FMTBcd)
-            return formatScaled(v, decimalScale(desc), true);
-        return QString::number(v);
-    }
+    case StorageKind::Int64: return intCellText(desc, t, cell.toLongLong());
     case StorageKind::Double:
         return QString::number(cell.toDouble(), 'g', t == FieldType::Single ? 7 : 15);
     case StorageKind::Bytes: {

@@ -11,6 +11,7 @@
 #include "platform/db/types.h"
 
 #include <QString>
+#include <algorithm>
 #include <QVariant>
 #include <cstdint>
 #include <memory>
@@ -47,6 +48,8 @@ QVariant toCell(const ColumnDesc& desc, const QVariant& value);
 QString cellText(const ColumnDesc& desc, const QVariant& cell);
 // The same with the column's field type and storage kind already known (the hot path).
 QString cellText(const ColumnDesc& desc, FieldType type, StorageKind kind, const QVariant& cell);
+// The text of a non-NULL cell of a column stored as 64-bit integers.
+QString intCellText(const ColumnDesc& desc, FieldType type, qint64 value);
 // The value a caller reads (Field::Value): bool, qint64, double, QString, QDate, QTime, QDateTime
 // or QByteArray.
 QVariant cellToValue(const ColumnDesc& desc, const QVariant& cell);
@@ -90,6 +93,8 @@ public:
             return QString();
         if (kind(col) == StorageKind::Text)
             return textAt(col, row);
+        if (kind(col) == StorageKind::Int64)
+            return intCellText(m_columns[static_cast<size_t>(col)], type(col), intAt(col, row));
         return cellText(m_columns[static_cast<size_t>(col)], type(col), kind(col), cell(col, row));
     }
 
@@ -107,9 +112,11 @@ private:
         Chunked() = default;
         Chunked(const Chunked& o) : m_size(o.m_size)
         {
-            for (const auto& c : o.m_chunks) {
+            // Only the used part of each chunk is copied.
+            for (size_t i = 0; i < o.m_chunks.size(); ++i) {
                 m_chunks.emplace_back(new T[kChunk]);
-                std::copy(c.get(), c.get() + kChunk, m_chunks.back().get());
+                const qint64 used = std::clamp<qint64>(o.m_size - static_cast<qint64>(i) * kChunk, 0, kChunk);
+                std::copy(o.m_chunks[i].get(), o.m_chunks[i].get() + used, m_chunks.back().get());
             }
         }
         Chunked& operator=(const Chunked& o)

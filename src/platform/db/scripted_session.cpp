@@ -72,13 +72,15 @@ ExecOutcome ScriptedSession::execute(const StatementRequest& request)
 
     const QString sql = normalizeStatement(request.sql);
     const FixtureRule* rule = nullptr;
+    int ruleIndex = -1;
     for (size_t i = 0; i < m_fixture.rules.size(); ++i) {
         const FixtureRule& r = m_fixture.rules[i];
         if (r.times > 0 && m_uses.value(static_cast<int>(i)) >= r.times)
             continue;
         if (r.matches(sql, rec.values)) {
             rule = &r;
-            m_uses[static_cast<int>(i)] += 1;
+            ruleIndex = static_cast<int>(i);
+            m_uses[ruleIndex] += 1;
             break;
         }
     }
@@ -97,21 +99,13 @@ ExecOutcome ScriptedSession::execute(const StatementRequest& request)
 
     ExecOutcome out;
     out.messages = rule->messages;
-    for (const auto& fr : rule->results) {
+    for (size_t ri = 0; ri < rule->results.size(); ++ri) {
+        const FixtureResult& fr = rule->results[ri];
         DriverResult dr;
         dr.rowCount = fr.rowCount;
-        if (fr.hasColumns()) {
-            auto table = std::make_shared<ResultTable>(fr.columns);
-            if (request.keepRows) {
-                table->reserve(static_cast<qint64>(fr.rows.size()));
-                for (const auto& row : fr.rows) {
-                    for (int c = 0; c < table->columnCount(); ++c)
-                        table->appendCell(c, toCell(fr.columns[static_cast<size_t>(c)], row.at(c)));
-                    table->endRow();
-                }
-            }
-            dr.table = table;
-        }
+        if (fr.hasColumns())
+            dr.table = request.keepRows ? tableFor(ruleIndex, static_cast<int>(ri), fr)
+                                        : std::make_shared<ResultTable>(fr.columns);
         out.results.push_back(std::move(dr));
     }
     for (const auto& p : request.params) {
@@ -130,6 +124,42 @@ ExecOutcome ScriptedSession::execute(const StatementRequest& request)
         throw EDatabaseError(e.message, e.sqlState, e.native);
     }
     return out;
+}
+
+namespace {
+
+bool sameColumn(const ColumnDesc& a, const ColumnDesc& b)
+{
+    return a.name == b.name && a.typeName == b.typeName && a.sqlType == b.sqlType && a.size == b.size
+           && a.precision == b.precision && a.scale == b.scale && a.nullable == b.nullable
+           && a.autoIncrement == b.autoIncrement && a.readOnly == b.readOnly && a.baseCatalog == b.baseCatalog
+           && a.baseSchema == b.baseSchema && a.baseTable == b.baseTable && a.baseColumn == b.baseColumn
+           && a.currencyAsBcd == b.currencyAsBcd;
+}
+
+} // namespace
+
+std::shared_ptr<ResultTable> ScriptedSession::tableFor(int rule, int result, const FixtureResult& fr)
+{
+    const QPair<int, int> key(rule, result);
+    auto it = m_built.find(key);
+    bool fresh = it != m_built.end() && it->rows.size() == fr.rows.size() && it->columns.size() == fr.columns.size();
+    for (size_t c = 0; fresh && c < fr.columns.size(); ++c)
+        fresh = sameColumn(it->columns[c], fr.columns[c]);
+    for (size_t r = 0; fresh && r < fr.rows.size(); ++r)
+        fresh = it->rows[r].isSharedWith(fr.rows[r]) || (it->rows[r].isEmpty() && fr.rows[r].isEmpty());
+    if (!fresh) {
+        auto table = std::make_shared<ResultTable>(fr.columns);
+        table->reserve(static_cast<qint64>(fr.rows.size()));
+        for (const auto& row : fr.rows) {
+            for (int c = 0; c < table->columnCount(); ++c)
+                table->appendCell(c, toCell(fr.columns[static_cast<size_t>(c)], row.at(c)));
+            table->endRow();
+        }
+        it = m_built.insert(key, BuiltTable{fr.columns, fr.rows, std::move(table)});
+    }
+    // Each answer gets its own copy: a data set may append to or change its table.
+    return std::make_shared<ResultTable>(*it->table);
 }
 
 QStringList ScriptedSession::infoReport()

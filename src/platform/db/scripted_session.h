@@ -52,6 +52,16 @@ private:
     std::vector<RecordedStatement> m_recorded;
     QStringList m_events;
     QHash<int, int> m_uses; // rule index → answers given
+    // Result tables already built from fixture rows, by rule and result index. A table is used
+    // again only while the fixture still holds the very rows it was built from (the cached
+    // shallow copies share their data until the fixture's rows are changed) and equal columns.
+    struct BuiltTable {
+        std::vector<ColumnDesc> columns;
+        std::vector<QVariantList> rows;
+        std::shared_ptr<const ResultTable> table;
+    };
+    QHash<QPair<int, int>, BuiltTable> m_built;
+    std::shared_ptr<ResultTable> tableFor(int rule, int result, const FixtureResult& fr);
     ParamList m_params;
     bool m_open = false;
     bool m_autoCommit = true;

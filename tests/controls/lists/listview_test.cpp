@@ -251,3 +251,38 @@ TEST(TqvTreeView, WithoutHeaderClipsAtClientWidth)
     EXPECT_EQ(tree.TextClipRight(), tree.viewport()->width() - 5);
     EXPECT_EQ(calls, 0);
 }
+
+TEST(TqvListView, SortingGivesTheOrderOfPairwiseComparisonInEveryLocale)
+{
+    const QStringList texts = {"b",  "B",    "a",       "",     "Ä",       "ä",       "テーブル", "ﾃｰﾌﾞﾙ", "てーぶる",
+                               "漢字", "Table_10", "Table_9", "table_9", "a b", "ab", "a-b", "Z",      "",       "b",
+                               "\U0001F600", "\uE000x"}; // UTF-16 order differs from code-point order here
+    const QStringList numbers = {"1,200", "950", "", "abc", "1.001", "1.000", "-5", "1e300", "3.0e7", "950.004"};
+    const QLocale saved;
+    for (const char* name : {"C", "ja_JP", "en_US", "de_DE"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+        for (int id : {1, -1, 2, -2}) {
+            TqvListView list;
+            list.setColumnCount(2);
+            list.SetColumnAlignment(1, Qt::AlignRight);
+            list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+            std::vector<QTreeWidgetItem*> expected;
+            for (qsizetype i = 0; i < texts.size(); ++i)
+                expected.push_back(list.AddItem(texts[i], {numbers[i % numbers.size()]}));
+            expected[3]->setSelected(true);
+            expected[7]->setSelected(true);
+            list.setCurrentItem(expected[5], 0, QItemSelectionModel::NoUpdate);
+            list.SetSortID(id);
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](QTreeWidgetItem* a, QTreeWidgetItem* b) { return list.Compare(a, b) < 0; });
+            list.SortItems();
+            std::vector<QTreeWidgetItem*> sorted;
+            for (int i = 0; i < list.topLevelItemCount(); ++i)
+                sorted.push_back(list.topLevelItem(i));
+            EXPECT_EQ(sorted, expected) << name << " sort id " << id;
+            EXPECT_EQ(list.selectedItems().size(), 2);
+            EXPECT_EQ(list.currentItem()->text(0), texts[5]);
+        }
+    }
+    QLocale::setDefault(saved);
+}

@@ -318,3 +318,81 @@ TEST(WriteStatement, QuotingAndNames)
     EXPECT_EQ(buildWriteStatement(DataSet::UpdateKind::Modify, "[t]", cols, {0, 1}, {"id"}, {1, "a"}, {1, "b"}).sql,
               "UPDATE [t] SET [v] = ? WHERE [id] = ?");
 }
+
+TEST_F(Scripted, FieldTextsOfEveryStoredKind)
+{
+    struct Col { const char* type; QVariant value; const char* text; };
+    const Col cols[] = {
+        {"int", 42, "42"},
+        {"bit", true, "True"},
+        {"datetime", "2024-01-02 03:04:05.120", "2024-01-02 03:04:05.120"},
+        {"datetime2(7)", "2024-01-02 03:04:05.1234567", "2024-01-02 03:04:05.1234567"},
+        {"smalldatetime", "2024-01-02 03:04:00", "2024-01-02 03:04:00"},
+        {"date", "2024-02-29", "2024-02-29"},
+        {"time(3)", "23:59:59.5", "23:59:59.500"},
+        {"money", "12.5000", "12.5"},
+        {"decimal(10,2)", "-3.10", "-3.1"},
+        {"float", 0.25, "0.25"},
+        {"nvarchar(20)", QStringLiteral("名前"), "名前"},
+        {"varbinary(4)", QByteArray("AB"), "䉁"}, // the bytes as one UTF-16LE unit
+    };
+    std::vector<ColumnDesc> descs;
+    QVariantList values, nulls;
+    for (const Col& c : cols) {
+        descs.push_back(column(QStringLiteral("c%1").arg(descs.size()), QString::fromLatin1(c.type)));
+        values << c.value;
+        nulls << QVariant();
+    }
+    fx().exact("select kinds").returns(descs, {values, nulls});
+    q.SQL().SetText("select kinds");
+    q.Open();
+    for (int i = 0; i < q.FieldCount(); ++i) {
+        const Field* f = q.Fields().at(i);
+        EXPECT_EQ(f->AsString(), QString::fromUtf8(cols[i].text)) << cols[i].type;
+        EXPECT_EQ(f->AsString(), cellText(f->Desc(), f->Cell())) << cols[i].type;
+    }
+    q.Next();
+    for (const Field* f : q.Fields())
+        EXPECT_EQ(f->AsString(), QString()) << f->Desc().typeName.toStdString();
+
+}
+
+TEST_F(Scripted, RepeatedAnswersFollowTheFixtureAndStayApart)
+{
+    auto n = column("n", "int", false);
+    auto t = column("t", "nvarchar(10)");
+    for (auto* c : {&n, &t}) {
+        c->baseSchema = "dbo";
+        c->baseTable = "T";
+        c->baseColumn = c->name;
+    }
+    fx().keys.insert("dbo.t", {"n"});
+    fx().exact("select n").returns({n, t}, {{1, "a"}, {2, "b"}});
+    fx().pattern("INSERT .*").affects(1);
+    auto texts = [&] {
+        q.Close();
+        q.Open();
+        QStringList out;
+        for (q.First(); !q.Eof(); q.Next())
+            out << q.Fields().at(0)->AsString() + q.Fields().at(1)->AsString();
+        return out;
+    };
+    q.SQL().SetText("select n");
+    EXPECT_EQ(texts(), QStringList({"1a", "2b"}));
+    // A record appended to one answer is not in the next one.
+    q.Append();
+    q.Fields().at(0)->SetAsInteger(3);
+    q.Fields().at(1)->SetAsString("c");
+    EXPECT_EQ(q.Fields().at(0)->AsString() + q.Fields().at(1)->AsString(), "3c"); // the edit buffer
+    q.Post();
+    EXPECT_EQ(q.RecordCount(), 3);
+    EXPECT_EQ(texts(), QStringList({"1a", "2b"}));
+    // Changes to the fixture's rows and columns show in the next answer.
+    fx().rules[0].results.front().rows[1][1] = "x";
+    EXPECT_EQ(texts(), QStringList({"1a", "2x"}));
+    fx().rules[0].results.front().rows.push_back({4, "d"});
+    EXPECT_EQ(texts(), QStringList({"1a", "2x", "4d"}));
+    fx().rules[0].results.front().columns[0].name = "m";
+    EXPECT_EQ(texts(), QStringList({"1a", "2x", "4d"}));
+    EXPECT_EQ(q.Fields().at(0)->FieldName(), "m");
+}

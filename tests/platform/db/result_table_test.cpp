@@ -27,6 +27,24 @@ TEST(ResultTable, DatesRoundTripThroughTicks)
         EXPECT_FALSE(parseDateTicks(QString::fromLatin1(bad), QString::fromLatin1(bad).contains('-') ? FieldType::TimeStamp : FieldType::Time, t)) << bad;
 }
 
+TEST(ResultTable, DateTextsAtTheEdgesOfTheirRanges)
+{
+    struct Case { qint64 ticks; FieldType type; int digits; const char* text; };
+    const qint64 hour = 3600 * kTicksPerSecond;
+    const Case cases[] = {
+        {0, FieldType::TimeStamp, 0, "0001-01-01 00:00:00"},
+        {0, FieldType::Date, 3, "0001-01-01"},
+        {1, FieldType::TimeStamp, 9, "0001-01-01 00:00:00.0000001"}, // at most seven digits
+        {kTicksPerDay - 1, FieldType::Time, 7, "23:59:59.9999999"},
+        {99 * hour, FieldType::Time, 0, "99:00:00"},
+        {100 * hour + 5 * kTicksPerSecond, FieldType::Time, 0, "100:00:05"},  // past two hour digits
+        {daysFromCivil(9999, 12, 31) * kTicksPerDay, FieldType::Date, 0, "9999-12-31"},
+        {daysFromCivil(10000, 1, 1) * kTicksPerDay + hour, FieldType::TimeStamp, 0, "10000-01-01 01:00:00"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatDateTicks(c.ticks, c.type, c.digits), QString::fromLatin1(c.text)) << c.ticks;
+}
+
 TEST(ResultTable, ScaledDecimals)
 {
     struct Case { const char* text; int scale; bool ok; qint64 value; const char* back; };
