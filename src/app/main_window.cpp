@@ -370,6 +370,20 @@ bool TqvStatusBar::event(QEvent* e)
 
 TfrmMain* TfrmMain::instance() { return g_main; }
 
+bool TfrmMain::actionInfo(const QString& name, QString* caption, int* image)
+{
+    for (const auto& d : kActions) {
+        if (name != QLatin1String(d.name))
+            continue;
+        if (caption)
+            *caption = QString::fromUtf8(d.caption);
+        if (image)
+            *image = d.image;
+        return true;
+    }
+    return false;
+}
+
 void TfrmMain::setCommandHandler(const QString& actionName, CommandHandler h)
 {
     if (h)

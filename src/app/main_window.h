@@ -90,6 +90,9 @@ public:
 
     // The one main window (nullptr before it exists and after it is gone).
     static TfrmMain* instance();
+    // Caption and image index (-1 for none) of a main-window action by name, also before the
+    // window exists (for tool bars elsewhere that run these actions); false for unknown names.
+    static bool actionInfo(const QString& name, QString* caption, int* image);
 
     // ---- services for the child windows
     IConnectionWindow* CurrentForm() const;

@@ -1,6 +1,14 @@
 #include "sql/memo_frame.h"
 
+#include "support/modal_helper.h"
+
+#include "app/editor_settings.h"
+#include "app/main_window.h"
+#include "app/object_types.h"
 #include "app/options.h"
+#include "app/qvform.h"
+#include "editor/sqlmemo/key_macro.h"
+#include "sql/memo_settings.h"
 #include "editor/editor_strings.h"
 #include "editor/sqlmemo/code_assist.h"
 #include "editor/sqlmemo/qvmemo.h"
@@ -9,9 +17,19 @@
 #include "platform/db/scripted_session.h"
 #include "platform/messages.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -120,4 +138,311 @@ TEST(MemoFrame, RendersHeaderAndEditor)
     EXPECT_TRUE(frame.actSaveFile->isEnabled());
     frame.txtSQL->Lines().Clear();
     EXPECT_FALSE(frame.actSaveNewFile->isEnabled());
+}
+
+// ---- header, settings, palette, zoom ------------------------------------------------------------
+
+namespace {
+
+QStringList headerActions(const TfraMemo& frame)
+{
+    QStringList out;
+    for (QAction* a : frame.tlbHeader->actions())
+        if (!a->isSeparator())
+            out << a->objectName();
+    return out;
+}
+
+void sendWheel(QWidget* target, int delta, Qt::KeyboardModifiers mods)
+{
+    const QPointF pos(10, 10);
+    QWheelEvent e(pos, target->mapToGlobal(pos), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(target, &e);
+}
+
+} // namespace
+
+TEST(MemoFrame, HeaderRunsTheMainWindowCommandsInOrder)
+{
+    const QStringList expected = {
+        "actSaveNewFile", "actEditUndo", "actEditRedo", "actEditFind", "actEditFindNext", "actEditFindPrev",
+        "actEditReplace", "actEditFindClear", "actEditJump", "actEditUpperCase", "actEditLowerCase", "actEditHanToZen",
+        "actEditZenToHan", "actEditIndentF", "actEditIndentR", "actEditComment", "actEditFormat", "actEditMacroRec",
+        "actEditMacroExec", "actEditMacroSave", "actEditMacroLoad", "actEditJumpDefine", "actViewField",
+        "actOpenSqlTemplate", "actOpenEditOption"};
+    {
+        // Without a main window the buttons are there with their pictures and do nothing.
+        TfraMemo frame;
+        EXPECT_EQ(headerActions(frame), expected);
+        for (QAction* a : frame.tlbHeader->actions())
+            if (!a->isSeparator()) {
+                EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
+                EXPECT_FALSE(a->text().contains(u'&')) << a->objectName().toStdString();
+            }
+        EXPECT_EQ(frame.actOpenEditOption->text(), QStringLiteral("エディタオプション"));
+        frame.findChild<QAction*>("actEditUpperCase")->trigger();
+    }
+
+    // The commands whose windows live elsewhere answer here without a dialog.
+    for (const char* n : {"actEditUpperCase", "actViewTemplate", "actToolEditorOption"})
+        TfrmMain::setCommandHandler(n, [](IConnectionWindow*) {});
+    TfrmMain main;
+    TfraMemo frame;
+    for (const auto& [own, target] : {std::pair{"actEditUpperCase", "actEditUpperCase"},
+                                      std::pair{"actOpenSqlTemplate", "actViewTemplate"},
+                                      std::pair{"actOpenEditOption", "actToolEditorOption"}}) {
+        QAction* t = main.action(target);
+        t->setEnabled(true);
+        int runs = 0;
+        const auto c = QObject::connect(t, &QAction::triggered, [&] { ++runs; });
+        QAction* a = frame.findChild<QAction*>(own);
+        ASSERT_TRUE(a) << own;
+        a->trigger();
+        EXPECT_EQ(runs, 1) << own;
+        // The button follows the command's state; a disabled command is not run.
+        t->setEnabled(false);
+        EXPECT_FALSE(a->isEnabled()) << own;
+        a->trigger();
+        EXPECT_EQ(runs, 1) << own;
+        QObject::disconnect(c);
+    }
+    for (const char* n : {"actEditUpperCase", "actViewTemplate", "actToolEditorOption"})
+        TfrmMain::setCommandHandler(n, {});
+}
+
+TEST(MemoFrame, ShowDataAppliesTheEditorSettingsInAChildWindow)
+{
+    const auto savedEditor = prpEditor;
+    const auto savedMemo = MemoOption;
+    auto setOptions = [](bool showPalette) {
+        prpEditor.Font.Size = 14;
+        prpEditor.Caret.FreeCaret = true;
+        MemoOption.CodeAssistCallOfDot = false;
+        MemoOption.CodeAssistDelayShow = false;
+        MemoOption.CodeAssistDelayTime = 1234;
+        MemoOption.ShowToolPalette = showPalette;
+    };
+    setOptions(true);
+
+    // Outside a child window nothing happens.
+    QWidget plain;
+    auto* loose = new TfraMemo(&plain);
+    loose->ShowData();
+    EXPECT_EQ(loose->txtSQL->MacroList(), nullptr);
+    EXPECT_EQ(loose->spnFontSize->value(), 10);
+
+    for (const bool showPalette : {true, false}) {
+        TfrmMain main; // reads the stored options
+        setOptions(showPalette);
+        TqvForm form(nullptr);
+        auto* frame = new TfraMemo(&form);
+        frame->txtSQL->KeyDownAltKey = true;
+        frame->cpnlConvert->Header()->click();
+        frame->ShowData();
+        TqvMemo* m = frame->txtSQL;
+        EXPECT_EQ(m->MacroList(), &SharedMacroList());
+        EXPECT_EQ(MemoPopupMenu(*m), main.popEditor());
+        EXPECT_FALSE(m->CodeAssistCallOfDot);
+        EXPECT_FALSE(m->CodeAssistDelayShow);
+        EXPECT_EQ(m->CodeAssistDelayTime, 1234);
+        EXPECT_TRUE(m->DefaultCaretFreeCaret);
+        EXPECT_FALSE(m->KeyDownAltKey);
+        EXPECT_EQ(m->font().pointSize(), 14);
+        EXPECT_EQ(frame->spnFontSize->value(), 14);
+        EXPECT_EQ(frame->OwnerForm(), nullptr);
+        // The object tree section is open, the others closed; the shortcut section never shows.
+        EXPECT_FALSE(frame->cpnlObjTree->Collapsed());
+        EXPECT_TRUE(frame->cpnlRefSearch->Collapsed());
+        EXPECT_TRUE(frame->cpnlConvert->Collapsed());
+        EXPECT_TRUE(frame->cpnlEditFunc->isHidden());
+        EXPECT_EQ(frame->PaletteShown(), showPalette);
+        EXPECT_EQ(frame->PaletteWidth(), showPalette ? 320 : 0);
+        EXPECT_EQ(frame->pnlPaletteOpen->isHidden(), showPalette);
+        if (!showPalette) {
+            form.resize(900, 500);
+            form.show();
+            frame->ShowPalette();
+            EXPECT_EQ(frame->PaletteWidth(), 320);
+        }
+    }
+    prpEditor = savedEditor;
+    MemoOption = savedMemo;
+}
+
+TEST(MemoFrame, RowMarkCommandsNeedAMark)
+{
+    TfraMemo frame;
+    frame.txtSQL->Lines().Assign({"a", "b", "c", "d"});
+    EXPECT_TRUE(frame.actSetRowMark->isEnabled());
+    EXPECT_FALSE(frame.actRowMarkNext->isEnabled());
+    EXPECT_FALSE(frame.actRowMarkPrev->isEnabled());
+    frame.txtSQL->SetRowCol(2, 0);
+    frame.actSetRowMark->trigger();
+    EXPECT_TRUE(frame.actRowMarkNext->isEnabled());
+    EXPECT_TRUE(frame.actRowMarkPrev->isEnabled());
+    frame.txtSQL->SetRowCol(0, 0);
+    frame.actRowMarkNext->trigger();
+    EXPECT_EQ(frame.txtSQL->Row(), 2);
+    frame.txtSQL->SetRowCol(3, 0);
+    frame.actRowMarkPrev->trigger();
+    EXPECT_EQ(frame.txtSQL->Row(), 2);
+    // Setting it again on the same row removes it.
+    frame.actSetRowMark->trigger();
+    EXPECT_FALSE(frame.actRowMarkNext->isEnabled());
+}
+
+TEST(MemoFrame, PaletteHidesAndReopensAtItsWidth)
+{
+    TfraMemo frame;
+    frame.resize(900, 400);
+    frame.show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(frame.PaletteShown());
+    EXPECT_EQ(frame.pnlToolPalette->width(), 300);
+
+    frame.SetPaletteWidth(250);
+    frame.btnToolPaletteClose->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(frame.PaletteShown());
+    EXPECT_EQ(frame.PaletteWidth(), 0);
+    EXPECT_TRUE(frame.splPalette->isHidden());
+    EXPECT_TRUE(frame.pnlPaletteOpen->isVisible());
+    qvtest::saveGrab(&frame, "memo_frame_palette_hidden");
+
+    // The strip turns light blue under the mouse and reopens the palette.
+    const QColor face = frame.pnlPaletteOpen->palette().color(QPalette::Window);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), frame.pnlPaletteOpen->mapToGlobal(QPointF(5, 5)));
+    QCoreApplication::sendEvent(frame.pnlPaletteOpen, &enter);
+    EXPECT_EQ(frame.pnlPaletteOpen->palette().color(QPalette::Window), QColor(200, 216, 255));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(frame.pnlPaletteOpen, &leave);
+    EXPECT_EQ(frame.pnlPaletteOpen->palette().color(QPalette::Window), face);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), frame.pnlPaletteOpen->mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(frame.pnlPaletteOpen, &press);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(frame.PaletteShown());
+    EXPECT_EQ(frame.PaletteWidth(), 250);
+    EXPECT_EQ(frame.pnlToolPalette->width(), 250);
+    EXPECT_TRUE(frame.pnlPaletteOpen->isHidden());
+    // Nothing of the footer is cut off at that width.
+    EXPECT_LE(frame.pnlToolPaletteFooter->minimumSizeHint().width(), 250);
+    qvtest::saveGrab(&frame, "memo_frame_palette_250");
+
+    // A remembered width that is too small reopens at 300.
+    frame.SetPaletteWidth(80);
+    frame.actHidePalette->trigger();
+    frame.actShowPalette->trigger();
+    EXPECT_EQ(frame.PaletteWidth(), 300);
+}
+
+TEST(MemoFrame, PaletteSectionsOpenOneAtATime)
+{
+    TfraMemo frame;
+    frame.resize(900, 500);
+    frame.show();
+    QCoreApplication::processEvents();
+    const QList<TqvCategoryPanel*> panels = {frame.cpnlObjTree, frame.cpnlRefSearch, frame.cpnlConvert};
+    EXPECT_FALSE(frame.cpnlObjTree->Collapsed());
+    EXPECT_EQ(frame.cpnlObjTree->Caption(), QStringLiteral("オブジェクトツリー"));
+    EXPECT_EQ(frame.cpnlRefSearch->Caption(), QStringLiteral("逆引き検索"));
+    EXPECT_EQ(frame.cpnlConvert->Caption(), QStringLiteral("SQLのプログラムソース化"));
+    for (TqvCategoryPanel* open : {frame.cpnlRefSearch, frame.cpnlConvert, frame.cpnlObjTree}) {
+        open->Header()->click();
+        QCoreApplication::processEvents();
+        for (TqvCategoryPanel* p : panels) {
+            EXPECT_EQ(p->Collapsed(), p != open) << p->objectName().toStdString();
+            EXPECT_EQ(p->Body()->isVisible(), p == open);
+        }
+        // The open section fills the palette above the footer.
+        EXPECT_GT(open->height(), frame.ctgToolPalette->height() / 2);
+    }
+    // Clicking the open section closes it.
+    frame.cpnlObjTree->Header()->click();
+    EXPECT_TRUE(frame.cpnlObjTree->Collapsed());
+    frame.cpnlObjTree->Header()->click();
+    QCoreApplication::processEvents();
+    qvtest::saveGrab(&frame, "memo_frame_palette_shown");
+}
+
+TEST(MemoFrame, FontSizeFollowsTheSpinBoxAndCtrlWheel)
+{
+    TfraMemo frame;
+    frame.resize(700, 400);
+    frame.show();
+    frame.spnFontSize->setValue(12);
+    EXPECT_EQ(frame.txtSQL->font().pointSize(), 12);
+    const struct {
+        int start, delta;
+        Qt::KeyboardModifiers mods;
+        int size;
+    } cases[] = {
+        {10, 120, Qt::ControlModifier, 11},
+        {10, -120, Qt::ControlModifier, 9},
+        {6, -120, Qt::ControlModifier, 6},
+        {50, 120, Qt::ControlModifier, 50},
+        {10, 120, Qt::NoModifier, 10},
+    };
+    for (const auto& c : cases)
+        for (QWidget* target : {static_cast<QWidget*>(frame.txtSQL->viewport()), static_cast<QWidget*>(&frame)}) {
+            frame.spnFontSize->setValue(c.start);
+            sendWheel(target, c.delta, c.mods);
+            EXPECT_EQ(frame.spnFontSize->value(), c.size) << c.start << " " << c.delta;
+            EXPECT_EQ(frame.txtSQL->font().pointSize(), c.size);
+        }
+    // Finer wheels add up to a whole notch.
+    frame.spnFontSize->setValue(10);
+    sendWheel(frame.txtSQL->viewport(), 60, Qt::ControlModifier);
+    EXPECT_EQ(frame.spnFontSize->value(), 10);
+    sendWheel(frame.txtSQL->viewport(), 60, Qt::ControlModifier);
+    EXPECT_EQ(frame.spnFontSize->value(), 11);
+}
+
+TEST(MemoFrame, LeavingTheApplicationEndsBoxSelection)
+{
+    TfraMemo frame;
+    frame.txtSQL->SetSelectionMode(smBox);
+    frame.txtSQL->KeyDownAltKey = true;
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_EQ(frame.txtSQL->SelectionMode(), smLine);
+    EXPECT_FALSE(frame.txtSQL->KeyDownAltKey);
+}
+
+TEST(MemoFrame, SaveAsProposesTheOwnerWindowsObjectName)
+{
+    QTemporaryDir dir;
+    const QString savedDir = qvOption.FileDir;
+    qvOption.FileDir = dir.path();
+    {
+        TqvForm table(nullptr);
+        table.SetObjType(ObjType::Table);
+        auto* schema = new QComboBox(&table);
+        schema->setObjectName("cmbSchema");
+        schema->setEditable(true);
+        auto* name = new QLineEdit(&table);
+        name->setObjectName("txtName");
+        name->setText("Orders");
+        auto* frame = new TfraMemo(&table);
+        EXPECT_EQ(frame->SaveFileProposal(), "Orders.sql");
+        schema->setEditText("sales");
+        EXPECT_EQ(frame->SaveFileProposal(), "sales.Orders.sql");
+        name->clear();
+        EXPECT_EQ(frame->SaveFileProposal(), "Script.sql");
+    }
+
+    // A window of another kind proposes Script.sql, numbered when that file exists.
+    QFile(dir.filePath("Script.sql")).open(QIODevice::WriteOnly);
+    TqvForm sql(nullptr);
+    auto* frame = new TfraMemo(&sql);
+    frame->txtSQL->Lines().Assign({"select 1"});
+    QString proposed;
+    qvtest::whenModal([&](QWidget* w) {
+        if (auto* d = qobject_cast<QFileDialog*>(w))
+            proposed = d->selectedFiles().value(0);
+        w->close();
+    });
+    frame->SaveNewFile();
+    EXPECT_EQ(QFileInfo(proposed).fileName(), "Script01.sql");
+    EXPECT_EQ(QFileInfo(proposed).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
+    qvOption.FileDir = savedDir;
 }

@@ -1,0 +1,27 @@
+#pragma once
+// Window-free rules of the SQL editor frame: the display width of a text in editor columns,
+// the file name proposed by "save as" and the width at which the tool palette reopens.
+#include <QString>
+
+namespace qv {
+
+// Display width of `text` in editor columns: a TAB counts `tabSpaceCount`; any other character
+// counts 1 when it is a single byte both in CP932 and in UTF-8 (that is, ASCII), else 2.
+int StrByteLength(const QString& text, int tabSpaceCount);
+
+// The file name (without folder) that "save as" proposes for a window of object type
+// `objType` whose schema and name boxes hold `schema` and `name`: "schema.name.sql", or
+// "name.sql" without a schema (always for users, roles and file groups); "Script.sql" for other
+// kinds of window or an empty name. Characters that cannot stand in a file name are removed.
+QString MemoDefaultFileName(int objType, const QString& schema, const QString& name);
+
+// The width at which a hidden tool palette reopens: the remembered width, or 300 when that is
+// below 100 or wider than the frame.
+int PaletteShowWidth(int rememberedWidth, int frameWidth);
+
+constexpr int kPaletteDefaultWidth = 300;
+constexpr int kPaletteInitialWidth = 320;
+constexpr int kMemoMinFontSize = 6;
+constexpr int kMemoMaxFontSize = 50;
+
+} // namespace qv
