@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -236,6 +237,7 @@ TEST(MemoFrame, ShowDataAppliesTheEditorSettingsInAChildWindow)
         setOptions(showPalette);
         TqvForm form(nullptr);
         auto* frame = new TfraMemo(&form);
+        (new QVBoxLayout(&form))->addWidget(frame);
         frame->txtSQL->KeyDownAltKey = true;
         frame->cpnlConvert->Header()->click();
         frame->ShowData();
@@ -258,7 +260,13 @@ TEST(MemoFrame, ShowDataAppliesTheEditorSettingsInAChildWindow)
         EXPECT_EQ(frame->PaletteShown(), showPalette);
         EXPECT_EQ(frame->PaletteWidth(), showPalette ? 320 : 0);
         EXPECT_EQ(frame->pnlPaletteOpen->isHidden(), showPalette);
-        if (!showPalette) {
+        if (showPalette) {
+            frame->txtSQL->Lines().Assign({"select *", "from Customers", "go"});
+            form.resize(900, 400);
+            form.show();
+            QCoreApplication::processEvents();
+            qvtest::saveGrab(&form, "memo_frame_in_window");
+        } else {
             form.resize(900, 500);
             form.show();
             frame->ShowPalette();
