@@ -4,7 +4,8 @@
 #include "app/message_box.h"
 #include "app/options.h"
 #include "connection/object_session.h"
-#include "editor/view/editor.h"
+#include "editor/editor_fountain.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
 
@@ -27,6 +28,19 @@ QList<TfrmDDLExec*>& windows()
 const QString kLogKey = SettingsRootKey + QStringLiteral("\\GUI\\LOG");
 } // namespace
 
+void PlainLogColours(TEditor& log)
+{
+    // The log is no SQL source: every kind of text in the font's colour, no bracket pairs.
+    // Search hits, the selection, mail addresses and URLs keep their colours.
+    TEditorColors& c = log.View().Colors();
+    for (TFountainColor* colour : {static_cast<TFountainColor*>(&c.Ank()), static_cast<TFountainColor*>(&c.DBCS()),
+                                   static_cast<TFountainColor*>(&c.Comment()), static_cast<TFountainColor*>(&c.Int()),
+                                   static_cast<TFountainColor*>(&c.Str()), static_cast<TFountainColor*>(&c.Symbol()),
+                                   &c.Reserve()})
+        colour->SetColor(clNone);
+    log.View().Brackets().Clear();
+}
+
 std::function<int(QWidget*, const QString&)> TfrmDDLExec::AskHook = [](QWidget*, const QString& text) {
     return ShowMessageBox(text, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 };
@@ -37,12 +51,13 @@ TfrmDDLExec::TfrmDDLExec(TObjectSession* owner, QWidget* mainWindow)
     setWindowTitle(QStringLiteral("スクリプト実行"));
     setWindowIcon(imgMain(10));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    txtLog = new TEditor(this);
+    txtLog = new TqvMemo(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));
     txtLog->SetReadOnly(true);
     txtLog->SetScrollBars(ssVertical);
     txtLog->Leftbar().SetVisible(false);
     txtLog->Ruler().SetVisible(false);
+    PlainLogColours(*txtLog);
     chkErrorStop = new QCheckBox(QStringLiteral("エラー発生時に処理を中断する"), this);
     chkErrorStop->setChecked(true);
     btnOK = new QPushButton(QStringLiteral("継続(&U)"), this);

@@ -15,6 +15,10 @@ namespace qv {
 
 class TEditor;
 class TObjectSession;
+class TqvMemo;
+
+// Makes an editor show plain text: no colours by token kind, no bracket pairs.
+void PlainLogColours(TEditor& log);
 
 class TfrmDDLExec : public QWidget {
     Q_OBJECT
@@ -30,7 +34,7 @@ public:
     // The close question; tests replace it (answers the button id, 6 Yes / 7 No).
     static std::function<int(QWidget*, const QString&)> AskHook;
 
-    TEditor* txtLog = nullptr;
+    TqvMemo* txtLog = nullptr;
     QCheckBox* chkErrorStop = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;

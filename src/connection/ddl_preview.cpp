@@ -5,7 +5,7 @@
 #include "app/options.h"
 #include "app/textfiles.h"
 #include "connection/ddl_preview_text.h"
-#include "editor/view/editor.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "platform/registry.h"
 
 #include <QApplication>
@@ -37,7 +37,7 @@ std::function<QString(QWidget*, const QString&)> TfrmDDLPreview::SaveDialogHook 
 
 TfrmDDLPreview::TfrmDDLPreview(QWidget* parent) : QDialog(parent)
 {
-    txtLog = new TEditor(this);
+    txtLog = new TqvMemo(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));
     txtLog->SetReadOnly(true);
     txtLog->SetScrollBars(ssVertical);

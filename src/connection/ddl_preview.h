@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace qv {
 
-class TEditor;
+class TqvMemo;
 
 class TfrmDDLPreview : public QDialog {
     Q_OBJECT
@@ -25,7 +25,7 @@ public:
     // The save dialog; answers the chosen file name or an empty text.
     static std::function<QString(QWidget*, const QString& proposed)> SaveDialogHook;
 
-    TEditor* txtLog = nullptr;
+    TqvMemo* txtLog = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnSave = nullptr;
     QPushButton* btnCancel = nullptr;

@@ -2,7 +2,8 @@
 
 #include "app/options.h"
 #include "connection/object_session.h"
-#include "editor/view/editor.h"
+#include "editor/editor_fountain.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/scripted_session.h"
 #include "platform/exceptions.h"
 
@@ -127,4 +128,21 @@ TEST_F(ExecWindow, CloseDuringTheRunAsksAndStopsAfterTheBatch)
     TfrmDDLExec::WaitProc();
     EXPECT_TRUE(TfrmDDLExec::OpenWindows().isEmpty());
     EXPECT_TRUE(mainWindow.isEnabled());
+}
+
+TEST(ExecLog, PlainColoursLeaveOnlyHitsSelectionAndLinksColoured)
+{
+    TqvMemo log;
+    TEditorColors& c = log.View().Colors();
+    for (TFountainColor* colour : std::initializer_list<TFountainColor*>{&c.Ank(), &c.DBCS(), &c.Comment(), &c.Int(), &c.Str(),
+                                                                        &c.Symbol(), &c.Reserve(), &c.Hit(), &c.Select(), &c.Url()})
+        colour->SetColor(0x0000FF);
+    log.View().Brackets().Add();
+    PlainLogColours(log);
+    for (const TFountainColor* colour : std::initializer_list<const TFountainColor*>{&c.Ank(), &c.DBCS(), &c.Comment(), &c.Int(),
+                                                                                    &c.Str(), &c.Symbol(), &c.Reserve()})
+        EXPECT_EQ(colour->Color(), clNone);
+    for (const TFountainColor* colour : std::initializer_list<const TFountainColor*>{&c.Hit(), &c.Select(), &c.Url()})
+        EXPECT_EQ(colour->Color(), 0x0000FFu);
+    EXPECT_EQ(log.View().Brackets().Count(), 0);
 }

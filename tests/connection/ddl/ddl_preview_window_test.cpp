@@ -4,7 +4,7 @@
 #include "app/options.h"
 #include "support/modal_helper.h"
 #include "app/textfiles.h"
-#include "editor/view/editor.h"
+#include "editor/sqlmemo/qvmemo.h"
 
 #include <QApplication>
 #include <QDir>
