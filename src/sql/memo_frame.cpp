@@ -622,7 +622,7 @@ void TfraMemo::ZoomBy(int steps)
     spnFontSize->setValue(spnFontSize->value() + steps);
 }
 
-bool TfraMemo::HandleWheel(QWheelEvent* e)
+bool TfraMemo::HandleWheel(QWheelEvent* e, int* notches)
 {
     if (!(e->modifiers() & Qt::ControlModifier))
         return false;
@@ -632,6 +632,8 @@ bool TfraMemo::HandleWheel(QWheelEvent* e)
     m_wheelRemainder -= steps * 120;
     if (steps)
         ZoomBy(steps);
+    if (notches)
+        *notches = steps;
     e->accept();
     return true;
 }
@@ -644,8 +646,13 @@ void TfraMemo::wheelEvent(QWheelEvent* e)
 
 bool TfraMemo::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == txtSQL->viewport() && e->type() == QEvent::Wheel && HandleWheel(static_cast<QWheelEvent*>(e)))
+    int notches = 0;
+    if (watched == txtSQL->viewport() && e->type() == QEvent::Wheel && HandleWheel(static_cast<QWheelEvent*>(e), &notches)) {
+        // Over the editor each notch also scrolls one row, as the editor does per notch.
+        if (notches)
+            txtSQL->SetTopRow(txtSQL->TopRow() - notches);
         return true;
+    }
     return QWidget::eventFilter(watched, e);
 }
 

@@ -148,7 +148,8 @@ private:
     void Initialize();
     void UpdateActions();
     void SetFontSize(int size);
-    bool HandleWheel(QWheelEvent* e);
+    // A Ctrl+wheel event zooms (whole notches in *notches); false for any other wheel.
+    bool HandleWheel(QWheelEvent* e, int* notches = nullptr);
     QWidget* OwnerWindow() const;
 
     QString m_openFilePath;

@@ -2,6 +2,7 @@
 
 #include "support/modal_helper.h"
 
+#include "app/connection_window_iface.h"
 #include "app/editor_settings.h"
 #include "app/main_window.h"
 #include "app/object_types.h"
@@ -398,6 +399,19 @@ TEST(MemoFrame, FontSizeFollowsTheSpinBoxAndCtrlWheel)
             EXPECT_EQ(frame.spnFontSize->value(), c.size) << c.start << " " << c.delta;
             EXPECT_EQ(frame.txtSQL->font().pointSize(), c.size);
         }
+    // Over the editor a notch also scrolls one row.
+    QStringList rows;
+    for (int i = 0; i < 200; ++i)
+        rows << QString::number(i);
+    frame.txtSQL->Lines().Assign(rows);
+    frame.txtSQL->SetRowCol(25, 0);
+    frame.txtSQL->SetTopRow(20);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frame.txtSQL->TopRow(), 20);
+    sendWheel(frame.txtSQL->viewport(), -120, Qt::ControlModifier);
+    EXPECT_EQ(frame.txtSQL->TopRow(), 21);
+    sendWheel(frame.txtSQL->viewport(), 240, Qt::ControlModifier);
+    EXPECT_EQ(frame.txtSQL->TopRow(), 19);
     // Finer wheels add up to a whole notch.
     frame.spnFontSize->setValue(10);
     sendWheel(frame.txtSQL->viewport(), 60, Qt::ControlModifier);
@@ -453,4 +467,55 @@ TEST(MemoFrame, SaveAsProposesTheOwnerWindowsObjectName)
     EXPECT_EQ(QFileInfo(proposed).fileName(), "Script01.sql");
     EXPECT_EQ(QFileInfo(proposed).absolutePath(), QFileInfo(dir.path()).absoluteFilePath());
     qvOption.FileDir = savedDir;
+}
+
+namespace {
+
+// The least a connection window must answer for a child window to hang on it.
+class StubConnection : public QWidget, public IConnectionWindow {
+public:
+    QWidget* connectionWidget() override { return this; }
+    QString Login() const override { return "sa"; }
+    QString Password() const override { return {}; }
+    QString Server() const override { return "srv"; }
+    QString DataBase() const override { return "master"; }
+    QString UserID() const override { return "sa"; }
+    int DBVer() const override { return 15; }
+    bool IsAzure() const override { return false; }
+    bool WindowsAuthentication() const override { return false; }
+    QString GetCurrentSchema() const override { return "dbo"; }
+    void Commit() override {}
+    void Rollback() override {}
+    void StartTransaction() override {}
+    int ObjectCount() const override { return 0; }
+    int SelectedObjectCount() const override { return 0; }
+    void SetObjectListDetails(bool) override {}
+    QWidget* OpenObject(int, const QString&, const QString&, const QString&, TOpenMode, bool, int,
+                        const QString&) override { return nullptr; }
+    void NewObject(int) override {}
+    void GetDatabase(QStringList&) override {}
+    void ExecuteSQL(const QString&) override {}
+    void SetCommandList() override {}
+    void SetReportList() override {}
+    void SetShortCut() override {}
+    void UserCommandClick(QAction*) override {}
+    void ReportClick(QAction*) override {}
+    bool CloseQuery() override { return true; }
+};
+
+} // namespace
+
+TEST(MemoFrame, FollowsTheConnectionOfItsWindow)
+{
+    StubConnection first, second;
+    TqvForm form(&first);
+    auto* frame = new TfraMemo(&form);
+    EXPECT_EQ(frame->OwnerForm(), nullptr); // none until ShowData
+    frame->ShowData();
+    EXPECT_EQ(frame->OwnerForm(), &first);
+    frame->txtSQL->Lines().Assign({"select 1"});
+    form.SetOwnerForm(&second);
+    frame->DBChanged();
+    EXPECT_EQ(frame->OwnerForm(), &second);
+    EXPECT_EQ(frame->txtSQL->Lines().ToStringList(), QStringList{"select 1"});
 }
