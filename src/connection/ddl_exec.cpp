@@ -6,6 +6,7 @@
 #include "connection/object_session.h"
 #include "editor/editor_fountain.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "sql/memo_settings.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
 
@@ -53,6 +54,7 @@ TfrmDDLExec::TfrmDDLExec(TObjectSession* owner, QWidget* mainWindow)
     setAttribute(Qt::WA_DeleteOnClose, false);
     txtLog = new TqvMemo(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));
+    ApplyMemoSettings(*txtLog, nullptr);
     txtLog->SetReadOnly(true);
     txtLog->SetScrollBars(ssVertical);
     txtLog->Leftbar().SetVisible(false);

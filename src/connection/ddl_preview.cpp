@@ -6,6 +6,7 @@
 #include "app/textfiles.h"
 #include "connection/ddl_preview_text.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "sql/memo_settings.h"
 #include "platform/registry.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ TfrmDDLPreview::TfrmDDLPreview(QWidget* parent) : QDialog(parent)
 {
     txtLog = new TqvMemo(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));
+    ApplyMemoSettings(*txtLog, nullptr);
     txtLog->SetReadOnly(true);
     txtLog->SetScrollBars(ssVertical);
     chkModifySource = new QCheckBox(QStringLiteral("ソースを変更可能にする"), this);

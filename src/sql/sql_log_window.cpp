@@ -7,6 +7,7 @@
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/registry.h"
 #include "sql/sql_history.h"
+#include "sql/memo_settings.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -127,6 +128,7 @@ TfrmSQLLog::TfrmSQLLog(QWidget* parent) : QDialog(parent)
     tabSQLHistory->layout()->addWidget(lstSQL);
     txtSQL = new TqvMemo(this);
     txtSQL->setObjectName(QStringLiteral("txtSQL"));
+    ApplyMemoSettings(*txtSQL, nullptr);
     txtSQL->SetReadOnly(true);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(pagSQLList);

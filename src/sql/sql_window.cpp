@@ -177,6 +177,7 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
 
     FillConnections();
     FillDatabases();
+    fraMemo->ShowData();
     ShowResult(false);
     txtSQL->OnChange = [this, frameChange = txtSQL->OnChange](TEditor* e) {
         if (frameChange)
@@ -242,6 +243,7 @@ void TfrmSQL::cmbDBNameSelect()
         return;
     SetOwnerForm(conn);
     SetSession(window->session());
+    fraMemo->DBChanged();
     setWindowTitle(QStringLiteral("SQL 実行 - ") + conn->GetConnectInfo(QString(), QString(), true));
     SetTaskCaption(conn->GetConnectInfo(QString(), QString(), true));
     cmbDatabase->clear(); // the new connection's own database is chosen
@@ -399,6 +401,7 @@ void TfrmSQL::SyncParamGrid()
         const int total = top->isVisible() ? top->width() : width();
         grdParam->show();
         top->setSizes({total - total / 3, total / 3});
+        fraMemo->HidePalette(); // the grid takes the palette's place
     }
     grdParam->setVisible(m_binds.visible());
     if (m_binds.visible() && grdParam->rowCount() > 0)

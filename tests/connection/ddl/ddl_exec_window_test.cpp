@@ -91,6 +91,9 @@ TEST_F(ExecWindow, ErrorsCountedWhenNotStopping)
     EXPECT_EQ(w->Run().errorCount(), 2);
     EXPECT_EQ(w->LogLines().last(), "エラー: 2 件");
     EXPECT_TRUE(w->LogLines().contains("second failure"));
+    // The editor settings apply, but the log shows no reserved-word colour.
+    EXPECT_EQ(w->txtLog->View().Colors().Reserve().Color(), clNone);
+    EXPECT_FALSE(w->txtLog->Leftbar().Visible());
     // Developers look at the window with QORVEL_RENDER_DIR set.
     if (qEnvironmentVariableIsSet("QORVEL_RENDER_DIR"))
         w->grab().save(qEnvironmentVariable("QORVEL_RENDER_DIR") + "/ddl_exec.png");
