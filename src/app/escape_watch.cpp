@@ -56,13 +56,31 @@ void EscapeWatch::end()
 
 bool EscapeWatch::active() { return watcher() != nullptr; }
 
+namespace {
+int& pollIntervalValue()
+{
+    static int ms = 20;
+    return ms;
+}
+} // namespace
+
+int EscapeWatch::pollInterval() { return pollIntervalValue(); }
+
+void EscapeWatch::setPollInterval(int ms) { pollIntervalValue() = qMax(0, ms); }
+
 bool EscapeWatch::pressed()
 {
     const bool started = !active();
     if (started)
         begin();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-    const bool esc = watcher()->m_escape;
+    EscapeWatch* w = watcher();
+    // Handling the pending events paints whatever the loop changed; doing that for every row of
+    // a fast loop would cost more than the loop itself, so it happens at most once per interval.
+    if (!w->m_escape && (!w->m_lastPoll.isValid() || w->m_lastPoll.elapsed() >= pollInterval())) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        w->m_lastPoll.start();
+    }
+    const bool esc = w->m_escape;
     if (started && !esc)
         end();
     return esc;

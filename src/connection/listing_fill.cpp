@@ -42,7 +42,12 @@ void ListFill::Add(const Entry& e)
     QTreeWidgetItem* item = makeItem(e);
     if (m_progress) {
         m_list->addTopLevelItem(item);
-        m_list->viewport()->repaint();
+        // The list shows each entry as it comes, at most at the screen's pace: painting every
+        // one of tens of thousands of entries would cost minutes and show nothing more.
+        if (!m_painted.isValid() || m_painted.elapsed() >= kRepaintMs) {
+            m_list->viewport()->repaint();
+            m_painted.start();
+        }
     } else {
         m_items << item;
     }
@@ -56,6 +61,8 @@ void ListFill::Finish()
     m_list->addTopLevelItems(m_items);
     m_items.clear();
     m_list->SortItems();
+    if (m_progress)
+        m_list->viewport()->update();
     m_list->setUpdatesEnabled(true);
 }
 

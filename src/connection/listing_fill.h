@@ -1,10 +1,12 @@
 #pragma once
 // Filling the connection window's object list with listing entries. With progress off the
 // list's painting is suspended, the entries are collected and added in one step at the end;
-// with progress on each entry is added at once and the list repainted. Either way the list is
+// with progress on each entry is added at once and the list repainted as it grows (about 30
+// times a second). Either way the list is
 // sorted once by its present sort settings when the listing ends.
 #include "connection/listing_queries.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QIcon>
 #include <QList>
@@ -39,6 +41,8 @@ private:
     TqvListView* m_list;
     bool m_progress;
     bool m_done = false;
+    static constexpr qint64 kRepaintMs = 30;
+    QElapsedTimer m_painted;
     std::function<QIcon(int)> m_icon;
     QHash<int, QIcon> m_icons;
     QList<QTreeWidgetItem*> m_items;

@@ -257,6 +257,7 @@ void TfrmObject::buildUi()
     lstObject = new TqvListView(pnlList);
     lstObject->setRootIsDecorated(false);
     lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstObject->setColumnCount(0);
     auto* listLayout = new QVBoxLayout(pnlList);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->addWidget(pnlFind);
@@ -339,6 +340,7 @@ void TfrmObject::ShowObject(bool isGrep)
 {
     saveColumnWidths();
     lstObject->clear();
+    lstObject->setColumnCount(0); // a node that lists nothing shows no columns either
     QTreeWidgetItem* node = lstTree->currentItem();
     if (!node)
         return;

@@ -13,6 +13,7 @@
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/messages.h"
 #include "sql/memo_settings.h"
+#include "sql/sql_files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +36,6 @@ namespace qv {
 
 namespace {
 
-const QString kFileFilter = QStringLiteral("SQLファイル(*.sql);;テキストファイル(*.txt);;すべてのファイル(*.*)");
 constexpr int kPaletteOpenWidth = 26;
 constexpr int kPaletteBarWidth = 5;
 
@@ -496,7 +496,7 @@ void TfraMemo::OpenFile()
     if (txtSQL->Modified()
         && ShowMessageBox(QStringLiteral("ファイルが保存されていませんが開きますか？"), MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
-    const QStringList names = QFileDialog::getOpenFileNames(this, QStringLiteral("ファイルを開く"), QString(), kFileFilter);
+    const QStringList names = QFileDialog::getOpenFileNames(this, QStringLiteral("ファイルを開く"), QString(), SqlFileFilter());
     if (names.isEmpty())
         return;
     OpenFiles(names, names.first());
@@ -538,12 +538,10 @@ void TfraMemo::SaveNewFile()
         dir += u'/';
     const QString name = UniqueFileName(dir + SaveFileProposal());
     QString filter;
-    QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), name, kFileFilter, &filter);
+    const QString chosen = QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), name, SqlFileFilter(), &filter);
     if (chosen.isEmpty())
         return;
-    if (!HasKnownFileExt(chosen))
-        chosen += filter.startsWith(QStringLiteral("テキスト")) ? QStringLiteral(".txt") : QStringLiteral(".sql");
-    WriteFile(chosen);
+    WriteFile(SqlSaveFileName(chosen, SqlFileFilterIndex(filter)));
     ShowMessageBox(QStringLiteral("ファイルに出力しました。"), MB_ICONINFORMATION);
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/textfiles.h"
 
+#include <algorithm>
+
 namespace qv {
 
 QString SqlSaveFileName(const QString& chosen, int filterIndex)
@@ -14,6 +16,11 @@ QString SqlSaveFileName(const QString& chosen, int filterIndex)
 QString SqlFileFilter()
 {
     return QStringLiteral("SQLファイル(*.sql);;テキストファイル(*.txt);;すべてのファイル(*.*)");
+}
+
+int SqlFileFilterIndex(const QString& filter)
+{
+    return std::max<int>(0, SqlFileFilter().split(QStringLiteral(";;")).indexOf(filter));
 }
 
 } // namespace qv

@@ -563,7 +563,7 @@ std::function<QString(QWidget*, const QString&, int&)> TfrmSQL::SaveDialogHook =
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return QString();
-    filter = std::max<int>(0, SqlFileFilter().split(QStringLiteral(";;")).indexOf(dlg.selectedNameFilter()));
+    filter = SqlFileFilterIndex(dlg.selectedNameFilter());
     return dlg.selectedFiles().first();
 };
 

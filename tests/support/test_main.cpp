@@ -1,5 +1,7 @@
 // Shared main of every test executable: an offscreen QApplication and a private
 // settings file, data and config folder per process, so no test touches the user's own.
+#include "app/escape_watch.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,5 +20,7 @@ int main(int argc, char** argv)
     qputenv("QORVEL_TEST_HOME", home.path().toUtf8());
     ::testing::InitGoogleMock(&argc, argv);
     QApplication app(argc, argv);
+    // Tests post their key presses and poll at once: every poll handles the pending events.
+    qv::EscapeWatch::setPollInterval(0);
     return RUN_ALL_TESTS();
 }

@@ -64,3 +64,23 @@ TEST(EscapeWatch, RecordsEscOfTheActiveWindowAndSwallowsOtherInput)
     EXPECT_EQ(w.text(), "b");
     EXPECT_FALSE(EscapePressed());
 }
+
+TEST(EscapeWatch, HandlesEventsAtMostOncePerPollInterval)
+{
+    QLineEdit w;
+    w.show();
+    QApplication::setActiveWindow(&w);
+    w.setFocus();
+    ASSERT_EQ(QApplication::activeWindow(), &w);
+    const int interval = EscapeWatch::pollInterval();
+    EscapeWatch::setPollInterval(3600 * 1000);
+    EscapeWatch::begin();
+    EXPECT_FALSE(EscapePressed()); // the first poll of a loop handles the events
+    QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    EXPECT_FALSE(EscapePressed()); // within the interval: not handled yet
+    EscapeWatch::end();
+    EscapeWatch::setPollInterval(interval);
+    EscapeWatch::begin();
+    EXPECT_TRUE(EscapePressed()); // a new loop polls at once
+    EscapeWatch::end();
+}
