@@ -10,8 +10,6 @@
 
 namespace qv {
 
-QStringList SQLHistoryList;
-QStringList SQLFavoriteList;
 QStringList ReserveWordList;
 QString ClientToolsDir;
 int ServerVersionOverride = 0;

@@ -20,9 +20,6 @@ const QString& DataDir();
 // Computes the folders and creates the missing ones. Runs once; the accessors call it.
 void InitGlobals();
 
-// SQL history and Favourite SQL lists (filled from "SQLLOG.IDX" and "SQLLOGF.IDX").
-extern QStringList SQLHistoryList;
-extern QStringList SQLFavoriteList;
 // The user's reserved words (settings key RESERVE), sorted ignoring case.
 extern QStringList ReserveWordList;
 // The SQL Server client-tools folder; empty when none was found.

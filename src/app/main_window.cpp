@@ -39,6 +39,7 @@
 #include "app/version_window.h"
 #include "platform/messages.h"
 #include "platform/textcodec.h"
+#include "sql/sql_history.h"
 
 namespace qv {
 
@@ -465,18 +466,11 @@ void TfrmMain::LoadStartSettings()
     } catch (...) {
     }
     ApplyDateTimeFormats(qvOption.DateFormat, qvOption.TimeFormat);
-    // The SQL history and Favourite SQL lists; a missing or unreadable file leaves a list empty.
-    const TextEncoding& enc = TextEncoding::fromOption(qvOption.Encoding);
-    const QDir work(qvOption.TempDir.isEmpty() ? DataDir() + QStringLiteral("temp/") : qvOption.TempDir);
+    // The SQL history and favourites, from the work folder the settings name; a list that
+    // cannot be read stays unloaded (and is never written back).
     try {
-        SQLHistoryList = ReadTextFileLines(work.filePath(QStringLiteral("SQLLOG.IDX")), enc);
-    } catch (...) {
-        SQLHistoryList.clear();
-    }
-    try {
-        SQLFavoriteList = ReadTextFileLines(work.filePath(QStringLiteral("SQLLOGF.IDX")), enc);
-    } catch (...) {
-        SQLFavoriteList.clear();
+        SqlLogStore::instance().load(SqlLogStore::workDir());
+    } catch (const std::exception&) {
     }
     // Excel files are written by the program itself in the 2007 format.
     if (qvOption.ExcelExt.isEmpty())

@@ -3,11 +3,10 @@
 #include "app/application.h"
 #include "app/globals.h"
 #include "app/main_window.h"
+#include "app/message_box.h"
 #include "connection/connection_commands.h"
-#include "sql/sql_history.h"
 #include "platform/registry.h"
 
-#include <QMessageBox>
 #include <QTimer>
 
 namespace qv {
@@ -18,11 +17,6 @@ int runProgram(int argc, char** argv)
     // Process-wide state: folders (created when missing) and the settings store.
     InitGlobals();
     Registry().KeyExists(SettingsRootKey); // reads the settings file now
-    // The SQL history and favourites; a list that cannot be read stays unloaded.
-    try {
-        SqlLogStore::instance().load(SqlLogStore::workDir());
-    } catch (const std::exception&) {
-    }
 
     TfrmMain w;
     InstallConnectionCommands(w);
@@ -32,7 +26,7 @@ int runProgram(int argc, char** argv)
     QTimer::singleShot(0, &app, [] {
         const QString notice = TRegistry::TakeStoreNotice();
         if (!notice.isEmpty())
-            QMessageBox::warning(QApplication::activeWindow(), ApplicationTitle, notice);
+            ShowMessageBox(notice, MB_ICONWARNING);
     });
     const int rc = app.exec();
     Registry().CloseKey();

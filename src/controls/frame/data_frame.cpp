@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -172,7 +173,6 @@ void TfraData::createTools()
 {
     scrButton = new QScrollArea(this);
     scrButton->setObjectName(QStringLiteral("scrButton"));
-    scrButton->setFixedWidth(24 + 4);
     scrButton->setFrameShape(QFrame::NoFrame);
     scrButton->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scrButton->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -209,8 +209,15 @@ void TfraData::createTools()
     add(btnNext, "btnNext", QString(), "go-next", QStringLiteral("▶"));
     add(btnLast, "btnLast", QString(), "go-last", QStringLiteral("»"));
 
-    // The scroller pages through the buttons when the frame is lower than the tool bar.
+    // The scroller pages through the buttons when the frame is lower than the tool bar; its
+    // scroll bar then comes beside the buttons instead of over them.
     tolLeft->setMinimumHeight(tolLeft->sizeHint().height());
+    const int toolWidth = qMax(24 + 4, tolLeft->sizeHint().width());
+    scrButton->setFixedWidth(toolWidth);
+    QScrollBar* bar = scrButton->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, scrButton, [this, bar, toolWidth](int, int max) {
+        scrButton->setFixedWidth(toolWidth + (max > 0 ? bar->sizeHint().width() : 0));
+    });
     connect(btnUpdate, &QToolButton::clicked, this, &TfraData::btnUpdateClick);
     connect(btnGridType, &QToolButton::clicked, this, &TfraData::btnGridTypeClick);
     connect(btnIns, &QToolButton::clicked, this, &TfraData::btnInsClick);

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -433,6 +434,24 @@ TEST_F(FrameTest, ButtonsFollowTheQueryAndRender)
     }
     frame->qryData->Close();
     EXPECT_FALSE(frame->btnExcel->isEnabled());
+}
+
+TEST_F(FrameTest, ShortFrameScrollsTheButtonsBesideTheirScrollBar)
+{
+    makeFrame(FrameOwnerKind::TableWindow);
+    frame->resize(500, 400);
+    frame->show();
+    QCoreApplication::processEvents();
+    const int tall = frame->scrButton->width();
+    EXPECT_GE(tall, frame->tolLeft->sizeHint().width());
+    frame->resize(500, 120); // lower than the button column
+    QCoreApplication::processEvents();
+    QScrollBar* bar = frame->scrButton->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_GE(frame->scrButton->viewport()->width(), frame->tolLeft->sizeHint().width()); // buttons not cut
+    frame->resize(500, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->scrButton->width(), tall);
 }
 
 TEST_F(FrameTest, CtrlZeroSetsNullOnlyWhileEditing)
