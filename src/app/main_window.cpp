@@ -1302,6 +1302,20 @@ void TfrmMain::RemoveConnection(IConnectionWindow* conn)
 
 void TfrmMain::subWindowActivated(QMdiSubWindow* sub)
 {
+    // Only the active child's own menu stands in the menu bar.
+    QMenu* merge = nullptr;
+    if (sub)
+        if (auto* form = qobject_cast<TqvForm*>(sub->widget()))
+            merge = form->MergeMenu();
+    if (m_mergedMenu != merge) {
+        if (m_mergedMenu)
+            menuBar()->removeAction(m_mergedMenu->menuAction());
+        m_mergedMenu = merge;
+        if (merge) {
+            QMenu* win = m_menus.value(QStringLiteral("mnuWindow"));
+            menuBar()->insertMenu(win ? win->menuAction() : nullptr, merge);
+        }
+    }
     if (!sub || !sub->widget())
         return;
     QWidget* w = sub->widget();

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStatusBar>
 #include <functional>
 
@@ -205,6 +206,7 @@ private:
     QTreeWidget* m_lstWorkSpace = nullptr;
     QDockWidget* m_dockWorkSpace = nullptr;
     QMenu* m_popEditor = nullptr;
+    QPointer<QMenu> m_mergedMenu; // the active child window's own menu in the menu bar
     QMenu* m_popTask = nullptr;
     QMenu* m_toolBarMenu = nullptr;
     QHash<QString, QAction*> m_actions;

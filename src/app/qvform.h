@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QAction;
+class QMenu;
 class QTabWidget;
 
 namespace qv {
@@ -85,6 +86,9 @@ public:
     virtual void DBChange() {}
     virtual void LoadWindowSettings() {}
     virtual void SaveWindowSettings() {}
+    // The window's own menu, shown in the main window's menu bar (before "ウィンドウ") while
+    // the window is active; none by default.
+    virtual QMenu* MergeMenu() const { return nullptr; }
     // Windows that show table data on page 2 of a page control (table and view windows) say
     // so; after a rollback the main window has such a window read its data again.
     virtual bool HasDataPage() const { return false; }

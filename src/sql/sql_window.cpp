@@ -36,6 +36,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QMenu>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -83,6 +84,9 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
             MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
         }
     });
+    mnuTool = new QMenu(QStringLiteral("SQL実行(&O)"), this);
+    mnuTool->setObjectName(QStringLiteral("mnuTool"));
+    mnuTool->addActions({actExec, actPrev, actNext, actLog, actOpen, actSave});
     actHideResult = add(tolOption, 96, QStringLiteral("結果を閉じる"), [this] { ShowResult(!ResultShown()); });
     btnExplan = tolOption->addAction(imgMain(112), QStringLiteral("実行計画"));
     btnExplan->setCheckable(true);

@@ -66,6 +66,8 @@ public:
     TfraData* fraData = nullptr;
     QToolBar* tolCmd = nullptr;
     QToolBar* tolOption = nullptr;
+    QMenu* mnuTool = nullptr; // "SQL実行(&O)", in the main menu bar while the window is active
+    QMenu* MergeMenu() const override { return mnuTool; }
     QAction* btnExplan = nullptr; // plan mode toggle
     QTabWidget* pagExplan = nullptr;
     TfraData* fraExplan = nullptr; // the estimated plan rows (SHOWPLAN_ALL)

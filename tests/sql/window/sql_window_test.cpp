@@ -20,6 +20,9 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QPointer>
 #include <QTabWidget>
@@ -338,4 +341,35 @@ TEST_F(SqlWindow, FavouriteThenSteppingGoesOnInTheHistory)
     w->actNextExecute();
     EXPECT_EQ(w->HistoryPosition(), 0);
     EXPECT_TRUE(w->txtSQL->Lines().GetTextStr().isEmpty());
+}
+
+TEST_F(SqlWindow, ItsMenuStandsInTheMainMenuBarWhileItIsActive)
+{
+    TfrmMain main;
+    main.show();
+    auto titles = [&] {
+        QStringList out;
+        for (QAction* a : main.menuBar()->actions())
+            if (a->isVisible())
+                out << a->text();
+        return out;
+    };
+    auto* sql = new TfrmSQL(&owner);
+    QMdiSubWindow* sqlSub = main.AddChildWindow(sql);
+    QMdiSubWindow* otherSub = main.AddChildWindow(new QWidget);
+    main.mdiArea()->setActiveSubWindow(sqlSub);
+    QStringList menus = titles();
+    ASSERT_TRUE(menus.contains("SQL実行(&O)"));
+    EXPECT_EQ(menus.indexOf("SQL実行(&O)") + 1, menus.indexOf("ウィンドウ(&W)"));
+    QStringList items;
+    for (QAction* a : sql->mnuTool->actions())
+        items << a->text();
+    EXPECT_EQ(items, (QStringList{"実行(&E)", "前(&P)", "次(&N)", "履歴(&L)", "開く(&O)", "保存(&S)"}));
+
+    main.mdiArea()->setActiveSubWindow(otherSub);
+    EXPECT_FALSE(titles().contains("SQL実行(&O)"));
+    main.mdiArea()->setActiveSubWindow(sqlSub);
+    EXPECT_EQ(titles().count("SQL実行(&O)"), 1);
+    delete sqlSub; // the window goes, and its menu with it
+    EXPECT_FALSE(titles().contains("SQL実行(&O)"));
 }
