@@ -338,8 +338,17 @@ void TfraMemo::BuildPalette()
     auto category = [&](const char* name, const QString& caption, const char* bodyName) {
         auto* c = new TqvCategoryPanel(caption, ctgToolPalette);
         c->setObjectName(QLatin1String(name));
-        // The section's tools are placed into its body by the object palette.
+        // The section's tools are placed into its body by the object palette; until then the
+        // body says that they are not available yet.
         c->Body()->setObjectName(QLatin1String(bodyName));
+        auto* note = new QLabel(QStringLiteral("この機能はまだ利用できません。"), c->Body());
+        note->setObjectName(QStringLiteral("lblNotAvailable"));
+        note->setAlignment(Qt::AlignCenter);
+        note->setWordWrap(true);
+        note->setEnabled(false);
+        if (!c->Body()->layout())
+            new QVBoxLayout(c->Body());
+        c->Body()->layout()->addWidget(note);
         cl->addWidget(c);
         connect(c, &TqvCategoryPanel::expanded, this, [this, c] { ExpandCategory(c); });
         return c;
