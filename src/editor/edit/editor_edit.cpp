@@ -210,16 +210,30 @@ void TEditor::InsertText(const QString& s, bool overwrite)
         t = text + pad + s;
         target = RowColToOffset(anchor, r, 0) + int(text.size() + pad.size() + s.size());
     } else if (overwrite) {
-        // Skip as many columns of the row as the new text takes.
-        const int skipTo = m_col + ExpandTabLength(s);
-        int q = p;
-        while (q < text.size() && cols[q] < skipTo)
+        // Skip as many columns as the new text takes. A wrapped row is only a display break:
+        // the skip goes on over the next rows of the same line, which are replaced too.
+        int skipTo = m_col + ExpandTabLength(s);
+        int last = r, from = p;
+        QString cur = text;
+        std::vector<int> curCols = cols;
+        while (skipTo > curCols.back() && last + 1 < n && m_list->GetRows(last) == raWrapped) {
+            skipTo -= curCols.back();
+            ++last;
+            from = 0;
+            cur = GetRowString(last);
+            curCols = CharStartCols(cur);
+        }
+        int q = from;
+        while (q < cur.size() && curCols[q] < skipTo)
             ++q;
-        QString rest = text.mid(q);
-        if (q > 0 && q <= text.size() && cols[q] > skipTo && q - 1 >= p)
+        QString rest = cur.mid(q);
+        if (q > 0 && q <= cur.size() && curCols[q] > skipTo && q - 1 >= from)
             rest.prepend(u' '); // the second half of a double-width character that was cut
-        t = text.left(p) + s + rest;
+        t = text.left(p) + s + rest + RowBreak(last);
         target = RowColToOffset(anchor, r, 0) + p + int(s.size());
+        m_list->ReplaceRows(r, last - r + 1, t);
+        SetCaretByOffset(anchor, target);
+        return;
     } else {
         t = text.left(p) + s + text.mid(p);
         target = RowColToOffset(anchor, r, 0) + p + int(s.size());

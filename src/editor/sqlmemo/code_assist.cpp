@@ -52,6 +52,8 @@ TqvCodeAssist::TqvCodeAssist(TqvMemo* edit, QWidget* owner, int x, int y) : QTre
     Buf = new QLineEdit(this);
     Buf->hide();
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { HandleChar(QChar(13), Qt::NoModifier); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { LoadVisibleRows(); });
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] { LoadVisibleRows(); });
 }
 
 TqvCodeAssist::~TqvCodeAssist() = default;
@@ -97,6 +99,27 @@ void TqvCodeAssist::AddItems()
     const int k = topLevelItemCount();
     if (k < CaptionListW.size())
         addTopLevelItem(new QTreeWidgetItem(QStringList{CaptionListW[k], SubItemListW.value(k)}));
+}
+
+void TqvCodeAssist::LoadVisibleRows()
+{
+    if (m_loading || !isVisible() || topLevelItemCount() == 0 || topLevelItemCount() >= CaptionListW.size())
+        return;
+    const int rowH = visualItemRect(topLevelItem(0)).height();
+    if (rowH <= 0)
+        return;
+    m_loading = true;
+    const int vh = viewport()->height();
+    const QModelIndex bottom = indexAt(QPoint(1, vh - 1));
+    const int lastVisible = bottom.isValid() ? bottom.row() : topLevelItemCount() - 1;
+    const int need = lastVisible + 1 + std::max(1, vh / rowH);
+    const int before = topLevelItemCount();
+    while (topLevelItemCount() < need && topLevelItemCount() < CaptionListW.size())
+        AddItems();
+    // The scroll bar's range follows at once, so a drag in progress can go on.
+    if (topLevelItemCount() != before)
+        executeDelayedItemsLayout();
+    m_loading = false;
 }
 
 void TqvCodeAssist::Present()

@@ -38,6 +38,9 @@ public:
     void SetBuffer(const QString& buffer);
     void ShowItems();
     void AddItems();
+    // Loads candidates until a page of rows stands ready below the last visible one, so that
+    // dragging the scroll bar or clicking its track finds rows as well as keys and the wheel.
+    void LoadVisibleRows();
     // After filling: accept a lone candidate at once, else show the list with item 0 selected.
     void Present();
     // Key handling entry points (Qt key codes), used by the key events and the tests.
@@ -55,6 +58,7 @@ private:
     void SendKeyToBuf(int key, Qt::KeyboardModifiers mods);
     bool Close();
     QPointer<TqvMemo> m_owner;
+    bool m_loading = false;
 };
 
 } // namespace qv

@@ -234,6 +234,46 @@ TEST(EditorEdit, OverwriteAndIndentWidth)
     EXPECT_EQ(ed->GetIndentWidth(u"   "), 3);
 }
 
+TEST(EditorEdit, OverwriteRunsOnOverWrappedRowsAsOverOneLine)
+{
+    // Each case is typed with word wrap off and on (20 columns): a wrapped row is only a display
+    // break, so the text and the caret come out the same.
+    struct Case {
+        const char* what;
+        QString text;
+        int offset; // caret position as a character offset into the text
+        QString typed;
+        QString expected;
+    };
+    const QString x30 = QString(30, u'x') + QStringLiteral("yz");
+    const std::vector<Case> cases = {
+        {"runs over the row end", x30, 19, QStringLiteral("PQRS"), QString(19, u'x') + QStringLiteral("PQRS") + QString(7, u'x') + QStringLiteral("yz")},
+        {"wide character in the last column", x30, 19, QStringLiteral("漢"), QString(19, u'x') + QStringLiteral("漢") + QString(9, u'x') + QStringLiteral("yz")},
+        {"past the line end, next line kept", QStringLiteral("abcdefghijklmnopqrstuvwxy\r\nnext"), 18, QStringLiteral("0123456789"),
+         QStringLiteral("abcdefghijklmnopqr0123456789\r\nnext")},
+        {"cut wide character on the next row", QString(19, u'x') + QStringLiteral("漢字"), 18, QStringLiteral("ab"),
+         QString(18, u'x') + QStringLiteral("ab 字")},
+    };
+    for (const Case& c : cases) {
+        for (bool wrap : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (wrap ? " / wrap" : " / no wrap"));
+            auto ed = MakeEditor(c.text);
+            ed->WrapOption().SetWrapByte(20);
+            ed->SetWordWrap(wrap);
+            if (wrap) {
+                ASSERT_EQ(ed->GetRowAttribute(0), raWrapped);
+            }
+            ed->SetOverWrite(true);
+            ed->SetSelStart(c.offset);
+            ed->PutStringToLine(c.typed);
+            EXPECT_EQ(Text(*ed), c.expected);
+            EXPECT_EQ(ed->SelStart(), c.offset + c.typed.size());
+            ed->Undo();
+            EXPECT_EQ(Text(*ed), c.text);
+        }
+    }
+}
+
 TEST(EditorEdit, RowMarksKeepBookmarksUnique)
 {
     auto ed = MakeEditor(QStringLiteral("a\r\nb\r\nc\r\n"));

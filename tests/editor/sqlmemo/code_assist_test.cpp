@@ -3,8 +3,10 @@
 #include "platform/messages.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -168,5 +170,41 @@ TEST(CompletionList, TokenBeforeTheCaret)
         memo->Lines().SetTextStr(QString::fromUtf8(c.text));
         memo->SetRowCol(0, c.col);
         EXPECT_EQ(memo->GetCodeAssistToken(), QString::fromUtf8(c.want)) << c.text;
+    }
+}
+
+TEST(CompletionList, EveryWayOfScrollingLoadsTheRowsItShows)
+{
+    // Drag of the thumb, a click in the track below it, and the scroll bar's own jump to the end.
+    const std::vector<std::function<void(QScrollBar*)>> moves = {
+        [](QScrollBar* sb) {
+            sb->setSliderDown(true);
+            sb->setSliderPosition(sb->maximum());
+            sb->setSliderDown(false);
+        },
+        [](QScrollBar* sb) { sb->triggerAction(QAbstractSlider::SliderPageStepAdd); },
+        [](QScrollBar* sb) { sb->triggerAction(QAbstractSlider::SliderToMaximum); },
+    };
+    for (size_t m = 0; m < moves.size(); ++m) {
+        SCOPED_TRACE(m);
+        Fixture f{QString()};
+        for (int i = 0; i < 500; ++i)
+            f.host.names << QStringLiteral("t%1").arg(i, 3, 10, QChar(u'0'));
+        f.memo->SendCodeAssist(f.memo->GetCaretPixelPos());
+        ASSERT_TRUE(f.memo->CodeAssist);
+        TqvCodeAssist* list = f.memo->CodeAssist;
+        EXPECT_EQ(list->topLevelItemCount(), 100);
+        QScrollBar* sb = list->verticalScrollBar();
+        for (int step = 0; step < 600 && list->topLevelItemCount() < 500; ++step) {
+            moves[m](sb);
+            // The rows in view are loaded, and more stand ready below them while any are left.
+            const QModelIndex bottom = list->indexAt(QPoint(1, list->viewport()->height() - 1));
+            ASSERT_TRUE(bottom.isValid());
+            ASSERT_LT(bottom.row() + 1, list->topLevelItemCount()) << "step " << step;
+        }
+        EXPECT_EQ(list->topLevelItemCount(), 500);
+        sb->triggerAction(QAbstractSlider::SliderToMaximum);
+        EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->topLevelItem(499))));
+        EXPECT_EQ(list->topLevelItem(499)->text(0), QStringLiteral("t499"));
     }
 }
