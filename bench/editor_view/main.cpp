@@ -36,7 +36,7 @@ QString GenerateSql(qint64 bytes)
     int i = 0;
     while (out.size() < bytes) {
         for (const char* l : lines) {
-            out += QString::fromLatin1(l).arg(i);
+            out += QString::fromLatin1(l).replace(QLatin1String("%1"), QString::number(i));
             out += QStringLiteral("\r\n");
         }
         ++i;
