@@ -137,6 +137,8 @@ public:
         if (row >= 0 && row < m_rowCount && GetBrackets(row) == -2)
             UpdateBrackets(row, false);
     }
+    // True while row's stored state is not computed yet.
+    bool RowStatePending(int row) const { return row >= 0 && row < m_rowCount && GetBrackets(row) == -2; }
     // Rows parsed so far (a counter for tests and benchmarks).
     qint64 ParsedRowCount() const { return m_parsedRows; }
     void ResetParsedRowCount() { m_parsedRows = 0; }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -654,8 +655,37 @@ void TEditor::UpdateCaret()
     ShowEditorCaret();
 }
 
+void TEditor::ScheduleParseAhead()
+{
+    // After a paint: when the last row's state is still unknown, walk the text while idle.
+    if (m_parseTimer.isActive() || !ActiveFountain() || !m_list->RowStatePending(m_list->Count() - 1))
+        return;
+    m_parseRow = 0;
+    m_parseTimer.start(0, this);
+}
+
+void TEditor::ParseAheadSlice()
+{
+    constexpr int kStride = 1024;  // rows per step; a row already computed costs nothing
+    constexpr qint64 kBudgetNs = 4'000'000;
+    QElapsedTimer t;
+    t.start();
+    const int count = m_list->Count();
+    while (m_parseRow < count && t.nsecsElapsed() < kBudgetNs) {
+        const int row = std::min(m_parseRow + kStride, count - 1);
+        m_list->EnsureRowState(row);
+        m_parseRow = row + 1;
+    }
+    if (m_parseRow >= count)
+        m_parseTimer.stop();
+}
+
 void TEditor::timerEvent(QTimerEvent* e)
 {
+    if (e->timerId() == m_parseTimer.timerId()) {
+        ParseAheadSlice();
+        return;
+    }
     if (e->timerId() == m_blinkTimer.timerId()) {
         m_caretBlinkOn = !m_caretBlinkOn;
         if (m_caretShowing)

@@ -328,6 +328,10 @@ public:
     // Counts of painted rows since the last reset (benchmarks and tests).
     qint64 PaintedRowCount() const { return m_paintedRows; }
     void ResetPaintedRowCount() { m_paintedRows = 0; }
+    // While the event loop is idle the editor computes the highlighting states of the rows
+    // not shown yet, a few milliseconds at a time, so that a later jump far down the text
+    // does not parse everything above it first. True while rows remain.
+    bool ParseAheadPending() const { return m_parseTimer.isActive(); }
 
     // ---- events ----
     std::function<void(TEditor*)> OnCaretMoved;
@@ -541,6 +545,10 @@ private:
     TFontStyles m_drawStyle = 0;
     qint64 m_paintedRows = 0;
     QBasicTimer m_blinkTimer;
+    QBasicTimer m_parseTimer;
+    int m_parseRow = 0;
+    void ScheduleParseAhead();
+    void ParseAheadSlice();
     QRawFont m_rawFonts[4];
     bool m_rawFontsValid = false;
 };

@@ -70,6 +70,7 @@ void TEditor::paintEvent(QPaintEvent* e)
     p.setFont(font());
     PaintRect(e->rect());
     m_painter = nullptr;
+    ScheduleParseAhead();
 }
 
 const QRawFont& TEditor::RawFontFor(TFontStyles style)

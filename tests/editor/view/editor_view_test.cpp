@@ -1,3 +1,4 @@
+#include "editor/screen_strings.h"
 #include "editor/undo.h"
 #include "editor/view/editor.h"
 
@@ -344,4 +345,31 @@ TEST(EditorView, CaretRowUnderlineFollowsTheCaret)
     img = Render(*ed);
     EXPECT_FALSE(HasColor(img, QRect(ed->LeftMargin(), y1, 50, 1), qRgb(255, 0, 0)));
     EXPECT_TRUE(HasColor(img, QRect(ed->LeftMargin(), ed->GetUnderlineY(2), 50, 1), qRgb(255, 0, 0)));
+}
+
+TEST(EditorView, IdleTimeParsesAheadSoAFarJumpParsesLittle)
+{
+    TEditor ed;
+    ed.View().EditorFountain().ApplySqlSyntax({"select", "from"});
+    ed.resize(400, 300);
+    ed.show();
+    QString text = "/* opened here\r\n";
+    for (int i = 1; i < 10000; ++i)
+        text += (i == 9000 ? QString("*/ select col from t\r\n") : "select col" + QString::number(i) + " from t\r\n");
+    ed.Lines().SetTextStr(text);
+    TEditorScreenStrings& store = ed.InternalList();
+    const int last = store.Count() - 1;
+    ed.grab(); // the first paint parses the first screens only
+    ASSERT_TRUE(store.RowStatePending(last));
+    EXPECT_TRUE(ed.ParseAheadPending());
+    for (int i = 0; i < 100000 && ed.ParseAheadPending(); ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(ed.ParseAheadPending());
+    EXPECT_FALSE(store.RowStatePending(last));
+    EXPECT_EQ(store.GetBrackets(8999), 0);  // inside the comment
+    EXPECT_EQ(store.GetBrackets(9001), -1); // after it
+    store.ResetParsedRowCount();
+    ed.SetRowCol(ed.ListCount(), 0);
+    ed.grab();
+    EXPECT_LE(store.ParsedRowCount(), 100);
 }
