@@ -1,36 +1,11 @@
 #include "app/process_runner.h"
 
-#include <QGuiApplication>
+#include "app/wait_cursor.h"
+
 #include <QProcess>
 #include <QStringDecoder>
 
 namespace qv {
-
-namespace {
-
-// The wait cursor for the whole application, restored on every path.
-class WaitCursor {
-public:
-    WaitCursor()
-    {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            m_active = false;
-    }
-    ~WaitCursor()
-    {
-        if (m_active)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool m_active = true;
-};
-
-} // namespace
 
 QStringList LineAssembler::add(const QString& text)
 {

@@ -3,6 +3,7 @@
 #include "app/images.h"
 #include "app/message_box.h"
 #include "app/options.h"
+#include "app/wait_cursor.h"
 #include "connection/object_session.h"
 #include "editor/editor_fountain.h"
 #include "editor/sqlmemo/qvmemo.h"
@@ -15,6 +16,8 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPointer>
+
+#include <optional>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -141,20 +144,14 @@ void TfrmDDLExec::ShowWindow(TObjectSession* owner, const QStringList& sql, QWid
     if (mainWindow) {
         mainWindow->setEnabled(false);
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto cursor = std::make_optional<WaitCursor>();
     w->m_run->setScript(sql);
     w->m_run->resetErrors();
     w->LoadGeometry();
     w->show();
     QPointer<TfrmDDLExec> guard(w);
-    bool normal = false;
-    try {
-        normal = w->RunBatches();
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const bool normal = w->RunBatches();
+    cursor.reset();
     if (!normal)
         Abort();
     // A run that returned normally leaves no transaction open; with automatic transactions

@@ -1,35 +1,16 @@
 #include "connection/object_session.h"
 
 #include "app/options.h"
+#include "app/wait_cursor.h"
 #include "connection/connection_facts.h"
 #include "platform/exceptions.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 
 namespace qv {
 
 namespace {
-// The SQL wait cursor while a statement runs; the previous cursor comes back on every path.
-class WaitCursor {
-public:
-    WaitCursor()
-    {
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor), m_set = true;
-    }
-    ~WaitCursor()
-    {
-        if (m_set)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool m_set = false;
-};
 
 void CloseQuietly(db::Query* q)
 {

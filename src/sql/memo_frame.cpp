@@ -8,6 +8,7 @@
 #include "app/options.h"
 #include "app/qvform.h"
 #include "app/textfiles.h"
+#include "app/wait_cursor.h"
 #include "editor/editor_strings.h"
 #include "editor/sqlmemo/code_assist.h"
 #include "editor/sqlmemo/qvmemo.h"
@@ -414,14 +415,8 @@ void TfraMemo::ShowData()
     if (!form)
         return;
     m_ownerForm = form->OwnerForm();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        Initialize();
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    WaitCursor cursor;
+    Initialize();
 }
 
 void TfraMemo::Initialize()

@@ -19,6 +19,7 @@
 #include "sql/sql_history.h"
 #include "sql/sql_log_window.h"
 #include "app/textfiles.h"
+#include "app/wait_cursor.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -426,14 +427,10 @@ void TfrmSQL::ReadParamGrid()
 
 void TfrmSQL::actExecExecute()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor cursor;
     struct Restore {
         TfrmSQL* w;
-        ~Restore()
-        {
-            w->ResetEditorState();
-            QApplication::restoreOverrideCursor();
-        }
+        ~Restore() { w->ResetEditorState(); }
     } restore{this};
 
     const QStringList text = txtSQL->Lines().ToStringList();
@@ -508,10 +505,7 @@ void TfrmSQL::actExecExecute()
 
 void TfrmSQL::LoadHistoryEntry(int index, bool favorite)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore {
-        ~Restore() { QApplication::restoreOverrideCursor(); }
-    } restore;
+    WaitCursor cursor;
     // An entry that cannot be read leaves the editor empty; the position still moves.
     m_log = index;
     QStringList lines;

@@ -4,6 +4,7 @@
 
 #include "app/options.h"
 #include "app/textfiles.h"
+#include "app/wait_cursor.h"
 #include "controls/grid/data_grid.h"
 #include "controls/string_editor.h"
 #include "platform/db/connection.h"
@@ -32,12 +33,6 @@ namespace {
 const QString kColWidthV = QStringLiteral("COLWIDTH_V");
 const QString kColWidthH = QStringLiteral("COLWIDTH_H");
 const QString kAll = QStringLiteral("(ALL)");
-
-// The hourglass while it lives.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // Icon of a tool button: the theme's icon, else a drawn letter.
 QIcon toolIcon(const char* themeName, const QString& letter)
@@ -304,7 +299,7 @@ void TfraData::setEditOptions(bool editable)
 
 void TfraData::Prepare()
 {
-    BusyCursor busy;
+    WaitCursor busy;
     qryData->Close();
     qryData->SQL().SetText(SortedStatement(m_sql, m_sort, m_desc));
     const bool editable = btnUpdate->isChecked();
@@ -315,7 +310,7 @@ void TfraData::Prepare()
 void TfraData::Open()
 {
     {
-        BusyCursor busy;
+        WaitCursor busy;
         try {
             // Money columns come as the decimal text the layer keeps for every decimal value,
             // so the currency option needs no mapping rule here.
@@ -575,7 +570,7 @@ void TfraData::btnDelClick()
         return;
     }
     {
-        BusyCursor busy;
+        WaitCursor busy;
         qryData->DisableControls();
         struct Enable { db::Query* q; ~Enable() { q->EnableControls(); } } enable{qryData};
         const QList<QByteArray> list = [&] {
@@ -791,7 +786,7 @@ void TfraData::Aggregate(AggregateKind kind)
     q.SQL().SetText(AggregateStatement(kind, name, m_sql));
     struct Closer { db::Query& q; ~Closer() { q.Close(); } } closer{q};
     try {
-        BusyCursor busy;
+        WaitCursor busy;
         q.Open();
     } catch (const std::exception&) {
         showMessage(QStringLiteral("集計情報を求めることができません。"), MessageKind::Warning);

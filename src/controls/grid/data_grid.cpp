@@ -1,5 +1,7 @@
 #include "controls/grid/data_grid.h"
+
 #include "app/globals.h"
+#include "app/wait_cursor.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 
@@ -21,10 +23,6 @@ bool g_wholeRowMode = false;     // all record-per-row grids
 bool g_wholeRecordMode = false;  // all record-per-column grids
 constexpr int kIndicatorWidth = 11;
 
-struct CursorGuard {
-    explicit CursorGuard(Qt::CursorShape s) { QApplication::setOverrideCursor(s); }
-    ~CursorGuard() { QApplication::restoreOverrideCursor(); }
-};
 struct ControlsGuard {
     db::DataSet* ds;
     explicit ControlsGuard(db::DataSet* d) : ds(d) { ds->DisableControls(); }
@@ -1425,7 +1423,7 @@ QString TqvDataGrid::BuildCopyText()
         return f ? f->AsString() : QString();
     }
     db::DataSet* ds = m_dataLink.DataSet();
-    CursorGuard cursor(Qt::WaitCursor);
+    WaitCursor cursor;
     ControlsGuard controls(ds);
     const QByteArray saved = ds->GetBookmark();
     struct Back { db::DataSet* d; QByteArray b; ~Back() { if (!b.isEmpty() && d->BookmarkValid(b)) d->GotoBookmark(b); } } back{ds, saved};
@@ -1521,7 +1519,7 @@ void TqvDataGrid::PasteRecords(const QString& text)
     if (!ds || !ds->CanModify() || m_readOnly)
         return;
     const QList<QStringList> records = ParseRecordPaste(text);
-    CursorGuard cursor(Qt::WaitCursor);
+    WaitCursor cursor;
     struct After {
         db::DataSet* d;
         ~After()
@@ -1595,7 +1593,7 @@ void TqvDataGrid::ClearSelected()
     db::DataSet* ds = m_dataLink.DataSet();
     if (!ds || m_bookmarks.Count() == 0 || !ConfirmDelete())
         return;
-    CursorGuard cursor(Qt::WaitCursor);
+    WaitCursor cursor;
     m_bookmarks.Delete();
 }
 
