@@ -89,7 +89,8 @@ void TqvForm::ApplyComponentSettings()
 }
 
 namespace {
-QString prefix(const QString& name) { return QuoteIdentifier(name) + QLatin1Char('.'); }
+// The names of a definition window are typed by the user too, who may write them bracketed.
+QString prefix(const QString& name) { return QuoteIdentifierKeepQuoted(name) + QLatin1Char('.'); }
 } // namespace
 
 QString TqvForm::GetSchemaPrefixEx(const QString& schema, const QString& ownerSchema) const

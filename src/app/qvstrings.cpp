@@ -1,5 +1,7 @@
 #include "app/qvstrings.h"
 
+#include <algorithm>
+
 #include "app/options.h"
 
 #include <QHash>
@@ -30,27 +32,73 @@ QString doubleQuoted(const QString& name)
 
 } // namespace
 
+bool IsRegularIdentifier(const QString& name)
+{
+    // The server's reserved keywords, and GO, which alone on a line would end a batch.
+    static const QStringList reserved = [] {
+        QStringList l = QStringLiteral(
+            "ADD ALL ALTER AND ANY AS ASC AUTHORIZATION BACKUP BEGIN BETWEEN BREAK BROWSE BULK BY "
+            "CASCADE CASE CHECK CHECKPOINT CLOSE CLUSTERED COALESCE COLLATE COLUMN COMMIT COMPUTE "
+            "CONSTRAINT CONTAINS CONTAINSTABLE CONTINUE CONVERT CREATE CROSS CURRENT CURRENT_DATE "
+            "CURRENT_TIME CURRENT_TIMESTAMP CURRENT_USER CURSOR DATABASE DBCC DEALLOCATE DECLARE "
+            "DEFAULT DELETE DENY DESC DISK DISTINCT DISTRIBUTED DOUBLE DROP DUMP ELSE END ERRLVL "
+            "ESCAPE EXCEPT EXEC EXECUTE EXISTS EXIT EXTERNAL FETCH FILE FILLFACTOR FOR FOREIGN "
+            "FREETEXT FREETEXTTABLE FROM FULL FUNCTION GO GOTO GRANT GROUP HAVING HOLDLOCK IDENTITY "
+            "IDENTITY_INSERT IDENTITYCOL IF IN INDEX INNER INSERT INTERSECT INTO IS JOIN KEY KILL "
+            "LEFT LIKE LINENO LOAD MERGE NATIONAL NOCHECK NONCLUSTERED NOT NULL NULLIF OF OFF "
+            "OFFSETS ON OPEN OPENDATASOURCE OPENQUERY OPENROWSET OPENXML OPTION OR ORDER OUTER OVER "
+            "PERCENT PIVOT PLAN PRECISION PRIMARY PRINT PROC PROCEDURE PUBLIC RAISERROR READ "
+            "READTEXT RECONFIGURE REFERENCES REPLICATION RESTORE RESTRICT RETURN REVERT REVOKE RIGHT "
+            "ROLLBACK ROWCOUNT ROWGUIDCOL RULE SAVE SCHEMA SECURITYAUDIT SELECT "
+            "SEMANTICKEYPHRASETABLE SEMANTICSIMILARITYDETAILSTABLE SEMANTICSIMILARITYTABLE "
+            "SESSION_USER SET SETUSER SHUTDOWN SOME STATISTICS SYSTEM_USER TABLE TABLESAMPLE "
+            "TEXTSIZE THEN TO TOP TRAN TRANSACTION TRIGGER TRUNCATE TRY_CONVERT TSEQUAL UNION "
+            "UNIQUE UNPIVOT UPDATE UPDATETEXT USE USER VALUES VARYING VIEW WAITFOR WHEN WHERE WHILE "
+            "WITH WITHIN WRITETEXT").split(u' ');
+        l.sort();
+        return l;
+    }();
+    if (name.isEmpty())
+        return false;
+    const QChar first = name[0];
+    if (!(first.isLetter() || first == u'_'))
+        return false;
+    for (QChar c : name)
+        if (!(c.isLetterOrNumber() || c == u'_'))
+            return false;
+    return !std::binary_search(reserved.begin(), reserved.end(), name.toUpper());
+}
+
 QString QuoteIdentifier(const QString& name, bool force)
 {
-    qsizetype i = 0;
-    while (i < name.size() && name[i].unicode() <= 0x20)
-        ++i;
-    if (i < name.size() && name[i] == u'[')
+    // Bare only where the option allows it and the server reads the name bare; an empty name
+    // stays empty then (there is nothing to bracket).
+    if (!useLowerNameOption() && !force && (name.isEmpty() || IsRegularIdentifier(name)))
         return name;
+    QString inner = name;
+    inner.replace(u']', QLatin1String("]]"));
+    return u'[' + inner + u']';
+}
 
-    static const QStringList specials = {
-        QStringLiteral("."), QStringLiteral(","), QStringLiteral("?"), QStringLiteral("/"),
-        QStringLiteral("\\"), QStringLiteral(":"), QStringLiteral(";"), QStringLiteral("{"),
-        QStringLiteral("}"), QStringLiteral("@"), QStringLiteral("!"), QStringLiteral("#"),
-        QStringLiteral("$"), QStringLiteral("%"), QStringLiteral("&"), QStringLiteral("("),
-        QStringLiteral(")"), QStringLiteral("="), QStringLiteral("^"), QStringLiteral("|"),
-        QStringLiteral("\"")};
-    if (useLowerNameOption() || force || StrInArray(name, specials, true)) {
-        QString inner = name;
-        inner.replace(u']', QLatin1String("]]"));
-        return u'[' + inner + u']';
+bool IsBracketQuoted(const QString& name)
+{
+    const QString t = TrimWhiteSpace(name);
+    if (t.size() < 2 || !t.startsWith(u'[') || !t.endsWith(u']'))
+        return false;
+    // Every "]" inside must be one of a doubled pair.
+    for (qsizetype i = 1; i < t.size() - 1; ++i) {
+        if (t[i] != u']')
+            continue;
+        if (i + 1 >= t.size() - 1 || t[i + 1] != u']')
+            return false;
+        ++i;
     }
-    return name;
+    return true;
+}
+
+QString QuoteIdentifierKeepQuoted(const QString& name, bool force)
+{
+    return IsBracketQuoted(name) ? name : QuoteIdentifier(name, force);
 }
 
 QString DoubleQuoteName(const QString& name)

@@ -12,12 +12,23 @@
 
 namespace qv {
 
-// Bracket quoting of one identifier. A name that (after leading blanks and control characters)
-// already begins with "[" comes back unchanged. Otherwise it is bracketed when the option
-// "enclose object names in square brackets" is on, when `force` is set, or when it holds one
-// of . , ? / \ : ; { } @ ! # $ % & ( ) = ^ | and the double quote. Inside the brackets every
-// "]" is doubled, as the server's own QUOTENAME does.
+// Bracket quoting of one identifier, taken as data: "[" + the name with every "]" doubled + "]",
+// as the server's own QUOTENAME does. The name is bracketed when the option "enclose object
+// names in square brackets" is on, when `force` is set, or when it is not a regular identifier
+// that the server would read bare: a letter or "_" first, then letters, digits and "_", and not a
+// reserved keyword (names holding . , ? / \ : ; { } @ ! # $ % & ( ) = ^ | or the double quote
+// are always bracketed). A name that starts with "[" is quoted like any other: it never passes
+// through, since names come from the server and from the user.
 QString QuoteIdentifier(const QString& name, bool force = false);
+// For a caller that holds a name which may already be bracket-quoted (typed by the user as
+// "[name]"): a name that, without its outer blanks, is one well-formed bracketed identifier
+// ("[" … "]" with every inner "]" doubled) comes back unchanged; anything else goes through
+// `QuoteIdentifier`.
+QString QuoteIdentifierKeepQuoted(const QString& name, bool force = false);
+// True when the name is one well-formed bracketed identifier (outer blanks ignored).
+bool IsBracketQuoted(const QString& name);
+// True for a name the server reads bare: see `QuoteIdentifier`.
+bool IsRegularIdentifier(const QString& name);
 // Double-quote quoting of one name (mixed case, "-", parentheses or the bracket option).
 QString DoubleQuoteName(const QString& name);
 // 'text' with every single quote doubled: an SQL string literal.

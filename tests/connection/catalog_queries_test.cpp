@@ -23,7 +23,8 @@ TEST(CatalogQueries, UseAndVerStr)
     EXPECT_EQ(UseText(""), "");
     EXPECT_EQ(UseText("db"), "use [db]\r\n");
     EXPECT_EQ(UseText("a]b c"), "use [a]]b c]\r\n");
-    EXPECT_EQ(UseText("[x]"), "use [x]\r\n");
+    EXPECT_EQ(UseText("[x]"), "use [[x]]]\r\n"); // a database name is data
+    EXPECT_EQ(UseText("[x]; drop table t--"), "use [[x]]; drop table t--]\r\n");
     EXPECT_EQ(VerStr(9, 9, "new", "old"), "new");
     EXPECT_EQ(VerStr(8, 9, "new", "old"), "old");
     EXPECT_TRUE(IsAzureServerName("abc.DATABASE.windows.net"));

@@ -2,6 +2,7 @@
 
 #include "app/sqltext/batch_splitter.h"
 #include "app/sqltext/comments.h"
+#include "app/qvstrings.h"
 #include "app/sqltext/parser.h"
 #include "platform/textcodec.h"
 
@@ -18,23 +19,102 @@ QString TextFromBytes(const QByteArray& bytes)
     return text;
 }
 
+namespace {
+
+// The tokens of an SQL text as the server reads them, comments dropped: literals, quoted and
+// bracketed names (their escapes doubled), words, and every other non-blank character alone.
+// Written apart from the stripper so that the two cannot share a mistake.
+QStringList SqlTokens(const QString& text)
+{
+    QStringList tokens;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    auto isWord = [](QChar c) {
+        return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$';
+    };
+    auto quoted = [&](QChar close) {
+        const qsizetype start = i++;
+        while (i < n) {
+            if (text[i] == close) {
+                if (i + 1 < n && text[i + 1] == close) {
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            ++i;
+        }
+        tokens << text.mid(start, i - start);
+    };
+    while (i < n) {
+        const QChar c = text[i];
+        const QChar next = i + 1 < n ? text[i + 1] : QChar();
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+            ++i;
+        } else if (c == u'-' && next == u'-') {
+            while (i < n && text[i] != u'\n')
+                ++i;
+        } else if (c == u'/' && next == u'*') {
+            int depth = 0;
+            while (i < n) {
+                if (text[i] == u'/' && i + 1 < n && text[i + 1] == u'*') {
+                    ++depth;
+                    i += 2;
+                } else if (text[i] == u'*' && i + 1 < n && text[i + 1] == u'/') {
+                    i += 2;
+                    if (--depth == 0)
+                        break;
+                } else {
+                    ++i;
+                }
+            }
+        } else if (c == u'\'') {
+            quoted(u'\'');
+        } else if (c == u'"') {
+            quoted(u'"');
+        } else if (c == u'[') {
+            quoted(u']');
+        } else if (isWord(c)) {
+            const qsizetype start = i;
+            while (i < n && isWord(text[i]))
+                ++i;
+            tokens << text.mid(start, i - start);
+        } else {
+            tokens << QString(c);
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+} // namespace
+
 QString FuzzStripComments(const QString& text)
 {
     const QStringList input = qv::SplitTextLines(text);
-    qsizetype inputSize = 0;
-    for (const QString& l : input)
-        inputSize += l.size();
     QStringList plain = input;
     qv::StripSQLComments(plain, false);
     QStringList cut = input;
     qv::StripSQLComments(cut, true);
-    qsizetype outSize = 0;
-    for (const QString& l : plain)
-        outSize += l.size();
-    if (outSize > inputSize)
-        return QStringLiteral("stripping made the text longer");
     if (plain.size() > input.size() || cut.size() > plain.size())
         return QStringLiteral("stripping added lines");
+    // What the stripper may change besides comments: remark lines at both ends go, and every line
+    // is trimmed. Apart from that, the server must read the same tokens before and after.
+    QStringList expected = input;
+    while (!expected.isEmpty() && qv::IsRemarkLine(expected.first()))
+        expected.removeFirst();
+    while (!expected.isEmpty() && qv::IsRemarkLine(expected.last()))
+        expected.removeLast();
+    for (QString& l : expected)
+        l = qv::TrimWhiteSpace(l);
+    const QStringList want = SqlTokens(expected.join(u'\n'));
+    if (SqlTokens(plain.join(u'\n')) != want)
+        return QStringLiteral("stripping changed the text outside its comments");
+    // Cut at the first semicolon: the tokens up to it, no more and no fewer.
+    const qsizetype semi = want.indexOf(QStringLiteral(";"));
+    if (SqlTokens(cut.join(u'\n')) != (semi < 0 ? want : want.mid(0, semi)))
+        return QStringLiteral("the cut at the semicolon kept the wrong text");
     return {};
 }
 

@@ -34,10 +34,10 @@ void StripSQLComments(QStringList& lines, bool cutAtSemicolon)
     while (!lines.isEmpty() && IsRemarkLine(lines.last()))
         lines.removeLast();
 
-    // Carried from line to line.
-    bool inLiteral = false;
-    bool inName = false;
-    bool inComment = false;
+    // Carried from line to line: what the scan is inside of, and how deep block comments nest.
+    enum class In { Code, Literal, QuotedName, BracketName };
+    In in = In::Code;
+    int commentDepth = 0;
 
     for (qsizetype li = 0; li < lines.size(); ++li) {
         const QString line = TrimWhiteSpace(lines[li]);
@@ -49,32 +49,67 @@ void StripSQLComments(QStringList& lines, bool cutAtSemicolon)
         while (pos < n) {
             const QChar c = line[pos];
             const QChar next = pos + 1 < n ? line[pos + 1] : QChar();
-            if (inComment) {
-                // Everything up to and including "*/" goes; the scan resumes after it.
-                if (c == u'*' && next == u'/') {
-                    inComment = false;
+            if (commentDepth > 0) {
+                // Block comments nest as the server reads them; only the outermost "*/" ends one.
+                if (c == u'/' && next == u'*') {
+                    ++commentDepth;
                     pos += 2;
+                } else if (c == u'*' && next == u'/') {
+                    pos += 2;
+                    // A comment stands for white space: the text around it must not run together
+                    // ("a/**/b", "-/**/-").
+                    if (--commentDepth == 0 && !out.isEmpty() && !isBlank(out.back()) && pos < n
+                        && !isBlank(line[pos]))
+                        out += u' ';
                 } else {
                     ++pos;
                 }
                 continue;
             }
-            if (c == u'"' && !inLiteral) {
-                inName = !inName;
-            } else if (c == u'\'' && !inName) {
-                inLiteral = !inLiteral;
-            } else if (!inLiteral && !inName) {
-                if (c == u'-' && next == u'-')
-                    break; // the rest of the line is a comment
-                if (c == u'/' && next == u'*') {
-                    inComment = true;
-                    pos += 2;
-                    continue;
+            switch (in) {
+            case In::Literal:
+                if (c == u'\'')
+                    in = In::Code; // a doubled quote closes and reopens
+                out += c;
+                ++pos;
+                continue;
+            case In::QuotedName:
+                if (c == u'"')
+                    in = In::Code;
+                out += c;
+                ++pos;
+                continue;
+            case In::BracketName:
+                if (c == u']') {
+                    if (next == u']') { // "]]" is a bracket inside the name
+                        out += c;
+                        out += next;
+                        pos += 2;
+                        continue;
+                    }
+                    in = In::Code;
                 }
-                if (c == u';' && cutAtSemicolon) {
-                    cut = true;
-                    break;
-                }
+                out += c;
+                ++pos;
+                continue;
+            case In::Code:
+                break;
+            }
+            if (c == u'\'') {
+                in = In::Literal;
+            } else if (c == u'"') {
+                in = In::QuotedName;
+            } else if (c == u'[') {
+                in = In::BracketName;
+            } else if (c == u'-' && next == u'-') {
+                break; // the rest of the line is a comment
+            } else if (c == u'/' && next == u'*') {
+                commentDepth = 1;
+                pos += 2;
+                continue;
+            } else if (c == u';' && cutAtSemicolon) {
+                cut = true;
+                break;
             }
             out += c;
             ++pos;

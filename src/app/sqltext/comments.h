@@ -11,9 +11,11 @@ namespace qv {
 bool IsRemarkLine(QStringView line);
 
 // Removes leading and trailing remark lines, trims every line, removes "--" and "/* */"
-// comments (not inside '...' literals or "..." names; brackets do not quote) and, with
-// `cutAtSemicolon`, ends the text at the first ";" outside literals, names and comments.
-// Lines emptied by the scan stay in the list. Runs in time linear in the text length.
+// comments (block comments nest; nothing inside '...' literals, "..." names or [...] names
+// counts) and, with `cutAtSemicolon`, ends the text at the first ";" outside literals, names and
+// comments. A block comment between two non-blank characters of a line leaves one blank, so the
+// text around it does not run together. Lines emptied by the scan stay in the list. Runs in
+// time linear in the text length.
 void StripSQLComments(QStringList& lines, bool cutAtSemicolon);
 
 } // namespace qv

@@ -1,5 +1,7 @@
 #include "editor/sqlmemo/code_assist.h"
 
+#include "app/qvstrings.h"
+
 #include "editor/edit/edit_messages.h"
 #include "editor/sqlmemo/qvmemo.h"
 
@@ -12,9 +14,12 @@ namespace qv {
 
 QString CodeAssistQuotedName(const QString& name, const QStringList& reservedWords, bool useBQuote)
 {
-    if (!useBQuote || reservedWords.contains(name, Qt::CaseSensitive))
+    // Keywords and built-in names go in as listed. Every other name comes from the server and is
+    // data: bracketed with "]" doubled (bare only with the option off and when the server reads
+    // it bare), never passed through because it happens to start with "[".
+    if (reservedWords.contains(name, Qt::CaseSensitive))
         return name;
-    if (name.trimmed().startsWith(u'['))
+    if (!useBQuote && IsRegularIdentifier(name))
         return name;
     QString inner = name;
     inner.replace(QStringLiteral("]"), QStringLiteral("]]"));

@@ -13,8 +13,8 @@ namespace qv {
 
 class TqvMemo;
 
-// The name as the completion list inserts it: unchanged when it is a reserved word or quoting
-// is off or it already starts with "["; else in square brackets with "]" doubled.
+// The name as the completion list inserts it: unchanged when it is a reserved word, or when
+// quoting is off and the server reads it bare; else in square brackets with "]" doubled.
 QString CodeAssistQuotedName(const QString& name, const QStringList& reservedWords, bool useBQuote);
 
 class TqvCodeAssist : public QTreeWidget {

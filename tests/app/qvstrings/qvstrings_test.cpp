@@ -41,16 +41,16 @@ TEST(QuoteIdentifier, OptionOnBracketsEveryNameAndDoublesClosingBrackets)
         {"]", "[]]]"},
         {"a b", "[a b]"},
         {" x ", "[ x ]"}, // not trimmed inside the brackets
-        {"[x", "[x"},      // already quoted: its end is not examined
-        {"  [x]", "  [x]"},
-        {"\t[x", "\t[x"},
+        {"[x", "[[x]"},   // a name is data, whatever its first character
+        {"[x]", "[[x]]]"},
+        {"  [x]", "[  [x]]]"},
         {"表", "[表]"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(QuoteIdentifier(c.in), c.out) << c.in.toStdString();
 }
 
-TEST(QuoteIdentifier, OptionOffBracketsOnlySpecialCharactersOrForce)
+TEST(QuoteIdentifier, OptionOffKeepsOnlyRegularIdentifiersBare)
 {
     BracketOption off(false);
     const struct {
@@ -59,25 +59,44 @@ TEST(QuoteIdentifier, OptionOffBracketsOnlySpecialCharactersOrForce)
         QString out;
     } cases[] = {
         {"dbo", false, "dbo"},
-        {"a b", false, "a b"},
-        {"a-b", false, "a-b"},
-        {"a*b", false, "a*b"},
-        {"1st", false, "1st"},
+        {"_x1", false, "_x1"},
+        {"表1", false, "表1"},
+        {"Select1", false, "Select1"},
+        {"a b", false, "[a b]"},
+        {"a-b", false, "[a-b]"},
+        {"a*b", false, "[a*b]"},
+        {"1abc", false, "[1abc]"},
+        {"select", false, "[select]"},
+        {"Go", false, "[Go]"},
         {"a.b", false, "[a.b]"},
         {"f(x)", false, "[f(x)]"},
         {"a\"b", false, "[a\"b]"},
         {"host\\inst", false, "[host\\inst]"},
         {"a]b.c", false, "[a]]b.c]"},
-        {"a]b", false, "a]b"}, // the bracket alone does not ask for quoting
+        {"a]b", false, "[a]]b]"},
         {"dbo", true, "[dbo]"},
-        {"a]b", true, "[a]]b]"},
-        {"[x", true, "[x"},
+        {"[x", true, "[[x]"},
         {"", false, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(QuoteIdentifier(c.in, c.force), c.out) << c.in.toStdString();
     for (QChar ch : QStringLiteral(".,?/\\:;{}@!#$%&()=^|\""))
         EXPECT_EQ(QuoteIdentifier(QStringLiteral("a") + ch), QStringLiteral("[a") + ch + "]");
+}
+
+TEST(QuoteIdentifier, ANameStartingWithABracketCannotBreakOut)
+{
+    for (bool option : {false, true}) {
+        BracketOption o(option);
+        const QString db = QStringLiteral("[x]; drop table t--");
+        EXPECT_EQ(QStringLiteral("use ") + QuoteIdentifier(db), "use [[x]]; drop table t--]");
+        // The variant for names the user may have typed bracketed keeps only a well-formed one.
+        EXPECT_EQ(QuoteIdentifierKeepQuoted(db), "[[x]]; drop table t--]");
+        EXPECT_EQ(QuoteIdentifierKeepQuoted("[a]]b]"), "[a]]b]");
+        EXPECT_EQ(QuoteIdentifierKeepQuoted(" [x] "), " [x] ");
+        EXPECT_EQ(QuoteIdentifierKeepQuoted("[a]b]"), "[[a]]b]]]");
+        EXPECT_EQ(QuoteIdentifierKeepQuoted("[a]]"), "[[a]]]]]");
+    }
 }
 
 TEST(DoubleQuoteName, FollowsCaseHyphenParenthesesAndOption)

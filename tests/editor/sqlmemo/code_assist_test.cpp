@@ -89,9 +89,11 @@ TEST(CompletionList, QuotingAndReservedWords)
 {
     EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("my table"), {}, true), QStringLiteral("[my table]"));
     EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("a]b"), {}, true), QStringLiteral("[a]]b]"));
-    EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("[x]"), {}, true), QStringLiteral("[x]"));
+    EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("[x]; drop table t--"), {}, true),
+              QStringLiteral("[[x]]; drop table t--]"));
     EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("SELECT"), {QStringLiteral("SELECT")}, true), QStringLiteral("SELECT"));
-    EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("my table"), {}, false), QStringLiteral("my table"));
+    EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("Orders"), {}, false), QStringLiteral("Orders"));
+    EXPECT_EQ(CodeAssistQuotedName(QStringLiteral("my table"), {}, false), QStringLiteral("[my table]"));
 
     // A lone candidate is inserted without showing the list.
     Fixture f(QStringLiteral("from my"));
