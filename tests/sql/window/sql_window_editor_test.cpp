@@ -121,7 +121,9 @@ TEST_F(SqlWindowEditor, WholeWordSearchSeesTheWholeWrappedLine)
         // The first block ends after NAME, the line goes on with X.
         {"block ends inside the word", x.repeated(8195) + " NAMEXXXX end", 0, 0, sfrDown | sfrWholeWord, -1},
         {"caret at a wrapped row start", x.repeated(20) + "NAME", 1, 0, sfrDown | sfrWholeWord, -1},
-        {"backwards from a wrapped row end", x.repeated(15) + " NAMEXXXX", 0, 20, sfrWholeWord, -1},
+        // Backwards from the last row: the second block ends with the row that ends with NAME.
+        {"backwards, block ends inside the word", x.repeated(1815) + " NAME" + x.repeated(8180), 500, 8, sfrWholeWord,
+         -1},
         {"blank at the end of the row above", x.repeated(19) + " NAME", 1, 0, sfrDown | sfrWholeWord, 1},
         {"without whole word", x.repeated(20) + "NAME", 0, 0, sfrDown, 1},
     };
