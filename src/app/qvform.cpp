@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,6 +19,7 @@
 #include "app/options.h"
 #include "app/qvstrings.h"
 #include "controls/inputs/inputs.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "platform/messages.h"
 
 namespace qv {
@@ -47,10 +50,47 @@ QTabWidget* firstTabWidget(QObject* o)
     return nullptr;
 }
 
+// The key handling shared by the child windows: Alt pressed while an SQL editor of a child
+// window has the focus switches that editor to box selection until Alt is released. The key
+// itself goes on as usual.
+class AltKeyWatch : public QObject {
+public:
+    using QObject::QObject;
+    static void Install()
+    {
+        static QPointer<AltKeyWatch> watch;
+        if (!watch && qApp) {
+            watch = new AltKeyWatch(qApp);
+            qApp->installEventFilter(watch);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        const QEvent::Type t = e->type();
+        if (t != QEvent::KeyPress && t != QEvent::KeyRelease)
+            return false;
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() != Qt::Key_Alt || k->isAutoRepeat())
+            return false;
+        auto* memo = qobject_cast<TqvMemo*>(o); // key events reach the focused control first
+        if (!memo)
+            return false;
+        for (QWidget* w = memo->parentWidget(); w; w = w->parentWidget())
+            if (qobject_cast<TqvForm*>(w)) {
+                memo->KeyDownAltKey = t == QEvent::KeyPress;
+                break;
+            }
+        return false;
+    }
+};
+
 } // namespace
 
 TqvForm::TqvForm(QObject* owner, QWidget* parent) : QWidget(parent)
 {
+    AltKeyWatch::Install();
     SourceMode = smShow;
     InitComponents();
     SetOwnerForm(connectionOfOwner(owner));

@@ -15,6 +15,20 @@ bool TEditor::Search(const QString& value, TSearchOptions options)
     if (n == 0 || value.isEmpty())
         return false;
     auto rowText = [&](int r) { return GetRowString(r) + RowBreak(r); };
+    // A block that starts or ends inside a wrapped line is no word boundary there: the
+    // whole-word rule sees the neighbouring character of the line.
+    auto charBefore = [&](int first) {
+        if (first <= 0 || m_list->GetRows(first - 1) != raWrapped)
+            return QChar();
+        const QStringView t = m_list->RowView(first - 1);
+        return t.isEmpty() ? QChar() : t.back();
+    };
+    auto charAfter = [&](int last) {
+        if (last + 1 >= n || m_list->GetRows(last) != raWrapped)
+            return QChar();
+        const QStringView t = m_list->RowView(last + 1);
+        return t.isEmpty() ? QChar() : t.front();
+    };
     auto charIndex = [&](int r) {
         const QString t = GetRowString(r);
         const QString map = GetColumnMap(t);
@@ -48,7 +62,7 @@ bool TEditor::Search(const QString& value, TSearchOptions options)
             while (r < n && block.size() <= kBlockChars)
                 block += rowText(r++);
             int start = a, len = len0;
-            if (FindInText(block, start, len, value, options))
+            if (FindInText(block, start, len, value, options, charBefore(b), charAfter(r - 1)))
                 return showHit(b, start, len);
             if (r >= n)
                 return false;
@@ -80,7 +94,7 @@ bool TEditor::Search(const QString& value, TSearchOptions options)
             --first;
         }
         int len = 0;
-        if (FindInText(block, start, len, value, options))
+        if (FindInText(block, start, len, value, options, charBefore(first), charAfter(a)))
             return showHit(first, start, len);
         if (first == 0)
             return false;

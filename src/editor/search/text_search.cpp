@@ -48,13 +48,19 @@ bool IsSearchDelimiter(QChar c)
     return u <= 0x2F || (u >= 0x3A && u <= 0x3E) || u == 0x40 || (u >= 0x5B && u <= 0x60);
 }
 
-int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& search, TSearchOptions o)
+int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& search, TSearchOptions o, QChar before,
+                 QChar after)
 {
     const int n = int(buf.size());
     const int L = int(search.size());
     if (selStart < 0 || selStart > n || selLength < 0 || L == 0)
         return -1;
-    QString pat = (o & sfrMatchCase) ? search : search.toUpper();
+    // Letter case is folded one character at a time (simple mapping), so the pattern keeps its
+    // length: "ß" stays "ß" instead of becoming "SS".
+    QString pat = search;
+    if (!(o & sfrMatchCase))
+        for (QChar& c : pat)
+            c = c.toUpper();
     const bool narrow = o & sfrNoMatchZenkaku;
     if (narrow)
         for (QChar& c : pat)
@@ -67,7 +73,7 @@ int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& s
         return c;
     };
     auto matchAt = [&](int p) -> int {
-        if ((o & sfrWholeWord) && p > 0 && !IsSearchDelimiter(buf[p - 1]))
+        if ((o & sfrWholeWord) && !IsSearchDelimiter(p > 0 ? buf[p - 1] : before))
             return -1;
         int i = 0, j = 0;
         while (i < L) {
@@ -83,7 +89,7 @@ int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& s
                 return -1;
             }
         }
-        if ((o & sfrWholeWord) && p + j < n && !IsSearchDelimiter(buf[p + j]))
+        if ((o & sfrWholeWord) && !IsSearchDelimiter(p + j < n ? buf[p + j] : after))
             return -1;
         return j;
     };
@@ -107,12 +113,13 @@ int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& s
     return -1;
 }
 
-bool FindInText(QStringView buf, int& selStart, int& selLength, const QString& search, TSearchOptions options)
+bool FindInText(QStringView buf, int& selStart, int& selLength, const QString& search, TSearchOptions options,
+                QChar before, QChar after)
 {
     if (search.isEmpty() || buf.isEmpty())
         return false;
     int len = selLength;
-    const int p = FindInBuffer(buf, selStart, len, search, options);
+    const int p = FindInBuffer(buf, selStart, len, search, options, before, after);
     if (p < 0)
         return false;
     selStart = p;

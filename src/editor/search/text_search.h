@@ -31,8 +31,13 @@ bool IsSearchDelimiter(QChar c);
 // Searches Buf for Search. Forwards from selStart + selLength, backwards ending before
 // selStart. Returns the position of the hit (and sets selLength to the matched length, skipped
 // characters included) or -1.
-int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& search, TSearchOptions options);
+// Before and After are the characters just outside Buf when Buf is cut out of a longer line
+// (a block that starts or ends on a wrapped row); the whole-word rule tests them as it tests
+// the characters inside Buf. A null character stands for a line start or end.
+int FindInBuffer(QStringView buf, int selStart, int& selLength, const QString& search, TSearchOptions options,
+                 QChar before = QChar(), QChar after = QChar());
 // As FindInBuffer; false for an empty text or pattern; on a hit selStart is the hit's position.
-bool FindInText(QStringView buf, int& selStart, int& selLength, const QString& search, TSearchOptions options);
+bool FindInText(QStringView buf, int& selStart, int& selLength, const QString& search, TSearchOptions options,
+                QChar before = QChar(), QChar after = QChar());
 
 } // namespace qv

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <cstdint>
+
 namespace qv {
 
 TKeyMacroData* TqvMacroList::Add(uint32_t msg, uint16_t wParam, int32_t lParam, uint8_t shift, uint8_t ctrl,
@@ -64,12 +66,18 @@ bool TqvMacroList::ParseText(const QString& text, std::vector<TKeyMacroData>& ou
                 return false;
             }
         }
-        TKeyMacroData d{uint32_t(v[0]), uint16_t(v[1]), int32_t(v[2]), uint8_t(v[3]), uint8_t(v[4]), uint8_t(v[5])};
-        // Only what a recording can produce is played back.
-        if (!IsRecordedMessage(d.Msg) || v[0] != qint64(d.Msg)) {
+        // Every field must fit its record field as it is: a character code of 70000 would
+        // otherwise be played back as another character (4464). Only what a recording can
+        // produce is played back.
+        auto within = [](qint64 x, qint64 lo, qint64 hi) { return x >= lo && x <= hi; };
+        if (!IsRecordedMessage(uint32_t(v[0])) || !within(v[0], 0, 0xFFFFFFFFLL) || !within(v[1], 0, 0xFFFF)
+            || !within(v[2], INT32_MIN, INT32_MAX) || !within(v[3], 0, 0xFF) || !within(v[4], 0, 0xFF)
+            || !within(v[5], 0, 0xFF)) {
             out.clear();
             return false;
         }
+        const TKeyMacroData d{uint32_t(v[0]), uint16_t(v[1]), int32_t(v[2]),
+                              uint8_t(v[3]),  uint8_t(v[4]),  uint8_t(v[5])};
         out.push_back(d);
     }
     return true;

@@ -44,7 +44,8 @@ public:
     static bool IsRecordedMessage(uint32_t msg) { return msg == CN_KEYDOWN || msg == CN_CHAR || msg == WM_IME_CHAR; }
     // The file text of the records (CR LF line ends).
     QString ToText() const;
-    // Parses a file text; false (and no records) for a malformed text.
+    // Parses a file text; false (and no records) for a malformed text or a field outside the
+    // range of its record field.
     static bool ParseText(const QString& text, std::vector<TKeyMacroData>& out);
 
 private:

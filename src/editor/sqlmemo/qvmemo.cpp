@@ -240,24 +240,29 @@ void TqvMemo::MoveToSearchStart(bool down)
     EndCaretUpdate();
 }
 
+bool TqvMemo::SearchCopyFromStart(bool down)
+{
+    TEditor scratch;
+    scratch.Lines().SetTextStr(Lines().GetTextStr());
+    const int n = scratch.ListCount();
+    if (down || n == 0)
+        scratch.SetRowCol(0, 0);
+    else if (scratch.GetRowAttribute(n - 1) == raCrlf)
+        scratch.SetRowCol(n, 0);
+    else
+        scratch.SetRowCol(n - 1, scratch.GetRowWidth(n - 1));
+    scratch.CleanSelection();
+    TSearchOptions o = m_searchOptions;
+    o = down ? TSearchOptions(o | sfrDown) : TSearchOptions(o & ~sfrDown);
+    return scratch.Search(m_searchValue, o);
+}
+
 bool TqvMemo::FoundElsewhere(bool down)
 {
     try {
-        TEditor scratch;
-        scratch.Lines().SetTextStr(Lines().GetTextStr());
-        const int n = scratch.ListCount();
-        if (down || n == 0)
-            scratch.SetRowCol(0, 0);
-        else if (scratch.GetRowAttribute(n - 1) == raCrlf)
-            scratch.SetRowCol(n, 0);
-        else
-            scratch.SetRowCol(n - 1, scratch.GetRowWidth(n - 1));
-        scratch.CleanSelection();
-        TSearchOptions o = m_searchOptions;
-        o = down ? TSearchOptions(o | sfrDown) : TSearchOptions(o & ~sfrDown);
-        return scratch.Search(m_searchValue, o);
+        return SearchCopyFromStart(down);
     } catch (...) {
-        return true;
+        return false;
     }
 }
 

@@ -94,10 +94,13 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    // The wrap-around pre-check: searches a copy of the text from its top (down) or its end
+    // (up) with the stored value and options. May throw.
+    virtual bool SearchCopyFromStart(bool down);
 
 private:
     // Whether the text exists elsewhere when searched from the top (down) or the end (up);
-    // an exception counts as found.
+    // a pre-check that fails counts as not found, so the caret stays where it is.
     bool FoundElsewhere(bool down);
     void MoveToSearchStart(bool down);
     bool SearchWithWrap(bool down, bool* wrapped = nullptr);

@@ -1079,9 +1079,8 @@ int TEditor::SelLength() const
     if (m_selectionMode == smBox) {
         int total = 0;
         for (int r = s.Sr; r <= s.Er; ++r) {
-            const int a = std::max(0, ColToChar(r, m_selDraw.Sc) - ColToChar(r, 0));
-            const int b = std::max(0, ColToChar(r, m_selDraw.Ec) - ColToChar(r, 0));
-            total += std::max(0, std::min(b, len(r)) - std::min(a, len(r))) + 2;
+            const int a = ColumnToStartChar(r, m_selDraw.Sc), b = ColumnToStartChar(r, m_selDraw.Ec);
+            total += std::max(0, b - a) + 2;
         }
         return total;
     }
@@ -1151,11 +1150,11 @@ QString TEditor::SelText() const
     const TSelectedPosition& s = m_selStr;
     if (m_selectionMode == smBox) {
         QString out;
+        // A character belongs to the box when its first column lies inside it: a double-width
+        // character across the left edge stays out, one across the right edge is taken in.
         for (int r = s.Sr; r <= s.Er; ++r) {
-            const QString t = GetRowString(r);
-            const int a = std::min(int(t.size()), std::max(0, ColToChar(r, m_selDraw.Sc) - ColToChar(r, 0)));
-            const int b = std::min(int(t.size()), std::max(0, ColToChar(r, m_selDraw.Ec) - ColToChar(r, 0)));
-            out += t.mid(a, std::max(0, b - a)) + QStringLiteral("\r\n");
+            const int a = ColumnToStartChar(r, m_selDraw.Sc), b = ColumnToStartChar(r, m_selDraw.Ec);
+            out += GetRowString(r).mid(a, std::max(0, b - a)) + QStringLiteral("\r\n");
         }
         return out;
     }
@@ -1334,7 +1333,16 @@ void TEditor::StartSelection()
     m_selStartCol = m_col;
     const QString map = GetColumnMap(GetRowString(m_row));
     m_selStartSi = m_col - ColumnMapExtra(map, m_col);
-    m_selectionMode = KeyDownAltKey ? (DefaultSelectMode == smLine ? smBox : smLine) : DefaultSelectMode;
+    // Alt held swaps the default mode; a box started with Alt may reach past the row ends.
+    if (!KeyDownAltKey) {
+        m_selectionMode = DefaultSelectMode;
+    } else if (DefaultSelectMode == smLine) {
+        m_selectionMode = smBox;
+        m_caret->FreeCaret = true;
+    } else {
+        m_selectionMode = smLine;
+        m_caret->FreeCaret = DefaultCaretFreeCaret;
+    }
     m_selectionState = sstInit;
 }
 

@@ -445,6 +445,8 @@ private:
                         bool selected);
     void DrawRulerContent(bool marked, const QRect& clip);
     void PaintPreedit();
+    // Width in cells of the input-method composition shown at the caret.
+    int PreeditCells() const;
     const QRawFont& RawFontFor(TFontStyles style);
     void DrawHitChars(const QRect& clip, int x, int y, const QString& token, int tokenStart, const QColor& textColor,
                       const std::vector<int>& cols, bool selected);

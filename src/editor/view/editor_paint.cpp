@@ -218,6 +218,11 @@ void TEditor::PaintRect(const QRect& rect)
         PaintOrigin();
     if (m_ruler->Visible() && rect.intersects(QRect(lm, 0, width - lm, m_rulerHeight)))
         PaintRuler();
+    // The blank strip between the ruler (or the top edge) and the first row.
+    const int gapTop = m_ruler->Visible() ? m_rulerHeight : 0;
+    const QRect gap(lm, gapTop, width - lm, tm - gapTop);
+    if (gap.intersects(rect))
+        p->fillRect(gap.intersected(rect), EditorColor());
     int top = std::max(tm, rect.top());
     top = tm + ((top - tm) / rh) * rh;
     int bottom = rect.bottom() + 1;
@@ -239,17 +244,35 @@ void TEditor::PaintRect(const QRect& rect)
         const int n = m_list->Count();
         const int stripH = m_fontHeight + ((SelectedData() || m_clearingSelection) ? m_margin->Underline : 0);
         const int x0 = lm - m_leftScrollWidth;
+        // An input-method composition is shown at the caret and pushes the rest of the caret
+        // row right by its width: the row is painted in two pieces around it.
+        const int preeditX = lm + (m_col - m_topCol) * m_fontWidth;
+        const int preeditW = m_preedit.isEmpty() ? 0 : PreeditCells() * m_fontWidth;
         int y = top;
         for (int r = firstRow; r <= lastRow; ++r, y += rh) {
             const QRect strip(lm, y, width - lm, stripH);
             if (r < n) {
                 const QString expanded = GetExpandedRow(r);
-                if (SelectedDraw())
-                    PaintLineWithSelection(strip, x0, *parser, r, expanded, y);
-                else
-                    PaintLine(strip, x0, *parser, r, expanded, y);
-                if (m_marks->TabMark().Visible())
-                    DrawTabMarks(GetColumnMap(m_list->RowView(r)), x0, y);
+                auto paintPiece = [&](const QRect& piece, int x) {
+                    if (piece.isEmpty())
+                        return;
+                    if (SelectedDraw())
+                        PaintLineWithSelection(piece, x, *parser, r, expanded, y);
+                    else
+                        PaintLine(piece, x, *parser, r, expanded, y);
+                    if (m_marks->TabMark().Visible()) {
+                        p->save();
+                        p->setClipRect(piece);
+                        DrawTabMarks(GetColumnMap(m_list->RowView(r)), x, y);
+                        p->restore();
+                    }
+                };
+                if (preeditW > 0 && r == m_row) {
+                    paintPiece(strip.intersected(QRect(lm, y, preeditX - lm, stripH)), x0);
+                    paintPiece(strip.intersected(QRect(preeditX + preeditW, y, width, stripH)), x0 + preeditW);
+                } else {
+                    paintPiece(strip, x0);
+                }
                 ++m_paintedRows;
             } else {
                 p->fillRect(strip, EditorColor());
@@ -274,13 +297,15 @@ void TEditor::PaintRect(const QRect& rect)
     }
 }
 
+int TEditor::PreeditCells() const { return CumulativeCols(m_preedit, IsEastAsianFont()).back(); }
+
 void TEditor::PaintPreedit()
 {
     if (m_preedit.isEmpty() || m_row < m_topRow || m_row > m_topRow + m_rowCount)
         return;
     const QPoint pos(LeftMargin() + (m_col - m_topCol) * m_fontWidth, TopMargin() + (m_row - m_topRow) * RowHeight());
     const std::vector<int> cols = CumulativeCols(m_preedit, IsEastAsianFont());
-    const QRect box(pos.x(), pos.y(), cols.back() * m_fontWidth, m_fontHeight);
+    const QRect box(pos.x(), pos.y(), PreeditCells() * m_fontWidth, m_fontHeight);
     m_drawBack = EditorColor();
     m_drawText = FontColor();
     m_drawStyle = fsUnderline;

@@ -31,6 +31,10 @@ TEST(TextSearch, CaseFoldingAndWidths)
         {u"é É", u"é", sfrDown, 2},           // only the capital is found for a small é
         {u"SELECT", u"ｓｅｌｅｃｔ", sfrDown, -1},
         {u"SELECT", u"ｓｅｌｅｃｔ", sfrDown | sfrNoMatchZenkaku, 0},
+        // One character at a time: the pattern keeps its length (ß does not become SS).
+        {u"N'Straße'", u"straße", sfrDown, 2},
+        {u"N'STRASSE'", u"straße", sfrDown, -1},
+        {u"N'Straße'", u"strasse", sfrDown, -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Find(QString::fromUtf16(c.buf), QString::fromUtf16(c.pat), c.o), c.want)
@@ -62,6 +66,27 @@ TEST(TextSearch, WholeWordTestsBothBoundaries)
     };
     for (const Case& c : cases)
         EXPECT_EQ(Find(QString::fromUtf8(c.buf), QStringLiteral("NAME"), w), c.want) << c.buf;
+    // The characters around a block cut out of a longer line count as the line's own.
+    struct Edge {
+        const char* buf;
+        char16_t before, after;
+        TSearchOptions o;
+        int want;
+    } edges[] = {
+        {"NAME x", u'X', 0, w, -1}, {"NAME x", u' ', 0, w, 0},  {"NAME x", 0, 0, w, 0},
+        {"x NAME", 0, u'S', w, -1}, {"x NAME", 0, u'.', w, 2},  {"x NAME", u'X', u'S', sfrDown, 2},
+    };
+    for (const Edge& e : edges) {
+        int st = 0, ln = 0;
+        const bool hit = FindInText(QString::fromUtf8(e.buf), st, ln, QStringLiteral("NAME"), e.o, QChar(e.before),
+                                    QChar(e.after));
+        EXPECT_EQ(hit ? st : -1, e.want) << e.buf << " " << int(e.before) << " " << int(e.after);
+        int back = 6;
+        ln = 0;
+        const bool hitBack = FindInText(QString::fromUtf8(e.buf), back, ln, QStringLiteral("NAME"),
+                                        TSearchOptions(e.o & ~sfrDown), QChar(e.before), QChar(e.after));
+        EXPECT_EQ(hitBack ? back : -1, e.want) << "backwards " << e.buf;
+    }
     // Backwards from the end.
     int s = 12, l = 0;
     ASSERT_TRUE(FindInText(QStringLiteral("NAME x XNAME"), s, l, QStringLiteral("NAME"), sfrWholeWord));

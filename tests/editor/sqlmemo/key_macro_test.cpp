@@ -3,6 +3,7 @@
 #include "support/test_env.h"
 
 #include <QFile>
+#include <cstdint>
 #include <QGuiApplication>
 #include <gtest/gtest.h>
 
@@ -100,6 +101,14 @@ TEST(KeyMacro, MalformedFilesLoadNothing)
         {"abc.qvmcr", "\"48386\",\"abc\",\"1\",\"0\",\"0\",\"0\"\r\n"},
         {"empty-field.qvmcr", "\"48386\",\"\",\"1\",\"0\",\"0\",\"0\"\r\n"},
         {"foreign-message.qvmcr", "\"16\",\"97\",\"1\",\"0\",\"0\",\"0\"\r\n"}, // not a recorded message
+        // Fields outside the range of their record field (70000 would play back as 4464).
+        {"char-code.qvmcr", good + "\"48386\",\"70000\",\"1\",\"0\",\"0\",\"0\"\r\n"},
+        {"negative-char.qvmcr", "\"48386\",\"-1\",\"1\",\"0\",\"0\",\"0\"\r\n"},
+        {"key-data.qvmcr", "\"48386\",\"97\",\"2147483648\",\"0\",\"0\",\"0\"\r\n"},
+        {"shift.qvmcr", "\"48386\",\"97\",\"1\",\"256\",\"0\",\"0\"\r\n"},
+        {"ctrl.qvmcr", "\"48386\",\"97\",\"1\",\"0\",\"-128\",\"0\"\r\n"},
+        {"alt.qvmcr", "\"48386\",\"97\",\"1\",\"0\",\"0\",\"384\"\r\n"},
+        {"message.qvmcr", "\"4294915330\",\"97\",\"1\",\"0\",\"0\",\"0\"\r\n"}, // 48386 + 2^32
         {"empty.qvmcr", ""},
     };
     for (const auto& b : bad) {
@@ -109,6 +118,12 @@ TEST(KeyMacro, MalformedFilesLoadNothing)
     }
     EXPECT_TRUE(memo->LoadMacroFile(Write(QStringLiteral("good.qvmcr"), good + good)));
     EXPECT_EQ(macro.Count(), 2);
+    // The ends of each range load.
+    EXPECT_TRUE(memo->LoadMacroFile(Write(QStringLiteral("limits.qvmcr"),
+                                          "\"48386\",\"65535\",\"-2147483648\",\"255\",\"129\",\"0\"\r\n")));
+    ASSERT_EQ(macro.Count(), 1);
+    EXPECT_EQ(macro.Item(0), (TKeyMacroData{CN_CHAR, 65535, INT32_MIN, 255, 129, 0}));
+    EXPECT_TRUE(memo->LoadMacroFile(Write(QStringLiteral("good.qvmcr"), good + good)));
     // Loading while recording appends and ends the recording.
     memo->BeginMacroRec();
     macro.Add(CN_CHAR, 'z', 1, 0, 0, 0);

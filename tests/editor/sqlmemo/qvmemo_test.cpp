@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace qv;
 using namespace memotest;
 
@@ -164,6 +166,33 @@ TEST(SqlMemo, FindWithWrapAroundAndMessages)
     EXPECT_EQ(messages.shown.size(), 1);
     ed->SetSearchValue(QString());
     EXPECT_EQ(ed->NextSearch(), 7);
+}
+
+namespace {
+// An editor whose wrap-around pre-check fails.
+class FailingPrecheckMemo : public TqvMemo {
+protected:
+    bool SearchCopyFromStart(bool) override { throw std::runtime_error("pre-check failed"); }
+};
+} // namespace
+
+TEST(SqlMemo, FailedWrapAroundPrecheckIsNoHit)
+{
+    Messages messages;
+    FailingPrecheckMemo ed;
+    ed.resize(500, 300);
+    ed.Lines().SetTextStr(QStringLiteral("hay\r\nhay\r\nhay"));
+    ed.show();
+    ed.SetNotFindMsg(true);
+    ed.SetResearch(true);
+    ed.SetSearchValue(QStringLiteral("needle"));
+    for (bool down : {true, false}) {
+        messages.shown.clear();
+        ed.SetRowCol(1, 2);
+        EXPECT_EQ(down ? ed.NextSearch() : ed.PrevSearch(), 7);
+        EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(1, 2)) << down; // the caret stays
+        EXPECT_EQ(messages.shown.size(), 1) << down;
+    }
 }
 
 TEST(SqlMemo, FindDialogCancelKeepsStoredText)
