@@ -2,6 +2,8 @@
 
 #include "app/object_types.h"
 #include "app/textfiles.h"
+#include "editor/editor_strings.h"
+#include "editor/undo.h"
 
 namespace qv {
 
@@ -60,6 +62,50 @@ int PaletteShowWidth(int rememberedWidth, int frameWidth)
     if (rememberedWidth < 100 || rememberedWidth > frameWidth)
         return kPaletteDefaultWidth;
     return rememberedWidth;
+}
+
+bool EditorTextEmpty(const TEditorStrings& lines)
+{
+    // A text that joins to nothing: no rows, or one empty row without a line break.
+    const TEditorScreenStrings& st = lines.Store();
+    const int n = st.Count();
+    return n == 0 || (n == 1 && st.RowView(0).isEmpty() && st.GetRows(0) != raCrlf);
+}
+
+bool EditorTextIsOneBreak(const TEditorStrings& lines)
+{
+    const TEditorScreenStrings& st = lines.Store();
+    return st.Count() == 1 && st.RowView(0).isEmpty() && st.GetRows(0) == raCrlf;
+}
+
+void LoadFilesIntoLines(TEditorStrings& lines, const QStringList& fileNames, const TextEncoding& encoding)
+{
+    // Pieces of about 2 M characters, each ending at a row end.
+    constexpr int kPieceUnits = 2 * 1024 * 1024;
+    TEditorScreenStrings& st = lines.Store();
+    lines.BeginUpdate();
+    st.BeginLoad();
+    try {
+        for (const QString& name : fileNames) {
+            TEditorStrings file;
+            file.LoadFromFile(name, &encoding);
+            const TEditorScreenStrings& fs = file.Store();
+            if (fs.Count() == 0)
+                continue;
+            fs.ForEachTextChunk(kPieceUnits, [&](QStringView piece) { st.AppendText(piece); });
+            // Every line of a file ends with a line break, the last one too.
+            if (fs.GetRows(fs.Count() - 1) != raCrlf)
+                st.AppendText(u"\r\n");
+        }
+    } catch (...) {
+        st.EndLoad();
+        st.UndoObj().Clear();
+        lines.EndUpdate();
+        throw;
+    }
+    st.EndLoad();
+    st.UndoObj().Clear();
+    lines.EndUpdate();
 }
 
 } // namespace qv
