@@ -41,6 +41,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -633,6 +634,8 @@ void TfrmSQL::showEvent(QShowEvent* e)
         return;
     m_shown = true;
     FitIntoArea();
+    // Once more when the main window has laid itself out with the new window (task button).
+    QTimer::singleShot(0, this, [this] { FitIntoArea(); });
     txtSQL->setFocus();
 }
 
