@@ -80,30 +80,38 @@ bool EditorTextIsOneBreak(const TEditorStrings& lines)
 
 void LoadFilesIntoLines(TEditorStrings& lines, const QStringList& fileNames, const TextEncoding& encoding)
 {
-    // Pieces of about 2 M characters, each ending at a row end.
-    constexpr int kPieceUnits = 2 * 1024 * 1024;
     TEditorScreenStrings& st = lines.Store();
+    // Every line of a file ends with a line break, the last one too.
+    auto endWithBreak = [&] {
+        const int n = st.Count();
+        if (n > 0 && st.GetRows(n - 1) != raCrlf)
+            st.ReplaceRows(n - 1, 1, st.Get(n - 1) + QStringLiteral("\r\n"));
+    };
     lines.BeginUpdate();
-    st.BeginLoad();
     try {
-        for (const QString& name : fileNames) {
-            TEditorStrings file;
-            file.LoadFromFile(name, &encoding);
-            const TEditorScreenStrings& fs = file.Store();
-            if (fs.Count() == 0)
+        if (fileNames.isEmpty())
+            lines.Clear();
+        for (qsizetype i = 0; i < fileNames.size(); ++i) {
+            if (i == 0) {
+                // The first file streams straight into the editor's rows.
+                lines.LoadFromFile(fileNames[i], &encoding);
+                endWithBreak();
                 continue;
-            fs.ForEachTextChunk(kPieceUnits, [&](QStringView piece) { st.AppendText(piece); });
-            // Every line of a file ends with a line break, the last one too.
-            if (fs.GetRows(fs.Count() - 1) != raCrlf)
-                st.AppendText(u"\r\n");
+            }
+            TEditorStrings file;
+            file.LoadFromFile(fileNames[i], &encoding);
+            if (file.Count() == 0)
+                continue;
+            QString text = file.GetTextStr();
+            if (!text.endsWith(QLatin1String("\r\n")))
+                text += QStringLiteral("\r\n");
+            st.ReplaceRows(st.Count(), 0, text);
         }
     } catch (...) {
-        st.EndLoad();
         st.UndoObj().Clear();
         lines.EndUpdate();
         throw;
     }
-    st.EndLoad();
     st.UndoObj().Clear();
     lines.EndUpdate();
 }
