@@ -26,6 +26,7 @@
 
 #include "app/connection_window_iface.h"
 #include "app/edit_target.h"
+#include "app/editor_commands.h"
 #include "app/escape_watch.h"
 #include "app/globals.h"
 #include "app/help.h"
@@ -39,6 +40,7 @@
 #include "app/version_window.h"
 #include "platform/messages.h"
 #include "platform/textcodec.h"
+#include "editor/sqlmemo/qvmemo.h"
 #include "sql/sql_history.h"
 
 namespace qv {
@@ -215,16 +217,11 @@ const char* const kConnectionCommands[] = {
 const char* const kFreeCommands[] = {
     "actViewTemplate", "actToolCommandSetup", "actToolReportSetup", "actToolOption", "actToolEditorOption",
     "actToolScriptOption", "actHelpSupport", "mnuQvInfo", "actHelpHomePageTop", "actHelpHomePageFAQ",
-    "actHelpHomePageTech", "actEditFind", "actEditFindNext", "actEditFindPrev", "actEditReplace",
-    "actEditFindClear", "actEditJump", "actEditUpperCase", "actEditLowerCase", "actEditHanToZen",
-    "actEditZenToHan", "actEditIndentF", "actEditIndentR", "actEditComment", "actEditFormat", "actEditGetSQL",
-    "actEditMacroRec", "actEditMacroExec", "actEditMacroSave", "actEditMacroLoad", "actEditJumpDefine",
-    "actEditSelectMode"};
-// Commands of the SQL editor: usable only while an SQL editor has the focus.
-const char* const kEditorCommands[] = {
-    "actEditSelectMode", "actEditFind", "actEditFindNext", "actEditFindPrev", "actEditReplace", "actEditFindClear",
-    "actEditJump", "actEditIndentF", "actEditIndentR", "actEditComment", "actEditFormat", "actEditGetSQL",
-    "actEditMacroRec", "actEditMacroExec", "actEditMacroSave", "actEditMacroLoad"};
+    "actHelpHomePageTech", "actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
+    "actEditIndentF", "actEditIndentR", "actEditFormat", "actEditGetSQL", "actEditJumpDefine"};
+// Commands of the SQL editor not built yet: usable only while an SQL editor has the focus.
+// (Find, replace, jump, comment, macros and box mode follow their own rules, editor_commands.h.)
+const char* const kEditorCommands[] = {"actEditIndentF", "actEditIndentR", "actEditFormat", "actEditGetSQL"};
 
 IConnectionWindow* connectionOf(QWidget* w) { return w ? dynamic_cast<IConnectionWindow*>(w) : nullptr; }
 
@@ -887,6 +884,28 @@ void TfrmMain::wireCommands()
     on("actEditPaste", [edit] { edit(EditCommand::Paste); });
     on("actEditDelete", [edit] { edit(EditCommand::Clear); });
     on("actEditSelectAll", [edit] { edit(EditCommand::SelectAll); });
+    // The commands of the active SQL editor; the states follow what the command changed.
+    auto onEditor = [this, on](const char* name, auto fn) {
+        on(name, [this, fn] {
+            QPointer<TqvMemo> memo = ActiveEditor();
+            if (!memo)
+                return;
+            fn(memo.data());
+            EditorStateChanged();
+        });
+    };
+    onEditor("actEditFind", [](TqvMemo* m) { EditorFind(m); });
+    onEditor("actEditFindNext", [](TqvMemo* m) { EditorFindNext(m); });
+    onEditor("actEditFindPrev", [](TqvMemo* m) { EditorFindPrev(m); });
+    onEditor("actEditReplace", [](TqvMemo* m) { EditorReplace(m); });
+    onEditor("actEditFindClear", [](TqvMemo* m) { EditorFindClear(m); });
+    onEditor("actEditJump", [](TqvMemo* m) { EditorJump(m); });
+    onEditor("actEditComment", [](TqvMemo* m) { EditorToggleComment(m); });
+    onEditor("actEditSelectMode", [](TqvMemo* m) { EditorToggleBoxMode(m); });
+    onEditor("actEditMacroRec", [](TqvMemo* m) { EditorMacroRecord(m); });
+    onEditor("actEditMacroExec", [](TqvMemo* m) { EditorMacroRun(m); });
+    onEditor("actEditMacroSave", [this](TqvMemo* m) { EditorMacroSave(m, this); });
+    onEditor("actEditMacroLoad", [this](TqvMemo* m) { EditorMacroLoad(m, this); });
     m_actions.value(QStringLiteral("mnuReload"))->installEventFilter(this);
     on("mnuReload", [this] {
         const bool byKey = m_reloadByKey;
@@ -990,9 +1009,32 @@ void TfrmMain::updateEditActions()
     m_actions.value(QStringLiteral("actEditPaste"))->setEnabled(md && md->hasText() && !readOnly);
     for (const char* n : kEditorCommands)
         m_actions.value(QLatin1String(n))->setEnabled(editor && !readOnly);
-    for (const char* n : {"actEditFind", "actEditFindNext", "actEditFindPrev", "actEditFindClear", "actEditJump",
-                          "actEditSelectMode"})
-        m_actions.value(QLatin1String(n))->setEnabled(editor);
+    EditorStateChanged();
+}
+
+TqvMemo* TfrmMain::ActiveEditor() const
+{
+    return qobject_cast<TqvMemo*>(QApplication::focusWidget());
+}
+
+void TfrmMain::EditorStateChanged()
+{
+    if (m_actions.isEmpty())
+        return;
+    const EditorCommandStates s = ComputeEditorCommandStates(ActiveEditor());
+    for (auto it = s.enabled.cbegin(); it != s.enabled.cend(); ++it)
+        m_actions.value(it.key())->setEnabled(it.value());
+    m_actions.value(QStringLiteral("actEditSelectMode"))->setChecked(s.boxMode);
+    // The record entry says whether it starts or ends a recording.
+    QAction* rec = m_actions.value(QStringLiteral("actEditMacroRec"));
+    const QString caption = s.recording ? QStringLiteral("マクロ記録終了") : QStringLiteral("マクロ記録開始");
+    if (rec->text() != caption) {
+        rec->setText(caption);
+        rec->setToolTip(caption);
+        rec->setStatusTip(s.recording ? QStringLiteral("キーボードマクロの記録を終了します。")
+                                      : QStringLiteral("キーボードマクロの記録を開始します。"));
+        rec->setIcon(imgMain(s.recording ? 155 : 154));
+    }
 }
 
 // ---- services ----------------------------------------------------------------------------

@@ -23,6 +23,7 @@ namespace qv {
 
 class IConnectionWindow;
 class TqvForm;
+class TqvMemo;
 
 // The status bar: three panels (0 connection state, 1 spare, 2 messages) that only the
 // program writes; action hints never reach it.
@@ -159,6 +160,12 @@ public:
     QMdiArea* mdiArea() const { return m_mdi; }
     QMenu* menu(const QString& name) const { return m_menus.value(name); }
     QMenu* popEditor() const { return m_popEditor; }
+
+    // The SQL editor that the editor commands act on (the focused one); nullptr when none.
+    TqvMemo* ActiveEditor() const;
+    // The state of an SQL editor changed (caret, selection, text, mode): the editor commands
+    // take their enabled states again. Cheap; editors call it on every change.
+    void EditorStateChanged();
 
     // Commands whose windows live elsewhere: the handler receives the current connection
     // (nullptr for the commands that need none). Without a handler the command says that

@@ -289,6 +289,7 @@ TfraMemo::TfraMemo(QWidget* parent)
 
     txtSQL->OnChange = [this](TEditor*) { UpdateActions(); };
     txtSQL->OnCaretMoved = [this](TEditor*) { UpdateActions(); };
+    txtSQL->OnSelectionModeChange = [this](TEditor*) { UpdateActions(); };
     txtSQL->viewport()->installEventFilter(this);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
         if (s != Qt::ApplicationActive)
@@ -317,8 +318,18 @@ QAction* TfraMemo::addMainAction(const QString& name, const QString& ownName, co
     });
     if (TfrmMain* m = TfrmMain::instance())
         if (QAction* target = m->action(name)) {
-            a->setEnabled(target->isEnabled());
-            connect(target, &QAction::changed, a, [a, target] { a->setEnabled(target->isEnabled()); });
+            // The button follows the command's state, and its caption and picture where the
+            // command changes them (macro recording starts or ends).
+            const bool ownText = !ownCaption.isEmpty();
+            auto follow = [a, target, ownText] {
+                a->setEnabled(target->isEnabled());
+                if (!ownText && a->text() != hintOf(target->text()))
+                    a->setText(hintOf(target->text()));
+                if (!target->icon().isNull() && target->icon().cacheKey() != a->icon().cacheKey())
+                    a->setIcon(target->icon());
+            };
+            follow();
+            connect(target, &QAction::changed, a, follow);
         }
     return a;
 }
@@ -445,35 +456,31 @@ void TfraMemo::DBChanged()
 
 void TfraMemo::UpdateActions()
 {
-    const bool hasText = !txtSQL->Lines().GetTextStr().isEmpty();
+    // Runs on every caret move and change: only cheap states of the editor.
+    const bool hasText = !EditorTextEmpty(txtSQL->Lines());
     actSaveFile->setEnabled(hasText);
     actSaveNewFile->setEnabled(hasText);
     const bool marks = txtSQL->UsingRowMark();
     actRowMarkNext->setEnabled(marks);
     actRowMarkPrev->setEnabled(marks);
+    // The main window's editor commands follow the focused editor's state.
+    if (TfrmMain* m = TfrmMain::instance())
+        m->EditorStateChanged();
 }
 
 void TfraMemo::OpenFiles(QStringList fileNames, const QString& shownName)
 {
     std::sort(fileNames.begin(), fileNames.end());
-    TEditorStrings& lines = txtSQL->Lines();
-    lines.BeginUpdate();
+    WaitCursor cursor;
+    // All files in one update of the editor; the caret at the start, nothing to undo.
     try {
-        lines.Clear();
-        for (const QString& name : fileNames) {
-            TEditorStrings file;
-            file.LoadFromFile(name, &GetFileEncoding());
-            for (const QString& line : file.ToStringList())
-                lines.Add(line);
-            txtSQL->EditorUndoObj().Clear();
-            txtSQL->SetRow(0);
-            txtSQL->SetCol(0);
-        }
+        LoadFilesIntoLines(txtSQL->Lines(), fileNames, GetFileEncoding());
     } catch (...) {
-        lines.EndUpdate();
+        txtSQL->SetRowCol(0, 0);
         throw;
     }
-    lines.EndUpdate();
+    txtSQL->EditorUndoObj().Clear();
+    txtSQL->SetRowCol(0, 0);
     m_openFilePath = shownName;
     lblFileName->setText(shownName);
     txtSQL->SetModified(false);

@@ -18,6 +18,7 @@
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
 #include "sql/sql_log_window.h"
+#include "sql/memo_text.h"
 #include "app/textfiles.h"
 #include "app/wait_cursor.h"
 
@@ -37,7 +38,10 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -282,9 +286,10 @@ void TfrmSQL::DBChange()
 
 void TfrmSQL::UpdateActions()
 {
-    const QString text = txtSQL->Lines().GetTextStr();
-    actExec->setEnabled(!text.isEmpty() && text != QLatin1String("\r\n"));
-    actSave->setEnabled(!text.isEmpty());
+    // Runs on every change of the text: the shape of the text only, never the joined text.
+    const bool empty = EditorTextEmpty(txtSQL->Lines());
+    actExec->setEnabled(!empty && !EditorTextIsOneBreak(txtSQL->Lines()));
+    actSave->setEnabled(!empty);
     actHideResult->setEnabled(pagData->count() > 0);
 }
 
@@ -587,7 +592,7 @@ void TfrmSQL::actOpenExecute()
 
 void TfrmSQL::actSaveExecute()
 {
-    if (txtSQL->Lines().GetTextStr().isEmpty())
+    if (EditorTextEmpty(txtSQL->Lines()))
         return;
     const QString dir = qvOption.FileDir.isEmpty() ? QDir::homePath() : qvOption.FileDir;
     int filter = 0;
@@ -628,7 +633,29 @@ void TfrmSQL::showEvent(QShowEvent* e)
     if (m_shown)
         return;
     m_shown = true;
+    FitIntoArea();
+    // Once more when the main window has laid itself out with the new window (task button).
+    QTimer::singleShot(0, this, [this] { FitIntoArea(); });
     txtSQL->setFocus();
+}
+
+void TfrmSQL::FitIntoArea()
+{
+    // A new window (default or stored size) lies wholly inside the main window's area.
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub || !sub->mdiArea() || sub->isMaximized())
+        return;
+    const QSize area = sub->mdiArea()->viewport()->size();
+    if (area.isEmpty())
+        return;
+    const QSize size = sub->size().boundedTo(area).expandedTo(sub->minimumSizeHint().boundedTo(area));
+    if (size != sub->size())
+        sub->resize(size);
+    QPoint pos = sub->pos();
+    pos.setX(std::max(0, std::min(pos.x(), area.width() - size.width())));
+    pos.setY(std::max(0, std::min(pos.y(), area.height() - size.height())));
+    if (pos != sub->pos())
+        sub->move(pos);
 }
 
 void TfrmSQL::keyPressEvent(QKeyEvent* e)

@@ -98,6 +98,8 @@ private:
     void SetSession(TObjectSession* session);
     // Back to line selection, the Alt flag cleared, the completion list closed.
     void ResetEditorState();
+    // Shrinks and moves the window's frame into the main window's area.
+    void FitIntoArea();
 
     TObjectSession* m_owner;
     std::unique_ptr<db::Query> m_qryCodeAssist;

@@ -211,7 +211,13 @@ void TEditorProp::AssignFromSettings(const EditorPropertySet& s)
         m_leftbar->SetLeftMargin(s.Leftbar.LeftMargin);
         m_leftbar->SetRightMargin(s.Leftbar.RightMargin);
         m_leftbar->SetColumn(s.Leftbar.Column);
+        m_leftbar->SetColor(s.Leftbar.Color);
+        m_leftbar->SetBkColor(s.Leftbar.BkColor);
+        m_leftbar->SetShowNumberMode(s.Leftbar.NumberMode == EditorPropertySet::nmLine ? nmLine : nmRow);
         m_ruler->SetVisible(s.Ruler.Visible);
+        m_ruler->SetColor(s.Ruler.Color);
+        m_ruler->SetBkColor(s.Ruler.BkColor);
+        m_ruler->SetMarkColor(s.Ruler.MarkColor);
         m_ruler->SetGaugeRange(s.Ruler.GaugeRange);
         SetScrollBars(s.ScrollBarsBoth ? ssBoth : ssNone);
         TEditorCaret& c = *m_caret;
@@ -254,6 +260,21 @@ void TEditorProp::AssignFromSettings(const EditorPropertySet& s)
         colour(cs.Reserve(), s.View.Colors.Reserve);
         colour(cs.Hit(), s.View.Colors.Hit);
         colour(cs.Select(), s.View.Colors.Select);
+        // The bracket pairs (block comments) in the colours the settings gave them.
+        TFountainBracketCollection& brackets = m_view->Brackets();
+        brackets.BeginUpdate();
+        brackets.Clear();
+        for (const EditorBracket& b : s.View.Brackets) {
+            if (brackets.Count() >= TFountainBracketCollection::MaxItems)
+                break;
+            TFountainBracketItem* item = brackets.Add();
+            item->SetLeftBracket(b.LeftBracket);
+            item->SetRightBracket(b.RightBracket);
+            item->ItemColor().SetVisible(true);
+            item->ItemColor().SetColor(b.Color);
+            item->ItemColor().SetBkColor(b.BkColor);
+        }
+        brackets.EndUpdate();
         SetReserveWordList(s.ReserveWordList());
         m_wrapOption->SetWrapByte(s.WrapByte());
         SetWordWrap(s.WordWrap);

@@ -127,6 +127,9 @@ void TqvMemo::mouseDoubleClickEvent(QMouseEvent* e)
 void TqvMemo::focusInEvent(QFocusEvent* e)
 {
     TEditor::focusInEvent(e);
+    // A menu that opened over the editor keeps the editor's state (its box-mode entry sets it).
+    if (e->reason() == Qt::PopupFocusReason)
+        return;
     SetSelectionMode(DefaultSelectMode);
     Caret().FreeCaret = DefaultCaretFreeCaret;
     KeyDownAltKey = false;
@@ -136,9 +139,11 @@ void TqvMemo::focusOutEvent(QFocusEvent* e)
 {
     if (CodeAssist && !CodeAssist->hasFocus())
         CloseCodeAssist();
-    SetSelectionMode(DefaultSelectMode);
-    Caret().FreeCaret = DefaultCaretFreeCaret;
-    KeyDownAltKey = false;
+    if (e->reason() != Qt::PopupFocusReason) {
+        SetSelectionMode(DefaultSelectMode);
+        Caret().FreeCaret = DefaultCaretFreeCaret;
+        KeyDownAltKey = false;
+    }
     TEditor::focusOutEvent(e);
 }
 

@@ -519,3 +519,31 @@ TEST(MemoFrame, FollowsTheConnectionOfItsWindow)
     EXPECT_EQ(frame->OwnerForm(), &second);
     EXPECT_EQ(frame->txtSQL->Lines().ToStringList(), QStringList{"select 1"});
 }
+
+TEST(MemoFrame, EditorSettingsReachTheEditorWhole)
+{
+    // Bar and ruler colours, the line-number mode and the block-comment pair of the settings.
+    const auto saved = prpEditor;
+    prpEditor.Leftbar.Color = 0x112233;
+    prpEditor.Leftbar.BkColor = 0x445566;
+    prpEditor.Leftbar.NumberMode = EditorPropertySet::nmLine;
+    prpEditor.Ruler.Color = 0x010203;
+    prpEditor.Ruler.BkColor = 0x040506;
+    prpEditor.Ruler.MarkColor = 0x070809;
+    prpEditor.View.Brackets = {EditorBracket{"/*", "*/", 0x008000, clNone}};
+    TqvMemo memo;
+    ApplyMemoSettings(memo, nullptr);
+    prpEditor = saved;
+    EXPECT_EQ(memo.Leftbar().Color(), 0x112233u);
+    EXPECT_EQ(memo.Leftbar().BkColor(), 0x445566u);
+    EXPECT_EQ(memo.Leftbar().ShowNumberMode(), nmLine);
+    EXPECT_EQ(memo.Ruler().Color(), 0x010203u);
+    EXPECT_EQ(memo.Ruler().BkColor(), 0x040506u);
+    EXPECT_EQ(memo.Ruler().MarkColor(), 0x070809u);
+    const TFountainBracketCollection& brackets = memo.View().Brackets();
+    ASSERT_EQ(brackets.Count(), 1);
+    EXPECT_EQ(brackets.GetBracketItem(0)->LeftBracket(), "/*");
+    EXPECT_EQ(brackets.GetBracketItem(0)->RightBracket(), "*/");
+    EXPECT_EQ(brackets.GetBracketItem(0)->ItemColor().Color(), 0x008000u);
+    EXPECT_TRUE(brackets.GetBracketItem(0)->ItemColor().Visible());
+}

@@ -1,6 +1,12 @@
 #include "sql/memo_text.h"
 
 #include "app/object_types.h"
+#include "editor/editor_strings.h"
+#include "editor/undo.h"
+#include "platform/textcodec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <ostream>
 
@@ -63,4 +69,51 @@ TEST(MemoText, PaletteReopensAtTheRememberedWidthWhenItFits)
     };
     for (const auto& c : cases)
         EXPECT_EQ(PaletteShowWidth(c.remembered, c.frame), c.width) << c.remembered << " " << c.frame;
+}
+
+TEST(MemoText, EmptyAndOneBreakAreReadFromTheRowsAsTheJoinedTextSays)
+{
+    const QString texts[] = {"", "\r\n", "a", " ", "\r\n\r\n", "a\r\n", "\r\nb", "\n", "\r"};
+    for (const QString& t : texts) {
+        TEditorStrings lines;
+        lines.SetTextStr(t);
+        const QString joined = lines.GetTextStr();
+        EXPECT_EQ(EditorTextEmpty(lines), joined.isEmpty()) << t.toStdString();
+        EXPECT_EQ(EditorTextIsOneBreak(lines), joined == "\r\n") << t.toStdString();
+    }
+    // Typed and deleted again: empty once more.
+    TEditorStrings lines;
+    lines.Add("x");
+    lines.Delete(0);
+    EXPECT_EQ(EditorTextEmpty(lines), lines.GetTextStr().isEmpty());
+}
+
+TEST(MemoText, FilesLoadInOrderEachLineEndingWithABreak)
+{
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } files[] = {
+        {"a.sql", "select 1\r\ngo"},          // no break at the end
+        {"b.sql", ""},                        // empty
+        {"c.sql", "select 2\nselect 3\n\n"}, // LF, an empty last line
+        {"d.sql", "x\r\n"},
+    };
+    QStringList names;
+    for (const auto& f : files) {
+        QFile out(dir.filePath(f.name));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(f.bytes);
+        names << out.fileName();
+    }
+    TEditorStrings lines;
+    lines.SetTextStr(QStringLiteral("old text"));
+    LoadFilesIntoLines(lines, names, TextEncoding::get(TextEncoding::Utf8));
+    EXPECT_EQ(lines.GetTextStr(), "select 1\r\ngo\r\nselect 2\r\nselect 3\r\n\r\nx\r\n");
+    EXPECT_FALSE(lines.Store().UndoObj().CanUndo());
+
+    // A file that cannot be read raises.
+    EXPECT_THROW(LoadFilesIntoLines(lines, {dir.filePath("missing.sql")}, TextEncoding::get(TextEncoding::Utf8)),
+                 Exception);
 }
