@@ -417,7 +417,7 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
     ListSelection sel;
     if (QTreeWidgetItem* item = lstObject->currentItem(); item && item->isSelected()) {
         sel.hasItem = true;
-        for (int c = 1; c < item->columnCount(); ++c)
+        for (int c = 1; c < qMax(item->columnCount(), lstObject->columnCount()); ++c)
             sel.subItems << item->text(c);
     }
     sel.treeLevel = TreeLevel();
