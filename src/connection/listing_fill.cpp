@@ -14,7 +14,12 @@ namespace {
 // hears of it.
 class EntryItem : public QTreeWidgetItem {
 public:
-    explicit EntryItem(const Entry& e) : m_caption(e.caption), m_subItems(e.subItems) {}
+    EntryItem(const Entry& e, const QIcon& icon)
+        : m_caption(e.caption), m_subItems(e.subItems), m_icon(icon), m_image(e.image)
+    {
+        // The item's column count is that of the entry (its column store sized once).
+        QTreeWidgetItem::setData(static_cast<int>(m_subItems.size()), Qt::UserRole, m_image);
+    }
 
     QVariant data(int column, int role) const override
     {
@@ -23,6 +28,10 @@ public:
                 return m_caption;
             if (column > 0 && column <= m_subItems.size())
                 return m_subItems.at(column - 1);
+        } else if (column == 0 && role == Qt::UserRole) {
+            return m_image;
+        } else if (column == 0 && role == Qt::DecorationRole && !m_icon.isNull()) {
+            return m_icon;
         }
         return QTreeWidgetItem::data(column, role);
     }
@@ -34,6 +43,10 @@ public:
                 m_caption = value.toString();
             else if (column > 0 && column <= m_subItems.size())
                 m_subItems[column - 1] = value.toString();
+        } else if (column == 0 && role == Qt::UserRole) {
+            m_image = value.toInt();
+        } else if (column == 0 && role == Qt::DecorationRole) {
+            m_icon = QIcon();
         }
         QTreeWidgetItem::setData(column, role, value);
     }
@@ -41,6 +54,8 @@ public:
 private:
     QString m_caption;
     QStringList m_subItems;
+    QIcon m_icon;
+    int m_image = 0;
 };
 } // namespace
 
@@ -61,18 +76,14 @@ ListFill::~ListFill()
 
 QTreeWidgetItem* ListFill::makeItem(const Entry& e)
 {
-    auto* item = new EntryItem(e);
-    // The item's column count is that of the entry (its column store sized once).
-    if (!e.subItems.isEmpty())
-        item->QTreeWidgetItem::setData(static_cast<int>(e.subItems.size()), Qt::UserRole, e.image);
-    item->setData(0, Qt::UserRole, e.image);
+    QIcon icon;
     if (m_icon) {
         auto it = m_icons.constFind(e.image);
         if (it == m_icons.constEnd())
             it = m_icons.insert(e.image, m_icon(e.image));
-        item->setIcon(0, *it);
+        icon = *it;
     }
-    return item;
+    return new EntryItem(e, icon);
 }
 
 void ListFill::Add(const Entry& e)
