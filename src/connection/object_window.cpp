@@ -9,6 +9,7 @@
 #include "app/qvform.h"
 #include "app/qvstrings.h"
 #include "app/textfiles.h"
+#include "app/wait_cursor.h"
 #include "connection/listing_fill.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
@@ -16,7 +17,9 @@
 #include "platform/messages.h"
 #include "platform/registry.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -211,6 +214,8 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
     });
     connect(btnShowFragment, &QToolButton::toggled, this, [this] { ShowObject(false); });
     connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, [this] { ShowObject(false); });
+    connect(lstObject, &QTreeWidget::itemDoubleClicked, this, [this] { actOpenExecute(); });
+    lstObject->installEventFilter(this);
 }
 
 TfrmObject::~TfrmObject()
@@ -412,7 +417,7 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
     ListSelection sel;
     if (QTreeWidgetItem* item = lstObject->currentItem(); item && item->isSelected()) {
         sel.hasItem = true;
-        for (int c = 1; c < item->columnCount(); ++c)
+        for (int c = 1; c < qMax(item->columnCount(), lstObject->columnCount()); ++c)
             sel.subItems << item->text(c);
     }
     sel.treeLevel = TreeLevel();
@@ -429,6 +434,51 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
     } catch (const std::exception&) {
         return nullptr;
     }
+}
+
+void TfrmObject::actOpenExecute()
+{
+    QList<QTreeWidgetItem*> rows;
+    for (int i = 0; i < lstObject->topLevelItemCount(); ++i)
+        if (QTreeWidgetItem* item = lstObject->topLevelItem(i); item->isSelected())
+            rows << item;
+    if (rows.isEmpty())
+        return;
+    TfrmMain* main = Main();
+    WaitCursor cursor;
+    const auto n = static_cast<int>(rows.size());
+    for (int i = 0; i < n; ++i) {
+        if (main) {
+            main->SetLoopMessage(i + 1, n);
+            if (EscapePressed())
+                break;
+        }
+        QTreeWidgetItem* row = rows.at(i);
+        // The row is the list's current item while it opens: an index takes its table from it.
+        lstObject->selectionModel()->setCurrentIndex(lstObject->indexFromItem(row), QItemSelectionModel::NoUpdate);
+        QWidget* w = OpenObject(row->data(0, Qt::UserRole).toInt(), row->text(1), row->text(2), row->text(0),
+                                qvOption.OpenMode, false, 0, QString());
+        row->setSelected(false);
+        if (w && main)
+            main->AddChildWindow(w);
+    }
+    SetDefMessage();
+}
+
+bool TfrmObject::eventFilter(QObject* watched, QEvent* e)
+{
+    // Enter in the list opens the selected rows; while a caption is edited (the focus is in
+    // the list's editor) Enter belongs to the edit.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool editing = focus && focus != lstObject && lstObject->isAncestorOf(focus);
+    if (watched == lstObject && e->type() == QEvent::KeyPress && !editing) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            actOpenExecute();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 bool TfrmObject::CloseQuery()

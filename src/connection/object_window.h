@@ -66,6 +66,11 @@ public:
     void ShowObject(bool isGrep);
     QWidget* OpenObject(int objectType, const QString& database, const QString& schema, const QString& objectName,
                         TOpenMode mode, bool showRefObject, int defTopRecord, const QString& parentObject) override;
+    // Opens every selected row of the object list through OpenObject on the page the OpenMode
+    // option names (double click on a row, Enter in the list): hourglass, progress in the main
+    // status bar, Esc stops before the next row, each handled row is deselected. Each window
+    // opened joins the main window.
+    void actOpenExecute();
     // Asks the windows it owns (last first) whether they may close.
     bool CloseQuery() override;
 
@@ -119,6 +124,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void buildUi();

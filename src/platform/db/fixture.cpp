@@ -24,6 +24,13 @@ QString normalizeStatement(const QString& sql)
         lines.removeFirst();
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
+    // Blanks in front of the statement count no more than those after it.
+    if (!lines.isEmpty()) {
+        qsizetype n = 0;
+        while (n < lines.first().size() && lines.first().at(n).isSpace())
+            ++n;
+        lines.first().remove(0, n);
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

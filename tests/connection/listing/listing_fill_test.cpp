@@ -97,3 +97,25 @@ TEST(ListFill, AFailedListingDropsWhatItCollected)
     }
     EXPECT_EQ(Captions(list), QStringList({"a"}));
 }
+
+TEST(ListFill, EntriesKeepTheirTextsColumnsAndTakeANewCaption)
+{
+    TqvListView list;
+    list.setColumnCount(3);
+    ListFill fill(&list, false, nullptr);
+    fill.Add(MakeEntryFor("a", 45));
+    fill.Finish();
+    QTreeWidgetItem* a = list.topLevelItem(0);
+    EXPECT_EQ(a->columnCount(), 3);
+    EXPECT_EQ(a->text(0), "a");
+    EXPECT_EQ(a->text(2), "dbo");
+    EXPECT_EQ(a->data(0, Qt::UserRole).toInt(), 45);
+    EXPECT_EQ(list.model()->data(list.model()->index(0, 1)).toString(), "db");
+    // A caption changed in place (a rename) is what the list shows from then on.
+    int changes = 0;
+    QObject::connect(list.model(), &QAbstractItemModel::dataChanged, [&] { ++changes; });
+    a->setText(0, "b");
+    EXPECT_EQ(a->text(0), "b");
+    EXPECT_EQ(list.model()->data(list.model()->index(0, 0)).toString(), "b");
+    EXPECT_EQ(changes, 1);
+}

@@ -31,7 +31,17 @@ TEST(DemoFixtures, LogOnTreeAndTableListing)
         w.lstTree->setCurrentItem(db->child(0));
         ASSERT_EQ(w.lstObject->topLevelItemCount(), 3);
         EXPECT_EQ(w.lstObject->topLevelItem(0)->text(0), "Customers");
+        // Each type node lists its own kind only: the answers follow the statement's type filter.
+        const QStringList kinds{"TABLE", "INDEX", "VIEW", "PROCEDURE", "FUNCTION", "TRIGGER", "SEQUENCE", "SYNONYM", "CONSTRAINT"};
+        const QList<int> counts{3, 5, 1, 1, 1, 1, 1, 1, 16};
+        for (int i = 0; i < db->childCount(); ++i) {
+            ASSERT_EQ(db->child(i)->text(0), kinds[i]);
+            w.lstTree->setCurrentItem(db->child(i));
+            EXPECT_EQ(w.lstObject->topLevelItemCount(), counts[i]) << kinds[i].toStdString();
+            for (int r = 0; r < w.lstObject->topLevelItemCount(); ++r)
+                EXPECT_EQ(w.lstObject->topLevelItem(r)->text(3), kinds[i]) << kinds[i].toStdString();
+        }
         w.lstTree->setCurrentItem(db);
-        EXPECT_EQ(w.lstObject->topLevelItemCount(), 3); // view, procedure, function
+        EXPECT_EQ(w.lstObject->topLevelItemCount(), 30); // every kind at once
     }
 }

@@ -22,6 +22,8 @@
 #include <QToolBar>
 #include <QDir>
 #include <QLabel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -487,4 +489,95 @@ TEST_F(ObjectWindow, WindowsLogOnShowsTheLoginTheServerReports)
     EXPECT_EQ(combo.currentText(), "CORP\\kato @ srv.Sales");
     ASSERT_TRUE(w.TaskButton());
     EXPECT_EQ(w.TaskButton()->text(), QString("CORP\\kato@") + QChar(0x2026));
+}
+
+namespace {
+// The TABLE listing of Sales: two tables in two schemas.
+void ListTwoTables(std::shared_ptr<ScriptedSession>& session)
+{
+    std::vector<ColumnDesc> cols{column("xtype", "char(2)"), column("name", "sysname"),  column("db", "sysname"),
+                                 column("owner", "sysname"), column("xtype2", "char(2)"), column("crdate", "nvarchar(30)"),
+                                 column("fg", "sysname"),    column("comment", "nvarchar(100)"), column("t", "nvarchar(100)")};
+    session->fixture().pattern("use \\[Sales\\]\nselect distinct.*").returns(
+        cols, {{"U ", "Orders", "Sales", "sales", "U ", "2024-01-02 03:04:05", "PRIMARY", QVariant(), ""},
+               {"U ", "Customers", "Sales", "dbo", "U ", "2024-01-01 10:00:00", "PRIMARY", QVariant(), ""}});
+}
+
+void DoubleClick(QAbstractItemView* view, QTreeWidgetItem* item)
+{
+    auto* list = static_cast<QTreeWidget*>(view);
+    list->doItemsLayout();
+    const QPoint pos(10, list->visualItemRect(item).center().y()); // on the name
+    const QPoint global = list->viewport()->mapToGlobal(pos);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                              QEvent::MouseButtonRelease}) {
+        const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent e(type, pos, global, Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(list->viewport(), &e);
+    }
+}
+
+// The table window notes each request it is opened for.
+void NoteOpenedTables(QList<OpenRequest>& seen)
+{
+    WindowFactories()[static_cast<int>(DefinitionWindow::Table)] = [&seen](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        seen << r;
+        return new TfrmPlaceholder(owner, r);
+    };
+}
+} // namespace
+
+TEST_F(ObjectWindow, DoubleClickOnAListedTableOpensItsWindow)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    ListTwoTables(session);
+    main.resize(1000, 700);
+    main.show();
+    auto* w = new TfrmObject(nullptr, "Sales", "sa", "pw", "srv", session);
+    w->lstTree->setCurrentItem(w->lstTree->currentItem()->child(0)); // TABLE
+    ASSERT_EQ(w->lstObject->topLevelItemCount(), 2);
+    QCoreApplication::processEvents();
+    const int before = static_cast<int>(main.MDIChildren().size());
+    QTreeWidgetItem* orders = w->lstObject->topLevelItem(1);
+    ASSERT_EQ(orders->text(0), "Orders");
+    DoubleClick(w->lstObject, orders);
+    // The placeholder stands for the table window until that exists: it joins the main window.
+    ASSERT_EQ(main.MDIChildren().size(), before + 1);
+    QWidget* opened = main.MDIChildren().last();
+    ASSERT_TRUE(qobject_cast<TfrmPlaceholder*>(opened));
+    EXPECT_EQ(opened->windowTitle(), "TABLE - Sales.sales.Orders");
+    EXPECT_FALSE(orders->isSelected()); // a handled row is deselected
+    QCoreApplication::processEvents();
+    const QString out = qEnvironmentVariable("QORVEL_RENDER_DIR", qvtest::testHome());
+    QDir().mkpath(out);
+    EXPECT_TRUE(main.grab().save(out + "/opened_from_list.png"));
+    main.close();
+}
+
+TEST_F(ObjectWindow, EnterInTheListOpensEverySelectedRowOnTheOptionsPage)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    ListTwoTables(session);
+    QList<OpenRequest> seen;
+    NoteOpenedTables(seen);
+    TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
+    w.lstTree->setCurrentItem(w.lstTree->currentItem()->child(0)); // TABLE
+    ASSERT_EQ(w.lstObject->topLevelItemCount(), 2);
+    qvOption.OpenMode = omData;
+    w.lstObject->topLevelItem(0)->setSelected(true);
+    w.lstObject->topLevelItem(1)->setSelected(true);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.lstObject, &enter);
+    qvOption.OpenMode = omDefine;
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_EQ(seen[0].name, "Customers");
+    EXPECT_EQ(seen[0].schema, "dbo");
+    EXPECT_EQ(seen[1].name, "Orders");
+    EXPECT_EQ(seen[1].schema, "sales");
+    EXPECT_EQ(seen[1].database, "Sales");
+    EXPECT_EQ(seen[1].mode, omData);
+    EXPECT_TRUE(w.lstObject->selectedItems().isEmpty());
+    // Nothing selected: Enter opens nothing.
+    QCoreApplication::sendEvent(w.lstObject, &enter);
+    EXPECT_EQ(seen.size(), 2);
 }

@@ -171,6 +171,11 @@ TEST(Fixture, CodeBuildersAndMerge)
 
 TEST(Fixture, NormalisesLineEndsAndOuterBlankLines)
 {
-    EXPECT_EQ(normalizeStatement("\r\n  \n  select 1  \r\nfrom t\t\r\rx\r\n\r\n"), "  select 1\nfrom t\n\nx");
+    EXPECT_EQ(normalizeStatement("\r\n  \n  select 1  \r\nfrom t\t\r\rx\r\n\r\n"), "select 1\nfrom t\n\nx");
     EXPECT_EQ(normalizeStatement("a\rb"), "a\nb");
+    // Blanks around the statement do not count; the indentation of a later line does.
+    EXPECT_EQ(normalizeStatement(" \t select 1\n  from t "), "select 1\n  from t");
+    Fixture f;
+    EXPECT_TRUE(f.exact("select 1").matches(normalizeStatement("  select 1  "), {}));
+    EXPECT_FALSE(f.exact("select 1\nfrom t").matches(normalizeStatement("select 1\n from t"), {}));
 }

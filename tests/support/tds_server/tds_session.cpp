@@ -672,6 +672,10 @@ private:
             sql.chop(1);
         if (m_config.logStatement)
             m_config.logStatement(m_number, m_database, sql);
+        // The statement as the program sent it, its database switches included: a fixture may
+        // hold it whole (the scripted session sees it so), or hold only what follows them.
+        const QString whole = sql;
+        bool switched = false;
         QString db, rest;
         for (int i = 0; i < 16 && takeUseLine(sql, &db, &rest); ++i) {
             const QString requested = db;
@@ -688,6 +692,7 @@ private:
                        m_config.serverName, QString(), 1);
             ts.done(inProc ? kDoneInProc : kDone, dMore, 0, 0);
             sql = rest;
+            switched = true;
         }
         if (sql.trimmed().isEmpty()) {
             if (!ts.hasDone())
@@ -709,11 +714,13 @@ private:
         if (m_config.responder) {
             if (!marked.isEmpty())
                 answer = m_config.responder->answer(normaliseLineEnds(marked), m_database, values);
+            if (!answer && switched && !metadataOnly)
+                answer = m_config.responder->answer(whole, m_database, {});
             if (!answer)
                 answer = m_config.responder->answer(sql, m_database, {});
         }
         if (!answer) {
-            QString shown = marked.isEmpty() ? sql : normaliseLineEnds(marked);
+            QString shown = marked.isEmpty() ? (metadataOnly ? sql : whole) : normaliseLineEnds(marked);
             if (!values.isEmpty()) {
                 QStringList v;
                 for (const QVariant& x : values)
