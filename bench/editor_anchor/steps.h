@@ -91,8 +91,8 @@ inline int RunChildSteps(Driver& d, const QString& path, int warm)
     const double base = bench::PeakMb();
     const StepTimes cold = RunSteps(d, path);
     const double peak = bench::PeakMb();
-    StepTimes best = cold;
-    for (int i = 0; i < warm; ++i) {
+    StepTimes best = warm > 0 ? RunSteps(d, path) : cold;
+    for (int i = 1; i < warm; ++i) {
         const StepTimes w = RunSteps(d, path);
         best.load = std::min(best.load, w.load);
         best.styleAll = std::min(best.styleAll, w.styleAll);

@@ -13,6 +13,8 @@ namespace qv {
 namespace {
 
 constexpr qsizetype kChunkBytes = 4 * 1024 * 1024;
+// Read in small pieces: what is read and decoded at once stays beside the rows built so far.
+constexpr qsizetype kReadBytes = 1024 * 1024;
 
 const TextEncoding& DetectEncoding(QByteArrayView bytes)
 {
@@ -50,7 +52,7 @@ void TEditorStrings::LoadFromFile(const QString& fileName, const TextEncoding* e
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("ファイル \"%1\" を開けません。%2").arg(fileName, file.errorString()));
     auto readPiece = [&] {
-        QByteArray piece = file.read(kChunkBytes);
+        QByteArray piece = file.read(kReadBytes);
         if (file.error() != QFileDevice::NoError)
             throw Exception(QStringLiteral("ファイル \"%1\" を読み込めません。%2").arg(fileName, file.errorString()));
         return piece;
@@ -67,19 +69,20 @@ void TEditorStrings::LoadFromFile(const QString& fileName, const TextEncoding* e
         st.BeginLoad();
         // Whole lines go to the rows as they come; the rest of a piece waits for the next one.
         for (;;) {
-            const QByteArray more = pending.isEmpty() && file.atEnd() ? QByteArray() : readPiece();
-            if (more.isEmpty()) {
-                if (!pending.isEmpty())
-                    st.AppendText(enc.decode(pending));
-                break;
-            }
-            pending += more;
             const qsizetype cut = LastLineEnd(pending, enc.kind());
             if (cut > 0) {
                 st.AppendText(enc.decode(QByteArrayView(pending).first(cut)));
                 pending.remove(0, cut);
             }
+            if (file.atEnd())
+                break;
+            const QByteArray more = readPiece();
+            if (more.isEmpty())
+                break;
+            pending += more;
         }
+        if (!pending.isEmpty())
+            st.AppendText(enc.decode(pending));
         st.EndLoad();
     } catch (...) {
         EndUpdate();
