@@ -1120,19 +1120,46 @@ void TEditorScreenStrings::ReplaceRows(int index, int count, const QString& s)
     const int n = PutTextRows(startRow, lineEnd - startRow + 1, t, e);
     u.DeleteCount = n;
     // The step keeps only what changed: the head and tail that the old and the new rows share
-    // are read back from the rows when the step is applied.
+    // are read back from the rows when the step is applied. The new rows are compared where
+    // they lie, without joining them.
     {
-        t.clear();
-        TRowAttribute a;
-        int k;
-        GetLineData(startRow, n, a, k, t);
-        const qsizetype m = std::min(old.size(), t.size());
+        qsizetype newLen = 0;
+        for (int row = startRow; row < startRow + n; ++row)
+            newLen += RowView(row).size() + (GetRows(row) == raCrlf ? 2 : 0);
+        const qsizetype m = std::min(old.size(), newLen);
+        static const QChar crlf[2] = {QChar(u'\r'), QChar(u'\n')};
         qsizetype head = 0;
-        while (head < m && old[head] == t[head])
-            ++head;
+        for (int row = startRow; row < startRow + n && head < m; ++row) {
+            QStringView v = RowView(row);
+            qsizetype k = 0;
+            while (k < v.size() && head < m && old[head] == v[k])
+                ++k, ++head;
+            if (k < v.size())
+                break;
+            if (GetRows(row) == raCrlf) {
+                qsizetype j = 0;
+                while (j < 2 && head < m && old[head] == crlf[j])
+                    ++j, ++head;
+                if (j < 2)
+                    break;
+            }
+        }
         qsizetype tail = 0;
-        while (tail < m - head && old[old.size() - 1 - tail] == t[t.size() - 1 - tail])
-            ++tail;
+        for (int row = startRow + n - 1; row >= startRow && tail < m - head; --row) {
+            if (GetRows(row) == raCrlf) {
+                int j = 1;
+                while (j >= 0 && tail < m - head && old[old.size() - 1 - tail] == crlf[j])
+                    --j, ++tail;
+                if (j >= 0)
+                    break;
+            }
+            QStringView v = RowView(row);
+            qsizetype k = v.size() - 1;
+            while (k >= 0 && tail < m - head && old[old.size() - 1 - tail] == v[k])
+                --k, ++tail;
+            if (k >= 0)
+                break;
+        }
         if (head + tail > 0) {
             u.KeepHead = int(head);
             u.KeepTail = int(tail);
