@@ -11,6 +11,7 @@ PACKAGES=(
   unixodbc unixodbc-dev tdsodbc freetds-bin libsqliteodbc sqlite3
   libzip-dev libpcre2-dev
   libgtest-dev libgmock-dev
+  libqscintilla2-qt6-dev
   fonts-noto-cjk breeze-icon-theme
   xvfb xauth
 )

@@ -1,6 +1,9 @@
 // Row-store benchmark: load generated T-SQL of several sizes into the editor's row store,
 // highlight every row, open a block comment at the top and close it again, jump to the last
-// line, undo; prints times and memory. Usage: bench_editor_store [MB ...] [--file script.sql]
+// line, undo, delete everything and undo that; prints times and memory. Every size runs in a
+// fresh process, so each figure is the first call there (cold). The comparison with the anchor
+// editor is bench_editor_anchor. Usage: bench_editor_store [MB ...] [--file script.sql]
+#include "bench_util.h"
 #include "editor/editor_fountain.h"
 #include "editor/editor_strings.h"
 #include "editor/undo.h"
@@ -16,17 +19,6 @@
 using namespace qv;
 
 namespace {
-
-long StatusKb(const char* key)
-{
-    QFile f("/proc/self/status");
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(strlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
 
 QByteArray GenerateSql(qint64 bytes)
 {
@@ -83,7 +75,7 @@ int RunOne(const QString& file, const QString& label)
     store->SetDefaultFountain(&fountain);
     store->SetDefaultScreenRows(50);
     TEditorStrings lines(store);
-    const long rssBefore = StatusKb("VmRSS:");
+    const long rssBefore = bench::StatusKb("VmRSS:");
 
     QElapsedTimer t;
     t.start();
@@ -94,8 +86,8 @@ int RunOne(const QString& file, const QString& label)
     store->EnsureRowState(rows - 1); // every row's state from the top
     const double highlight = Ms(t);
     const qint64 parsed = store->ParsedRowCount();
-    const long rssLoaded = StatusKb("VmRSS:");
-    const long peakLoaded = StatusKb("VmHWM:");
+    const long rssLoaded = bench::StatusKb("VmRSS:");
+    const long peakLoaded = bench::StatusKb("VmHWM:");
 
     store->ResetParsedRowCount();
     store->ReplaceRows(0, 1, "/*" + store->Get(0) + "\r\n");
@@ -142,7 +134,7 @@ int RunOne(const QString& file, const QString& label)
                 "", readAll, wrapOn, store->Count(), readWrapped);
     std::printf("%-10s memory: resident %ld MB after load+highlight (store %ld MB), peak %ld MB; "
                 "peak %ld MB after re-wrapping\n",
-                "", rssLoaded / 1024, (rssLoaded - rssBefore) / 1024, peakLoaded / 1024, StatusKb("VmHWM:") / 1024);
+                "", rssLoaded / 1024, (rssLoaded - rssBefore) / 1024, peakLoaded / 1024, bench::StatusKb("VmHWM:") / 1024);
     std::fflush(stdout);
     return 0;
 }

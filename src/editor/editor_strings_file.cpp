@@ -1,6 +1,7 @@
 // Loading and saving the editor's text in one of the program's text encodings. Large files
-// are decoded and encoded in pieces that end at line ends, so a file never exists as bytes,
-// a whole decoded string and the rows at the same time.
+// are read, decoded and encoded in pieces that end at line ends, so a file never exists as
+// bytes, a whole decoded string and the rows at the same time (nor is it mapped: mapped pages
+// would stay resident beside the rows).
 #include "editor/editor_strings.h"
 #include "platform/textcodec.h"
 
@@ -12,6 +13,8 @@ namespace qv {
 namespace {
 
 constexpr qsizetype kChunkBytes = 4 * 1024 * 1024;
+// Read in small pieces: what is read and decoded at once stays beside the rows built so far.
+constexpr qsizetype kReadBytes = 1024 * 1024;
 
 const TextEncoding& DetectEncoding(QByteArrayView bytes)
 {
@@ -24,28 +27,21 @@ const TextEncoding& DetectEncoding(QByteArrayView bytes)
     return TextEncoding::get(TextEncoding::Ansi);
 }
 
-// The end of the piece that starts at From: just after the first line feed at or beyond
-// From + kChunkBytes (in the encoding's own units), or the end of the bytes.
-qsizetype PieceEnd(QByteArrayView bytes, qsizetype from, TextEncoding::Kind kind)
+// The end of the last whole line in Bytes (just after its line feed, in the encoding's own
+// units), or 0 when Bytes holds no line feed.
+qsizetype LastLineEnd(QByteArrayView bytes, TextEncoding::Kind kind)
 {
-    qsizetype i = from + kChunkBytes;
-    const qsizetype n = bytes.size();
-    if (i >= n)
-        return n;
     if (kind == TextEncoding::Utf16LE || kind == TextEncoding::Utf16BE) {
-        i += (i - from) & 1;
-        for (; i + 1 < n; i += 2) {
+        for (qsizetype i = (bytes.size() & ~qsizetype(1)) - 2; i >= 0; i -= 2) {
             const bool lf = kind == TextEncoding::Utf16LE ? (bytes[i] == '\n' && bytes[i + 1] == 0)
                                                           : (bytes[i] == 0 && bytes[i + 1] == '\n');
             if (lf)
                 return i + 2;
         }
-        return n;
+        return 0;
     }
-    for (; i < n; ++i)
-        if (bytes[i] == '\n')
-            return i + 1;
-    return n;
+    const qsizetype i = bytes.lastIndexOf('\n');
+    return i < 0 ? 0 : i + 1;
 }
 
 } // namespace
@@ -55,32 +51,38 @@ void TEditorStrings::LoadFromFile(const QString& fileName, const TextEncoding* e
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw Exception(QStringLiteral("ファイル \"%1\" を開けません。%2").arg(fileName, file.errorString()));
-    QByteArray buffer;
-    QByteArrayView bytes;
-    if (file.size() > 0) {
-        if (uchar* mapped = file.map(0, file.size())) {
-            bytes = QByteArrayView(reinterpret_cast<const char*>(mapped), file.size());
-        } else {
-            buffer = file.readAll();
-            if (file.error() != QFileDevice::NoError)
-                throw Exception(QStringLiteral("ファイル \"%1\" を読み込めません。%2").arg(fileName, file.errorString()));
-            bytes = buffer;
-        }
-    }
-    const TextEncoding& enc = encoding ? *encoding : DetectEncoding(bytes);
+    auto readPiece = [&] {
+        QByteArray piece = file.read(kReadBytes);
+        if (file.error() != QFileDevice::NoError)
+            throw Exception(QStringLiteral("ファイル \"%1\" を読み込めません。%2").arg(fileName, file.errorString()));
+        return piece;
+    };
+    QByteArray pending = readPiece();
+    const TextEncoding& enc = encoding ? *encoding : DetectEncoding(pending);
     const QByteArray mark = enc.preamble();
-    qsizetype pos = (!mark.isEmpty() && bytes.startsWith(mark)) ? mark.size() : 0;
+    if (!mark.isEmpty() && pending.startsWith(mark))
+        pending.remove(0, mark.size());
 
     BeginUpdate();
     try {
         TEditorScreenStrings& st = Store();
         st.BeginLoad();
-        while (pos < bytes.size()) {
-            const qsizetype end = PieceEnd(bytes, pos, enc.kind());
-            const QString piece = enc.decode(bytes.sliced(pos, end - pos));
-            st.AppendText(piece);
-            pos = end;
+        // Whole lines go to the rows as they come; the rest of a piece waits for the next one.
+        for (;;) {
+            const qsizetype cut = LastLineEnd(pending, enc.kind());
+            if (cut > 0) {
+                st.AppendText(enc.decode(QByteArrayView(pending).first(cut)));
+                pending.remove(0, cut);
+            }
+            if (file.atEnd())
+                break;
+            const QByteArray more = readPiece();
+            if (more.isEmpty())
+                break;
+            pending += more;
         }
+        if (!pending.isEmpty())
+            st.AppendText(enc.decode(pending));
         st.EndLoad();
     } catch (...) {
         EndUpdate();

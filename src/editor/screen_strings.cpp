@@ -112,6 +112,35 @@ public:
         m_len = 0;
     }
     int PendingRows() const { return m_cur ? m_cur->rows() : 0; }
+    // Changes how the row added last ends.
+    void SetLastRowEnd(TRowAttribute a)
+    {
+        Block* b = m_cur && m_cur->rows() > 0 ? m_cur.get() : (m_out.empty() ? nullptr : m_out.back().get());
+        if (!b || b->rows() == 0)
+            return;
+        uint32_t& it = b->item.back();
+        b->lineEnds -= int(!IsWrappedItem(it));
+        it = (it & ~3u) | uint32_t(a);
+        b->lineEnds += int(!IsWrappedItem(it));
+    }
+    // Drops the row added last when it is empty; true when it did.
+    bool DropLastEmptyRow()
+    {
+        Flush();
+        if (m_out.empty())
+            return false;
+        Block& b = *m_out.back();
+        if (b.rows() == 0 || b.start(b.rows() - 1) != b.ends.back())
+            return false;
+        b.lineEnds -= int(!IsWrappedItem(b.item.back()));
+        b.computed -= int(IsComputed(b.item.back()));
+        b.ends.pop_back();
+        b.item.pop_back();
+        b.item2.pop_back();
+        if (b.rows() == 0)
+            m_out.pop_back();
+        return true;
+    }
 
 private:
     std::vector<std::unique_ptr<Block>>& m_out;
@@ -810,55 +839,155 @@ int TEditorScreenStrings::SplitBlockAt(int index)
     return l.block + 1;
 }
 
+namespace {
+
+// Cuts one logical line into rows; sink(text, wrapped) gets each piece, and
+// sink_last_crlf() turns the previous piece into the line's end (FollowRetMark).
+template <class Sink, class MarkLast>
+void WrapLine(QStringView line, const TColumnMapSettings& cs, const TEditorWrapOption& o, Sink&& sink,
+              MarkLast&& markLastCrlf)
+{
+    const int wrapByte = o.WrapByte();
+    QString map = GetColumnMap(line, cs);
+    if (map.size() < wrapByte) {
+        sink(line, false);
+        return;
+    }
+    QStringView rest = line;
+    TEditorAttributeArray cur(rest, map);
+    cur.SetPosition(wrapByte);
+    const int leadLimit = (wrapByte / 5) * 4;
+    for (;;) {
+        if (cur.Attribute() == u'0') {
+            if (!rest.isEmpty())
+                sink(rest, false);
+            else if (!o.FollowRetMark())
+                sink(rest, false);
+            else
+                markLastCrlf();
+            return;
+        }
+        if (cur.Attribute() == u'4') {
+            cur.Prior();
+        } else if (o.WordBreak() && wrapByte < cur.Size()) {
+            while (!(cur.Attribute() == u'2' || cur.Attribute() == u'3' || cur.Attribute() == u'5')
+                   && cur.Position() > wrapByte / 3) {
+                const int before = cur.Position();
+                cur.StepBack();
+                if (cur.Position() == before)
+                    break;
+            }
+        }
+        if (o.FollowPunctuation()) {
+            while (cur.Position() < wrapByte + 2 && ContainsMBStr(cur.NextPositionString(), o.PunctuationStr())) {
+                cur.Next();
+                if (cur.Attribute() == u'4')
+                    cur.Next();
+            }
+        }
+        if (o.Leading() && cur.Position() < cur.Size()) {
+            while (cur.Position() > leadLimit && ContainsMBStr(cur.PositionString(), o.LeadStr()))
+                cur.StepBack();
+            if (cur.Position() + 1 < cur.Size()) {
+                QString n = cur.NextPositionString();
+                QString c = cur.PositionString();
+                if (ContainsMBStr(n, o.FollowStr())) {
+                    while (cur.Position() > leadLimit
+                           && (ContainsMBStr(c, o.LeadStr()) || ContainsMBStr(n, o.FollowStr()))) {
+                        cur.StepBack();
+                        n = c;
+                        c = cur.PositionString();
+                    }
+                }
+            }
+        }
+        const int cut = std::max(1, std::min<int>(cur.SourcePos(), int(rest.size())));
+        sink(rest.left(cut), true);
+        rest = rest.mid(cut);
+        map = GetColumnMap(rest, cs);
+        cur.NewData(rest, map);
+        cur.SetPosition(wrapByte);
+    }
+}
+
+void SetFreshMarks(std::vector<std::unique_ptr<TEditorScreenStrings::Block>>& fresh, int row, TRowMarks m)
+{
+    for (auto& b : fresh) {
+        if (row < b->rows()) {
+            uint32_t& it2 = b->item2[size_t(row)];
+            it2 = (it2 & 0xFFFFu) | (uint32_t(m) << 16);
+            return;
+        }
+        row -= b->rows();
+    }
+}
+
+} // namespace
+
+std::vector<std::pair<int, TRowMarks>> TEditorScreenStrings::MarksOfNewRows(int index, int count, int l)
+{
+    // Row marks of the new rows, from the old rows they replace (only rows that carry any).
+    std::vector<std::pair<int, TRowMarks>> out;
+    auto give = [&](int newRow, TRowMarks m) {
+        if (m)
+            out.emplace_back(newRow, m);
+    };
+    if (l < count) {
+        // The first surplus rows go; new row i takes the marks of the old row after them.
+        TRowMarks surplus = 0;
+        for (int r = index; r < index + count - l; ++r)
+            surplus |= GetRowMarks(r);
+        if (l == 0)
+            ExcludeRowMarks(surplus);
+        else
+            give(0, TRowMarks(surplus | GetRowMarks(index + count - l)));
+        for (int i = 1; i < l; ++i)
+            give(i, GetRowMarks(index + count - l + i));
+    } else if (l > count) {
+        if (count > 0) {
+            TEditorStoreClient* a = ActiveClient();
+            const bool caretInside = a && a->Col() != 0;
+            give(caretInside ? 0 : l - count, GetRowMarks(index));
+        }
+        for (int i = 1; i < count; ++i)
+            give(l - count + i, GetRowMarks(index + i));
+    } else {
+        for (int i = 0; i < l; ++i)
+            give(i, GetRowMarks(index + i));
+    }
+    return out;
+}
+
+void TEditorScreenStrings::SpliceBlocks(int index, int count, std::vector<std::unique_ptr<Block>> fresh)
+{
+    if (m_updateCount == 0 && OnChanging)
+        OnChanging(this);
+    const int bi = SplitBlockAt(index);
+    DeleteRowsAt(index, count);
+    for (const auto& b : fresh)
+        m_rowCount += b->rows();
+    m_blocks.insert(m_blocks.begin() + bi, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    Touch(bi);
+    m_lastBlock = 0;
+}
+
 void TEditorScreenStrings::PutRowList(int index, int count, const TRowStrings& list)
 {
     const int l = list.Count();
     BeginUpdate();
-    // Row marks of the new rows, from the old rows they replace.
-    std::vector<TRowMarks> newMarks(size_t(std::max(l, 0)), 0);
-    TRowMarks surplus = 0;
-    if (l < count) {
-        // The first surplus rows go; new row i takes the marks of the old row after them.
-        for (int r = index; r < index + count - l; ++r)
-            surplus |= GetRowMarks(r);
-        for (int i = 0; i < l; ++i)
-            newMarks[size_t(i)] = GetRowMarks(index + count - l + i);
-        if (l > 0)
-            newMarks[0] |= surplus;
-    } else if (l > count) {
-        for (int i = 1; i < count; ++i)
-            newMarks[size_t(l - count + i)] = GetRowMarks(index + i);
-        if (count > 0) {
-            TEditorStoreClient* a = ActiveClient();
-            const bool caretInside = a && a->Col() != 0;
-            newMarks[caretInside ? 0 : size_t(l - count)] |= GetRowMarks(index);
-        }
-    } else {
-        for (int i = 0; i < l; ++i)
-            newMarks[size_t(i)] = GetRowMarks(index + i);
-    }
-    if (l == 0 && count > 0)
-        ExcludeRowMarks(surplus);
+    const std::vector<std::pair<int, TRowMarks>> marks = MarksOfNewRows(index, count, l);
 
     if (l > 256 || count > 256) {
         // Many rows: splice whole blocks instead of writing row by row.
-        if (m_updateCount == 0 && OnChanging)
-            OnChanging(this);
-        const int bi = SplitBlockAt(index);
-        DeleteRowsAt(index, count);
         std::vector<std::unique_ptr<Block>> fresh;
         {
             TBlockBuilder builder(fresh);
             for (int i = 0; i < l; ++i)
-                builder.AddRow(list.RowView(i), list.GetItem(i),
-                               (list.GetItem2(i) & 0xFFFFu) | (uint32_t(newMarks[size_t(i)]) << 16));
+                builder.AddRow(list.RowView(i), list.GetItem(i), list.GetItem2(i) & 0xFFFFu);
         }
-        for (const auto& b : fresh)
-            m_rowCount += b->rows();
-        m_blocks.insert(m_blocks.begin() + bi, std::make_move_iterator(fresh.begin()),
-                        std::make_move_iterator(fresh.end()));
-        Touch(bi);
-        m_lastBlock = 0;
+        for (const auto& [row, m] : marks)
+            SetFreshMarks(fresh, row, m);
+        SpliceBlocks(index, count, std::move(fresh));
         for (int i = 0; i < l; ++i) {
             if (const quintptr d = list.GetData(i))
                 PutData(index + i, d);
@@ -874,15 +1003,64 @@ void TEditorScreenStrings::PutRowList(int index, int count, const TRowStrings& l
         DeleteRows(index, count - l);
     else if (l > count)
         InsertRowsAt(index + count, l - count);
+    size_t k = 0;
     for (int i = 0; i < l; ++i) {
         const int row = index + i;
+        TRowMarks m = 0;
+        if (k < marks.size() && marks[k].first == i)
+            m = marks[k++].second;
         Put(row, list.Get(i));
         PutItem(row, list.GetItem(i));
-        PutItem2(row, (list.GetItem2(i) & 0xFFFFu) | (uint32_t(newMarks[size_t(i)]) << 16));
+        PutItem2(row, (list.GetItem2(i) & 0xFFFFu) | (uint32_t(m) << 16));
         PutData(row, list.GetData(i));
         PutDataStr(row, list.GetDataStr(i));
     }
     EndUpdate();
+}
+
+int TEditorScreenStrings::PutTextRows(int index, int count, QStringView text, TRowAttribute last, bool dropEmptyWrapped)
+{
+    if (text.size() <= 65536 && count <= 256) {
+        TEditorStringList list;
+        WrapText(text, list);
+        if (dropEmptyWrapped && last == raWrapped && list.Count() > 0 && list.Get(list.Count() - 1).isEmpty())
+            list.Delete(list.Count() - 1);
+        if (list.Count() > 0)
+            list.SetRows(list.Count() - 1, last);
+        PutRowList(index, count, list);
+        return list.Count();
+    }
+    // A long text goes straight into blocks: no list of row strings in between.
+    std::vector<std::unique_ptr<Block>> fresh;
+    {
+        TBlockBuilder builder(fresh);
+        if (text.isEmpty()) {
+            builder.AddRow(text, raCrlf, 0);
+        } else if (!m_wordWrap) {
+            ForEachTextLine(text, [&](QStringView line) { builder.AddRow(line, raCrlf, 0); });
+        } else {
+            const TColumnMapSettings cs = ColumnSettings();
+            ForEachTextLine(text, [&](QStringView line) {
+                WrapLine(
+                    line, cs, *m_wrapOption,
+                    [&](QStringView piece, bool wrapped) { builder.AddRow(piece, wrapped ? raWrapped : raCrlf, 0); },
+                    [&] { builder.SetLastRowEnd(raCrlf); });
+            });
+        }
+        builder.Flush();
+        if (dropEmptyWrapped && last == raWrapped)
+            builder.DropLastEmptyRow();
+        builder.SetLastRowEnd(last);
+    }
+    int l = 0;
+    for (const auto& b : fresh)
+        l += b->rows();
+    BeginUpdate();
+    for (const auto& [row, m] : MarksOfNewRows(index, count, l))
+        SetFreshMarks(fresh, row, m);
+    SpliceBlocks(index, count, std::move(fresh));
+    EndUpdate();
+    return l;
 }
 
 void TEditorScreenStrings::ReplaceRows(int index, int count, const QString& s)
@@ -926,7 +1104,8 @@ void TEditorScreenStrings::ReplaceRows(int index, int count, const QString& s)
     TUndoData& u = m_undoObj->AddUndoData();
     u.DataRow = startRow;
     int r;
-    GetLineData(startRow, lineEnd - startRow + 1, u.RowAttribute, r, u.InsertStr);
+    QString old;
+    GetLineData(startRow, lineEnd - startRow + 1, u.RowAttribute, r, old);
 
     QString t;
     for (int row = startRow; row < index; ++row) {
@@ -938,13 +1117,57 @@ void TEditorScreenStrings::ReplaceRows(int index, int count, const QString& s)
         t.append(RowView(row));
         AddRowBreak(row, t);
     }
-    TEditorStringList list;
-    WrapText(t, list);
-    if (list.Count() > 0)
-        list.SetRows(list.Count() - 1, e);
-    const int n = list.Count();
+    const int n = PutTextRows(startRow, lineEnd - startRow + 1, t, e);
     u.DeleteCount = n;
-    PutRowList(startRow, lineEnd - startRow + 1, list);
+    // The step keeps only what changed: the head and tail that the old and the new rows share
+    // are read back from the rows when the step is applied. The new rows are compared where
+    // they lie, without joining them.
+    {
+        qsizetype newLen = 0;
+        for (int row = startRow; row < startRow + n; ++row)
+            newLen += RowView(row).size() + (GetRows(row) == raCrlf ? 2 : 0);
+        const qsizetype m = std::min(old.size(), newLen);
+        static const QChar crlf[2] = {QChar(u'\r'), QChar(u'\n')};
+        qsizetype head = 0;
+        for (int row = startRow; row < startRow + n && head < m; ++row) {
+            QStringView v = RowView(row);
+            qsizetype k = 0;
+            while (k < v.size() && head < m && old[head] == v[k])
+                ++k, ++head;
+            if (k < v.size())
+                break;
+            if (GetRows(row) == raCrlf) {
+                qsizetype j = 0;
+                while (j < 2 && head < m && old[head] == crlf[j])
+                    ++j, ++head;
+                if (j < 2)
+                    break;
+            }
+        }
+        qsizetype tail = 0;
+        for (int row = startRow + n - 1; row >= startRow && tail < m - head; --row) {
+            if (GetRows(row) == raCrlf) {
+                int j = 1;
+                while (j >= 0 && tail < m - head && old[old.size() - 1 - tail] == crlf[j])
+                    --j, ++tail;
+                if (j >= 0)
+                    break;
+            }
+            QStringView v = RowView(row);
+            qsizetype k = v.size() - 1;
+            while (k >= 0 && tail < m - head && old[old.size() - 1 - tail] == v[k])
+                --k, ++tail;
+            if (k >= 0)
+                break;
+        }
+        if (head + tail > 0) {
+            u.KeepHead = int(head);
+            u.KeepTail = int(tail);
+            u.InsertStr = old.mid(head, old.size() - head - tail);
+        } else {
+            u.InsertStr = std::move(old);
+        }
+    }
     const int invalid = UpdateBrackets(startRow, true);
     SetDrawInfo(startRow, r, invalid, n);
     EndUpdate();
@@ -1076,78 +1299,6 @@ void TEditorScreenStrings::InitBrackets()
 
 // ---- word wrap ---------------------------------------------------------------------------
 
-namespace {
-
-// Cuts one logical line into rows; sink(text, wrapped) gets each piece, and
-// sink_last_crlf() turns the previous piece into the line's end (FollowRetMark).
-template <class Sink, class MarkLast>
-void WrapLine(QStringView line, const TColumnMapSettings& cs, const TEditorWrapOption& o, Sink&& sink,
-              MarkLast&& markLastCrlf)
-{
-    const int wrapByte = o.WrapByte();
-    QString map = GetColumnMap(line, cs);
-    if (map.size() < wrapByte) {
-        sink(line, false);
-        return;
-    }
-    QStringView rest = line;
-    TEditorAttributeArray cur(rest, map);
-    cur.SetPosition(wrapByte);
-    const int leadLimit = (wrapByte / 5) * 4;
-    for (;;) {
-        if (cur.Attribute() == u'0') {
-            if (!rest.isEmpty())
-                sink(rest, false);
-            else if (!o.FollowRetMark())
-                sink(rest, false);
-            else
-                markLastCrlf();
-            return;
-        }
-        if (cur.Attribute() == u'4') {
-            cur.Prior();
-        } else if (o.WordBreak() && wrapByte < cur.Size()) {
-            while (!(cur.Attribute() == u'2' || cur.Attribute() == u'3' || cur.Attribute() == u'5')
-                   && cur.Position() > wrapByte / 3) {
-                const int before = cur.Position();
-                cur.StepBack();
-                if (cur.Position() == before)
-                    break;
-            }
-        }
-        if (o.FollowPunctuation()) {
-            while (cur.Position() < wrapByte + 2 && ContainsMBStr(cur.NextPositionString(), o.PunctuationStr())) {
-                cur.Next();
-                if (cur.Attribute() == u'4')
-                    cur.Next();
-            }
-        }
-        if (o.Leading() && cur.Position() < cur.Size()) {
-            while (cur.Position() > leadLimit && ContainsMBStr(cur.PositionString(), o.LeadStr()))
-                cur.StepBack();
-            if (cur.Position() + 1 < cur.Size()) {
-                QString n = cur.NextPositionString();
-                QString c = cur.PositionString();
-                if (ContainsMBStr(n, o.FollowStr())) {
-                    while (cur.Position() > leadLimit
-                           && (ContainsMBStr(c, o.LeadStr()) || ContainsMBStr(n, o.FollowStr()))) {
-                        cur.StepBack();
-                        n = c;
-                        c = cur.PositionString();
-                    }
-                }
-            }
-        }
-        const int cut = std::max(1, std::min<int>(cur.SourcePos(), int(rest.size())));
-        sink(rest.left(cut), true);
-        rest = rest.mid(cut);
-        map = GetColumnMap(rest, cs);
-        cur.NewData(rest, map);
-        cur.SetPosition(wrapByte);
-    }
-}
-
-} // namespace
 
 void TEditorScreenStrings::WrapText(QStringView s, TRowStrings& rows) const
 {

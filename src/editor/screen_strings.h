@@ -122,6 +122,11 @@ public:
     // edit primitive, one undo step.
     void ReplaceRows(int index, int count, const QString& s);
     void PutRowList(int index, int count, const TRowStrings& list);
+    // Puts the rows of Text (its lines wrapped by the store's settings; an empty text is one
+    // empty row) in place of Count rows at Index, the last new row ending as Last; with
+    // DropEmptyWrapped an empty last row goes when Last is raWrapped. Row marks as PutRowList.
+    // Returns the number of new rows. A long text goes into the blocks without a row list.
+    int PutTextRows(int index, int count, QStringView text, TRowAttribute last, bool dropEmptyWrapped = false);
     TRowMarks DeleteRows(int index, int count);
     void GetLineData(int index, int rowCount, TRowAttribute& rowAttribute, int& count, QString& s) const;
     void AddRowBreak(int index, QString& s) const;
@@ -230,6 +235,11 @@ private:
     int SplitBlockAt(int index);
     void DeleteRowsAt(int index, int n);
     void AppendBlockRows(std::unique_ptr<Block> b);
+    // Marks of L new rows that take the place of Count rows at Index, as (new row, marks) in
+    // row order; marks of rows that go without a successor leave the marks in use.
+    std::vector<std::pair<int, TRowMarks>> MarksOfNewRows(int index, int count, int l);
+    // Puts ready blocks in place of Count rows at Index.
+    void SpliceBlocks(int index, int count, std::vector<std::unique_ptr<Block>> fresh);
     void MarkAllNotComputed(int fromRow);
     int RunStates(int begin, TRowAttributeData state, int horizon, bool stopOnMatch, bool notify, TFountainParser& parser);
     bool StoredEquals(int row, const TRowAttributeData& d) const;

@@ -33,6 +33,8 @@ void TEditorUndoObj::AddRedoData(const TUndoData& data)
     d.DeleteCount = data.DeleteCount;
     d.RowAttribute = data.RowAttribute;
     d.InsertStr = data.InsertStr;
+    d.KeepHead = data.KeepHead;
+    d.KeepTail = data.KeepTail;
     d.Group = data.Group;
     if (TEditorStoreClient* c = m_list->ActiveClient()) {
         d.Row = c->Row();
@@ -57,6 +59,8 @@ void TEditorUndoObj::Apply(const TUndoData& d, QString& t, TRowAttribute& a, int
         t.clear();
         a = raInvalid;
     }
+    const int head = std::min<int>(d.KeepHead, int(t.size()));
+    const int tail = std::min<int>(d.KeepTail, int(t.size()) - head);
     if (d.RowAttribute == raInvalid) {
         const TRowMarks marks = m_list->DeleteRows(d.DataRow, r);
         if (m_list->Count() == 0)
@@ -65,16 +69,18 @@ void TEditorUndoObj::Apply(const TUndoData& d, QString& t, TRowAttribute& a, int
             m_list->SetRowMarks(std::min(d.DataRow, m_list->Count() - 1),
                                 m_list->GetRowMarks(std::min(d.DataRow, m_list->Count() - 1)) | marks);
         n = 0;
+    } else if (head == 0 && tail == 0) {
+        n = m_list->PutTextRows(d.DataRow, r, d.InsertStr, d.RowAttribute, true);
     } else {
-        TEditorStringList list;
-        m_list->WrapText(d.InsertStr, list);
-        if (d.RowAttribute == raWrapped && list.Count() > 0 && list.Get(list.Count() - 1).isEmpty())
-            list.Delete(list.Count() - 1);
-        if (list.Count() > 0)
-            list.SetRows(list.Count() - 1, d.RowAttribute);
-        n = list.Count();
-        m_list->PutRowList(d.DataRow, r, list);
+        QString old;
+        old.reserve(head + d.InsertStr.size() + tail);
+        old.append(QStringView(t).left(head));
+        old.append(d.InsertStr);
+        old.append(QStringView(t).right(tail));
+        n = m_list->PutTextRows(d.DataRow, r, old, d.RowAttribute, true);
     }
+    if (head != 0 || tail != 0)
+        t = t.mid(head, t.size() - head - tail);
     const int invalid = m_list->UpdateBrackets(d.DataRow, true);
     m_list->SetDrawInfo(d.DataRow, r, invalid, n);
 }
@@ -163,6 +169,8 @@ void TEditorUndoObj::Redo()
         u.DeleteCount = n;
         u.RowAttribute = a;
         u.InsertStr = t;
+        u.KeepHead = r.KeepHead;
+        u.KeepTail = r.KeepTail;
         m_redoing = false;
     } while (group != 0 && !m_redoList.empty() && m_redoList.back().Group == group);
     m_list->EndUpdate();

@@ -16,7 +16,13 @@ struct TUndoData {
     int DataRow = -1;
     int DeleteCount = 0;
     TRowAttribute RowAttribute = raInvalid;
+    // The old text of the rows, or only the part of it that the step changed: the first
+    // KeepHead and the last KeepTail units are the same before and after the step and are read
+    // back from the rows when the step is applied (typing in a long line keeps one character,
+    // not the line).
     QString InsertStr;
+    int KeepHead = 0;
+    int KeepTail = 0;
     // Steps made between BeginGroup and EndGroup share a group number and are undone and
     // redone together (0: a step of its own).
     int Group = 0;
@@ -51,8 +57,8 @@ public:
     const TUndoData& UndoAt(int i) const { return m_undoList[size_t(i)]; }
 
 private:
-    // Puts D's text back over its rows; returns the rows' current text, attribute and
-    // the new row count.
+    // Puts D's text back over its rows; returns the rows' current text (without D's kept
+    // head and tail), attribute and the new row count.
     void Apply(const TUndoData& d, QString& t, TRowAttribute& a, int& n);
     static int StepCount(const std::deque<TUndoData>& list);
     int m_undoSteps = 0;

@@ -122,3 +122,28 @@ TEST(EditorLines, LargeFileLoadsInPiecesAcrossLineEnds)
     EXPECT_EQ(in.Store().Count(), 80000);
     EXPECT_EQ(in[79999], QString(61, 'q'));
 }
+
+TEST(EditorLines, LargeFileWithALongLineLoadsWhole)
+{
+    // Pieces of the file end at line ends: a line longer than a piece, multi-byte characters and
+    // a last line without a break come back as they were.
+    QString text;
+    for (int i = 0; i < 30000; ++i)
+        text += QStringLiteral("行 %1 の文字列\r\n").arg(i);
+    text += QString(1500000, QChar(u'字')) + "\r\n";
+    for (int i = 0; i < 30000; ++i)
+        text += QStringLiteral("after %1\r\n").arg(i);
+    text += QStringLiteral("end");
+    for (auto kind : {TextEncoding::Utf8, TextEncoding::Utf16BE}) {
+        const QString file = qvtest::testHome() + "/long" + QString::number(int(kind)) + ".sql";
+        TEditorStrings out;
+        out.SetTextStr(text);
+        out.WriteBOM = true;
+        out.SaveToFile(file, TextEncoding::get(kind));
+        TEditorStrings in;
+        in.LoadFromFile(file);
+        EXPECT_EQ(in.Count(), 60002) << int(kind);
+        EXPECT_EQ(in[30000].size(), 1500000);
+        EXPECT_TRUE(in.GetTextStr() == text) << int(kind);
+    }
+}

@@ -349,3 +349,65 @@ TEST(EditorStore, PositionQueries)
     EXPECT_EQ(s.ColToChar(1, 3), 23); // counted from the start of the logical line
     EXPECT_EQ(s.RowToLine(1), 0);
 }
+
+TEST(EditorStore, UndoStepKeepsOnlyWhatChanged)
+{
+    // One character typed into a long line, with and without word wrap: the step holds the
+    // change, not the line, and undo and redo give the text back exactly.
+    for (const bool wrap : {false, true}) {
+        TEditorScreenStrings s;
+        s.WrapOption().SetWrapByte(80);
+        s.SetWordWrap(wrap);
+        const QString line = QString(100000, u'x') + "'" + QString(100000, u'y');
+        const QString text = "first" + CRLF + line + CRLF + "last";
+        s.SetText(text);
+        const int row = wrap ? s.LineToRow(1) : 1;
+        const int rows = s.Count();
+        s.ReplaceRows(row, s.LineEndRow(row) - row + 1, QString(50000, u'x') + "z" + line.mid(50000) + CRLF);
+        const QString edited = s.JoinRows();
+        ASSERT_EQ(s.UndoObj().UndoCount(), 1);
+        EXPECT_LE(s.UndoObj().UndoAt(0).InsertStr.size(), 2) << wrap;
+        // Deleting the quote changes how the rest highlights; still only the quote is kept.
+        const int q = int(edited.indexOf(u'\''));
+        s.ReplaceRows(0, s.Count(), edited.left(q) + edited.mid(q + 1));
+        EXPECT_LE(s.UndoObj().UndoAt(1).InsertStr.size(), 2) << wrap;
+        s.Undo();
+        EXPECT_EQ(s.JoinRows(), edited);
+        s.Undo();
+        EXPECT_EQ(s.JoinRows(), text) << wrap;
+        EXPECT_EQ(s.Count(), rows);
+        s.Redo();
+        EXPECT_EQ(s.JoinRows(), edited);
+        s.Redo();
+        EXPECT_EQ(s.JoinRows(), edited.left(q) + edited.mid(q + 1));
+    }
+}
+
+TEST(EditorStore, UndoOfDeletingEverythingPutsRowsAndEndsBack)
+{
+    for (const bool wrap : {false, true}) {
+        auto s = std::make_shared<TEditorScreenStrings>();
+        FakeEditor ed;
+        qvtest::SqlFountain f;
+        ed.fountain = &f;
+        s->AddClient(&ed);
+        s->WrapOption().SetWrapByte(40);
+        s->SetWordWrap(wrap);
+        QString text;
+        for (int i = 0; i < 5000; ++i)
+            text += QStringLiteral("select %1 from t -- a comment long enough to wrap once\r\n").arg(i);
+        text += "/* open";
+        s->SetText(text);
+        const QStringList rows = Dump(*s);
+        s->ReplaceRows(0, s->Count(), QString());
+        EXPECT_EQ(s->Count(), 0);
+        s->Undo();
+        EXPECT_EQ(Dump(*s), rows) << wrap;
+        EXPECT_EQ(s->JoinRows(), text);
+        s->EnsureRowState(s->Count() - 1);
+        EXPECT_EQ(s->GetBrackets(s->Count() - 1), -1);
+        s->Redo();
+        EXPECT_EQ(s->Count(), 0);
+        s->RemoveClient(&ed);
+    }
+}

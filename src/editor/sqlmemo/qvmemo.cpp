@@ -2,6 +2,8 @@
 
 #include "editor/edit/edit_messages.h"
 #include "editor/search/search_dialogs.h"
+#include "editor/search/text_search.h"
+#include "editor/undo.h"
 #include "editor/sqlmemo/code_assist.h"
 
 #include <QApplication>
@@ -340,6 +342,92 @@ void TqvMemo::ReplaceOne()
         SetSelLength(int(m_replaceValue.size()));
 }
 
+TReplaceAllResult ReplaceAllInText(QStringView text, const QString& value, const QString& replacement,
+                                   TSearchOptions options)
+{
+    TReplaceAllResult r;
+    options = TSearchOptions(options | sfrDown);
+    const bool wholeWord = options & sfrWholeWord;
+    // For whole words the character before the next search start must be the one the new
+    // text shows there: a copy of the text gets it written in.
+    QString work;
+    QStringView buf = text;
+    if (wholeWord) {
+        work = text.toString();
+        buf = work;
+    }
+    int pos = 0;
+    for (;;) {
+        int len = 0;
+        const int p = FindInBuffer(buf, pos, len, value, options);
+        if (p < 0 || len <= 0)
+            break;
+        if (r.Count == 0) {
+            r.FirstHit = p;
+            r.Text.reserve(text.size() + std::max<qsizetype>(0, replacement.size() - value.size()) * 16);
+        }
+        r.Text.append(text.mid(pos, p - pos));
+        r.LastReplaced = int(r.Text.size());
+        r.Text.append(replacement);
+        pos = p + len;
+        r.LastHitEnd = pos;
+        ++r.Count;
+        if (wholeWord)
+            work.data()[pos - 1] = r.Text.isEmpty() ? QChar(u' ') : r.Text.back();
+    }
+    if (r.Count > 0)
+        r.Text.append(text.mid(pos));
+    return r;
+}
+
+int TqvMemo::ReplaceAll()
+{
+    BeginCaretUpdate();
+    SetRowCol(0, 0);
+    CleanSelection();
+    EndCaretUpdate();
+    // Line breaks count two units, wrapped rows none: the offsets of SelStart.
+    const QString text = Lines().GetTextStr();
+    const TReplaceAllResult r = ReplaceAllInText(text, m_searchValue, m_replaceValue, m_searchOptions);
+    if (r.Count == 0 || ReadOnly())
+        return r.Count;
+    // The logical lines that hold the hits.
+    TEditorScreenStrings& store = InternalList();
+    const int n = store.Count();
+    int first = -1, last = n - 1;
+    qsizetype firstOff = 0, lastEnd = text.size();
+    qsizetype off = 0, lineOff = 0;
+    int lineStart = 0;
+    for (int row = 0; row < n; ++row) {
+        const TRowAttribute a = store.GetRows(row);
+        off += store.RowView(row).size() + (a == raCrlf ? 2 : 0);
+        if (a == raWrapped && row < n - 1)
+            continue;
+        if (first < 0 && r.FirstHit < off) {
+            first = lineStart;
+            firstOff = lineOff;
+        }
+        if (r.LastHitEnd <= off) {
+            last = row;
+            lastEnd = off;
+            break;
+        }
+        lineStart = row + 1;
+        lineOff = off;
+    }
+    if (first < 0)
+        return 0;
+    const qsizetype grow = r.Text.size() - text.size();
+    const QString range = r.Text.mid(firstOff, lastEnd - firstOff + grow);
+    TEditorUndoObj& undo = store.UndoObj();
+    undo.BeginGroup();
+    ReplaceRowsAt(first, last - first + 1, range, first, int(r.LastReplaced - firstOff));
+    undo.EndGroup();
+    if (!m_replaceValue.isEmpty())
+        SetSelLength(int(m_replaceValue.size()));
+    return r.Count;
+}
+
 void TqvMemo::ShowReplaceDialog()
 {
     m_searchOptions = sfrDown;
@@ -360,18 +448,9 @@ void TqvMemo::ShowReplaceDialog()
         }
         SetHitText((m_searchOptions & (sfrMatchCase | sfrWholeWord)) ? QString() : m_searchValue);
         if (m_searchOptions & sfrReplaceAll) {
-            BeginCaretUpdate();
-            SetRowCol(0, 0);
-            CleanSelection();
-            int count = 0;
-            const int limit = GetTextLen() + 1;
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            while (count <= limit && Search(m_searchValue, m_searchOptions)) {
-                ReplaceOne();
-                ++count;
-            }
+            const int count = ReplaceAll();
             QApplication::restoreOverrideCursor();
-            EndCaretUpdate();
             if (count == 0)
                 NotFound();
             ClearSearch(false);

@@ -25,6 +25,20 @@ struct TqvCodeAssistSize {
 // tested on its own).
 bool IsMemoDelimiter(QChar c);
 
+// Replace-all over a whole text in one pass: every hit of Value, searched forwards from the
+// start as the editor's search finds them one after the other (each search starts after the
+// previous replacement and, for whole words, sees the replacement's last character before it),
+// is replaced by Replacement.
+struct TReplaceAllResult {
+    QString Text;          // the new text (empty when there was no hit)
+    int Count = 0;         // hits replaced
+    int FirstHit = -1;     // start of the first hit in the old text
+    int LastHitEnd = -1;   // end of the last hit in the old text
+    int LastReplaced = -1; // start of the last replacement in the new text
+};
+TReplaceAllResult ReplaceAllInText(QStringView text, const QString& value, const QString& replacement,
+                                   TSearchOptions options);
+
 class TqvMemo : public TEditor, public EditTarget {
     Q_OBJECT
 public:
@@ -106,6 +120,9 @@ private:
     bool SearchWithWrap(bool down, bool* wrapped = nullptr);
     void NotFound();
     void ReplaceOne();
+    // Replace all: one change of the rows from the first to the last hit (one undo step);
+    // the last replacement ends selected. Returns the number of hits.
+    int ReplaceAll();
 
     TqvMacroList* m_macroList = nullptr;
     QString m_replaceValue;

@@ -321,3 +321,60 @@ TEST(SqlMemo, MainWindowEditCommands)
     ed->SetReadOnly(true);
     EXPECT_TRUE(isReadOnlyTextEditor(ed.get()));
 }
+
+TEST(SqlMemo, ReplaceAllIsOneUndoStep)
+{
+    ClearDialogSettings();
+    DialogScript script;
+    script.steps.push_back([](TfrmEditSearchBase* d) {
+        d->cmbSearch->setEditText(QStringLiteral("old_name"));
+        d->cmbReplace->setEditText(QStringLiteral("n"));
+        d->btnAllReplace->click();
+    });
+    QString text;
+    for (int i = 0; i < 50; ++i)
+        text += QStringLiteral("select old_name, %1 from t%1 where old_name > 0\r\n").arg(i);
+    text += QStringLiteral("-- end");
+    auto ed = MakeMemo(text);
+    ed->SetRowCol(7, 3);
+    ed->ShowReplaceDialog();
+    QString expected = text;
+    expected.replace(QStringLiteral("old_name"), QStringLiteral("n"));
+    EXPECT_EQ(ed->Lines().GetTextStr(), expected);
+    EXPECT_EQ(ed->InternalList().UndoObj().UndoCount(), 1);
+    EXPECT_TRUE(ed->Modified());
+    ed->handleEditCommand(EditCommand::Undo);
+    EXPECT_EQ(ed->Lines().GetTextStr(), text);
+    EXPECT_FALSE(ed->InternalList().UndoObj().CanUndo());
+    ed->handleEditCommand(EditCommand::Redo);
+    EXPECT_EQ(ed->Lines().GetTextStr(), expected);
+}
+
+TEST(SqlMemo, ReplaceAllInTextFindsHitsAsTheSearchDoes)
+{
+    struct Case {
+        const char* text;
+        const char* value;
+        const char* replacement;
+        TSearchOptions options;
+        const char* expected;
+        int count;
+    } cases[] = {
+        {"a-a\r\na", "a", "bb", 0, "bb-bb\r\nbb", 3},
+        {"aaaa", "a", "b", 0, "bbbb", 4},
+        {"aaa", "aa", "a", 0, "aa", 1},                              // the search goes on after the replacement
+        {"Name name NAME", "name", "x", 0, "x x x", 3},              // letter case ignored
+        {"Name name NAME", "name", "x", sfrMatchCase, "Name x NAME", 1},
+        {"ab ab abc cab", "ab", "z", sfrWholeWord, "z z abc cab", 2},
+        {"ab-ab", "ab", "c1", sfrWholeWord, "c1-c1", 2},
+        {"a a", "a", "", sfrWholeWord, " ", 2},
+        {"-a-a", "-a", "-", sfrWholeWord, "--", 2},                 // the next hit sees the replacement before it
+        {"xyz", "q", "r", 0, "", 0},
+    };
+    for (const Case& c : cases) {
+        const TReplaceAllResult r = ReplaceAllInText(QString::fromUtf8(c.text), QString::fromUtf8(c.value),
+                                                     QString::fromUtf8(c.replacement), c.options);
+        EXPECT_EQ(r.Count, c.count) << c.text << " / " << c.value;
+        EXPECT_EQ(r.Text, QString::fromUtf8(c.expected)) << c.text << " / " << c.value;
+    }
+}
