@@ -570,7 +570,11 @@ void RegistryStore::load()
         takeState(std::move(r));
         return;
     case FileRead::NotRegular:
-        m_readOnly = true;
+        if (m_readOnly) {
+            qWarning().noquote() << QStringLiteral("settings file %1 ignored: not a regular file").arg(shown);
+            return;
+        }
+        m_memoryOnly = true;
         addNotice(QStringLiteral("設定ファイル %1 は通常のファイルではありません。既定の設定で起動します。この実行中の設定は保存されません。")
                       .arg(shown));
         return;
@@ -592,8 +596,9 @@ void RegistryStore::load()
         addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。元のファイルは %3 として残しました。")
                       .arg(shown, error, aside));
     } else {
-        // It cannot even be moved: never write over it in this run.
-        m_readOnly = true;
+        // It cannot even be moved: never write over it in this run (settings still change in
+        // memory, so nothing that saves them fails).
+        m_memoryOnly = true;
         addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。この実行中の設定は保存されません。")
                       .arg(shown, error));
     }
@@ -704,6 +709,12 @@ bool RegistryStore::flush()
 {
     if (m_readOnly)
         return !dirty();
+    if (m_memoryOnly) {
+        // The user was told at start that this run saves nothing.
+        m_pending.clear();
+        m_mustWrite = false;
+        return true;
+    }
     const QString target = targetPath();
     if (!dirty() && statFile(target) == m_stamp)
         return true;

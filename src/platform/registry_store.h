@@ -143,6 +143,7 @@ private:
     QByteArray m_fileDigest;   // of the file as last read or written here; empty when none
     QByteArray m_treeDigest;   // of the tree as last read or written, to skip writes that change nothing
     bool m_mustWrite = false;  // the file on disk lacks values that memory holds
+    bool m_memoryOnly = false; // the file is not to be touched in this run: changes stay in memory
     bool m_writeFailedReported = false;
     bool m_notRegularReported = false;
     int m_hold = 0;

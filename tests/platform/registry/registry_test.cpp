@@ -511,7 +511,7 @@ TEST_F(RegistryTest, OlderFileWithoutEndLineIsReadQuietly)
 }
 
 // A FIFO or a device in place of the file is never opened (that could block the start for
-// good) nor replaced: the run goes on defaults and saves nothing.
+// good) nor replaced: the run goes on defaults, settings change in memory only.
 TEST_F(RegistryTest, NonRegularFileIsRefused)
 {
     for (const char* kind : {"fifo", "device"}) {
@@ -523,10 +523,17 @@ TEST_F(RegistryTest, NonRegularFileIsRefused)
             ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), storePath()));
         restart();
         TqvRegistry reg;
-        EXPECT_FALSE(reg.OpenKey(SettingsRootKey, true));
+        EXPECT_FALSE(reg.OpenKey(SettingsRootKey, false));
         EXPECT_EQ(reg.GetInteger("Version", 7), 7);
         EXPECT_TRUE(TRegistry::TakeStoreNotice().contains(storePath()));
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, true));
+        EXPECT_NO_THROW(reg.WriteInteger("Version", 1));
+        reg.CloseKey();
         EXPECT_TRUE(reg.Flush());
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+        EXPECT_EQ(reg.GetInteger("Version", 7), 1);
+        reg.CloseKey();
+        EXPECT_TRUE(TRegistry::TakeStoreNotice().isEmpty());
         struct stat st {};
         ASSERT_EQ(::stat(QFile::encodeName(storePath()).constData(), &st), 0);
         EXPECT_FALSE(S_ISREG(st.st_mode));
