@@ -601,12 +601,15 @@ TEST_F(RegistryTest, UnchangedContentIsNotWrittenAgain)
     QFile::remove(second);
     ASSERT_EQ(::link(QFile::encodeName(storePath()).constData(), QFile::encodeName(second).constData()), 0);
     auto sameFile = [&] { return inode(storePath()) == inode(second); };
-    // Rewrite everything as the settings save does: delete the key, create it again.
-    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
-    ASSERT_TRUE(reg.DeleteKey(QStringLiteral("RESERVE")));
-    ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), true));
-    reg.WriteString("SELECT", "");
-    reg.CloseKey();
+    // Rewrite everything as the settings save does (one batch): delete the key, create it again.
+    {
+        TRegistryBatch batch;
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+        ASSERT_TRUE(reg.DeleteKey(QStringLiteral("RESERVE")));
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), true));
+        reg.WriteString("SELECT", "");
+        reg.CloseKey();
+    }
     EXPECT_TRUE(sameFile());
     ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), false));
     reg.WriteString("FROM", "");
