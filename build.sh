@@ -42,8 +42,8 @@ CMAKE_EXTRA=()
 if [ "${SANITIZE:-0}" = 1 ]; then
   BUILD_DIR=${SANITIZE_BUILD_DIR:-build-asan}
   CMAKE_EXTRA=(-DQORVEL_SANITIZE=ON -DQORVEL_BENCH=OFF)
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
-  export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 fi
 
 configure_and_build() {
