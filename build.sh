@@ -36,10 +36,20 @@ install_packages() {
 
 JOBS=${JOBS:-$(nproc)}
 BUILD_DIR=${BUILD_DIR:-build}
+CMAKE_EXTRA=()
+
+# SANITIZE=1: address and undefined-behaviour sanitizers, in a build folder of their own
+# (build-asan); leak reports are off, any other report fails the test that caused it.
+if [ "${SANITIZE:-0}" = 1 ]; then
+  BUILD_DIR=${SANITIZE_BUILD_DIR:-build-asan}
+  CMAKE_EXTRA=(-DQORVEL_SANITIZE=ON -DQORVEL_BENCH=OFF)
+  export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+fi
 
 configure_and_build() {
   if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CMAKE_EXTRA[@]}"
   fi
   cmake --build "$BUILD_DIR" -j "$JOBS"
 }

@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QStandardPaths>
 
+#include "app/system_helpers.h"
 #include "platform/registry.h"
 
 namespace qv {
@@ -53,12 +54,18 @@ Folders& folders()
         QString base = qEnvironmentVariable("XDG_DATA_HOME");
         if (base.isEmpty() || !QDir::isAbsolutePath(base))
             base = QDir::homePath() + QStringLiteral("/.local/share");
+        // The data folder holds the work folder with the SQL history (statements as typed,
+        // passwords included): it is open to the user only, also when an older run made it.
         QString data = withSlash(base) + QStringLiteral("Velmora/QVS22/");
-        if (!ensureDir(data))
+        const bool own = MakePrivatePath(data, true);
+        if (!own)
             data = r.program;
         r.data = data;
         for (const char* sub : {"USERCMD", "xlsdef", "DATAGEN", "temp"})
-            ensureDir(r.data + QLatin1String(sub)); // a failure is not reported
+            if (own)
+                MakePrivatePath(r.data + QLatin1String(sub)); // a failure is not reported
+            else
+                ensureDir(r.data + QLatin1String(sub));
         return r;
     }();
     return f;

@@ -403,8 +403,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 
 TfrmMain::~TfrmMain()
 {
+    // The child widgets are destroyed after this body, when this object is no longer a
+    // TfrmMain: their signals (the MDI area's activation change above all) must not reach its
+    // slots any more.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     m_actions.clear();
     if (g_main == this)
         g_main = nullptr;

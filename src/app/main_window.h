@@ -132,6 +132,7 @@ public:
     // The log-on dialog, until its window exists a handler that records the calls.
     using LogonHandler = std::function<bool(const LogonRequest&)>;
     void setLogonHandler(LogonHandler h) { m_logon = std::move(h); }
+    const LogonHandler& logonHandler() const { return m_logon; }
     const QList<LogonRequest>& logonCalls() const { return m_logonCalls; }
 
     // Placement of the window and its bars under GUI\MAIN.

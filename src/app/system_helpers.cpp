@@ -2,7 +2,14 @@
 
 #include "app/qvstrings.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
 
@@ -63,6 +70,60 @@ int FindListItem(int count, int selected, const QString& text,
             if (matches(i))
                 return i;
     return -1;
+}
+
+bool MakePrivatePath(const QString& dir, bool tighten)
+{
+    if (dir.isEmpty())
+        return false;
+    const QString clean = QDir::cleanPath(QDir(dir).absolutePath());
+    QStringList missing;
+    QString p = clean;
+    while (!p.isEmpty() && !QFileInfo(p).exists()) {
+        missing.prepend(p);
+        const QString parent = QFileInfo(p).absolutePath();
+        if (parent == p)
+            break;
+        p = parent;
+    }
+    for (const QString& m : missing)
+        if (::mkdir(QFile::encodeName(m).constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    struct stat st {};
+    const QByteArray enc = QFile::encodeName(clean);
+    if (::stat(enc.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if (tighten && missing.isEmpty() && st.st_uid == ::getuid() && (st.st_mode & 077) != 0)
+        ::chmod(enc.constData(), st.st_mode & 0700);
+    return true;
+}
+
+bool WritePrivateFile(const QString& fileName, const QByteArray& bytes)
+{
+    QByteArray tmpl = QFile::encodeName(fileName) + ".XXXXXX";
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC); // mode 0600
+    if (fd < 0)
+        return false;
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    bool ok = ::fchmod(fd, 0600) == 0;
+    while (ok && left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        p += n;
+        left -= n;
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (ok)
+        ok = ::rename(tmpl.constData(), QFile::encodeName(fileName).constData()) == 0;
+    if (!ok) {
+        const int saved = errno;
+        ::unlink(tmpl.constData());
+        errno = saved;
+    }
+    return ok;
 }
 
 } // namespace qv

@@ -26,4 +26,14 @@ QString GetExeBitness(const QString& fileName);
 int FindListItem(int count, int selected, const QString& text,
                  const std::function<QStringList(int)>& itemTexts);
 
+// Creates the folder and every missing parent; each folder created here is open to the user
+// only (0700). With `tighten`, an existing folder of the user's that others could read is made
+// 0700 too (for the program's own data folder). False when the folder does not exist afterwards.
+bool MakePrivatePath(const QString& dir, bool tighten = false);
+
+// Writes the bytes to the file through a temporary file in the same folder that is renamed
+// over it, open to the user only (0600) from the first byte on, whatever mode the file had.
+// False (errno set) on failure; the old file then stays as it was.
+bool WritePrivateFile(const QString& fileName, const QByteArray& bytes);
+
 } // namespace qv

@@ -3,11 +3,15 @@
 #include "app/globals.h"
 #include "app/options.h"
 #include "app/qvstrings.h"
+#include "app/system_helpers.h"
 #include "platform/exceptions.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+
+#include <cerrno>
+#include <cstring>
 
 namespace qv {
 
@@ -40,15 +44,23 @@ QString workFolder()
     return dir;
 }
 
-void ensureFolder(const QString& dir)
-{
-    if (!QDir().mkpath(dir))
-        throw Exception(QStringLiteral("フォルダ \"%1\" を作成できません。").arg(dir));
-}
-
 constexpr int kHistoryCount = 20;
 
 } // namespace
+
+void EnsureWorkFolder(const QString& dir)
+{
+    if (!MakePrivatePath(dir))
+        throw Exception(QStringLiteral("フォルダ \"%1\" を作成できません。").arg(dir));
+}
+
+void WritePrivateTextFileLines(const QString& fileName, const QStringList& lines, const TextEncoding& encoding)
+{
+    const QByteArray bytes = encoding.preamble() + encoding.encode(JoinTextLines(lines));
+    if (!WritePrivateFile(fileName, bytes))
+        throw Exception(QStringLiteral("ファイル \"%1\" に書き込めません。%2")
+                            .arg(fileName, QString::fromLocal8Bit(::strerror(errno))));
+}
 
 QString UniqueFileName(const QString& fileName)
 {
@@ -198,7 +210,7 @@ QStringList IniTextFile::sectionKeys(const QString& section) const
 
 void IniTextFile::updateFile() const
 {
-    WriteTextFileLines(m_fileName, m_lines, GetFileEncoding());
+    WritePrivateTextFileLines(m_fileName, m_lines, GetFileEncoding());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -217,7 +229,7 @@ void LoadWhereHistory(const QString& server, const QString& database, const QStr
     items.clear();
     if (objectName.isEmpty())
         return;
-    ensureFolder(workFolder());
+    EnsureWorkFolder(workFolder());
     const IniTextFile ini(WhereHistoryFileName(server, database, schema, objectName));
     for (int i = 0; i < kHistoryCount; ++i) {
         const QString v = ini.readString(QStringLiteral("WHERE"),
@@ -232,7 +244,7 @@ void SaveWhereHistory(const QString& server, const QString& database, const QStr
 {
     if (objectName.isEmpty())
         return;
-    ensureFolder(workFolder());
+    EnsureWorkFolder(workFolder());
     IniTextFile ini(WhereHistoryFileName(server, database, schema, objectName));
     const qsizetype count = std::min<qsizetype>(items.size(), kHistoryCount);
     for (qsizetype i = 0; i < count; ++i)

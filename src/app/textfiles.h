@@ -12,6 +12,13 @@ namespace qv {
 // The encoding of every text file the program writes and reads back (the `Encoding` option).
 const TextEncoding& GetFileEncoding();
 
+// The program's work files (SQL history and favourites, WHERE histories, column widths): written
+// like WriteTextFileLines (mark, CR LF lines) but open to the user only (0600), since they keep
+// statements and conditions as typed, passwords included. Throws on failure.
+void WritePrivateTextFileLines(const QString& fileName, const QStringList& lines, const TextEncoding& encoding);
+// Creates the work folder (and missing parents) open to the user only; throws when it cannot.
+void EnsureWorkFolder(const QString& dir);
+
 // `fileName` itself when no such file exists; otherwise the first free name
 // "<path and name without extension>NN<extension>" for NN = 01..99, else with 100 untested.
 QString UniqueFileName(const QString& fileName);
@@ -45,7 +52,8 @@ public:
     // Line breaks in the value would break the file: they become blanks.
     void writeString(const QString& section, const QString& key, const QString& value);
     QStringList sectionKeys(const QString& section) const;
-    // Writes the whole file at once in the text-file encoding (throws on failure).
+    // Writes the whole file at once in the text-file encoding, open to the user only (throws
+    // on failure).
     void updateFile() const;
 
 private:

@@ -251,10 +251,10 @@ QString TRegistry::ReadString(const QString& name) const
     if (!k)
         raise(QStringLiteral("No key is open to read \"%1\"").arg(name));
     const RegValue* v = k->value(name);
-    if (!v)
+    // A value of another type reads like a missing one: a number or a binary value where text
+    // belongs (an edited or foreign settings file) must not stop whatever reads it.
+    if (!v || (v->type != RegDataType::String && v->type != RegDataType::ExpandString))
         return QString();
-    if (v->type != RegDataType::String && v->type != RegDataType::ExpandString)
-        raise(QStringLiteral("Invalid data type for \"%1\"").arg(name));
     return v->text;
 }
 

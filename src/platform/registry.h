@@ -7,7 +7,8 @@
 // Key and value names compare without letter case but keep the case they were created with.
 // Subkeys enumerate in case-insensitive sorted order, values in creation order. Changes are
 // kept in memory and written to the file (temporary file + rename, mode 0600) when the changed
-// key is closed. A damaged file is renamed aside and the program runs on an empty store.
+// key is closed, and only when the content changed. A damaged file is renamed aside and the
+// program runs on an empty store; see registry_store.h for the rest of the file's rules.
 //
 // TRegistry is the plain key wrapper (reads of a missing or foreign value raise
 // ERegistryException); TqvRegistry adds the typed reads that fall back to a default.
@@ -74,8 +75,9 @@ public:
     bool HasSubKeys() const;
     RegDataType GetDataType(const QString& name) const;
 
-    // Raw reads of the wrapper. ReadString returns "" for a missing value; every read raises
-    // ERegistryException for a value of another type (or size) and, except ReadString, for a missing one.
+    // Raw reads of the wrapper. ReadString returns "" for a missing value and for a value of
+    // another type (so no stored value can stop a reader of text); every other read raises
+    // ERegistryException for a missing value or one of another type (or size).
     QString ReadString(const QString& name) const;
     int ReadInteger(const QString& name) const;
     bool ReadBool(const QString& name) const;

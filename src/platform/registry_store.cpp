@@ -1,5 +1,6 @@
 #include "platform/registry_store.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QtDebug>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,6 +19,8 @@ namespace qv {
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("QORVEL-SETTINGS 1");
+const QByteArray kEndLine = QByteArrayLiteral("; end of settings");
+const QByteArray kBasePrefix = QByteArrayLiteral("; base ");
 
 QString fold(const QString& s) { return s.toCaseFolded(); }
 
@@ -217,18 +221,41 @@ bool splitKeyPath(const QString& path, QStringList& components)
     return true;
 }
 
-QByteArray serializeRegistry(const RegKey& root)
+namespace {
+// The keys and the end line: everything after the header lines.
+QByteArray serializeBody(const RegKey& root)
 {
     QByteArray out;
     out.reserve(64 * 1024);
-    out += kMagic;
-    out += "\n; Qorvel settings. Keys in [brackets], one value per line.\n\n";
     serializeKey(out, root, QString());
+    out += kEndLine + '\n';
     return out;
 }
 
-bool parseRegistry(const QByteArray& data, RegKey& root, QString* error)
+QByteArray serializeHeader(const QByteArray& base)
 {
+    QByteArray out = kMagic + "\n; Qorvel settings. Keys in [brackets], one value per line.\n";
+    if (!base.isEmpty())
+        out += kBasePrefix + base + '\n';
+    return out + '\n';
+}
+} // namespace
+
+QByteArray serializeRegistry(const RegKey& root, const QByteArray& base)
+{
+    return serializeHeader(base) + serializeBody(root);
+}
+
+QByteArray settingsDigest(const QByteArray& fileBytes)
+{
+    return QCryptographicHash::hash(fileBytes, QCryptographicHash::Sha256).toHex().left(32);
+}
+
+bool parseRegistry(const QByteArray& data, RegKey& root, QString* error, ParseInfo* info)
+{
+    ParseInfo localInfo;
+    ParseInfo& pi = info ? *info : localInfo;
+    pi = ParseInfo();
     auto fail = [&](int line, const QString& what) {
         if (error)
             *error = QStringLiteral("line %1: %2").arg(line).arg(what);
@@ -247,6 +274,8 @@ bool parseRegistry(const QByteArray& data, RegKey& root, QString* error)
     bool seenMagic = false;
     RegKey* current = nullptr;
     int lineNo = 0;
+    const QString endLine = QString::fromLatin1(kEndLine);
+    const QString basePrefix = QString::fromLatin1(kBasePrefix);
     for (QString line : lines) {
         ++lineNo;
         if (line.endsWith(u'\r'))
@@ -257,6 +286,19 @@ bool parseRegistry(const QByteArray& data, RegKey& root, QString* error)
             if (line.trimmed() != QString::fromLatin1(kMagic))
                 return fail(lineNo, QStringLiteral("missing file header"));
             seenMagic = true;
+            continue;
+        }
+        if (pi.complete) {
+            if (!line.trimmed().isEmpty())
+                return fail(lineNo, QStringLiteral("text after the end line"));
+            continue;
+        }
+        if (line.trimmed() == endLine) {
+            pi.complete = true;
+            continue;
+        }
+        if (!current && line.startsWith(basePrefix)) {
+            pi.base = line.mid(basePrefix.size()).trimmed().toLatin1();
             continue;
         }
         if (line.trimmed().isEmpty() || line.startsWith(u';'))
@@ -320,6 +362,9 @@ bool parseRegistry(const QByteArray& data, RegKey& root, QString* error)
         return fail(0, QStringLiteral("missing file header"));
     if (!seenMagic)
         return fail(0, QStringLiteral("empty file"));
+    // Older writers ended the file with the blank line after the last key.
+    pi.blankEnding = !pi.complete && lines.size() >= 2 && lines.last().isEmpty()
+                     && QStringView(lines.at(lines.size() - 2)).trimmed().isEmpty();
     return true;
 }
 
@@ -389,51 +434,194 @@ void RegistryStore::addNotice(const QString& text)
     storeRegistry().notices << text;
 }
 
+QString RegistryStore::targetPath() const
+{
+    // A settings file that is a symbolic link (to a file kept elsewhere) stays one: reads and
+    // writes go to the file it points to.
+    QString p = m_path;
+    for (int depth = 0; depth < 40; ++depth) {
+        const QByteArray enc = QFile::encodeName(p);
+        char buf[4096];
+        const ssize_t n = ::readlink(enc.constData(), buf, sizeof buf - 1);
+        if (n <= 0)
+            return p;
+        const QString link = QFile::decodeName(QByteArray(buf, int(n)));
+        p = QDir::cleanPath(QDir::isAbsolutePath(link) ? link : QFileInfo(p).absolutePath() + u'/' + link);
+    }
+    return p;
+}
+
+RegistryStore::FileRead RegistryStore::readFile(const QString& target) const
+{
+    FileRead r;
+    const QByteArray enc = QFile::encodeName(target);
+    struct stat st {};
+    if (::stat(enc.constData(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return r;
+        r.status = FileRead::Unreadable;
+        r.error = QString::fromLocal8Bit(::strerror(errno));
+        return r;
+    }
+    r.stamp = statFile(target);
+    // Never open a FIFO, socket or device: opening or reading one can block the start for good.
+    if (!S_ISREG(st.st_mode)) {
+        r.status = FileRead::NotRegular;
+        return r;
+    }
+    if (st.st_size > MaxFileSize) {
+        r.status = FileRead::TooLarge;
+        return r;
+    }
+    const int fd = ::open(enc.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat fst {};
+    if (fd < 0 || ::fstat(fd, &fst) != 0 || !S_ISREG(fst.st_mode)) {
+        r.status = fd < 0 ? FileRead::Unreadable : FileRead::NotRegular;
+        r.error = QString::fromLocal8Bit(::strerror(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return r;
+    }
+    // Read to the end, but never more than the limit (the file may grow while it is read).
+    QByteArray data;
+    data.resize(qsizetype(std::min<qint64>(fst.st_size, MaxFileSize)) + 1);
+    qsizetype got = 0;
+    bool readError = false;
+    for (;;) {
+        if (got == data.size()) {
+            if (got > MaxFileSize)
+                break;
+            data.resize(std::min<qsizetype>(data.size() * 2, MaxFileSize + 1));
+        }
+        const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            readError = true;
+            r.error = QString::fromLocal8Bit(::strerror(errno));
+            break;
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    if (readError) {
+        r.status = FileRead::Unreadable;
+        return r;
+    }
+    if (got > MaxFileSize) {
+        r.status = FileRead::TooLarge;
+        return r;
+    }
+    data.truncate(got);
+    r.digest = settingsDigest(data);
+    r.status = parseRegistry(data, r.root, &r.error, &r.info) ? FileRead::Ok : FileRead::Damaged;
+    if (r.status != FileRead::Ok)
+        r.root = RegKey();
+    return r;
+}
+
+QString RegistryStore::setAside(const QString& target, const QString& kind, bool copy) const
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString base = target + u'.' + kind + u'-' + stamp;
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = base + u'-' + QString::number(n);
+    const bool ok = copy ? QFile::copy(target, aside)
+                         : ::rename(QFile::encodeName(target).constData(), QFile::encodeName(aside).constData()) == 0;
+    if (ok && copy)
+        QFile::setPermissions(aside, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return ok ? aside : QString();
+}
+
+void RegistryStore::takeState(FileRead&& r)
+{
+    m_root = std::move(r.root);
+    m_fileDigest = r.digest;
+    m_treeDigest = settingsDigest(serializeBody(m_root));
+    m_stamp = r.stamp;
+}
+
 void RegistryStore::load()
 {
     m_root = RegKey();
-    m_stamp = statFile(m_path);
-    if (!m_stamp.exists)
+    m_pending.clear();
+    m_mustWrite = false;
+    m_fileDigest.clear();
+    m_treeDigest = settingsDigest(serializeBody(m_root));
+    const QString target = targetPath();
+    m_stamp = statFile(target);
+    FileRead r = readFile(target);
+    const QString shown = target == m_path ? m_path : m_path + QStringLiteral(" (") + target + u')';
+    switch (r.status) {
+    case FileRead::Missing:
         return;
-    QFile f(m_path);
-    QString error;
-    bool ok = f.open(QIODevice::ReadOnly);
-    if (!ok) {
-        error = f.errorString();
-    } else {
-        const QByteArray data = f.readAll();
-        ok = f.error() == QFileDevice::NoError && parseRegistry(data, m_root, &error);
+    case FileRead::Ok:
+        if (!r.info.complete && !r.info.blankEnding && !m_readOnly) {
+            // Cut short at a line end: keep what was read, keep a copy, and write the whole
+            // state back at the next write.
+            const QString copy = setAside(target, QStringLiteral("damaged"), true);
+            addNotice(QStringLiteral("設定ファイル %1 は途中で切れています。読めた設定で起動します。元のファイルは %2 として残しました。")
+                          .arg(shown, copy.isEmpty() ? QStringLiteral("(コピーできませんでした)") : copy));
+            m_mustWrite = true;
+        }
+        takeState(std::move(r));
+        return;
+    case FileRead::NotRegular:
+        if (m_readOnly) {
+            qWarning().noquote() << QStringLiteral("settings file %1 ignored: not a regular file").arg(shown);
+            return;
+        }
+        m_memoryOnly = true;
+        addNotice(QStringLiteral("設定ファイル %1 は通常のファイルではありません。既定の設定で起動します。この実行中の設定は保存されません。")
+                      .arg(shown));
+        return;
+    case FileRead::TooLarge:
+    case FileRead::Unreadable:
+    case FileRead::Damaged:
+        break;
     }
-    if (ok)
-        return;
-    m_root = RegKey();
+    const QString error = r.status == FileRead::TooLarge
+                              ? QStringLiteral("%1 MB を超えています").arg(MaxFileSize / (1024 * 1024))
+                              : r.error;
     if (m_readOnly) {
-        qWarning().noquote() << QStringLiteral("settings file %1 ignored: %2").arg(m_path, error);
+        qWarning().noquote() << QStringLiteral("settings file %1 ignored: %2").arg(shown, error);
         return;
     }
     // Keep the damaged file aside under a new name and start on defaults.
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = m_path + QStringLiteral(".damaged-") + stamp;
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = m_path + QStringLiteral(".damaged-") + stamp + u'-' + QString::number(n);
-    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()) == 0) {
+    const QString aside = setAside(target, QStringLiteral("damaged"), false);
+    if (!aside.isEmpty()) {
         addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。元のファイルは %3 として残しました。")
-                      .arg(m_path, error, aside));
+                      .arg(shown, error, aside));
     } else {
-        // It cannot even be moved: never write over it in this run.
-        m_readOnly = true;
+        // It cannot even be moved: never write over it in this run (settings still change in
+        // memory, so nothing that saves them fails).
+        m_memoryOnly = true;
         addNotice(QStringLiteral("設定ファイル %1 を読み込めませんでした (%2)。既定の設定で起動します。この実行中の設定は保存されません。")
-                      .arg(m_path, error));
+                      .arg(shown, error));
     }
-    m_stamp = statFile(m_path);
+    m_stamp = statFile(target);
 }
 
 void RegistryStore::refreshIfChanged()
 {
     if (dirty())
         return;
-    if (statFile(m_path) != m_stamp)
-        load();
+    const QString target = targetPath();
+    const FileStamp now = statFile(target);
+    if (now == m_stamp || now == m_ignoredStamp || !now.exists)
+        return;
+    FileRead r = readFile(target);
+    // A file written by another process of this program on top of the state held here (or,
+    // for the read-only machine file, any readable file) replaces that state.
+    if (r.status == FileRead::Ok && (m_readOnly || (r.info.complete && r.info.base == m_fileDigest))) {
+        takeState(std::move(r));
+        m_ignoredStamp = FileStamp();
+    } else {
+        m_ignoredStamp = now;
+    }
 }
 
 RegKey* RegistryStore::find(const QStringList& path)
@@ -519,34 +707,80 @@ void RegistryStore::apply(const Op& op)
 
 bool RegistryStore::flush()
 {
-    if (!dirty())
-        return true;
     if (m_readOnly)
-        return false;
+        return !dirty();
+    if (m_memoryOnly) {
+        // The user was told at start that this run saves nothing.
+        m_pending.clear();
+        m_mustWrite = false;
+        return true;
+    }
+    const QString target = targetPath();
+    if (!dirty() && statFile(target) == m_stamp)
+        return true;
 
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    // One writer at a time across processes; a change made by another process since we read
-    // the file is kept: our changes are replayed onto the file's current content.
-    const QByteArray lockPath = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    // One writer at a time across processes.
+    const QByteArray lockPath = QFile::encodeName(target + QStringLiteral(".lock"));
     const int lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lockFd >= 0)
         ::flock(lockFd, LOCK_EX);
 
-    if (statFile(m_path) != m_stamp) {
-        std::vector<Op> pending = std::move(m_pending);
-        m_pending.clear();
-        load();
-        for (const Op& op : pending)
-            apply(op);
-        m_pending = std::move(pending);
+    bool ok = true;
+    bool mustWrite = m_mustWrite;
+    const FileStamp now = statFile(target);
+    if (now != m_stamp && now.exists) {
+        FileRead r = readFile(target);
+        if (r.status == FileRead::NotRegular) {
+            ok = false;
+            if (!m_notRegularReported) {
+                m_notRegularReported = true;
+                addNotice(QStringLiteral("設定ファイル %1 は通常のファイルではないため、設定を保存しません。").arg(target));
+            }
+        } else if (r.status == FileRead::Ok && r.info.complete && r.info.base == m_fileDigest) {
+            // Another process of this program wrote the file on top of the state held here:
+            // our changes are replayed onto its content, so neither side loses anything.
+            std::vector<Op> pending = std::move(m_pending);
+            m_pending.clear();
+            takeState(std::move(r));
+            for (const Op& op : pending)
+                apply(op);
+            m_pending = std::move(pending);
+        } else {
+            // Changed some other way (edited, replaced, cut short, damaged): the state in memory
+            // is the truth; the file found is kept aside.
+            const QString aside = setAside(target, QStringLiteral("foreign"), false);
+            addNotice(aside.isEmpty()
+                          ? QStringLiteral("設定ファイル %1 がこの実行中に外部で変更されていました。現在の設定で上書きします。").arg(target)
+                          : QStringLiteral("設定ファイル %1 がこの実行中に外部で変更されていました。現在の設定を保存し、見つかったファイルは %2 として残しました。")
+                                .arg(target, aside));
+            mustWrite = true;
+        }
+    } else if (now != m_stamp) {
+        mustWrite = true; // the file was removed: write the state held here again
     }
-    const bool ok = !m_readOnly && writeFile(serializeRegistry(m_root));
+
     if (ok) {
-        m_pending.clear();
-        m_stamp = statFile(m_path);
-    } else if (!m_writeFailedReported) {
-        m_writeFailedReported = true;
-        addNotice(QStringLiteral("設定ファイル %1 に書き込めません。").arg(m_path));
+        const QByteArray body = serializeBody(m_root);
+        const QByteArray treeDigest = settingsDigest(body);
+        if (mustWrite || treeDigest != m_treeDigest) {
+            const QByteArray data = serializeHeader(m_fileDigest) + body;
+            ok = writeFile(target, data);
+            if (ok) {
+                m_fileDigest = settingsDigest(data);
+                m_treeDigest = treeDigest;
+            }
+        }
+        if (ok) {
+            // Nothing changed: nothing written.
+            m_pending.clear();
+            m_mustWrite = false;
+            m_stamp = statFile(target);
+            m_ignoredStamp = FileStamp();
+        } else if (!m_notRegularReported && !m_writeFailedReported) {
+            m_writeFailedReported = true;
+            addNotice(QStringLiteral("設定ファイル %1 に書き込めません。").arg(m_path));
+        }
     }
     if (lockFd >= 0) {
         ::flock(lockFd, LOCK_UN);
@@ -555,9 +789,9 @@ bool RegistryStore::flush()
     return ok;
 }
 
-bool RegistryStore::writeFile(const QByteArray& data)
+bool RegistryStore::writeFile(const QString& target, const QByteArray& data)
 {
-    QByteArray tmpl = QFile::encodeName(m_path) + ".XXXXXX";
+    QByteArray tmpl = QFile::encodeName(target) + ".XXXXXX";
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC); // created with mode 0600
     if (fd < 0)
         return false;
@@ -583,14 +817,14 @@ bool RegistryStore::writeFile(const QByteArray& data)
     if (ok && writeHook)
         writeHook(2);
     if (ok)
-        ok = ::rename(tmpl.constData(), QFile::encodeName(m_path).constData()) == 0;
+        ok = ::rename(tmpl.constData(), QFile::encodeName(target).constData()) == 0;
     if (!ok) {
         ::unlink(tmpl.constData());
         return false;
     }
     if (writeHook)
         writeHook(3);
-    const int dirFd = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

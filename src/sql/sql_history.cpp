@@ -2,6 +2,7 @@
 
 #include "app/options.h"
 #include "app/qvstrings.h"
+#include "app/system_helpers.h"
 #include "app/textfiles.h"
 #include "platform/exceptions.h"
 
@@ -31,11 +32,12 @@ static QString inDir(const QString& dir, const QString& name)
     return dir + QLatin1Char('/') + name;
 }
 
+// The work folder and its files are open to the user only: they keep statements as typed.
 static void ensureDir(const QString& dir)
 {
     if (dir.isEmpty() || QDir(dir).exists())
         return;
-    if (!QDir().mkpath(dir))
+    if (!MakePrivatePath(dir))
         throw Exception(QStringLiteral("フォルダを作成できません: %1").arg(dir));
 }
 
@@ -79,9 +81,9 @@ void SqlLogStore::saveIndexes(const QString& dir)
         return;
     ensureDir(dir);
     if (m_historyLoaded)
-        WriteTextFileLines(inDir(dir, historyIndexName()), m_history, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, historyIndexName()), m_history, GetFileEncoding());
     if (m_favoritesLoaded)
-        WriteTextFileLines(inDir(dir, favoritesIndexName()), m_favorites, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, favoritesIndexName()), m_favorites, GetFileEncoding());
 }
 
 QString SqlLogStore::append(const QString& dir, const QStringList& lines, int sqlBuf)
@@ -97,12 +99,12 @@ QString SqlLogStore::append(const QString& dir, const QStringList& lines, int sq
         const QString name = historyFileName(n);
         if (m_history.contains(name, Qt::CaseInsensitive))
             continue;
-        WriteTextFileLines(inDir(dir, name), lines, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, name), lines, GetFileEncoding());
         m_history.prepend(name);
         // A list that could not be read becomes the real list from the first entry on: the
         // entry just written is the only one it can vouch for.
         m_historyLoaded = true;
-        WriteTextFileLines(inDir(dir, historyIndexName()), m_history, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, historyIndexName()), m_history, GetFileEncoding());
         return name;
     }
     return {}; // unreachable: fewer than sqlBuf entries leave a number free
@@ -130,9 +132,9 @@ void SqlLogStore::registerFavorites(const QString& dir, QList<int> indexes)
     for (auto it = indexes.crbegin(); it != indexes.crend(); ++it) {
         const int n = nextFavoriteNumber();
         const QStringList text = readEntry(historyEntryFile(dir, *it));
-        WriteTextFileLines(inDir(dir, favoriteFileName(n)), text, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, favoriteFileName(n)), text, GetFileEncoding());
         m_favorites.prepend(favoriteFileName(n) + QStringLiteral(" お気に入りSQL"));
-        WriteTextFileLines(inDir(dir, favoritesIndexName()), m_favorites, GetFileEncoding());
+        WritePrivateTextFileLines(inDir(dir, favoritesIndexName()), m_favorites, GetFileEncoding());
     }
 }
 

@@ -3,7 +3,10 @@
 #include "support/test_env.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace qv;
 
@@ -16,6 +19,17 @@ TEST(Globals, DataFolderFollowsXdgAndHoldsItsSubfolders)
     EXPECT_TRUE(ProgramDir().endsWith(u'/'));
     EXPECT_TRUE(DocumentsDir().endsWith(u'/'));
     EXPECT_TRUE(QDir(DocumentsDir()).exists());
+}
+
+// The data folder holds the work folder with the SQL history (statements as typed, passwords
+// included): only the user may enter it.
+TEST(Globals, DataFolderAndWorkFolderAreOpenToTheUserOnly)
+{
+    for (const QString& dir : {DataDir(), DataDir() + QStringLiteral("temp/")}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir).constData(), &st), 0) << dir.toStdString();
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << dir.toStdString();
+    }
 }
 
 TEST(Globals, UserDateTimeFormatsConvertToQtFormats)

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sys/stat.h>
+
 using namespace qv;
 
 TEST(SystemHelpers, VersionTest)
@@ -66,4 +68,47 @@ TEST(SystemHelpers, FindListItemSearchOrder)
     EXPECT_EQ(FindListItem(5, -1, "zzz", texts), -1); // one pass only without a selection
     EXPECT_EQ(visited, QList<int>({0, 1, 2, 3, 4}));
     EXPECT_EQ(FindListItem(5, 0, "", texts), -1);
+}
+
+namespace {
+unsigned modeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0u;
+}
+} // namespace
+
+TEST(SystemHelpers, PrivateFoldersAndFiles)
+{
+    const QString base = qvtest::testHome() + QStringLiteral("/private");
+    QDir(base).removeRecursively();
+    ASSERT_TRUE(MakePrivatePath(base + QStringLiteral("/a/b")));
+    EXPECT_EQ(modeOf(base), 0700u);
+    EXPECT_EQ(modeOf(base + QStringLiteral("/a/b")), 0700u);
+
+    // An existing folder is left as it is, unless asked to tighten it.
+    const QString open = base + QStringLiteral("/open");
+    ASSERT_TRUE(QDir().mkpath(open));
+    ::chmod(QFile::encodeName(open).constData(), 0755);
+    EXPECT_TRUE(MakePrivatePath(open));
+    EXPECT_EQ(modeOf(open), 0755u);
+    EXPECT_TRUE(MakePrivatePath(open, true));
+    EXPECT_EQ(modeOf(open), 0700u);
+    EXPECT_FALSE(MakePrivatePath(QString()));
+
+    // A file is written private, also over one that others could read.
+    const QString file = base + QStringLiteral("/a/f.txt");
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    ::chmod(QFile::encodeName(file).constData(), 0644);
+    ASSERT_TRUE(WritePrivateFile(file, "new"));
+    EXPECT_EQ(modeOf(file), 0600u);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("new"));
+    EXPECT_FALSE(WritePrivateFile(base + QStringLiteral("/missing/f.txt"), "x"));
+    EXPECT_EQ(QDir(base + QStringLiteral("/a")).entryList(QDir::Files), QStringList{"f.txt"}); // no temporary left
 }

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 using namespace qv;
 
 namespace {
@@ -182,3 +184,33 @@ TEST(WhereHistory, WrittenInTheChosenEncoding)
     LoadWhereHistory("s", "d", "o", "t", loaded);
     EXPECT_EQ(loaded, QStringList({QStringLiteral("名前 = N'表'")}));
 }
+
+namespace {
+
+unsigned modeOf(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0u;
+}
+
+// The WHERE histories and column widths keep conditions as typed: the work folder the program
+// makes and the files it writes there are open to the user only.
+TEST(WhereHistory, WorkFolderAndFilesAreOpenToTheUserOnly)
+{
+    const QString dir = freshDir("where6") + QStringLiteral("work/");
+    WorkFolder wf(dir);
+    SaveWhereHistory("s", "d", "o", "t", {QStringLiteral("password = 'x'")});
+    EXPECT_EQ(modeOf(dir), 0700u);
+    const QString file = WhereHistoryFileName("s", "d", "o", "t");
+    EXPECT_EQ(modeOf(file), 0600u);
+    ::chmod(QFile::encodeName(file).constData(), 0644);
+    IniTextFile ini(file);
+    ini.writeString("WHERE", "00", "y");
+    ini.updateFile();
+    EXPECT_EQ(modeOf(file), 0600u);
+    QStringList items;
+    LoadWhereHistory("s", "d", "o", "t", items);
+    EXPECT_EQ(items, QStringList{"y"});
+}
+
+} // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,10 +31,20 @@ void writeFile(const QString& path, const QByteArray& data)
     f.write(data);
 }
 
-QStringList damagedCopies()
+QStringList copiesOf(const QString& file, const char* kind)
 {
-    const QFileInfo fi(storePath());
-    return QDir(fi.absolutePath()).entryList({fi.fileName() + QStringLiteral(".damaged-*")}, QDir::Files);
+    const QFileInfo fi(file);
+    return QDir(fi.absolutePath()).entryList({fi.fileName() + u'.' + QLatin1String(kind) + QStringLiteral("-*")}, QDir::Files);
+}
+
+QStringList damagedCopies() { return copiesOf(storePath(), "damaged"); }
+
+QString inStoreDir(const QString& name) { return QFileInfo(storePath()).absolutePath() + u'/' + name; }
+
+ino_t inode(const QString& path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 class RegistryTest : public ::testing::Test {
@@ -43,8 +54,9 @@ protected:
         Registry().CloseKey();
         TRegistry::ResetStores();
         QFile::remove(storePath());
-        for (const QString& f : damagedCopies())
-            QFile::remove(QFileInfo(storePath()).absolutePath() + u'/' + f);
+        for (const char* kind : {"damaged", "foreign"})
+            for (const QString& f : copiesOf(storePath(), kind))
+                QFile::remove(inStoreDir(f));
         TRegistry::TakeStoreNotice();
         RegistryStore::writeHook = nullptr;
     }
@@ -132,7 +144,10 @@ TEST_F(RegistryTest, TypedReadsFallBackToTheDefault)
 
     // The raw wrapper raises where the typed reads fall back.
     EXPECT_THROW(reg.ReadInteger("Missing"), ERegistryException);
-    EXPECT_THROW(reg.ReadString("Five"), ERegistryException);
+    EXPECT_THROW(reg.ReadInteger("Digits"), ERegistryException);
+    // Text reads never raise: a value of another type reads like a missing one.
+    EXPECT_EQ(reg.ReadString("Five"), QString());
+    EXPECT_EQ(reg.ReadString("FourBytes"), QString());
     EXPECT_EQ(reg.ReadString("Missing"), QString());
     reg.CloseKey();
 
@@ -392,6 +407,215 @@ TEST_F(RegistryTest, BatchWritesTheFileOnceAtItsEnd)
         EXPECT_FALSE(QFile::exists(storePath()));
     }
     EXPECT_TRUE(readFile(storePath()).contains("\"Two\"=dword:00000002"));
+}
+
+} // namespace
+
+namespace {
+
+const QString kConn = SettingsRootKey + QStringLiteral("\\DATABASE\\DB000");
+
+// A file changed on disk while the program runs, other than by another process of the program
+// (edited, replaced, cut, damaged): the state in memory stays the truth and the file found is
+// kept aside at the next write, also when that write is only the one at exit.
+TEST_F(RegistryTest, FileChangedElsewhereIsSetAsideAndMemoryKept)
+{
+    const QByteArray handWritten = "QORVEL-SETTINGS 1\n[Software\\Velmora\\QVS22]\n\"Other\"=dword:00000001\n"
+                                   "; end of settings\n";
+    for (const QByteArray& foreign : {handWritten, QByteArray("garbage\n"),
+                                      QByteArray("QORVEL-SETTINGS 1\n[Software\\Velmora\\QVS22\\DATABASE]\n")}) {
+        for (bool atExit : {false, true}) {
+            SCOPED_TRACE(foreign.toStdString() + (atExit ? " at exit" : " on a change"));
+            SetUp();
+            TqvRegistry reg;
+            ASSERT_TRUE(reg.OpenKey(kConn, true));
+            reg.WriteString("Password", "kept");
+            reg.CloseKey();
+            writeFile(storePath(), foreign);
+
+            ASSERT_TRUE(reg.OpenKey(kConn, false));
+            EXPECT_EQ(reg.GetString("Password", ""), QStringLiteral("kept"));
+            if (!atExit)
+                reg.WriteString("Server", "s1");
+            reg.CloseKey();
+            if (atExit) {
+                EXPECT_TRUE(reg.Flush());
+            }
+            const QStringList aside = copiesOf(storePath(), "foreign");
+            ASSERT_EQ(aside.size(), 1);
+            EXPECT_EQ(readFile(inStoreDir(aside.first())), foreign);
+            EXPECT_TRUE(TRegistry::TakeStoreNotice().contains(aside.first()));
+
+            restart();
+            ASSERT_TRUE(reg.OpenKey(kConn, false));
+            EXPECT_EQ(reg.GetString("Password", ""), QStringLiteral("kept"));
+            EXPECT_EQ(reg.GetString("Server", ""), atExit ? QString() : QStringLiteral("s1"));
+            reg.CloseKey();
+        }
+    }
+}
+
+// Every file ends with an end line; one that lost its last lines (cut at a line end) is
+// read as far as it goes, kept as a copy, reported, and written whole at the next write.
+TEST_F(RegistryTest, FileCutAtALineEndIsReportedAndWrittenWholeAgain)
+{
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, true));
+    reg.WriteInteger("Version", 80004);
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\ZLAST"), true));
+    reg.WriteString("Lost", "x");
+    reg.CloseKey();
+    const QByteArray full = readFile(storePath());
+    EXPECT_TRUE(full.endsWith("\n; end of settings\n")) << full.toStdString();
+    const QByteArray cut = full.left(full.indexOf("\"Lost\""));
+    ASSERT_TRUE(cut.endsWith("[Software\\Velmora\\QVS22\\ZLAST]\n"));
+    writeFile(storePath(), cut);
+    restart();
+
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+    EXPECT_EQ(reg.GetInteger("Version", 0), 80004);
+    const QStringList aside = damagedCopies();
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(inStoreDir(aside.first())), cut);
+    EXPECT_TRUE(TRegistry::TakeStoreNotice().contains(aside.first()));
+    reg.CloseKey();
+    const QByteArray again = readFile(storePath());
+    EXPECT_TRUE(again.endsWith("\n; end of settings\n"));
+    EXPECT_TRUE(again.contains("\"Version\"=dword:00013884"));
+    restart();
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+    EXPECT_TRUE(TRegistry::TakeStoreNotice().isEmpty());
+    EXPECT_EQ(damagedCopies().size(), 1);
+}
+
+// Files of builds that wrote no end line ended with a blank line after the last key: they are
+// read as they are, and get the end line with the next change.
+TEST_F(RegistryTest, OlderFileWithoutEndLineIsReadQuietly)
+{
+    const QByteArray older = "QORVEL-SETTINGS 1\n; Qorvel settings. Keys in [brackets], one value per line.\n\n"
+                             "[Software\\Velmora\\QVS22]\n\"Version\"=dword:00013884\n\n";
+    writeFile(storePath(), older);
+    restart();
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+    EXPECT_EQ(reg.GetInteger("Version", 0), 80004);
+    EXPECT_TRUE(damagedCopies().isEmpty());
+    EXPECT_TRUE(TRegistry::TakeStoreNotice().isEmpty());
+    reg.WriteInteger("Version", 80004);
+    reg.CloseKey();
+    EXPECT_EQ(readFile(storePath()), older); // nothing changed: nothing written
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+    reg.WriteInteger("Other", 1);
+    reg.CloseKey();
+    EXPECT_TRUE(readFile(storePath()).endsWith("\n; end of settings\n"));
+}
+
+// A FIFO or a device in place of the file is never opened (that could block the start for
+// good) nor replaced: the run goes on defaults, settings change in memory only.
+TEST_F(RegistryTest, NonRegularFileIsRefused)
+{
+    for (const char* kind : {"fifo", "device"}) {
+        SCOPED_TRACE(kind);
+        SetUp();
+        if (QByteArray(kind) == "fifo")
+            ASSERT_EQ(::mkfifo(QFile::encodeName(storePath()).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), storePath()));
+        restart();
+        TqvRegistry reg;
+        EXPECT_FALSE(reg.OpenKey(SettingsRootKey, false));
+        EXPECT_EQ(reg.GetInteger("Version", 7), 7);
+        EXPECT_TRUE(TRegistry::TakeStoreNotice().contains(storePath()));
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, true));
+        EXPECT_NO_THROW(reg.WriteInteger("Version", 1));
+        reg.CloseKey();
+        EXPECT_TRUE(reg.Flush());
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+        EXPECT_EQ(reg.GetInteger("Version", 7), 1);
+        reg.CloseKey();
+        EXPECT_TRUE(TRegistry::TakeStoreNotice().isEmpty());
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(storePath()).constData(), &st), 0);
+        EXPECT_FALSE(S_ISREG(st.st_mode));
+        EXPECT_TRUE(damagedCopies().isEmpty());
+        restart();
+        QFile::remove(storePath());
+    }
+}
+
+// A settings file that is a symbolic link stays one: the file it points to is written.
+TEST_F(RegistryTest, SymlinkedFileIsWrittenThroughToItsTarget)
+{
+    const QString dir = qvtest::testHome() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QDir().mkpath(dir));
+    const QString target = dir + QStringLiteral("/real.reg");
+    QFile::remove(target);
+    ASSERT_EQ(QFileInfo(storePath()).absolutePath(), qvtest::testHome());
+    ASSERT_EQ(::symlink("elsewhere/real.reg", QFile::encodeName(storePath()).constData()), 0); // relative, dangling
+    restart();
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, true));
+    reg.WriteString("Where", "target");
+    reg.CloseKey();
+    EXPECT_TRUE(QFileInfo(storePath()).isSymLink());
+    EXPECT_TRUE(readFile(target).contains("\"Where\"=\"target\""));
+    restart();
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey, true));
+    EXPECT_EQ(reg.GetString("Where", ""), QStringLiteral("target"));
+    reg.WriteString("Where", "again");
+    reg.CloseKey();
+    EXPECT_TRUE(QFileInfo(storePath()).isSymLink());
+    EXPECT_TRUE(readFile(target).contains("\"Where\"=\"again\""));
+    restart();
+    QFile::remove(storePath());
+    QFile::remove(target);
+}
+
+// A file above the size limit is not read at all: it is set aside and the run starts on defaults.
+TEST_F(RegistryTest, OversizedFileIsSetAsideUnread)
+{
+    QByteArray big = "QORVEL-SETTINGS 1\n[Software\\Velmora\\QVS22]\n\"Big\"=\"";
+    big += QByteArray(RegistryStore::MaxFileSize, 'a');
+    big += "\"\n; end of settings\n";
+    writeFile(storePath(), big);
+    restart();
+    TqvRegistry reg;
+    EXPECT_FALSE(reg.OpenKey(SettingsRootKey, false));
+    EXPECT_EQ(reg.GetString("Big", "def"), QStringLiteral("def"));
+    const QStringList aside = damagedCopies();
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(QFileInfo(inStoreDir(aside.first())).size(), big.size());
+    EXPECT_TRUE(TRegistry::TakeStoreNotice().contains(aside.first()));
+    QFile::remove(inStoreDir(aside.first()));
+}
+
+// Closing a key after writes that change nothing leaves the file alone.
+TEST_F(RegistryTest, UnchangedContentIsNotWrittenAgain)
+{
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), true));
+    reg.WriteString("SELECT", "");
+    reg.CloseKey();
+    // A second name for the file written: a new write (temporary file + rename) parts them.
+    const QString second = storePath() + QStringLiteral(".second");
+    QFile::remove(second);
+    ASSERT_EQ(::link(QFile::encodeName(storePath()).constData(), QFile::encodeName(second).constData()), 0);
+    auto sameFile = [&] { return inode(storePath()) == inode(second); };
+    // Rewrite everything as the settings save does (one batch): delete the key, create it again.
+    {
+        TRegistryBatch batch;
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey, false));
+        ASSERT_TRUE(reg.DeleteKey(QStringLiteral("RESERVE")));
+        ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), true));
+        reg.WriteString("SELECT", "");
+        reg.CloseKey();
+    }
+    EXPECT_TRUE(sameFile());
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey + QStringLiteral("\\RESERVE"), false));
+    reg.WriteString("FROM", "");
+    reg.CloseKey();
+    EXPECT_FALSE(sameFile());
+    QFile::remove(second);
 }
 
 } // namespace
