@@ -133,12 +133,12 @@ Diag diagnostics(SQLSMALLINT type, SQLHANDLE h)
     return d;
 }
 
-bool isLost(const QString& state) { return state == QLatin1String("08S01") || state == QLatin1String("08003"); }
+bool isLost(const Diag& d) { return IsLostLinkError(d.state, d.message); }
 
 [[noreturn]] void raiseDiag(const Diag& d, const QString& fallback)
 {
     const QString msg = d.message.isEmpty() ? fallback : d.message;
-    if (isLost(d.state))
+    if (isLost(d))
         throw EConnectionLost(msg, d.state, d.native);
     throw EDatabaseError(msg, d.state, d.native);
 }
@@ -146,6 +146,16 @@ bool isLost(const QString& state) { return state == QLatin1String("08S01") || st
 [[noreturn]] void raise(SQLSMALLINT type, SQLHANDLE h, const QString& fallback)
 {
     raiseDiag(diagnostics(type, h), fallback);
+}
+
+QString waitTimeoutText(int seconds)
+{
+    return QStringLiteral("サーバーからの応答を %1 秒待ちましたが、応答がありません（待ち時間切れ）。").arg(seconds);
+}
+
+QString logonTimeoutText(int seconds)
+{
+    return QStringLiteral("ログオンの待ち時間（%1 秒）を過ぎてもサーバーから応答がありません。").arg(seconds);
 }
 
 struct Stmt {
@@ -840,9 +850,12 @@ void OdbcConnection::open(const ParamList& params)
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, odbcEnv(), &dbc)))
         raise(SQL_HANDLE_ENV, odbcEnv(), QStringLiteral("ODBC connection handle could not be allocated"));
-    const QString timeout = params.value(QStringLiteral("LoginTimeout"));
-    if (!timeout.isEmpty())
-        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeout.toUInt())), 0);
+    // Log-on time-out: how long the log-on may wait for the server; the wait time-out: how long
+    // a statement may wait for the server's next bytes. 0 or absent: no limit.
+    const int loginTimeout = qMax(0, params.value(QStringLiteral("LoginTimeout")).toInt());
+    if (loginTimeout > 0)
+        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
+    m_queryTimeout = qMax(0, params.value(QStringLiteral("QueryTimeout")).toInt());
     auto w = wide(cs);
     SQLWCHAR outStr[1024];
     SQLSMALLINT outLen = 0;
@@ -851,7 +864,10 @@ void OdbcConnection::open(const ParamList& params)
         Diag d = diagnostics(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         // A refused log-on is an ordinary database error, not a lost link.
-        throw EDatabaseError(d.message.isEmpty() ? QStringLiteral("接続できませんでした") : d.message, d.state, d.native);
+        QString text = d.message.isEmpty() ? QStringLiteral("接続できませんでした") : d.message;
+        if (IsTimeoutState(d.state) && loginTimeout > 0)
+            text = logonTimeoutText(loginTimeout) + QLatin1Char('\n') + text;
+        throw EDatabaseError(text, d.state, d.native);
     }
     m_dbc = dbc;
     const QString dbms = infoText(dbc, SQL_DBMS_NAME);
@@ -897,15 +913,55 @@ void OdbcConnection::rollback()
         raise(SQL_HANDLE_DBC, m_dbc, QStringLiteral("Rollback failed"));
 }
 
+bool OdbcConnection::linkDead() const
+{
+    if (!m_dbc)
+        return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+        return false;
+    return dead == SQL_CD_TRUE;
+}
+
 ExecOutcome OdbcConnection::execute(const StatementRequest& request)
 {
     if (!m_dbc)
         throw EConnectionLost(QStringLiteral("接続が開かれていません"), QStringLiteral("08003"));
+    ExecOutcome out;
+    try {
+        out = executeStatement(request);
+    } catch (const EConnectionLost&) {
+        throw;
+    } catch (const EDatabaseError& e) {
+        // A time-out names itself; after it, or after any other failure, a link the driver
+        // reports dead is a lost link.
+        QString text = e.message();
+        if (IsTimeoutState(e.sqlState()))
+            text = waitTimeoutText(m_queryTimeout) + QLatin1Char('\n') + text;
+        if (linkDead())
+            throw EConnectionLost(text, e.sqlState(), e.nativeError());
+        throw EDatabaseError(text, e.sqlState(), e.nativeError());
+    }
+    // A link that broke while the rows came in may end the result early with only a warning.
+    for (const QString& m : std::as_const(out.messages))
+        if (IsLostLinkText(m))
+            throw EConnectionLost(out.messages.join(QLatin1Char('\n')), QStringLiteral("08S01"));
+    if (linkDead())
+        throw EConnectionLost(out.messages.isEmpty() ? QStringLiteral("Communication link failure")
+                                                     : out.messages.join(QLatin1Char('\n')),
+                              QStringLiteral("08S01"));
+    return out;
+}
+
+ExecOutcome OdbcConnection::executeStatement(const StatementRequest& request)
+{
     Stmt stmt;
     stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
     SQLHSTMT st = stmt.h;
     if (request.noScan)
         SQLSetStmtAttr(st, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), 0);
+    if (m_queryTimeout > 0)
+        SQLSetStmtAttr(st, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeout)), 0);
 
     std::vector<ParamBuf> bufs(request.params.size());
     for (size_t i = 0; i < request.params.size(); ++i)
@@ -938,7 +994,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
     bool haveResult = true;
     if (r == SQL_ERROR) {
         const Diag d = diagnostics(SQL_HANDLE_STMT, st);
-        if (isLost(d.state))
+        if (isLost(d))
             raiseDiag(d, QStringLiteral("The statement failed"));
         addError(d);
         haveResult = false;
@@ -977,7 +1033,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
             break;
         if (r == SQL_ERROR) {
             const Diag d = diagnostics(SQL_HANDLE_STMT, st);
-            if (isLost(d.state))
+            if (isLost(d))
                 raiseDiag(d, QStringLiteral("The statement failed"));
             // A driver-level fault (function sequence …) or the same message again ends the batch.
             if (d.state.startsWith(QLatin1String("HY")) || d.message == lastErrorText) {
