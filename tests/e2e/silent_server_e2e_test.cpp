@@ -102,7 +102,7 @@ TEST_F(SilentServer, AResultThatStallsMidWayEndsWithTheWaitTimeOutAndTheProgramG
         FAIL() << "the stalled result came in";
     } catch (const EDatabaseError& e) {
         EXPECT_TRUE(proxy.stalled());
-        EXPECT_TRUE(e.message().contains(QStringLiteral("2 秒待ちましたが、応答がありません（待ち時間切れ）"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("待ち時間（2 秒）に達したため、SQL を中止しました（タイムアウト）"))) << e.message().toStdString();
     }
 
     // The session works again: on the same link when the driver kept it, else after the offer

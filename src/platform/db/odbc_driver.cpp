@@ -150,7 +150,7 @@ bool isLost(const Diag& d) { return IsLostLinkError(d.state, d.message); }
 
 QString waitTimeoutText(int seconds)
 {
-    return QStringLiteral("サーバーからの応答を %1 秒待ちましたが、応答がありません（待ち時間切れ）。").arg(seconds);
+    return QStringLiteral("サーバーの応答待ちが待ち時間（%1 秒）に達したため、SQL を中止しました（タイムアウト）。").arg(seconds);
 }
 
 QString logonTimeoutText(int seconds)
@@ -923,6 +923,16 @@ bool OdbcConnection::linkDead() const
     return dead == SQL_CD_TRUE;
 }
 
+void OdbcConnection::applyWaitTimeout(void* st) const
+{
+    // The driver waits twice when its time-out comes: for the answer, then, after sending a
+    // cancel, as long again for the server to acknowledge it (FreeTDS closes the link only
+    // then). Half the wait time-out each keeps a silent server's whole wait within it.
+    if (m_queryTimeout > 0)
+        SQLSetStmtAttr(static_cast<SQLHSTMT>(st), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>((m_queryTimeout + 1) / 2)), 0);
+}
+
 ExecOutcome OdbcConnection::execute(const StatementRequest& request)
 {
     if (!m_dbc)
@@ -960,8 +970,7 @@ ExecOutcome OdbcConnection::executeStatement(const StatementRequest& request)
     SQLHSTMT st = stmt.h;
     if (request.noScan)
         SQLSetStmtAttr(st, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), 0);
-    if (m_queryTimeout > 0)
-        SQLSetStmtAttr(st, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_queryTimeout)), 0);
+    applyWaitTimeout(st);
 
     std::vector<ParamBuf> bufs(request.params.size());
     for (size_t i = 0; i < request.params.size(); ++i)
@@ -1098,6 +1107,7 @@ QStringList OdbcConnection::keyColumns(const QString& catalog, const QString& sc
     {
         Stmt stmt;
         stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
+        applyWaitTimeout(stmt.h);
         if (SQL_SUCCEEDED(SQLPrimaryKeysW(stmt.h, cp, SQL_NTS, sp, SQL_NTS, tw.data(), SQL_NTS))) {
             QMap<int, QString> bySeq;
             while (SQL_SUCCEEDED(SQLFetch(stmt.h))) {
@@ -1112,6 +1122,7 @@ QStringList OdbcConnection::keyColumns(const QString& catalog, const QString& sc
         return keys;
     Stmt stmt;
     stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
+    applyWaitTimeout(stmt.h);
     if (!SQL_SUCCEEDED(SQLStatisticsW(stmt.h, cp, SQL_NTS, sp, SQL_NTS, tw.data(), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK)))
         return {};
     QString firstIndex;

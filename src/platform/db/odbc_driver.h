@@ -27,8 +27,9 @@ public:
 
     // Opens with params["ConnectionString"] when given, else with the SQL Server string.
     // "LoginTimeout" (seconds) limits the log-on, "QueryTimeout" (seconds) how long a statement
-    // waits for the server; a time-out fails with a text that names it, and a link the driver
-    // then reports dead raises EConnectionLost.
+    // waits for the server in silence (the driver gets half to see an answer and half to see
+    // its cancel acknowledged); a time-out fails with a text that names it, and a link the
+    // driver then reports dead raises EConnectionLost.
     void open(const ParamList& params) override;
     void close() override;
     bool isOpen() const override { return m_dbc != nullptr; }
@@ -47,6 +48,7 @@ private:
     ExecOutcome executeStatement(const StatementRequest& request);
     // The driver reports the link dead (SQL_ATTR_CONNECTION_DEAD).
     bool linkDead() const;
+    void applyWaitTimeout(void* st) const;
 
     void* m_dbc = nullptr;
     int m_queryTimeout = 0;
