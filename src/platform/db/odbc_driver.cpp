@@ -481,7 +481,7 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
 // advisorySizes: the driver does not hold values to the declared column sizes (SQLite), so
 // variable-length values are read whole with SQLGetData. anyColumn: SQLGetData may read an
 // unbound column before a bound one.
-void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn)
+void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn, bool blockReread)
 {
     const int n = table.columnCount();
     std::vector<ColPlan> plans;
@@ -490,7 +490,9 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
     for (int c = 0; c < n; ++c) {
         plans.push_back(planFor(table.columns()[static_cast<size_t>(c)], table.kind(c)));
         ColPlan& p = plans.back();
-        if (advisorySizes && (p.how == Read::WText || p.how == Read::Bin))
+        // A value longer than its declared size is read again in full (SQLSetPos + SQLGetData
+        // inside the block); a driver that cannot do that reads such columns row by row.
+        if (advisorySizes && !blockReread && (p.how == Read::WText || p.how == Read::Bin))
             p.how = Read::Long;
         // A driver that keeps every value as text (SQLite) converts to binary forms by parsing
         // text anyway: take the text and parse it here, once.
@@ -876,6 +878,10 @@ void OdbcConnection::open(const ParamList& params)
     SQLUINTEGER gd = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &gd, sizeof gd, nullptr)))
         m_gdAnyColumn = (gd & SQL_GD_ANY_COLUMN) != 0;
+    SQLUINTEGER pos = 0;
+    m_blockReread = (gd & SQL_GD_BLOCK) != 0
+                    && SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_POS_OPERATIONS, &pos, sizeof pos, nullptr))
+                    && (pos & SQL_POS_POSITION) != 0;
     if (dbms.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
         m_quotes = QStringLiteral("[]");
     else if (!q.isEmpty())
@@ -1026,7 +1032,7 @@ ExecOutcome OdbcConnection::executeStatement(const StatementRequest& request)
                     cols.push_back(describe(st, static_cast<SQLUSMALLINT>(c)));
                 dr.table = std::make_shared<ResultTable>(std::move(cols));
                 if (request.keepRows)
-                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn);
+                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn, m_blockReread);
             } else {
                 SQLLEN rc = -1;
                 if (r == SQL_NO_DATA)

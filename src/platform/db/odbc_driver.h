@@ -56,6 +56,7 @@ private:
     int m_blockRows = 0;
     bool m_advisorySizes = false; // the server does not hold values to declared sizes (SQLite)
     bool m_gdAnyColumn = false;
+    bool m_blockReread = false; // SQLSetPos positions inside a block and SQLGetData reads there
 };
 
 } // namespace qv::db
