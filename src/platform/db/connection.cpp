@@ -87,7 +87,10 @@ EConnectionLost Connection::linkLost(const EDatabaseError& e)
             head += QStringLiteral("\n開始していたトランザクションは確定されていません。");
         text = text.isEmpty() ? head : head + QLatin1Char('\n') + text;
     }
-    return EConnectionLost(text, e.sqlState(), e.nativeError());
+    // Callers that tell errors apart by state (a procedure without a result: HY000) must never
+    // take a lost link for something else: it carries a link-failure state.
+    const QString state = IsLostLinkState(e.sqlState()) ? e.sqlState() : QStringLiteral("08S01");
+    return EConnectionLost(text, state, e.nativeError());
 }
 
 template <typename F> auto Connection::guarded(F&& f) -> decltype(f())

@@ -70,6 +70,7 @@ TEST(LostLink, TheFirstFailureSaysSoOnceAndTheNextStatementOffersToConnectAgain)
         EXPECT_EQ(e.message().count(LostLinkText()), 1);
         EXPECT_TRUE(e.message().contains(QStringLiteral("トランザクション")));
         EXPECT_TRUE(e.message().contains(QStringLiteral("Unexpected EOF from the server")));
+        EXPECT_EQ(e.sqlState(), QStringLiteral("08S01")); // never taken for a plain HY000 failure
     }
     EXPECT_EQ(lostCalls, 1);
     EXPECT_FALSE(conn.Connected());
