@@ -1,8 +1,12 @@
 // Fetch benchmark: 1,000,000 rows × 6 columns (int, bigint, nvarchar, decimal, datetime, NULLs)
-// from a SQLite database through SQLite's ODBC driver. Measures Query::Open into our data set
-// against a plain ODBC loop (SQLFetch + SQLGetData per cell) over the same file, time and peak
-// memory, and prints them side by side.
-//   bench_fetch [--rows N] [--driver PATH] [--only plain|open]
+// from a SQLite database through SQLite's ODBC driver. Query::Open into our data set against a
+// plain ODBC loop (SQLFetch + SQLGetData per cell) over the same file. Each side runs in a fresh
+// process of its own (neither reuses the other's heap or warmed driver); the headline is that
+// process's first call (connect, run, every row read), beside the best of the warm calls after
+// it, and the peak memory of the first call. The sides alternate, several rounds in one run.
+//   bench_fetch [--rows N] [--driver PATH] [--rounds R] [--warm W]
+#include "bench_util.h"
+
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
@@ -13,39 +17,11 @@
 #include <QTemporaryDir>
 #include <sql.h>
 #include <sqlext.h>
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <string>
+#include <vector>
 
 namespace {
-
-long statusKb(const char* key)
-{
-    std::ifstream f("/proc/self/status");
-    std::string line;
-    const std::string k = key;
-    while (std::getline(f, line))
-        if (line.compare(0, k.size(), k) == 0)
-            return std::stol(line.substr(k.size() + 1));
-    return -1;
-}
-
-// Resets the peak resident size (VmHWM) to the current size; false where the kernel refuses.
-bool resetPeak()
-{
-    std::ofstream f("/proc/self/clear_refs");
-    if (!f)
-        return false;
-    f << "5";
-    return static_cast<bool>(f);
-}
-
-struct Figures {
-    double seconds = 0;
-    long peakKb = 0;
-    qint64 rows = 0;
-    qint64 cells = 0;
-};
 
 QString findDriver()
 {
@@ -56,24 +32,26 @@ QString findDriver()
     return QString();
 }
 
-// The plain loop: every cell read with SQLGetData as text, the way isql reads.
-Figures plainLoop(const QString& connectionString)
+QString connectionString(const QString& driver, const QString& file)
 {
-    Figures f;
-    resetPeak();
-    const long before = statusKb("VmRSS:");
-    QElapsedTimer timer;
-    timer.start();
+    // StepAPI: the driver steps through the result instead of first copying all of it.
+    return QStringLiteral("Driver=%1;Database=%2;StepAPI=1").arg(driver, file);
+}
+
+// The plain loop: every cell read with SQLGetData as text, the way isql reads. Returns the rows.
+qint64 plainLoop(const QString& cs)
+{
+    qint64 rows = 0;
     SQLHENV env;
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLHDBC dbc;
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const QByteArray cs = connectionString.toUtf8();
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(cs.constData())), SQL_NTS,
+    const QByteArray c = cs.toUtf8();
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(c.constData())), SQL_NTS,
                                         nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
         std::fprintf(stderr, "plain loop: cannot connect\n");
-        return f;
+        return 0;
     }
     SQLHSTMT st;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
@@ -82,44 +60,34 @@ Figures plainLoop(const QString& connectionString)
     SQLNumResultCols(st, &ncols);
     SQLWCHAR buf[4096];
     while (SQL_SUCCEEDED(SQLFetch(st))) {
-        for (SQLUSMALLINT c = 1; c <= ncols; ++c) {
+        for (SQLUSMALLINT col = 1; col <= ncols; ++col) {
             SQLLEN ind = 0;
-            SQLGetData(st, c, SQL_C_WCHAR, buf, sizeof(buf), &ind);
-            ++f.cells;
+            SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof(buf), &ind);
         }
-        ++f.rows;
+        ++rows;
     }
     SQLFreeHandle(SQL_HANDLE_STMT, st);
     SQLDisconnect(dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_ENV, env);
-    f.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    f.peakKb = statusKb("VmHWM:") - before;
-    return f;
+    return rows;
 }
 
-qint64 g_storage = 0;
-
-Figures ourOpen(const QString& connectionString, qint64* csvBytes)
+// Our path: a connection and Query::Open (every row into the data set). Returns the rows; the
+// storage size and the CSV size of the same rows when asked.
+qint64 ourOpen(const QString& cs, double* storageMb = nullptr, double* csvMb = nullptr)
 {
-    Figures f;
-    resetPeak();
-    const long before = statusKb("VmRSS:");
-    QElapsedTimer timer;
-    timer.start();
     qv::db::Connection conn;
-    conn.Params().setValue(QStringLiteral("ConnectionString"), connectionString);
+    conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
     conn.Open();
     qv::db::Query q;
     q.SetConnection(&conn);
     q.SQL().SetText(QStringLiteral("select * from t"));
     q.Open();
-    f.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    f.peakKb = statusKb("VmHWM:") - before;
-    f.rows = q.RecordCount();
-    g_storage = q.Table()->memoryUsed();
-    f.cells = f.rows * q.FieldCount();
-    if (csvBytes) {
+    const qint64 rows = q.RecordCount();
+    if (storageMb)
+        *storageMb = static_cast<double>(q.Table()->memoryUsed()) / 1048576.0;
+    if (csvMb) {
         // The same rows as CSV: every value's text in UTF-8, "," between values, CR LF per row.
         auto table = q.Table();
         qint64 total = 0;
@@ -128,9 +96,54 @@ Figures ourOpen(const QString& connectionString, qint64* csvBytes)
                 total += table->text(c, r).toUtf8().size() + (c > 0 ? 1 : 0);
             total += 2;
         }
-        *csvBytes = total;
+        *csvMb = static_cast<double>(total) / 1048576.0;
     }
-    return f;
+    return rows;
+}
+
+QString argValue(const QStringList& args, const char* name, const QString& fallback = QString())
+{
+    const qsizetype i = args.indexOf(QLatin1String(name));
+    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : fallback;
+}
+
+int runChild(const QString& side, const QStringList& args)
+{
+    const QString cs = connectionString(argValue(args, "--driver"), argValue(args, "--db"));
+    const int warm = argValue(args, "--warm", QStringLiteral("2")).toInt();
+    try {
+        bench::ResetPeak();
+        qint64 rows = 0;
+        const bench::ColdWarm t = bench::MeasureColdWarm(
+            [&] {
+                const bool first = rows == 0;
+                rows = side == QLatin1String("plain") ? plainLoop(cs) : ourOpen(cs);
+                if (first)
+                    bench::Report("peak_mb", bench::PeakMb());
+            },
+            warm);
+        bench::Report("cold_ms", t.coldMs);
+        bench::Report("warm_ms", t.warmBestMs);
+        bench::Report("rows", static_cast<double>(rows));
+        if (side == QLatin1String("open") && args.contains(QStringLiteral("--csv"))) {
+            double storage = 0, csv = 0;
+            ourOpen(cs, &storage, &csv);
+            bench::Report("storage_mb", storage);
+            bench::Report("csv_mb", csv);
+        }
+    } catch (const qv::Exception& e) {
+        std::fprintf(stderr, "bench_fetch (%s): %s\n", qPrintable(side), e.what());
+        return 1;
+    }
+    return 0;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 } // namespace
@@ -138,31 +151,26 @@ Figures ourOpen(const QString& connectionString, qint64* csvBytes)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    qint64 rows = 1000000;
-    QString driver = findDriver();
-    QString only;
     const QStringList args = app.arguments();
-    for (int i = 1; i + 1 < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--rows"))
-            rows = args.at(i + 1).toLongLong();
-        else if (args.at(i) == QLatin1String("--only"))
-            only = args.at(i + 1); // "plain" or "open": one side only (for profiling)
-        else if (args.at(i) == QLatin1String("--driver"))
-            driver = args.at(i + 1);
-    }
+    QString childCase;
+    if (bench::IsChild(args, &childCase))
+        return runChild(childCase, args);
+
+    const qint64 rows = argValue(args, "--rows", QStringLiteral("1000000")).toLongLong();
+    const QString driver = argValue(args, "--driver", findDriver());
+    const int rounds = std::max(1, argValue(args, "--rounds", QStringLiteral("3")).toInt());
+    const QString warm = argValue(args, "--warm", QStringLiteral("2"));
     if (driver.isEmpty()) {
         std::printf("bench_fetch: SQLite's ODBC driver (libsqliteodbc) is not installed\n");
         return 0;
     }
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/fetch.db");
-    // StepAPI: the driver steps through the result instead of first copying all of it.
-    const QString cs = QStringLiteral("Driver=%1;Database=%2;StepAPI=1").arg(driver, file);
     try {
         QElapsedTimer t;
         t.start();
         qv::db::Connection conn;
-        conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
+        conn.Params().setValue(QStringLiteral("ConnectionString"), connectionString(driver, file));
         conn.Open();
         qv::db::Query q;
         q.SetConnection(&conn);
@@ -185,34 +193,44 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const bool peakReset = resetPeak();
-    Figures plain, ours;
-    qint64 csv = 0;
-    try {
-        for (int run = 0; run < 3; ++run) {
-            const Figures p = only == QLatin1String("open") ? Figures() : plainLoop(cs);
-            const Figures o = only == QLatin1String("plain") ? Figures() : ourOpen(cs, run == 0 && only.isEmpty() ? &csv : nullptr);
-            if (run == 0 || p.seconds < plain.seconds)
-                plain.seconds = p.seconds;
-            if (run == 0 || o.seconds < ours.seconds)
-                ours.seconds = o.seconds;
-            plain.peakKb = std::max(plain.peakKb, p.peakKb);
-            ours.peakKb = std::max(ours.peakKb, o.peakKb);
-            plain.rows = p.rows;
-            ours.rows = o.rows;
+    const QStringList common{QStringLiteral("--db"), file, QStringLiteral("--driver"), driver, QStringLiteral("--warm"), warm};
+    std::vector<double> plainCold, openCold, plainPeak, openPeak;
+    double plainWarm = 1e300, openWarm = 1e300, plainRows = 0, openRows = 0, storage = 0, csv = 0;
+    for (int r = 0; r < rounds; ++r) {
+        // Alternate which side goes first, so that neither always meets a cooler page cache.
+        for (int k = 0; k < 2; ++k) {
+            const bool plainSide = (r + k) % 2 == 0;
+            QStringList a{QStringLiteral("--child"), plainSide ? QStringLiteral("plain") : QStringLiteral("open")};
+            a << common;
+            if (!plainSide && r == 0)
+                a << QStringLiteral("--csv");
+            const QMap<QString, double> f = bench::RunChild(a);
+            if (!f.contains(QStringLiteral("cold_ms"))) {
+                std::fprintf(stderr, "bench_fetch: a child run failed\n");
+                return 0;
+            }
+            (plainSide ? plainCold : openCold).push_back(f.value(QStringLiteral("cold_ms")));
+            (plainSide ? plainPeak : openPeak).push_back(f.value(QStringLiteral("peak_mb")));
+            double& warmBest = plainSide ? plainWarm : openWarm;
+            warmBest = std::min(warmBest, f.value(QStringLiteral("warm_ms")));
+            (plainSide ? plainRows : openRows) = f.value(QStringLiteral("rows"));
+            if (f.contains(QStringLiteral("csv_mb"))) {
+                storage = f.value(QStringLiteral("storage_mb"));
+                csv = f.value(QStringLiteral("csv_mb"));
+            }
         }
-    } catch (const qv::Exception& e) {
-        std::fprintf(stderr, "bench_fetch: %s\n", e.what());
-        return 0;
     }
-    std::printf("%-34s %12s %12s\n", "", "plain loop", "Query::Open");
-    std::printf("%-34s %12lld %12lld\n", "rows", static_cast<long long>(plain.rows), static_cast<long long>(ours.rows));
-    std::printf("%-34s %12.3f %12.3f\n", "time (s, best of 3)", plain.seconds, ours.seconds);
-    std::printf("%-34s %12.1f %12.1f\n", "peak memory (MB)", plain.peakKb / 1024.0, ours.peakKb / 1024.0);
-    std::printf("%-34s %12s %12.1f\n", "data set storage (MB)", "-", static_cast<double>(g_storage) / 1048576.0);
-    std::printf("time ratio Open / plain loop: %.2f (goal: at most 1.00)\n", plain.seconds > 0 ? ours.seconds / plain.seconds : 0.0);
-    std::printf("same rows as CSV: %.1f MB; Open peak / CSV: %.2f (goal: below 2.00)%s\n", static_cast<double>(csv) / 1048576.0,
-                csv > 0 ? (ours.peakKb * 1024.0) / static_cast<double>(csv) : 0.0,
-                peakReset ? "" : " [peak not resettable here: figures include earlier peaks]");
+    const double pc = median(plainCold), oc = median(openCold);
+    const double pp = median(plainPeak), op = median(openPeak);
+    std::printf("%-44s %12s %12s\n", "", "plain loop", "Query::Open");
+    std::printf("%-44s %12.0f %12.0f\n", "rows", plainRows, openRows);
+    std::printf("%-44s %12.1f %12.1f\n", "first call in a fresh process (ms, median)", pc, oc);
+    std::printf("%-44s %12.1f %12.1f\n", "warm best (ms)", plainWarm, openWarm);
+    std::printf("%-44s %12.1f %12.1f\n", "peak memory of the first call (MB)", pp, op);
+    std::printf("%-44s %12s %12.1f\n", "data set storage (MB)", "-", storage);
+    std::printf("time ratio Open / plain loop: first call %.2f, warm %.2f (goal: at most 1.00)\n", pc > 0 ? oc / pc : 0.0,
+                plainWarm > 0 ? openWarm / plainWarm : 0.0);
+    std::printf("same rows as CSV: %.1f MB; Open peak / CSV: %.2f (goal: below 2.00)\n", csv, csv > 0 ? op / csv : 0.0);
+    std::printf("(%d rounds, sides alternating, each call in its own process first)\n", rounds);
     return 0;
 }

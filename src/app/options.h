@@ -124,6 +124,10 @@ struct TqvOption {
     int SleepTime = 50;
     bool CheckInternet = false;
     int RetryCnt = 100;
+    // Seconds a log-on may wait for the server, and a statement for the server's next bytes
+    // (a server gone silent); 0: no limit.
+    int LoginTimeout = 15;
+    int QueryTimeout = 60;
 };
 
 // Print layout, key PRINTOPTION.

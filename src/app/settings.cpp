@@ -167,6 +167,8 @@ const QList<Field<O>>& optionFields()
         {"SleepTime", &O::SleepTime},
         {"CheckInternet", &O::CheckInternet},
         {"RetryCnt", &O::RetryCnt},
+        {"LoginTimeout", &O::LoginTimeout},
+        {"QueryTimeout", &O::QueryTimeout},
     };
     return f;
 }

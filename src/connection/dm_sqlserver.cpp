@@ -1,5 +1,8 @@
 #include "connection/dm_sqlserver.h"
+#include "app/connection_window_iface.h"
 #include "app/main_window.h"
+#include "app/message_box.h"
+#include "app/options.h"
 #include "platform/exceptions.h"
 
 namespace {
@@ -9,6 +12,17 @@ void ShowConnectionState(const QString& text)
 {
     if (qv::TfrmMain* m = qv::TfrmMain::instance())
         m->stsMain()->setPanelText(0, text);
+}
+
+QString ConnectedText(const QString& server, const QString& database)
+{
+    return QStringLiteral("%1 . %2 に接続中").arg(server, database);
+}
+
+std::function<bool(const QString&)>& reconnectHook()
+{
+    static std::function<bool(const QString&)> hook;
+    return hook;
 }
 
 QString quoteLiteral(const QString& text)
@@ -27,10 +41,45 @@ TdmSQLServer::TdmSQLServer(QObject* owner)
     qryGeneral->setObjectName(QStringLiteral("qryGeneral"));
     Connection->Params().setValue(QStringLiteral("DriverID"), QStringLiteral("MSSQL"));
     qryGeneral->SetConnection(Connection);
-    Connection->AfterConnect = [this](qv::db::Connection&) {
-        ShowConnectionState(QStringLiteral("%1 . %2 に接続中").arg(Server(), DataBase()));
+    Connection->BeforeConnect = [](qv::db::Connection& c) {
+        c.Params().setValue(QStringLiteral("LoginTimeout"), QString::number(qMax(0, qv::qvOption.LoginTimeout)));
+        c.Params().setValue(QStringLiteral("QueryTimeout"), QString::number(qMax(0, qv::qvOption.QueryTimeout)));
     };
-    Connection->BeforeDisconnect = [](qv::db::Connection&) { ShowConnectionState(QStringLiteral("データベース未接続")); };
+    Connection->AfterConnect = [this](qv::db::Connection&) { ShowConnectionState(ConnectedText(Server(), DataBase())); };
+    Connection->BeforeDisconnect = [this](qv::db::Connection&) { ShowStateAfterDisconnect(); };
+    Connection->AfterLost = [this](qv::db::Connection&) { ShowStateAfterDisconnect(); };
+    Connection->ReconnectQuery = [](qv::db::Connection& c) {
+        QString text = qv::db::LostLinkText() + QStringLiteral("\n%1 に接続し直して実行しますか？")
+                                                   .arg(c.Params().value(QStringLiteral("Server")));
+        if (const auto& hook = reconnectHook())
+            return hook(text);
+        // Without the main window nobody can answer: the statement fails.
+        if (!qv::TfrmMain::instance())
+            return false;
+        return qv::ShowMessageBox(text, qv::MB_YESNO | qv::MB_ICONQUESTION) == qv::IDYES;
+    };
+}
+
+void TdmSQLServer::SetReconnectHook(std::function<bool(const QString&)> hook) { reconnectHook() = std::move(hook); }
+
+void TdmSQLServer::ShowStateAfterDisconnect()
+{
+    // The panel tells the state of the main window's current connection: another window's
+    // connection when that one is current (closing the second of two connections leaves the
+    // first current), else that nothing is connected.
+    qv::TfrmMain* m = qv::TfrmMain::instance();
+    if (!m)
+        return;
+    if (qv::IConnectionWindow* c = m->CurrentForm()) {
+        bool mine = false;
+        for (QObject* o = parent(); o && !mine; o = o->parent())
+            mine = o == c->connectionWidget();
+        if (!mine) {
+            ShowConnectionState(ConnectedText(c->Server(), c->DataBase()));
+            return;
+        }
+    }
+    ShowConnectionState(QStringLiteral("データベース未接続"));
 }
 
 QString TdmSQLServer::Login() const { return Connection->Params().value(QStringLiteral("User_Name")); }

@@ -5,6 +5,7 @@
 #include "platform/db/query.h"
 
 #include <QObject>
+#include <functional>
 
 class TdmSQLServer : public QObject {
     Q_OBJECT
@@ -28,4 +29,13 @@ public:
     QString GetDefSchema();
     // The client driver's name from the connection's information report; "" when closed.
     QString GetSQLDriverName();
+
+    // The question before a statement runs on a session whose link was lost (text: the
+    // question; true: connect again). Unset: a Yes/No box while the main window exists, else
+    // no. Tests replace it.
+    static void SetReconnectHook(std::function<bool(const QString&)> hook);
+
+private:
+    // The status panel after this session disconnected or lost its link.
+    void ShowStateAfterDisconnect();
 };

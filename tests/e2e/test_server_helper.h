@@ -18,6 +18,7 @@ public:
     bool ok() const { return m_port != 0; }
     QString error() const { return m_error; }
     quint16 port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); } // to kill it in the middle of an answer
     QString logText() const;       // the server's statement log so far
     QString logPath() const { return m_logPath; }
 

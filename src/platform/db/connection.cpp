@@ -38,7 +38,10 @@ void Connection::Open()
     if (Connected())
         return;
     ensureDriver();
+    if (BeforeConnect)
+        BeforeConnect(*this);
     m_driver->open(m_params);
+    m_lost = false;
     m_inTransaction = false;
     if (!m_autoCommit)
         m_driver->setAutoCommit(false);
@@ -57,7 +60,46 @@ void Connection::Close()
         if (q)
             q->Close();
     m_inTransaction = false;
+    m_lost = false;
     m_driver->close();
+}
+
+EConnectionLost Connection::linkLost(const EDatabaseError& e)
+{
+    const bool wasInTransaction = m_inTransaction;
+    m_inTransaction = false;
+    try {
+        m_driver->close();
+    } catch (...) {
+    }
+    const bool first = !m_lost;
+    m_lost = true;
+    if (first && AfterLost) {
+        try {
+            AfterLost(*this);
+        } catch (...) {
+        }
+    }
+    QString text = e.message();
+    if (!text.startsWith(LostLinkText())) {
+        QString head = LostLinkText();
+        if (wasInTransaction)
+            head += QStringLiteral("\n開始していたトランザクションは確定されていません。");
+        text = text.isEmpty() ? head : head + QLatin1Char('\n') + text;
+    }
+    // Callers that tell errors apart by state (a procedure without a result: HY000) must never
+    // take a lost link for something else: it carries a link-failure state.
+    const QString state = IsLostLinkState(e.sqlState()) ? e.sqlState() : QStringLiteral("08S01");
+    return EConnectionLost(text, state, e.nativeError());
+}
+
+template <typename F> auto Connection::guarded(F&& f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const EConnectionLost& e) {
+        throw linkLost(e);
+    }
 }
 
 void Connection::StartTransaction()
@@ -66,7 +108,7 @@ void Connection::StartTransaction()
         throw EDatabaseError(QStringLiteral("接続が開かれていません"), QStringLiteral("08003"));
     if (m_inTransaction)
         throw EDatabaseError(QStringLiteral("トランザクションはすでに開始されています"));
-    m_driver->setAutoCommit(false);
+    guarded([&] { m_driver->setAutoCommit(false); });
     m_inTransaction = true;
 }
 
@@ -74,26 +116,27 @@ void Connection::Commit()
 {
     if (!m_inTransaction || !Connected())
         return;
-    m_driver->commit();
+    guarded([&] { m_driver->commit(); });
     m_inTransaction = false;
     if (m_autoCommit)
-        m_driver->setAutoCommit(true);
+        guarded([&] { m_driver->setAutoCommit(true); });
 }
 
 void Connection::Rollback()
 {
     if (!m_inTransaction || !Connected())
         return;
-    m_inTransaction = false;
     try {
-        m_driver->rollback();
+        guarded([&] { m_driver->rollback(); });
     } catch (...) {
+        m_inTransaction = false;
         if (m_autoCommit && Connected())
             m_driver->setAutoCommit(true);
         throw;
     }
+    m_inTransaction = false;
     if (m_autoCommit)
-        m_driver->setAutoCommit(true);
+        guarded([&] { m_driver->setAutoCommit(true); });
 }
 
 void Connection::SetAutoCommit(bool on)
@@ -102,7 +145,7 @@ void Connection::SetAutoCommit(bool on)
         return;
     m_autoCommit = on;
     if (Connected() && !m_inTransaction)
-        m_driver->setAutoCommit(on);
+        guarded([&] { m_driver->setAutoCommit(on); });
 }
 
 QStringList Connection::GetInfoReport()
@@ -119,18 +162,14 @@ QString Connection::IdentifierQuotes() const
 
 ExecOutcome Connection::Execute(const StatementRequest& request)
 {
-    if (!Connected())
-        throw EDatabaseError(QStringLiteral("接続が開かれていません"), QStringLiteral("08003"));
-    try {
-        return m_driver->execute(request);
-    } catch (const EConnectionLost&) {
-        m_inTransaction = false;
-        try {
-            m_driver->close();
-        } catch (...) {
-        }
-        throw;
+    if (!Connected()) {
+        if (!m_lost)
+            throw EDatabaseError(QStringLiteral("接続が開かれていません"), QStringLiteral("08003"));
+        if (!ReconnectQuery || !ReconnectQuery(*this))
+            throw EConnectionLost(LostLinkStateText(), QStringLiteral("08003"));
+        Open();
     }
+    return guarded([&] { return m_driver->execute(request); });
 }
 
 QStringList Connection::KeyColumns(const QString& catalog, const QString& schema, const QString& table)

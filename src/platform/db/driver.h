@@ -57,6 +57,21 @@ private:
     QList<QPair<QString, QString>> m_items;
 };
 
+// True when a driver error means the link to the server is gone: any SQLSTATE of class 08
+// (communication link failure, connection not open, connection refused …), a time-out
+// (HYT00/HYT01) after which the driver reports the connection dead, and the drivers' texts for
+// a link that broke without such a state (FreeTDS "Unexpected EOF from the server", "Write to
+// the server failed", "Read from the server failed", …).
+bool IsLostLinkState(const QString& sqlState);
+bool IsLostLinkText(const QString& message);
+bool IsLostLinkError(const QString& sqlState, const QString& message);
+// True for the SQLSTATEs of a time-out (HYT00 statement, HYT01 connection).
+bool IsTimeoutState(const QString& sqlState);
+
+// The texts the user reads when the link is gone.
+QString LostLinkText();        // "サーバーとの接続が切断されました。"
+QString LostLinkStateText();   // the link went earlier and was not opened again
+
 class DriverConnection {
 public:
     virtual ~DriverConnection() = default;

@@ -133,12 +133,12 @@ Diag diagnostics(SQLSMALLINT type, SQLHANDLE h)
     return d;
 }
 
-bool isLost(const QString& state) { return state == QLatin1String("08S01") || state == QLatin1String("08003"); }
+bool isLost(const Diag& d) { return IsLostLinkError(d.state, d.message); }
 
 [[noreturn]] void raiseDiag(const Diag& d, const QString& fallback)
 {
     const QString msg = d.message.isEmpty() ? fallback : d.message;
-    if (isLost(d.state))
+    if (isLost(d))
         throw EConnectionLost(msg, d.state, d.native);
     throw EDatabaseError(msg, d.state, d.native);
 }
@@ -146,6 +146,16 @@ bool isLost(const QString& state) { return state == QLatin1String("08S01") || st
 [[noreturn]] void raise(SQLSMALLINT type, SQLHANDLE h, const QString& fallback)
 {
     raiseDiag(diagnostics(type, h), fallback);
+}
+
+QString waitTimeoutText(int seconds)
+{
+    return QStringLiteral("サーバーの応答待ちが待ち時間（%1 秒）に達したため、SQL を中止しました（タイムアウト）。").arg(seconds);
+}
+
+QString logonTimeoutText(int seconds)
+{
+    return QStringLiteral("ログオンの待ち時間（%1 秒）を過ぎてもサーバーから応答がありません。").arg(seconds);
 }
 
 struct Stmt {
@@ -471,7 +481,7 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
 // advisorySizes: the driver does not hold values to the declared column sizes (SQLite), so
 // variable-length values are read whole with SQLGetData. anyColumn: SQLGetData may read an
 // unbound column before a bound one.
-void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn)
+void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn, bool blockReread)
 {
     const int n = table.columnCount();
     std::vector<ColPlan> plans;
@@ -480,7 +490,9 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
     for (int c = 0; c < n; ++c) {
         plans.push_back(planFor(table.columns()[static_cast<size_t>(c)], table.kind(c)));
         ColPlan& p = plans.back();
-        if (advisorySizes && (p.how == Read::WText || p.how == Read::Bin))
+        // A value longer than its declared size is read again in full (SQLSetPos + SQLGetData
+        // inside the block); a driver that cannot do that reads such columns row by row.
+        if (advisorySizes && !blockReread && (p.how == Read::WText || p.how == Read::Bin))
             p.how = Read::Long;
         // A driver that keeps every value as text (SQLite) converts to binary forms by parsing
         // text anyway: take the text and parse it here, once.
@@ -840,9 +852,12 @@ void OdbcConnection::open(const ParamList& params)
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, odbcEnv(), &dbc)))
         raise(SQL_HANDLE_ENV, odbcEnv(), QStringLiteral("ODBC connection handle could not be allocated"));
-    const QString timeout = params.value(QStringLiteral("LoginTimeout"));
-    if (!timeout.isEmpty())
-        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(timeout.toUInt())), 0);
+    // Log-on time-out: how long the log-on may wait for the server; the wait time-out: how long
+    // a statement may wait for the server's next bytes. 0 or absent: no limit.
+    const int loginTimeout = qMax(0, params.value(QStringLiteral("LoginTimeout")).toInt());
+    if (loginTimeout > 0)
+        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout)), 0);
+    m_queryTimeout = qMax(0, params.value(QStringLiteral("QueryTimeout")).toInt());
     auto w = wide(cs);
     SQLWCHAR outStr[1024];
     SQLSMALLINT outLen = 0;
@@ -851,7 +866,10 @@ void OdbcConnection::open(const ParamList& params)
         Diag d = diagnostics(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
         // A refused log-on is an ordinary database error, not a lost link.
-        throw EDatabaseError(d.message.isEmpty() ? QStringLiteral("接続できませんでした") : d.message, d.state, d.native);
+        QString text = d.message.isEmpty() ? QStringLiteral("接続できませんでした") : d.message;
+        if (IsTimeoutState(d.state) && loginTimeout > 0)
+            text = logonTimeoutText(loginTimeout) + QLatin1Char('\n') + text;
+        throw EDatabaseError(text, d.state, d.native);
     }
     m_dbc = dbc;
     const QString dbms = infoText(dbc, SQL_DBMS_NAME);
@@ -860,6 +878,10 @@ void OdbcConnection::open(const ParamList& params)
     SQLUINTEGER gd = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &gd, sizeof gd, nullptr)))
         m_gdAnyColumn = (gd & SQL_GD_ANY_COLUMN) != 0;
+    SQLUINTEGER pos = 0;
+    m_blockReread = (gd & SQL_GD_BLOCK) != 0
+                    && SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_POS_OPERATIONS, &pos, sizeof pos, nullptr))
+                    && (pos & SQL_POS_POSITION) != 0;
     if (dbms.contains(QLatin1String("SQL Server"), Qt::CaseInsensitive))
         m_quotes = QStringLiteral("[]");
     else if (!q.isEmpty())
@@ -897,15 +919,64 @@ void OdbcConnection::rollback()
         raise(SQL_HANDLE_DBC, m_dbc, QStringLiteral("Rollback failed"));
 }
 
+bool OdbcConnection::linkDead() const
+{
+    if (!m_dbc)
+        return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    if (!SQL_SUCCEEDED(SQLGetConnectAttr(static_cast<SQLHDBC>(m_dbc), SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)))
+        return false;
+    return dead == SQL_CD_TRUE;
+}
+
+void OdbcConnection::applyWaitTimeout(void* st) const
+{
+    // The driver waits twice when its time-out comes: for the answer, then, after sending a
+    // cancel, as long again for the server to acknowledge it (FreeTDS closes the link only
+    // then). Half the wait time-out each keeps a silent server's whole wait within it.
+    if (m_queryTimeout > 0)
+        SQLSetStmtAttr(static_cast<SQLHSTMT>(st), SQL_ATTR_QUERY_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>((m_queryTimeout + 1) / 2)), 0);
+}
+
 ExecOutcome OdbcConnection::execute(const StatementRequest& request)
 {
     if (!m_dbc)
         throw EConnectionLost(QStringLiteral("接続が開かれていません"), QStringLiteral("08003"));
+    ExecOutcome out;
+    try {
+        out = executeStatement(request);
+    } catch (const EConnectionLost&) {
+        throw;
+    } catch (const EDatabaseError& e) {
+        // A time-out names itself; after it, or after any other failure, a link the driver
+        // reports dead is a lost link.
+        QString text = e.message();
+        if (IsTimeoutState(e.sqlState()))
+            text = waitTimeoutText(m_queryTimeout) + QLatin1Char('\n') + text;
+        if (linkDead())
+            throw EConnectionLost(text, e.sqlState(), e.nativeError());
+        throw EDatabaseError(text, e.sqlState(), e.nativeError());
+    }
+    // A link that broke while the rows came in may end the result early with only a warning.
+    for (const QString& m : std::as_const(out.messages))
+        if (IsLostLinkText(m))
+            throw EConnectionLost(out.messages.join(QLatin1Char('\n')), QStringLiteral("08S01"));
+    if (linkDead())
+        throw EConnectionLost(out.messages.isEmpty() ? QStringLiteral("Communication link failure")
+                                                     : out.messages.join(QLatin1Char('\n')),
+                              QStringLiteral("08S01"));
+    return out;
+}
+
+ExecOutcome OdbcConnection::executeStatement(const StatementRequest& request)
+{
     Stmt stmt;
     stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
     SQLHSTMT st = stmt.h;
     if (request.noScan)
         SQLSetStmtAttr(st, SQL_ATTR_NOSCAN, reinterpret_cast<SQLPOINTER>(SQL_NOSCAN_ON), 0);
+    applyWaitTimeout(st);
 
     std::vector<ParamBuf> bufs(request.params.size());
     for (size_t i = 0; i < request.params.size(); ++i)
@@ -938,7 +1009,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
     bool haveResult = true;
     if (r == SQL_ERROR) {
         const Diag d = diagnostics(SQL_HANDLE_STMT, st);
-        if (isLost(d.state))
+        if (isLost(d))
             raiseDiag(d, QStringLiteral("The statement failed"));
         addError(d);
         haveResult = false;
@@ -961,7 +1032,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
                     cols.push_back(describe(st, static_cast<SQLUSMALLINT>(c)));
                 dr.table = std::make_shared<ResultTable>(std::move(cols));
                 if (request.keepRows)
-                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn);
+                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn, m_blockReread);
             } else {
                 SQLLEN rc = -1;
                 if (r == SQL_NO_DATA)
@@ -977,7 +1048,7 @@ ExecOutcome OdbcConnection::execute(const StatementRequest& request)
             break;
         if (r == SQL_ERROR) {
             const Diag d = diagnostics(SQL_HANDLE_STMT, st);
-            if (isLost(d.state))
+            if (isLost(d))
                 raiseDiag(d, QStringLiteral("The statement failed"));
             // A driver-level fault (function sequence …) or the same message again ends the batch.
             if (d.state.startsWith(QLatin1String("HY")) || d.message == lastErrorText) {
@@ -1042,6 +1113,7 @@ QStringList OdbcConnection::keyColumns(const QString& catalog, const QString& sc
     {
         Stmt stmt;
         stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
+        applyWaitTimeout(stmt.h);
         if (SQL_SUCCEEDED(SQLPrimaryKeysW(stmt.h, cp, SQL_NTS, sp, SQL_NTS, tw.data(), SQL_NTS))) {
             QMap<int, QString> bySeq;
             while (SQL_SUCCEEDED(SQLFetch(stmt.h))) {
@@ -1056,6 +1128,7 @@ QStringList OdbcConnection::keyColumns(const QString& catalog, const QString& sc
         return keys;
     Stmt stmt;
     stmt.h = allocStmt(static_cast<SQLHDBC>(m_dbc));
+    applyWaitTimeout(stmt.h);
     if (!SQL_SUCCEEDED(SQLStatisticsW(stmt.h, cp, SQL_NTS, sp, SQL_NTS, tw.data(), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK)))
         return {};
     QString firstIndex;

@@ -26,6 +26,10 @@ public:
     ~OdbcConnection() override;
 
     // Opens with params["ConnectionString"] when given, else with the SQL Server string.
+    // "LoginTimeout" (seconds) limits the log-on, "QueryTimeout" (seconds) how long a statement
+    // waits for the server in silence (the driver gets half to see an answer and half to see
+    // its cancel acknowledged); a time-out fails with a text that names it, and a link the
+    // driver then reports dead raises EConnectionLost.
     void open(const ParamList& params) override;
     void close() override;
     bool isOpen() const override { return m_dbc != nullptr; }
@@ -41,11 +45,18 @@ public:
     void setFetchBlockRows(int rows) { m_blockRows = rows; }
 
 private:
+    ExecOutcome executeStatement(const StatementRequest& request);
+    // The driver reports the link dead (SQL_ATTR_CONNECTION_DEAD).
+    bool linkDead() const;
+    void applyWaitTimeout(void* st) const;
+
     void* m_dbc = nullptr;
+    int m_queryTimeout = 0;
     QString m_quotes = QStringLiteral("\"\"");
     int m_blockRows = 0;
     bool m_advisorySizes = false; // the server does not hold values to declared sizes (SQLite)
     bool m_gdAnyColumn = false;
+    bool m_blockReread = false; // SQLSetPos positions inside a block and SQLGetData reads there
 };
 
 } // namespace qv::db

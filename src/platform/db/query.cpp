@@ -298,6 +298,7 @@ WriteStatement buildWriteStatement(DataSet::UpdateKind kind, const QString& tabl
             whereCols.push_back(found);
         }
     }
+    const bool keyed = !whereCols.empty();
     if (whereCols.empty())
         for (int i : writable)
             if (comparable(col(i)))
@@ -319,6 +320,20 @@ WriteStatement buildWriteStatement(DataSet::UpdateKind kind, const QString& tabl
         ws.sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), where);
     else
         ws.sql = QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, where);
+    if (keyed) {
+        const QVariantList& after = kind == UK::Modify ? newCells : oldCells;
+        QStringList keyConds;
+        for (int i : whereCols) {
+            const QVariant& v = after.value(i);
+            if (!v.isValid() || v.isNull()) {
+                keyConds.append(quoteName(baseName(col(i))) + QStringLiteral(" IS NULL"));
+            } else {
+                keyConds.append(quoteName(baseName(col(i))) + QStringLiteral(" = ?"));
+                ws.verifyParams.push_back(bindFor(col(i), v));
+            }
+        }
+        ws.verifySql = QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(table, keyConds.join(QStringLiteral(" AND ")));
+    }
     return ws;
 }
 
@@ -579,6 +594,35 @@ void Query::FieldsCreated()
             f->SetReadOnly(true);
 }
 
+qint64 Query::verifiedCount(Connection& c, UpdateKind kind, const WriteStatement& ws)
+{
+    // The server told no row count (SET NOCOUNT ON): read the row again by its key inside the
+    // write's transaction. Without a key the write cannot be checked and is not kept.
+    if (ws.verifySql.isEmpty())
+        throw EDatabaseError(QStringLiteral("サーバーが更新件数を返さず（SET NOCOUNT ON など）、キーのない表では更新されたレコードを確認できないため、変更を取り消しました。"));
+    StatementRequest check;
+    check.sql = ws.verifySql;
+    check.params = ws.verifyParams;
+    const ExecOutcome out = c.Execute(check);
+    qint64 rows = -1;
+    for (const auto& r : out.results)
+        if (r.table && r.table->rowCount() > 0 && r.table->columnCount() > 0) {
+            bool ok = false;
+            rows = r.table->text(0, 0).trimmed().toLongLong(&ok);
+            if (!ok)
+                rows = -1;
+            break;
+        }
+    if (rows < 0)
+        throw EDatabaseError(QStringLiteral("サーバーが更新件数を返さず、更新されたレコードも確認できないため、変更を取り消しました。"));
+    if (kind == UpdateKind::Delete) {
+        if (rows > 0)
+            throw EDatabaseError(QStringLiteral("レコードが削除されていないため、変更を取り消しました。"));
+        return 1; // the row is gone
+    }
+    return rows;
+}
+
 void Query::ApplyUpdate(UpdateKind kind, const QVariantList& oldCells, const QVariantList& newCells)
 {
     if (!m_updatable)
@@ -604,6 +648,8 @@ void Query::ApplyUpdate(UpdateKind kind, const QVariantList& oldCells, const QVa
         for (const auto& r : out.results)
             if (r.rowCount >= 0)
                 count = r.rowCount;
+        if (count < 0 && kind != UpdateKind::Insert)
+            count = verifiedCount(c, kind, ws);
         if (count == 0)
             throw EDatabaseError(QStringLiteral("更新対象のレコードが見つかりません。他のユーザーによって変更または削除された可能性があります。"));
         if (count > 1)

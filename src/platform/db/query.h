@@ -93,9 +93,14 @@ private:
 // keyColumns, when the result holds them all, make the WHERE clause, otherwise every original
 // comparable value does (NULL compared with IS NULL). An UPDATE sets only changed columns;
 // an empty sql means there is nothing to write.
+// For an UPDATE or DELETE by key, verifySql counts the rows that hold the key after the write
+// ("SELECT COUNT(*) FROM t WHERE k = ?", the new key values for an UPDATE, the old ones for a
+// DELETE): the check of a write the server reports no row count for (SET NOCOUNT ON).
 struct WriteStatement {
     QString sql;
     std::vector<BoundParam> params;
+    QString verifySql;               // empty: no key, the row cannot be re-read
+    std::vector<BoundParam> verifyParams;
 };
 WriteStatement buildWriteStatement(DataSet::UpdateKind kind, const QString& table, const std::vector<ColumnDesc>& columns,
                                    const std::vector<int>& writable, const QStringList& keyColumns,
@@ -157,6 +162,8 @@ protected:
     std::shared_ptr<ResultTable> InternalOpen() override;
     void InternalClose() override;
     void ApplyUpdate(UpdateKind kind, const QVariantList& oldCells, const QVariantList& newCells) override;
+    // The rows a write hit, read again by key when the server reported no count.
+    static qint64 verifiedCount(Connection& c, UpdateKind kind, const WriteStatement& ws);
     bool canModifyData() const override { return m_updatable; }
     void FieldsCreated() override;
 

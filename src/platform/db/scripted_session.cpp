@@ -116,7 +116,7 @@ ExecOutcome ScriptedSession::execute(const StatementRequest& request)
     }
     if (rule->error) {
         const auto& e = *rule->error;
-        const bool lost = e.sqlState == QLatin1String("08S01") || e.sqlState == QLatin1String("08003");
+        const bool lost = IsLostLinkError(e.sqlState, e.message);
         if (lost) {
             m_open = false;
             throw EConnectionLost(e.message, e.sqlState, e.native);

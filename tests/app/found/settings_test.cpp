@@ -68,7 +68,9 @@ TEST_F(SettingsTest, FirstStartWritesVersionSubkeysAndDefaults)
     EXPECT_FALSE(reg.ValueExists("UseLowerName"));
     EXPECT_FALSE(reg.ValueExists("ExcelExt"));
     EXPECT_TRUE(reg.ValueExists("RetryCnt"));
-    EXPECT_EQ(reg.GetValueNames().size(), 1 + 100); // "Version" and the 101 options but ExcelExt
+    EXPECT_EQ(reg.GetInteger("LoginTimeout", -1), 15);
+    EXPECT_EQ(reg.GetInteger("QueryTimeout", -1), 60);
+    EXPECT_EQ(reg.GetValueNames().size(), 1 + 102); // "Version" and the 103 options but ExcelExt
     open("SHORTCUT");
     QStringList names = reg.GetValueNames();
     ASSERT_EQ(names.size(), 80);

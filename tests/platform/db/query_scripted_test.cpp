@@ -396,3 +396,61 @@ TEST_F(Scripted, RepeatedAnswersFollowTheFixtureAndStayApart)
     EXPECT_EQ(texts(), QStringList({"1a", "2x", "4d"}));
     EXPECT_EQ(q.Fields().at(0)->FieldName(), "m");
 }
+
+TEST_F(Scripted, AWriteWithoutRowCountIsCheckedByReadingTheRowAgain)
+{
+    // SET NOCOUNT ON: the server answers a write with no row count at all.
+    fx().keys.insert("dbo.orders", {"id"});
+    fx().exact("select * from Orders").returns(orderColumns("Orders"), {{1, "a", "1.50", "n"}, {2, "b", QVariant(), "m"}});
+    fx().pattern("UPDATE .*");
+    fx().pattern("DELETE .*");
+    for (int id : {1, 2}) {
+        auto& check = fx().exact("SELECT COUNT(*) FROM [dbo].[Orders] WHERE [id] = ?");
+        check.params = QVariantList{id};
+        check.returns({column("", "int")}, {{id == 1 ? 0 : 1}});
+    }
+    q.SQL().SetText("select * from Orders");
+    q.Open();
+
+    // Row 1 is gone: the update hit nothing, so it is taken back and the record keeps its value.
+    q.Edit();
+    q.FieldByName("name")->SetAsString("z");
+    EXPECT_THROW(q.Post(), qv::EDatabaseError);
+    q.Cancel();
+    EXPECT_EQ(q.FieldByName("name")->AsString(), "a");
+    EXPECT_EQ(session->statements().back(), "SELECT COUNT(*) FROM [dbo].[Orders] WHERE [id] = ?");
+    EXPECT_EQ(session->events().mid(1), QStringList({"StartTransaction", "Rollback", "AutoCommit"}));
+
+    // Row 2 is there after the update: the write is kept.
+    session->clearRecord();
+    q.Next();
+    q.Edit();
+    q.FieldByName("name")->SetAsString("y");
+    q.Post();
+    EXPECT_EQ(session->statements(), QStringList({"UPDATE [dbo].[Orders] SET [name] = ? WHERE [id] = ?",
+                                                  "SELECT COUNT(*) FROM [dbo].[Orders] WHERE [id] = ?"}));
+    EXPECT_EQ(session->events(), QStringList({"StartTransaction", "Commit", "AutoCommit"}));
+
+    // A delete whose row is still there afterwards did not delete it.
+    EXPECT_THROW(q.Delete(), qv::EDatabaseError);
+    EXPECT_EQ(q.RecordCount(), 2);
+    EXPECT_EQ(session->events().back(), "AutoCommit");
+    EXPECT_EQ(session->events().at(session->events().size() - 2), "Rollback");
+}
+
+TEST_F(Scripted, AWriteWithoutRowCountOrKeyIsNotKept)
+{
+    fx().exact("select * from Orders").returns(orderColumns("Orders"), {{1, "a", "1.50", "n"}});
+    fx().pattern("UPDATE .*");
+    q.SQL().SetText("select * from Orders");
+    q.Open();
+    q.Edit();
+    q.FieldByName("name")->SetAsString("z");
+    try {
+        q.Post();
+        FAIL() << "a write that cannot be checked was kept";
+    } catch (const qv::EDatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("SET NOCOUNT ON")) << e.message().toStdString();
+    }
+    EXPECT_EQ(session->events().mid(1), QStringList({"StartTransaction", "Rollback", "AutoCommit"}));
+}
