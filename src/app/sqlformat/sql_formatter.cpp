@@ -209,24 +209,96 @@ bool OperatorChar(QChar c)
     }
 }
 
-// A number with a dangling exponent ("1e", "2.5E", ".5e"): its sign belongs to it.
-bool IsExponentStart(const QString& w)
+inline bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// A character that can be part of a name or a number: a run of these, and nothing else, is read
+// as names and numbers. Every other character stands alone (an operator, a dot, …).
+inline bool NameOrNumberChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_'
+           || u == u'@' || u == u'#' || u == u'$' || u == u'.' || u >= 0x80;
+}
+
+// How the server reads the end of a text: the last run of name and number characters is read
+// from its start as names and numbers. A number begins at a digit, or at a dot before a digit,
+// that does not continue a name ("x1e" and "@v1e" are names, "5n" is the number 5 and the name n).
+struct TailToken {
+    qsizetype start = 0;       // where the last name or number begins
+    bool number = false;       // it is a number
+    bool bareExponent = false; // a number that ends in its exponent letter ("1e", "2.5E", ".5e")
+};
+
+TailToken LastToken(QStringView w)
+{
+    TailToken t;
+    const qsizetype n = w.size();
+    qsizetype i = n;
+    while (i > 0 && NameOrNumberChar(w[i - 1]))
+        --i;
+    t.start = i;
+    while (i < n) {
+        const QChar c = w[i];
+        t.start = i;
+        t.number = false;
+        t.bareExponent = false;
+        if (IsAsciiDigit(c) || (c == u'.' && i + 1 < n && IsAsciiDigit(w[i + 1]))) {
+            t.number = true;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && w[i] == u'.')
+                ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && (w[i] == u'e' || w[i] == u'E')) {
+                ++i;
+                t.bareExponent = i == n;
+                if (i + 1 < n && w[i] == u'+' && IsAsciiDigit(w[i + 1]))
+                    ++i;
+                while (i < n && IsAsciiDigit(w[i]))
+                    ++i;
+            }
+        } else if (c == u'.') {
+            ++i;
+        } else if (c == u'$' && i + 1 < n
+                   && (IsAsciiDigit(w[i + 1]) || (w[i + 1] == u'.' && i + 2 < n && IsAsciiDigit(w[i + 2])))) {
+            // A money literal: no exponent.
+            t.number = true;
+            ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && w[i] == u'.')
+                ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+        } else {
+            // A name: letters, digits and _ @ # $ (and any character beyond ASCII).
+            ++i;
+            while (i < n && NameOrNumberChar(w[i]) && w[i] != u'.')
+                ++i;
+        }
+    }
+    return t;
+}
+
+// The word ends in a number with a dangling exponent ("1e", "c+1e", "x%2.5E"): a minus sign
+// typed right after it is the exponent's sign.
+bool IsExponentStart(QStringView w)
 {
     const qsizetype n = w.size();
     if (n < 2 || (w[n - 1] != u'e' && w[n - 1] != u'E'))
         return false;
-    bool digit = false;
-    bool dot = false;
-    for (qsizetype i = 0; i < n - 1; ++i) {
-        const QChar c = w[i];
-        if (c.isDigit() && c.unicode() < 128)
-            digit = true;
-        else if (c == u'.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    return digit;
+    return LastToken(w).bareExponent;
+}
+
+// The text ends in the name N standing alone, which a quote right after it would make the
+// prefix of a Unicode literal.
+bool EndsWithLoneN(QStringView w)
+{
+    if (w.isEmpty() || (w.back() != u'N' && w.back() != u'n'))
+        return false;
+    const TailToken t = LastToken(w);
+    return !t.number && t.start == w.size() - 1;
 }
 
 class Formatter
@@ -274,7 +346,7 @@ public:
                 pos_ = j - 1;
                 continue;
             }
-            if (c == u'-' && IsExponentStart(word_) && pos_ + 1 < n_ && buf_[pos_ + 1].isDigit()) {
+            if (c == u'-' && pos_ + 1 < n_ && IsAsciiDigit(buf_[pos_ + 1]) && IsExponentStart(word_)) {
                 word_ += c;
                 continue;
             }
@@ -288,6 +360,8 @@ public:
             word_.truncate(0);
         }
         Flush();
+        // A name GO on the last line would read as a batch separator there too.
+        JoinNameGoToLineAbove();
         return out_;
     }
 
@@ -306,8 +380,17 @@ private:
     void LineBreak()
     {
         Put(u"\r\n");
-        lineStart_ = true;
+        lineStart_ = OutputLineBlank();
         indentWritten_ = false;
+    }
+
+    // The output's current line holds nothing but blanks.
+    bool OutputLineBlank() const
+    {
+        qsizetype i = out_.size();
+        while (i > 0 && out_[i - 1] == u' ')
+            --i;
+        return i == 0 || IsLineEnd(out_[i - 1]);
     }
 
     void ClearFlags()
@@ -347,6 +430,8 @@ private:
             out_ += IndentString();
         }
         keywordBlank_ = false;
+        lineStart_ = false;
+        goHeld_ = false;
         AppendConvert(out_, w);
     }
 
@@ -371,6 +456,13 @@ private:
 
     // Every write to the output goes through here. Text that would follow a line comment on its
     // line is moved to the next line, so it never becomes part of the comment.
+    //
+    // The line-start flag never stays on once text other than blanks is on the line: a keyword
+    // that begins its line only when it is not at line start would otherwise run into that text.
+    //
+    // A word GO alone on its line reads as a batch separator. A GO that was a name in the text
+    // (any GO the separator rule did not write) therefore never ends its line: a blank stands in
+    // for the line break, and what follows stays on GO's line.
     void Put(QStringView text)
     {
         keywordBlank_ = false;
@@ -383,7 +475,105 @@ private:
                 out_ += IndentString();
             }
         }
+        bool inBracket = false;
+        for (;;) {
+            if (goHeld_) {
+                // One blank between the held GO and what follows it (so a second run writes the
+                // same): the blanks of indentation and alignment are left out.
+                while (!text.isEmpty() && IsBlank(text.front()) && !out_.isEmpty() && IsBlank(out_.back()))
+                    text = text.mid(1);
+            }
+            // The next line end outside a bracketed name (those are copied as they stand).
+            qsizetype b = 0;
+            for (; b < text.size(); ++b) {
+                if (inBracket) {
+                    if (text[b] == u']') {
+                        if (b + 1 < text.size() && text[b + 1] == u']')
+                            ++b;
+                        else
+                            inBracket = false;
+                    }
+                } else if (text[b] == u'[') {
+                    inBracket = true;
+                } else if (IsLineEnd(text[b])) {
+                    break;
+                }
+            }
+            out_ += text.left(b);
+            for (qsizetype i = 0; i < b && goHeld_; ++i)
+                if (!IsBlank(text[i]))
+                    goHeld_ = false;
+            if (b == text.size())
+                break;
+            const qsizetype k = (text[b] == u'\r' && b + 1 < text.size() && text[b + 1] == u'\n') ? 2 : 1;
+            if (NameGoAlone()) {
+                while (IsBlank(out_.back()))
+                    out_.chop(1);
+                out_ += u' ';
+                goHeld_ = true;
+            } else {
+                out_ += text.mid(b, k);
+                goHeld_ = false;
+            }
+            text = text.mid(b + k);
+        }
+        if (lineStart_ && !OutputLineBlank())
+            lineStart_ = false;
+    }
+
+    // Comment text copied as it stands: its lines are lines of the input.
+    void PutVerbatim(QStringView text)
+    {
+        Put(QStringView());
         out_ += text;
+        lineStart_ = false;
+        goHeld_ = false;
+    }
+
+    // The output's current line is a name GO alone (blanks around it allowed).
+    bool NameGoAlone() const
+    {
+        qsizetype i = out_.size();
+        while (i > 0 && IsBlank(out_[i - 1]))
+            --i;
+        if (i < 2 || i == separatorGoEnd_ || i <= protectedEnd_
+            || !EqualsCI(QStringView(out_).mid(i - 2, 2), QLatin1StringView("GO")))
+            return false;
+        qsizetype j = i - 2;
+        while (j > 0 && IsBlank(out_[j - 1]))
+            --j;
+        return j == 0 || IsLineEnd(out_[j - 1]);
+    }
+
+    // Before a line break that must be written (the one before a batch separator): a name GO
+    // alone on the current line moves to the end of the line before, where that line can take
+    // it (it has text, and no line comment that would swallow the GO).
+    void JoinNameGoToLineAbove()
+    {
+        if (!NameGoAlone())
+            return;
+        qsizetype i = out_.size();
+        while (i > 0 && IsBlank(out_[i - 1]))
+            --i;
+        qsizetype j = i - 2;
+        while (j > 0 && IsBlank(out_[j - 1]))
+            --j;
+        qsizetype e = j; // the line end before GO
+        if (e > 0 && out_[e - 1] == u'\n')
+            --e;
+        if (e > 0 && out_[e - 1] == u'\r')
+            --e;
+        qsizetype s = e;
+        while (s > 0 && !IsLineEnd(out_[s - 1]))
+            --s;
+        const QStringView above = QStringView(out_).mid(s, e - s);
+        if (e <= protectedEnd_ || above.trimmed().isEmpty() || above.contains(QLatin1StringView("--"))
+            || e == separatorGoEnd_)
+            return;
+        const QString go = out_.mid(i - 2, 2);
+        out_.truncate(e);
+        out_ += u' ';
+        out_ += go;
     }
     void PutKeyword(const QString& text)
     {
@@ -556,7 +746,8 @@ private:
         if (n <= 0)
             return;
         Put(u' ');
-        out_.resize(out_.size() + n - 1, u' ');
+        if (!goHeld_)
+            out_.resize(out_.size() + n - 1, u' ');
     }
     void PutIndent() { PutBlanks(qMin<qsizetype>(indentation_, MaxIndent)); }
     void PutContinuation() { PutBlanks(ContinuationWidth()); }
@@ -601,6 +792,7 @@ private:
         if (kind_ != Kind::None)
             Flush();
         out_ += c;
+        goHeld_ = false;
         commentOpen_ = prot_ == Protect::Line;
         leadingBlank_ = false;
         lineStart_ = false;
@@ -747,7 +939,7 @@ private:
             Flush();
             const qsizetype k = BlockCommentEnd(j);
             const QStringView text = QStringView(in_).mid(j, k - j);
-            Put(text);
+            PutVerbatim(text);
             protectedEnd_ = out_.size();
             ClearFlags();
             pos_ = k - 1;
@@ -1133,6 +1325,7 @@ private:
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
             Flush();
+            JoinNameGoToLineAbove();
             const bool indented = lineStart_ && indentWritten_;
             if (!lineStart_)
                 LineBreak();
@@ -1140,6 +1333,7 @@ private:
             if (!indented)
                 PutIndent();
             Put(w);
+            separatorGoEnd_ = out_.size();
             word_.truncate(0);
             EndStatement();
         }
@@ -1199,7 +1393,7 @@ private:
         } else if (c == u'\r') {
             Put(At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n"));
             if (!(At(pos_ + 1) == u'\n' && pos_ + 1 < n_)) {
-                lineStart_ = true;
+                lineStart_ = OutputLineBlank();
                 indentWritten_ = false;
                 return;
             }
@@ -1209,7 +1403,7 @@ private:
             Put(c);
         }
         indentWritten_ = false;
-        lineStart_ = c == u'\n';
+        lineStart_ = c == u'\n' && OutputLineBlank();
     }
 
     // ---- clause layout (inside a statement) -------------------------------------------------
@@ -1293,7 +1487,7 @@ private:
                     Put(u' ');
             } else {
                 ContinuationBreak();
-                lineStart_ = true;
+                lineStart_ = OutputLineBlank();
                 indentWritten_ = false;
             }
             break;
@@ -1311,7 +1505,8 @@ private:
         }
     }
 
-    // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=").
+    // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=",
+    // "=*").
     bool CompoundOperator() const
     {
         const QChar c = buf_[pos_];
@@ -1322,6 +1517,8 @@ private:
             return prev == u'<' || prev == u'!' || prev == u'-';
         if (c == u'<')
             return prev == u'!';
+        if (c == u'*')
+            return prev == u'='; // the old outer join "=*"
         return false;
     }
 
@@ -1338,10 +1535,7 @@ private:
         const QChar before = At(pos_ - 1);
         if (c == u'\'' && (last == u'N' || last == u'n') && before != u'N' && before != u'n') {
             const QString& tail = pending_.isEmpty() ? out_ : pending_;
-            if (tail.size() < 2)
-                return true;
-            const QChar b = tail[tail.size() - 2];
-            return !(b.isLetterOrNumber() || b == u'_' || b == u'@' || b == u'#' || b == u'$');
+            return tail.size() < 2 || EndsWithLoneN(tail);
         }
         return false;
     }
@@ -1480,7 +1674,7 @@ private:
                     LineBreak();
                     PutIndent();
                     PutContinuation();
-                    lineStart_ = true;
+                    lineStart_ = OutputLineBlank();
                     indentWritten_ = false;
                 }
             } else {
@@ -1607,6 +1801,8 @@ private:
     QString word_;
     QString pending_;
     qsizetype protectedEnd_ = 0;
+    qsizetype separatorGoEnd_ = -1; // the end of the last GO written as a batch separator
+    bool goHeld_ = false; // a line break after a name GO was left out: blanks are held to one
     qsizetype indentation_ = 0;
     Kind kind_ = Kind::None;
     int state_ = 0;
