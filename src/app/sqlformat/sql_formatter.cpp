@@ -11,6 +11,10 @@
 
 #include <vector>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace qv {
 
 namespace {
@@ -306,16 +310,38 @@ class Formatter
 public:
     static constexpr int MaxIndent = 1000;
 
-    Formatter(const QString& text, const TFormatOption& o) : opt_(o)
+    // The pass reads the caller's text in place (no copy: a first call in a process would pay
+    // for the copy's memory page by page). A tab reads as a blank where the pass interprets it
+    // (Cur), and the end of the text reads as a carriage return, so the last word is handled
+    // like any other and the look-aheads see a line end there.
+    Formatter(const QString& text, const TFormatOption& o) : opt_(o), in_(text)
     {
         opt_.Indent = qBound(-MaxIndent, opt_.Indent, MaxIndent);
-        in_ = text;
         n_ = in_.size();
-        // The end of the text acts as a carriage return, so the last word is handled like any
-        // other and the look-aheads see a line end there.
-        in_ += u'\r';
-        buf_ = in_.data(); // the pass reads and changes its private copy through this
-        out_.reserve(n_ + n_ / 4 + 16);
+        buf_ = in_.constData();
+        // The output is reserved once, and for a long text its pages are made present in one
+        // request rather than one fault at a time as the pass first writes them.
+        out_.reserve(n_ + n_ / 2 + 64);
+        Prefault(out_, n_ + n_ / 8);
+        kw_.reserve(16);
+        pad_.reserve(32);
+    }
+
+    static void Prefault(QString& s, qsizetype chars)
+    {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+        if (chars < 128 * 1024)
+            return;
+        const quintptr page = 4096;
+        const quintptr b = reinterpret_cast<quintptr>(s.data());
+        const quintptr from = (b + page - 1) & ~(page - 1);
+        const quintptr to = (b + quintptr(qMin(chars, s.capacity())) * sizeof(QChar)) & ~(page - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE); // a hint: errors do not matter
+#else
+        Q_UNUSED(s);
+        Q_UNUSED(chars);
+#endif
     }
 
     QString Run()
@@ -327,11 +353,7 @@ public:
                 if (Protected())
                     continue;
             }
-            QChar c = buf_[pos_];
-            if (c == u'\t') {
-                buf_[pos_] = u' ';
-                c = u' ';
-            }
+            const QChar c = Cur();
             if (c == u'[') {
                 TakeBracketName();
                 continue;
@@ -360,15 +382,30 @@ public:
             word_.truncate(0);
         }
         Flush();
-        // A name GO on the last line would read as a batch separator there too.
-        JoinNameGoToLineAbove();
+        // A name GO on the last line would read as a batch separator there too (unless it is
+        // part of a bracketed name that the text never closed).
+        if (!unclosedBracket_)
+            JoinNameGoToLineAbove();
         return out_;
     }
 
 private:
     // ---- small helpers ----------------------------------------------------------------------
 
-    QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? buf_[i] : QChar(); }
+    QChar At(qsizetype i) const
+    {
+        return i >= 0 && i < n_ ? buf_[i] : (i == n_ ? QChar(u'\r') : QChar());
+    }
+
+    // The character at the pass's position as the pass interprets it: a tab is a blank, the end
+    // of the text a carriage return.
+    QChar Cur() const
+    {
+        if (pos_ >= n_)
+            return QChar(u'\r');
+        const QChar c = buf_[pos_];
+        return c == u'\t' ? QChar(u' ') : c;
+    }
 
     // The blanks of the current indentation. Deep nesting (or an unchecked Indent value from
     // the settings) is capped so that no line start grows without bound.
@@ -589,9 +626,9 @@ private:
     // Only blanks come before a line end (or the end of the text) from position i on.
     bool LineEndsAhead(qsizetype i) const
     {
-        while (i < in_.size() && IsBlank(buf_[i]))
+        while (i < n_ && IsBlank(buf_[i]))
             ++i;
-        return i >= in_.size() || IsLineEnd(buf_[i]);
+        return i >= n_ || IsLineEnd(buf_[i]);
     }
 
     // The first position at or after i that is no blank, tab or line break. The last run found is
@@ -602,7 +639,7 @@ private:
         if (i >= spaceFrom_ && i <= spaceTo_)
             return spaceTo_;
         const qsizetype from = i;
-        while (i < in_.size() && IsSpace(buf_[i]))
+        while (i < n_ && IsSpace(buf_[i]))
             ++i;
         spaceFrom_ = from;
         spaceTo_ = i;
@@ -636,7 +673,9 @@ private:
             return false;
         auto is = [t](const char* k) { return EqualsCI(t, QLatin1StringView(k)); };
         const qsizetype after = i + t.size();
-        const QChar next = after < n_ ? buf_[after] : QChar();
+        // A parenthesis after the word, also on a later line, makes it a function (LEFT(…),
+        // UPDATE(…)): the layout may put a line break between them.
+        const QChar next = At(SkipSpace(after));
         const bool sel = kind_ == Kind::Select;
         if (is("SELECT") || is("WHERE") || is("DELETE") || is("UNION"))
             return true;
@@ -705,21 +744,33 @@ private:
         return e >= w.size() && EqualsCI(QStringView(out_).mid(e - w.size(), w.size()), w);
     }
 
-    QString Padded(const QString& w) const
+    // Writes the padded keyword of w in the letter case `mode` (see Case and Convert).
+    void PutPadded(QStringView w, int mode)
     {
         const bool blank = w.trimmed().isEmpty();
-        QString r;
+        pad_.resize(0);
         if ((state_ == 7 || state_ == 9) && (opt_.ReservePos == 0 || blank)) {
-            r = u' ' + w;
-        } else if (w.size() <= 6) {
-            const QString pad(6 - w.size(), u' ');
-            r = opt_.ReservePos == 0 ? pad + w : w + pad;
+            pad_ += u' ';
+            AppendCase(pad_, w, mode);
+        } else if (w.size() <= 6 && opt_.ReservePos == 0) {
+            pad_.resize(6 - w.size(), u' ');
+            AppendCase(pad_, w, mode);
         } else {
-            r = w;
+            AppendCase(pad_, w, mode);
+            if (w.size() < 6)
+                pad_.resize(6, u' ');
         }
         if (!blank)
-            r += u' ';
-        return r;
+            pad_ += u' ';
+        PutKeyword(pad_);
+    }
+    // The padded keyword of Case(w).
+    void PutPaddedCase(QStringView w) { PutPadded(w, opt_.ReserveTrans); }
+    // The padded keyword of Convert(w).
+    void PutPaddedConvert(QStringView w)
+    {
+        PutPadded(w, prot_ != Protect::None ? -1
+                     : BuiltInReservedWords().Contains(w) ? opt_.ReserveTrans : opt_.ItemTrans);
     }
 
     int ContinuationWidth() const
@@ -766,7 +817,7 @@ private:
         Flush();
         state_ = state;
         ClauseBreak();
-        PutKeyword(Padded(Case(text)));
+        PutPaddedCase(text);
         word_.truncate(0);
     }
 
@@ -805,7 +856,7 @@ private:
     // statement).
     bool Protected()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = buf_[pos_]; // a tab in protected text stays a tab
         switch (prot_) {
         case Protect::Literal:
         case Protect::Name: {
@@ -872,6 +923,7 @@ private:
             }
             ++j;
         }
+        unclosedBracket_ = j >= n_;
         const qsizetype end = j < n_ ? j : n_ - 1;
         if (word_.isEmpty())
             wordStart_ = pos_;
@@ -1014,7 +1066,9 @@ private:
 
     void BlockKeywords()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
         auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
         if (w.isEmpty())
@@ -1204,12 +1258,13 @@ private:
 
     void StatementKeywords()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         if (w.isEmpty())
             return;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
         auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
-        const QChar c = buf_[pos_];
         const bool sel = kind_ == Kind::Select;
 
         if (is("SELECT")) {
@@ -1221,7 +1276,7 @@ private:
                 WriteIndentOnce();
             }
             ClearFlags();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
             paren_ = false;
             kind_ = Kind::Select;
@@ -1245,7 +1300,7 @@ private:
                 word_.truncate(0);
         } else if (is("HAVING") && sel) {
             ClauseKeyword(8, w);
-        } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && c != u'(') {
+        } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && !FunctionParenAhead()) {
             Flush();
             if (join_) {
                 if (!OutEndsWith(u' '))
@@ -1253,7 +1308,7 @@ private:
                 Put(Case(w));
             } else {
                 ClauseBreak();
-                PutKeyword(Padded(Case(w)));
+                PutPaddedCase(w);
             }
             word_.truncate(0);
             join_ = true;
@@ -1266,7 +1321,7 @@ private:
                 Put(u' ');
             } else {
                 ClauseBreak();
-                PutKeyword(Padded(Case(w)));
+                PutPaddedCase(w);
             }
             word_.truncate(0);
             join_ = false;
@@ -1279,7 +1334,7 @@ private:
                 LineBreak();
             WriteIndentOnce();
             ClearFlags();
-            PutKeyword(Padded(Case(QStringLiteral("INSERT INTO"))));
+            PutPaddedCase(u"INSERT INTO");
             word_.truncate(0);
             insertParen_ = false;
             kind_ = Kind::Insert;
@@ -1296,10 +1351,10 @@ private:
             ClearFlags();
             if (!indented)
                 PutIndent();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
             insertParen_ = false;
-        } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
+        } else if (is("UPDATE") && !FunctionParenAhead() && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
             StatementStart(5, w);
             kind_ = Kind::Update;
         } else if (is("SET") && kind_ == Kind::Update) {
@@ -1320,7 +1375,7 @@ private:
             ClearFlags();
             if (!indented)
                 PutIndent();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
@@ -1344,6 +1399,9 @@ private:
             join_ = false;
     }
 
+    // A parenthesis follows the current word, maybe after blanks and line breaks.
+    bool FunctionParenAhead() const { return At(SkipSpace(pos_)) == u'('; }
+
     void StatementStart(int state, const QString& w)
     {
         Flush();
@@ -1354,7 +1412,7 @@ private:
         ClearFlags();
         if (!indented)
             PutIndent();
-        PutKeyword(Padded(Case(w)));
+        PutPaddedCase(w);
         word_.truncate(0);
     }
 
@@ -1371,7 +1429,7 @@ private:
 
     void PlainOutput()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!out_.isEmpty() && lineStart_) {
             if (word_.isEmpty() && c == u' ')
                 return;
@@ -1410,7 +1468,7 @@ private:
 
     void ListStep()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         // A closing parenthesis is followed by a blank, except at the end of an input line
         // (formatting the result again then sees the same text).
         if (OutEndsWith(u')') && (!word_.isEmpty() || (!IsLineEnd(c) && !(c == u' ' && leadingBlank_))))
@@ -1509,7 +1567,7 @@ private:
     // "=*").
     bool CompoundOperator() const
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         const QChar prev = At(pos_ - 1);
         if (c == u'=')
             return OperatorChar(prev);
@@ -1561,7 +1619,7 @@ private:
 
     void JoinPending(const QString& w, Join v)
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!w.isEmpty()) {
             bool blank = !pending_.isEmpty();
             if (!blank && out_.size() > protectedEnd_ && !out_.isEmpty() && !IsDelimiter(out_.back()))
@@ -1606,7 +1664,9 @@ private:
 
     void ConditionStep()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         const bool andOr = EqualsCI(w, QLatin1StringView("AND")) || EqualsCI(w, QLatin1StringView("OR"));
         if (andOr && between_) {
             between_ = false;
@@ -1636,7 +1696,7 @@ private:
                 // The keyword begins its line; a comment after it stays after it.
                 LineBreak();
                 PutIndent();
-                PutKeyword(Padded(Convert(w)));
+                PutPaddedConvert(w);
                 ClearFlags();
                 if (CommentRule(pos_) != Comment::None)
                     consumed_ = true;
@@ -1654,7 +1714,7 @@ private:
 
     void SetStep()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!word_.isEmpty()) {
             if ((!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
                 || (pending_.isEmpty() && out_.size() > protectedEnd_ && !out_.isEmpty()
@@ -1707,7 +1767,7 @@ private:
         if (hadWord)
             leadingBlank_ = false; // even when a keyword rule takes the word
         Layout();
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (consumed_ || hadWord || c != u' ')
             leadingBlank_ = false;
         if (!consumed_ && IsLineEnd(c))
@@ -1738,7 +1798,7 @@ private:
         }
         if (atEnd_ || consumed_)
             return;
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         // End of a statement.
         if (kind_ != Kind::None) {
             if (c == u';') {
@@ -1784,8 +1844,8 @@ private:
     }
 
     TFormatOption opt_;
-    QString in_;
-    QChar* buf_ = nullptr;
+    const QString& in_;
+    const QChar* buf_ = nullptr;
     mutable qsizetype spaceFrom_ = -1; // the last run of spaces SkipSpace passed
     mutable qsizetype spaceTo_ = -2;
     qsizetype n_ = 0;
@@ -1799,9 +1859,12 @@ private:
     bool keywordBlank_ = false; // the output ends with a padded keyword and its blank // only blanks since the last line end of the input
     QString out_;
     QString word_;
+    QString kw_;  // the keyword being handled (a copy of the word)
+    QString pad_; // a padded keyword being written
     QString pending_;
     qsizetype protectedEnd_ = 0;
     qsizetype separatorGoEnd_ = -1; // the end of the last GO written as a batch separator
+    bool unclosedBracket_ = false; // the text ends inside a bracketed name
     bool goHeld_ = false; // a line break after a name GO was left out: blanks are held to one
     qsizetype indentation_ = 0;
     Kind kind_ = Kind::None;
