@@ -16,6 +16,29 @@ PACKAGES=(
   xvfb xauth
 )
 
+# Fuzzing of the SQL formatter (tests/fuzz): clang with its libFuzzer runtime builds the target
+# in a folder of its own, and `test` runs it from its corpus for FUZZ_SECONDS (0 skips it).
+PACKAGES+=(clang libclang-rt-14-dev)
+FUZZ_DIR=${FUZZ_DIR:-build-fuzz}
+FUZZ_SECONDS=${FUZZ_SECONDS:-60}
+FUZZ_ROOT=$PWD
+
+run_formatter_fuzz() {
+  [ "$FUZZ_SECONDS" -gt 0 ] || return 0
+  (
+    cd "$FUZZ_ROOT"
+    if [ ! -f "$FUZZ_DIR/build.ninja" ]; then
+      cmake -S . -B "$FUZZ_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DQORVEL_FUZZ=ON -DQORVEL_BENCH=OFF
+    fi
+    cmake --build "$FUZZ_DIR" -j "$JOBS" --target fuzz_formatter
+    # New inputs go to a scratch folder; the corpus in the repository is only read.
+    mkdir -p "$FUZZ_DIR/formatter-found"
+    "$FUZZ_DIR/tests/fuzz/fuzz_formatter" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+      -artifact_prefix="$FUZZ_DIR/" "$FUZZ_DIR/formatter-found" tests/fuzz/corpus/formatter
+  )
+}
+
 install_packages() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
@@ -65,6 +88,7 @@ case "${1:-}" in
     configure_and_build
     cd "$BUILD_DIR"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" --timeout 600
+    run_formatter_fuzz
     ;;
   *)
     echo "usage: $0 run|test" >&2

@@ -41,6 +41,16 @@ QStringList oddInputs()
         "\r\r\r\n\n\r",
         "REM\r\nREMARK\r\nrem x\r\nselect;",
         QStringLiteral("SELECT ｶﾞ, 表 FROM [表] WHERE 列 = N'値'"),
+        // Formatter shapes the fuzz target once caught: a name GO left alone on a line (also
+        // the last one), a GO line inside a bracketed name never closed, the number 5 and the
+        // name n before a literal, the old outer join =*, UPDATE( split from its parenthesis.
+        "begin go end\r\nselect go from go where go = 1 go\r\ngo\r\nGO where 2.5e x",
+        "begin go",
+        "UPDATE SET [\nGO\r",
+        "[\nGO",
+        "select where 5n '",
+        "select a from t where x =* y",
+        "INSERT INTO\nupdate(",
     };
     QString withNul = QStringLiteral("select ");
     withNul += QChar(0);

@@ -11,6 +11,10 @@
 
 #include <vector>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace qv {
 
 namespace {
@@ -209,24 +213,96 @@ bool OperatorChar(QChar c)
     }
 }
 
-// A number with a dangling exponent ("1e", "2.5E", ".5e"): its sign belongs to it.
-bool IsExponentStart(const QString& w)
+inline bool IsAsciiDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// A character that can be part of a name or a number: a run of these, and nothing else, is read
+// as names and numbers. Every other character stands alone (an operator, a dot, …).
+inline bool NameOrNumberChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') || u == u'_'
+           || u == u'@' || u == u'#' || u == u'$' || u == u'.' || u >= 0x80;
+}
+
+// How the server reads the end of a text: the last run of name and number characters is read
+// from its start as names and numbers. A number begins at a digit, or at a dot before a digit,
+// that does not continue a name ("x1e" and "@v1e" are names, "5n" is the number 5 and the name n).
+struct TailToken {
+    qsizetype start = 0;       // where the last name or number begins
+    bool number = false;       // it is a number
+    bool bareExponent = false; // a number that ends in its exponent letter ("1e", "2.5E", ".5e")
+};
+
+TailToken LastToken(QStringView w)
+{
+    TailToken t;
+    const qsizetype n = w.size();
+    qsizetype i = n;
+    while (i > 0 && NameOrNumberChar(w[i - 1]))
+        --i;
+    t.start = i;
+    while (i < n) {
+        const QChar c = w[i];
+        t.start = i;
+        t.number = false;
+        t.bareExponent = false;
+        if (IsAsciiDigit(c) || (c == u'.' && i + 1 < n && IsAsciiDigit(w[i + 1]))) {
+            t.number = true;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && w[i] == u'.')
+                ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && (w[i] == u'e' || w[i] == u'E')) {
+                ++i;
+                t.bareExponent = i == n;
+                if (i + 1 < n && w[i] == u'+' && IsAsciiDigit(w[i + 1]))
+                    ++i;
+                while (i < n && IsAsciiDigit(w[i]))
+                    ++i;
+            }
+        } else if (c == u'.') {
+            ++i;
+        } else if (c == u'$' && i + 1 < n
+                   && (IsAsciiDigit(w[i + 1]) || (w[i + 1] == u'.' && i + 2 < n && IsAsciiDigit(w[i + 2])))) {
+            // A money literal: no exponent.
+            t.number = true;
+            ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+            if (i < n && w[i] == u'.')
+                ++i;
+            while (i < n && IsAsciiDigit(w[i]))
+                ++i;
+        } else {
+            // A name: letters, digits and _ @ # $ (and any character beyond ASCII).
+            ++i;
+            while (i < n && NameOrNumberChar(w[i]) && w[i] != u'.')
+                ++i;
+        }
+    }
+    return t;
+}
+
+// The word ends in a number with a dangling exponent ("1e", "c+1e", "x%2.5E"): a minus sign
+// typed right after it is the exponent's sign.
+bool IsExponentStart(QStringView w)
 {
     const qsizetype n = w.size();
     if (n < 2 || (w[n - 1] != u'e' && w[n - 1] != u'E'))
         return false;
-    bool digit = false;
-    bool dot = false;
-    for (qsizetype i = 0; i < n - 1; ++i) {
-        const QChar c = w[i];
-        if (c.isDigit() && c.unicode() < 128)
-            digit = true;
-        else if (c == u'.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    return digit;
+    return LastToken(w).bareExponent;
+}
+
+// The text ends in the name N standing alone, which a quote right after it would make the
+// prefix of a Unicode literal.
+bool EndsWithLoneN(QStringView w)
+{
+    if (w.isEmpty() || (w.back() != u'N' && w.back() != u'n'))
+        return false;
+    const TailToken t = LastToken(w);
+    return !t.number && t.start == w.size() - 1;
 }
 
 class Formatter
@@ -234,16 +310,38 @@ class Formatter
 public:
     static constexpr int MaxIndent = 1000;
 
-    Formatter(const QString& text, const TFormatOption& o) : opt_(o)
+    // The pass reads the caller's text in place (no copy: a first call in a process would pay
+    // for the copy's memory page by page). A tab reads as a blank where the pass interprets it
+    // (Cur), and the end of the text reads as a carriage return, so the last word is handled
+    // like any other and the look-aheads see a line end there.
+    Formatter(const QString& text, const TFormatOption& o) : opt_(o), in_(text)
     {
         opt_.Indent = qBound(-MaxIndent, opt_.Indent, MaxIndent);
-        in_ = text;
         n_ = in_.size();
-        // The end of the text acts as a carriage return, so the last word is handled like any
-        // other and the look-aheads see a line end there.
-        in_ += u'\r';
-        buf_ = in_.data(); // the pass reads and changes its private copy through this
-        out_.reserve(n_ + n_ / 4 + 16);
+        buf_ = in_.constData();
+        // The output is reserved once, and for a long text its pages are made present in one
+        // request rather than one fault at a time as the pass first writes them.
+        out_.reserve(n_ + n_ / 2 + 64);
+        Prefault(out_, n_ + n_ / 8);
+        kw_.reserve(16);
+        pad_.reserve(32);
+    }
+
+    static void Prefault(QString& s, qsizetype chars)
+    {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+        if (chars < 128 * 1024)
+            return;
+        const quintptr page = 4096;
+        const quintptr b = reinterpret_cast<quintptr>(s.data());
+        const quintptr from = (b + page - 1) & ~(page - 1);
+        const quintptr to = (b + quintptr(qMin(chars, s.capacity())) * sizeof(QChar)) & ~(page - 1);
+        if (to > from)
+            madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE); // a hint: errors do not matter
+#else
+        Q_UNUSED(s);
+        Q_UNUSED(chars);
+#endif
     }
 
     QString Run()
@@ -255,11 +353,7 @@ public:
                 if (Protected())
                     continue;
             }
-            QChar c = buf_[pos_];
-            if (c == u'\t') {
-                buf_[pos_] = u' ';
-                c = u' ';
-            }
+            const QChar c = Cur();
             if (c == u'[') {
                 TakeBracketName();
                 continue;
@@ -274,7 +368,7 @@ public:
                 pos_ = j - 1;
                 continue;
             }
-            if (c == u'-' && IsExponentStart(word_) && pos_ + 1 < n_ && buf_[pos_ + 1].isDigit()) {
+            if (c == u'-' && pos_ + 1 < n_ && IsAsciiDigit(buf_[pos_ + 1]) && IsExponentStart(word_)) {
                 word_ += c;
                 continue;
             }
@@ -288,13 +382,30 @@ public:
             word_.truncate(0);
         }
         Flush();
+        // A name GO on the last line would read as a batch separator there too (unless it is
+        // part of a bracketed name that the text never closed).
+        if (!unclosedBracket_)
+            JoinNameGoToLineAbove();
         return out_;
     }
 
 private:
     // ---- small helpers ----------------------------------------------------------------------
 
-    QChar At(qsizetype i) const { return i >= 0 && i < in_.size() ? buf_[i] : QChar(); }
+    QChar At(qsizetype i) const
+    {
+        return i >= 0 && i < n_ ? buf_[i] : (i == n_ ? QChar(u'\r') : QChar());
+    }
+
+    // The character at the pass's position as the pass interprets it: a tab is a blank, the end
+    // of the text a carriage return.
+    QChar Cur() const
+    {
+        if (pos_ >= n_)
+            return QChar(u'\r');
+        const QChar c = buf_[pos_];
+        return c == u'\t' ? QChar(u' ') : c;
+    }
 
     // The blanks of the current indentation. Deep nesting (or an unchecked Indent value from
     // the settings) is capped so that no line start grows without bound.
@@ -306,8 +417,17 @@ private:
     void LineBreak()
     {
         Put(u"\r\n");
-        lineStart_ = true;
+        lineStart_ = OutputLineBlank();
         indentWritten_ = false;
+    }
+
+    // The output's current line holds nothing but blanks.
+    bool OutputLineBlank() const
+    {
+        qsizetype i = out_.size();
+        while (i > 0 && out_[i - 1] == u' ')
+            --i;
+        return i == 0 || IsLineEnd(out_[i - 1]);
     }
 
     void ClearFlags()
@@ -347,6 +467,8 @@ private:
             out_ += IndentString();
         }
         keywordBlank_ = false;
+        lineStart_ = false;
+        goHeld_ = false;
         AppendConvert(out_, w);
     }
 
@@ -371,6 +493,13 @@ private:
 
     // Every write to the output goes through here. Text that would follow a line comment on its
     // line is moved to the next line, so it never becomes part of the comment.
+    //
+    // The line-start flag never stays on once text other than blanks is on the line: a keyword
+    // that begins its line only when it is not at line start would otherwise run into that text.
+    //
+    // A word GO alone on its line reads as a batch separator. A GO that was a name in the text
+    // (any GO the separator rule did not write) therefore never ends its line: a blank stands in
+    // for the line break, and what follows stays on GO's line.
     void Put(QStringView text)
     {
         keywordBlank_ = false;
@@ -383,7 +512,105 @@ private:
                 out_ += IndentString();
             }
         }
+        bool inBracket = false;
+        for (;;) {
+            if (goHeld_) {
+                // One blank between the held GO and what follows it (so a second run writes the
+                // same): the blanks of indentation and alignment are left out.
+                while (!text.isEmpty() && IsBlank(text.front()) && !out_.isEmpty() && IsBlank(out_.back()))
+                    text = text.mid(1);
+            }
+            // The next line end outside a bracketed name (those are copied as they stand).
+            qsizetype b = 0;
+            for (; b < text.size(); ++b) {
+                if (inBracket) {
+                    if (text[b] == u']') {
+                        if (b + 1 < text.size() && text[b + 1] == u']')
+                            ++b;
+                        else
+                            inBracket = false;
+                    }
+                } else if (text[b] == u'[') {
+                    inBracket = true;
+                } else if (IsLineEnd(text[b])) {
+                    break;
+                }
+            }
+            out_ += text.left(b);
+            for (qsizetype i = 0; i < b && goHeld_; ++i)
+                if (!IsBlank(text[i]))
+                    goHeld_ = false;
+            if (b == text.size())
+                break;
+            const qsizetype k = (text[b] == u'\r' && b + 1 < text.size() && text[b + 1] == u'\n') ? 2 : 1;
+            if (NameGoAlone()) {
+                while (IsBlank(out_.back()))
+                    out_.chop(1);
+                out_ += u' ';
+                goHeld_ = true;
+            } else {
+                out_ += text.mid(b, k);
+                goHeld_ = false;
+            }
+            text = text.mid(b + k);
+        }
+        if (lineStart_ && !OutputLineBlank())
+            lineStart_ = false;
+    }
+
+    // Comment text copied as it stands: its lines are lines of the input.
+    void PutVerbatim(QStringView text)
+    {
+        Put(QStringView());
         out_ += text;
+        lineStart_ = false;
+        goHeld_ = false;
+    }
+
+    // The output's current line is a name GO alone (blanks around it allowed).
+    bool NameGoAlone() const
+    {
+        qsizetype i = out_.size();
+        while (i > 0 && IsBlank(out_[i - 1]))
+            --i;
+        if (i < 2 || i == separatorGoEnd_ || i <= protectedEnd_
+            || !EqualsCI(QStringView(out_).mid(i - 2, 2), QLatin1StringView("GO")))
+            return false;
+        qsizetype j = i - 2;
+        while (j > 0 && IsBlank(out_[j - 1]))
+            --j;
+        return j == 0 || IsLineEnd(out_[j - 1]);
+    }
+
+    // Before a line break that must be written (the one before a batch separator): a name GO
+    // alone on the current line moves to the end of the line before, where that line can take
+    // it (it has text, and no line comment that would swallow the GO).
+    void JoinNameGoToLineAbove()
+    {
+        if (!NameGoAlone())
+            return;
+        qsizetype i = out_.size();
+        while (i > 0 && IsBlank(out_[i - 1]))
+            --i;
+        qsizetype j = i - 2;
+        while (j > 0 && IsBlank(out_[j - 1]))
+            --j;
+        qsizetype e = j; // the line end before GO
+        if (e > 0 && out_[e - 1] == u'\n')
+            --e;
+        if (e > 0 && out_[e - 1] == u'\r')
+            --e;
+        qsizetype s = e;
+        while (s > 0 && !IsLineEnd(out_[s - 1]))
+            --s;
+        const QStringView above = QStringView(out_).mid(s, e - s);
+        if (e <= protectedEnd_ || above.trimmed().isEmpty() || above.contains(QLatin1StringView("--"))
+            || e == separatorGoEnd_)
+            return;
+        const QString go = out_.mid(i - 2, 2);
+        out_.truncate(e);
+        out_ += u' ';
+        out_ += go;
     }
     void PutKeyword(const QString& text)
     {
@@ -399,9 +626,9 @@ private:
     // Only blanks come before a line end (or the end of the text) from position i on.
     bool LineEndsAhead(qsizetype i) const
     {
-        while (i < in_.size() && IsBlank(buf_[i]))
+        while (i < n_ && IsBlank(buf_[i]))
             ++i;
-        return i >= in_.size() || IsLineEnd(buf_[i]);
+        return i >= n_ || IsLineEnd(buf_[i]);
     }
 
     // The first position at or after i that is no blank, tab or line break. The last run found is
@@ -412,7 +639,7 @@ private:
         if (i >= spaceFrom_ && i <= spaceTo_)
             return spaceTo_;
         const qsizetype from = i;
-        while (i < in_.size() && IsSpace(buf_[i]))
+        while (i < n_ && IsSpace(buf_[i]))
             ++i;
         spaceFrom_ = from;
         spaceTo_ = i;
@@ -446,7 +673,9 @@ private:
             return false;
         auto is = [t](const char* k) { return EqualsCI(t, QLatin1StringView(k)); };
         const qsizetype after = i + t.size();
-        const QChar next = after < n_ ? buf_[after] : QChar();
+        // A parenthesis after the word, also on a later line, makes it a function (LEFT(…),
+        // UPDATE(…)): the layout may put a line break between them.
+        const QChar next = At(SkipSpace(after));
         const bool sel = kind_ == Kind::Select;
         if (is("SELECT") || is("WHERE") || is("DELETE") || is("UNION"))
             return true;
@@ -515,21 +744,33 @@ private:
         return e >= w.size() && EqualsCI(QStringView(out_).mid(e - w.size(), w.size()), w);
     }
 
-    QString Padded(const QString& w) const
+    // Writes the padded keyword of w in the letter case `mode` (see Case and Convert).
+    void PutPadded(QStringView w, int mode)
     {
         const bool blank = w.trimmed().isEmpty();
-        QString r;
+        pad_.resize(0);
         if ((state_ == 7 || state_ == 9) && (opt_.ReservePos == 0 || blank)) {
-            r = u' ' + w;
-        } else if (w.size() <= 6) {
-            const QString pad(6 - w.size(), u' ');
-            r = opt_.ReservePos == 0 ? pad + w : w + pad;
+            pad_ += u' ';
+            AppendCase(pad_, w, mode);
+        } else if (w.size() <= 6 && opt_.ReservePos == 0) {
+            pad_.resize(6 - w.size(), u' ');
+            AppendCase(pad_, w, mode);
         } else {
-            r = w;
+            AppendCase(pad_, w, mode);
+            if (w.size() < 6)
+                pad_.resize(6, u' ');
         }
         if (!blank)
-            r += u' ';
-        return r;
+            pad_ += u' ';
+        PutKeyword(pad_);
+    }
+    // The padded keyword of Case(w).
+    void PutPaddedCase(QStringView w) { PutPadded(w, opt_.ReserveTrans); }
+    // The padded keyword of Convert(w).
+    void PutPaddedConvert(QStringView w)
+    {
+        PutPadded(w, prot_ != Protect::None ? -1
+                     : BuiltInReservedWords().Contains(w) ? opt_.ReserveTrans : opt_.ItemTrans);
     }
 
     int ContinuationWidth() const
@@ -556,7 +797,8 @@ private:
         if (n <= 0)
             return;
         Put(u' ');
-        out_.resize(out_.size() + n - 1, u' ');
+        if (!goHeld_)
+            out_.resize(out_.size() + n - 1, u' ');
     }
     void PutIndent() { PutBlanks(qMin<qsizetype>(indentation_, MaxIndent)); }
     void PutContinuation() { PutBlanks(ContinuationWidth()); }
@@ -575,7 +817,7 @@ private:
         Flush();
         state_ = state;
         ClauseBreak();
-        PutKeyword(Padded(Case(text)));
+        PutPaddedCase(text);
         word_.truncate(0);
     }
 
@@ -601,6 +843,7 @@ private:
         if (kind_ != Kind::None)
             Flush();
         out_ += c;
+        goHeld_ = false;
         commentOpen_ = prot_ == Protect::Line;
         leadingBlank_ = false;
         lineStart_ = false;
@@ -613,7 +856,7 @@ private:
     // statement).
     bool Protected()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = buf_[pos_]; // a tab in protected text stays a tab
         switch (prot_) {
         case Protect::Literal:
         case Protect::Name: {
@@ -680,6 +923,7 @@ private:
             }
             ++j;
         }
+        unclosedBracket_ = j >= n_;
         const qsizetype end = j < n_ ? j : n_ - 1;
         if (word_.isEmpty())
             wordStart_ = pos_;
@@ -747,7 +991,7 @@ private:
             Flush();
             const qsizetype k = BlockCommentEnd(j);
             const QStringView text = QStringView(in_).mid(j, k - j);
-            Put(text);
+            PutVerbatim(text);
             protectedEnd_ = out_.size();
             ClearFlags();
             pos_ = k - 1;
@@ -822,7 +1066,9 @@ private:
 
     void BlockKeywords()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
         auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
         if (w.isEmpty())
@@ -1012,12 +1258,13 @@ private:
 
     void StatementKeywords()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         if (w.isEmpty())
             return;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
         auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
-        const QChar c = buf_[pos_];
         const bool sel = kind_ == Kind::Select;
 
         if (is("SELECT")) {
@@ -1029,7 +1276,7 @@ private:
                 WriteIndentOnce();
             }
             ClearFlags();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
             paren_ = false;
             kind_ = Kind::Select;
@@ -1053,7 +1300,7 @@ private:
                 word_.truncate(0);
         } else if (is("HAVING") && sel) {
             ClauseKeyword(8, w);
-        } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && c != u'(') {
+        } else if ((is("RIGHT") || is("LEFT") || is("INNER") || is("OUTER")) && sel && !FunctionParenAhead()) {
             Flush();
             if (join_) {
                 if (!OutEndsWith(u' '))
@@ -1061,7 +1308,7 @@ private:
                 Put(Case(w));
             } else {
                 ClauseBreak();
-                PutKeyword(Padded(Case(w)));
+                PutPaddedCase(w);
             }
             word_.truncate(0);
             join_ = true;
@@ -1074,7 +1321,7 @@ private:
                 Put(u' ');
             } else {
                 ClauseBreak();
-                PutKeyword(Padded(Case(w)));
+                PutPaddedCase(w);
             }
             word_.truncate(0);
             join_ = false;
@@ -1087,7 +1334,7 @@ private:
                 LineBreak();
             WriteIndentOnce();
             ClearFlags();
-            PutKeyword(Padded(Case(QStringLiteral("INSERT INTO"))));
+            PutPaddedCase(u"INSERT INTO");
             word_.truncate(0);
             insertParen_ = false;
             kind_ = Kind::Insert;
@@ -1104,10 +1351,10 @@ private:
             ClearFlags();
             if (!indented)
                 PutIndent();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
             insertParen_ = false;
-        } else if (is("UPDATE") && c != u'(' && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
+        } else if (is("UPDATE") && !FunctionParenAhead() && !OutTrimmedEndsWith(QLatin1StringView("FOR"))) {
             StatementStart(5, w);
             kind_ = Kind::Update;
         } else if (is("SET") && kind_ == Kind::Update) {
@@ -1128,11 +1375,12 @@ private:
             ClearFlags();
             if (!indented)
                 PutIndent();
-            PutKeyword(Padded(Case(w)));
+            PutPaddedCase(w);
             word_.truncate(0);
         } else if (is("GO") && IsGoLine()) {
             // A batch separator ends every statement and stands alone on its line.
             Flush();
+            JoinNameGoToLineAbove();
             const bool indented = lineStart_ && indentWritten_;
             if (!lineStart_)
                 LineBreak();
@@ -1140,6 +1388,7 @@ private:
             if (!indented)
                 PutIndent();
             Put(w);
+            separatorGoEnd_ = out_.size();
             word_.truncate(0);
             EndStatement();
         }
@@ -1149,6 +1398,9 @@ private:
         if (!word_.isEmpty())
             join_ = false;
     }
+
+    // A parenthesis follows the current word, maybe after blanks and line breaks.
+    bool FunctionParenAhead() const { return At(SkipSpace(pos_)) == u'('; }
 
     void StatementStart(int state, const QString& w)
     {
@@ -1160,7 +1412,7 @@ private:
         ClearFlags();
         if (!indented)
             PutIndent();
-        PutKeyword(Padded(Case(w)));
+        PutPaddedCase(w);
         word_.truncate(0);
     }
 
@@ -1177,7 +1429,7 @@ private:
 
     void PlainOutput()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!out_.isEmpty() && lineStart_) {
             if (word_.isEmpty() && c == u' ')
                 return;
@@ -1199,7 +1451,7 @@ private:
         } else if (c == u'\r') {
             Put(At(pos_ + 1) == u'\n' && pos_ + 1 < n_ ? QStringLiteral("\r") : QStringLiteral("\r\n"));
             if (!(At(pos_ + 1) == u'\n' && pos_ + 1 < n_)) {
-                lineStart_ = true;
+                lineStart_ = OutputLineBlank();
                 indentWritten_ = false;
                 return;
             }
@@ -1209,14 +1461,14 @@ private:
             Put(c);
         }
         indentWritten_ = false;
-        lineStart_ = c == u'\n';
+        lineStart_ = c == u'\n' && OutputLineBlank();
     }
 
     // ---- clause layout (inside a statement) -------------------------------------------------
 
     void ListStep()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         // A closing parenthesis is followed by a blank, except at the end of an input line
         // (formatting the result again then sees the same text).
         if (OutEndsWith(u')') && (!word_.isEmpty() || (!IsLineEnd(c) && !(c == u' ' && leadingBlank_))))
@@ -1293,7 +1545,7 @@ private:
                     Put(u' ');
             } else {
                 ContinuationBreak();
-                lineStart_ = true;
+                lineStart_ = OutputLineBlank();
                 indentWritten_ = false;
             }
             break;
@@ -1311,10 +1563,11 @@ private:
         }
     }
 
-    // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=").
+    // The delimiter at pos_ continues an operator typed right before it ("<>", ">=", "!=", "+=",
+    // "=*").
     bool CompoundOperator() const
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         const QChar prev = At(pos_ - 1);
         if (c == u'=')
             return OperatorChar(prev);
@@ -1322,6 +1575,8 @@ private:
             return prev == u'<' || prev == u'!' || prev == u'-';
         if (c == u'<')
             return prev == u'!';
+        if (c == u'*')
+            return prev == u'='; // the old outer join "=*"
         return false;
     }
 
@@ -1338,10 +1593,7 @@ private:
         const QChar before = At(pos_ - 1);
         if (c == u'\'' && (last == u'N' || last == u'n') && before != u'N' && before != u'n') {
             const QString& tail = pending_.isEmpty() ? out_ : pending_;
-            if (tail.size() < 2)
-                return true;
-            const QChar b = tail[tail.size() - 2];
-            return !(b.isLetterOrNumber() || b == u'_' || b == u'@' || b == u'#' || b == u'$');
+            return tail.size() < 2 || EndsWithLoneN(tail);
         }
         return false;
     }
@@ -1367,7 +1619,7 @@ private:
 
     void JoinPending(const QString& w, Join v)
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!w.isEmpty()) {
             bool blank = !pending_.isEmpty();
             if (!blank && out_.size() > protectedEnd_ && !out_.isEmpty() && !IsDelimiter(out_.back()))
@@ -1412,7 +1664,9 @@ private:
 
     void ConditionStep()
     {
-        const QString w = word_;
+        kw_.resize(0);
+        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
+        const QString& w = kw_;
         const bool andOr = EqualsCI(w, QLatin1StringView("AND")) || EqualsCI(w, QLatin1StringView("OR"));
         if (andOr && between_) {
             between_ = false;
@@ -1442,7 +1696,7 @@ private:
                 // The keyword begins its line; a comment after it stays after it.
                 LineBreak();
                 PutIndent();
-                PutKeyword(Padded(Convert(w)));
+                PutPaddedConvert(w);
                 ClearFlags();
                 if (CommentRule(pos_) != Comment::None)
                     consumed_ = true;
@@ -1460,7 +1714,7 @@ private:
 
     void SetStep()
     {
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (!word_.isEmpty()) {
             if ((!pending_.isEmpty() && !PendingEndsWithOneOf(" (-/<>"))
                 || (pending_.isEmpty() && out_.size() > protectedEnd_ && !out_.isEmpty()
@@ -1480,7 +1734,7 @@ private:
                     LineBreak();
                     PutIndent();
                     PutContinuation();
-                    lineStart_ = true;
+                    lineStart_ = OutputLineBlank();
                     indentWritten_ = false;
                 }
             } else {
@@ -1513,7 +1767,7 @@ private:
         if (hadWord)
             leadingBlank_ = false; // even when a keyword rule takes the word
         Layout();
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         if (consumed_ || hadWord || c != u' ')
             leadingBlank_ = false;
         if (!consumed_ && IsLineEnd(c))
@@ -1544,7 +1798,7 @@ private:
         }
         if (atEnd_ || consumed_)
             return;
-        const QChar c = buf_[pos_];
+        const QChar c = Cur();
         // End of a statement.
         if (kind_ != Kind::None) {
             if (c == u';') {
@@ -1590,8 +1844,8 @@ private:
     }
 
     TFormatOption opt_;
-    QString in_;
-    QChar* buf_ = nullptr;
+    const QString& in_;
+    const QChar* buf_ = nullptr;
     mutable qsizetype spaceFrom_ = -1; // the last run of spaces SkipSpace passed
     mutable qsizetype spaceTo_ = -2;
     qsizetype n_ = 0;
@@ -1605,8 +1859,13 @@ private:
     bool keywordBlank_ = false; // the output ends with a padded keyword and its blank // only blanks since the last line end of the input
     QString out_;
     QString word_;
+    QString kw_;  // the keyword being handled (a copy of the word)
+    QString pad_; // a padded keyword being written
     QString pending_;
     qsizetype protectedEnd_ = 0;
+    qsizetype separatorGoEnd_ = -1; // the end of the last GO written as a batch separator
+    bool unclosedBracket_ = false; // the text ends inside a bracketed name
+    bool goHeld_ = false; // a line break after a name GO was left out: blanks are held to one
     qsizetype indentation_ = 0;
     Kind kind_ = Kind::None;
     int state_ = 0;

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "app/sqlformat/sql_formatter.h"
+#include "app/sqlformat/sql_tokens.h"
 
 QT_BEGIN_NAMESPACE
 // Readable failures: the text itself, not its code units.
@@ -147,6 +148,45 @@ INSTANTIATE_TEST_SUITE_P(Options, OptionEffect, testing::Values(
             {"WHILE X LOOP", "    NULL;", "END LOOP;", "LOOP", "    NULL;", "END LOOP;"}},
     Example{"comment_with_quote_in_statement", {}, "begin\r\nselect a from t where /* don't */ b = 1;\r\nend",
             {"BEGIN", "    SELECT A", "      FROM T", "     WHERE /* don't */B = 1;", "END"}}
+), [](const testing::TestParamInfo<Example>& i) { return std::string(i.param.name); });
+// clang-format on
+
+// Shapes whose meaning the layout once changed: a keyword that follows the INSERT column list
+// ran into the word before it, a GO line was pulled onto the line before, and the sign of an
+// exponent after an operator was set apart from its number. Each keeps its tokens, lays out as
+// shown and stays the same when formatted again.
+class KeepsMeaning : public testing::TestWithParam<Example> {};
+
+TEST_P(KeepsMeaning, LaysOutWithoutChangingTheTokens)
+{
+    const Example& e = GetParam();
+    const QString once = Fmt(e.input, e.options);
+    EXPECT_EQ(once, Lines(e.expected)) << e.name;
+    EXPECT_EQ(sqlformat_test::SqlTokens(once), sqlformat_test::SqlTokens(e.input)) << e.name;
+    EXPECT_EQ(Fmt(once, e.options), once) << e.name;
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(InsertExecOutputExponents, KeepsMeaning, testing::Values(
+    Example{"insert_exec", {}, "INSERT INTO t (a) EXEC p SELECT 1",
+            {"INSERT INTO T", "       (A)", "EXEC P", "SELECT 1"}},
+    Example{"insert_exec_with_parameters", {}, "INSERT INTO t (a) EXEC p @x = 1 SELECT 1",
+            {"INSERT INTO T", "       (A)", "EXEC P @X = 1", "SELECT 1"}},
+    Example{"insert_table_variable_then_block", {}, "INSERT INTO @t (a, b)\r\nBEGIN\r\nUPDATE t SET a = 1 WHERE b = 2\r\nEND",
+            {"INSERT INTO @T", "       (A", "       ,B)", "BEGIN", "UPDATE T", "   SET A = 1", " WHERE B = 2 END"}},
+    Example{"insert_exec_procedure_then_select", {}, "insert into #r (a, b) exec sp_who2\r\nselect * from #r",
+            {"INSERT INTO #R", "       (A", "       ,B)", "EXEC SP_WHO2", "SELECT *", "  FROM #R"}},
+    Example{"insert_exec_then_go_line", {}, "insert into t (a) exec p\r\nGO\r\nselect 1",
+            {"INSERT INTO T", "       (A)", "EXEC P ", "GO", "SELECT 1"}},
+    Example{"insert_output", {}, "insert into t (a) output inserted.a values (1)",
+            {"INSERT INTO T", "       (A)", "OUTPUT INSERTED.A", "VALUES (1)"}},
+    Example{"exponent_after_plus", {}, "select a from t where b = c+1e-5",
+            {"SELECT A", "  FROM T", " WHERE B = C+1E-5"}},
+    Example{"exponents_after_operators", {}, "select a from t where b = c%1e-5 and d = c&2.5E-3 or e = c|1e-1 and f = c^.5e-2 and g = ~1e-5",
+            {"SELECT A", "  FROM T", " WHERE B = C%1E-5", "   AND D = C&2.5E-3", "    OR E = C|1E-1",
+             "   AND F = C^.5E-2", "   AND G = ~1E-5"}},
+    Example{"exponents_in_set", {}, "update t set a = c+1e-5, b = c%1E-2, c = x1e-5 where d = 1",
+            {"UPDATE T", "   SET A = C+1E-5", "      ,B = C%1E-2", "      ,C = X1E -5", " WHERE D = 1"}}
 ), [](const testing::TestParamInfo<Example>& i) { return std::string(i.param.name); });
 // clang-format on
 

@@ -1,32 +1,49 @@
 #pragma once
-// A T-SQL token reader for tests of the SQL formatter: it tells what a text means. Comments,
-// literals (N'…' included) and quoted or bracketed names are kept exactly; words are upper-cased
-// (letter case does not change their meaning); compound operators are one token.
+// A T-SQL token reader for tests of the SQL formatter: it tells what a text means, the way the
+// server reads it, and shares no code with the formatter. Blanks, tabs and line breaks separate
+// tokens and are not tokens themselves. Comments, literals (N'…' included) and quoted or
+// bracketed names are kept exactly; names, keywords and numbers are words, whose letter case
+// does not change their meaning; compound operators are one token.
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <string>
+#include <vector>
 
 namespace sqlformat_test {
 
+enum class TokenKind {
+    Word,      // name, keyword, number, money or hexadecimal literal: letter case may change
+    NLiteral,  // N'…': the N may change its letter case, the literal may not
+    Exact,     // comment, literal, quoted or bracketed name, operator
+};
+
+struct Token {
+    TokenKind kind = TokenKind::Exact;
+    QString text;
+    qsizetype start = 0; // offset in the scanned text
+};
+
 namespace detail {
 
-inline bool WordChar(QChar c)
+inline bool Space(QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+inline bool Digit(QChar c) { return c >= u'0' && c <= u'9'; }
+inline bool HexDigit(QChar c)
 {
-    return c.isLetterOrNumber() || c == u'_' || c == u'@' || c == u'#' || c == u'$' || c == u'.'
-           || c == u':' || c.unicode() >= 0x80;
+    return Digit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
-
-inline bool ExponentStart(const QString& w)
+inline bool NameStart(QChar c)
 {
-    if (w.size() < 2 || (w.back() != u'e' && w.back() != u'E') || !w[0].isDigit())
-        return false;
-    for (qsizetype i = 0; i + 1 < w.size(); ++i)
-        if (!w[i].isDigit() && w[i] != u'.')
-            return false;
-    return true;
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_' || u == u'@' || u == u'#'
+           || u >= 0x80;
 }
+inline bool NamePart(QChar c) { return NameStart(c) || Digit(c) || c == u'$'; }
 
-// Index after a quoted run that starts at i with quote q and doubles q to escape it.
-inline qsizetype QuotedEnd(const QString& t, qsizetype i, QChar close)
+// Index after a quoted run that starts at i and doubles its closing character to escape it;
+// an unclosed run ends with the text.
+inline qsizetype QuotedEnd(QStringView t, qsizetype i, QChar close)
 {
     qsizetype j = i + 1;
     while (j < t.size()) {
@@ -42,10 +59,22 @@ inline qsizetype QuotedEnd(const QString& t, qsizetype i, QChar close)
     return t.size();
 }
 
-// Upper case character by character, lone surrogates kept (as the formatter converts words).
-inline QString Upper(const QString& w)
+// Digits, an optional dot, digits.
+inline qsizetype DecimalEnd(QStringView t, qsizetype j)
 {
-    QString r = w;
+    while (j < t.size() && Digit(t[j]))
+        ++j;
+    if (j < t.size() && t[j] == u'.')
+        ++j;
+    while (j < t.size() && Digit(t[j]))
+        ++j;
+    return j;
+}
+
+// Upper case character by character (a code point keeps its place), lone surrogates kept.
+inline QString Upper(QStringView w)
+{
+    QString r = w.toString();
     for (qsizetype i = 0; i < r.size(); ++i) {
         const char16_t c = r[i].unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < r.size() && r[i + 1].isLowSurrogate()) {
@@ -62,29 +91,46 @@ inline QString Upper(const QString& w)
     return r;
 }
 
+inline char32_t CodePointAt(QStringView s, qsizetype i, qsizetype* width)
+{
+    const char16_t c = s[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
+        *width = 2;
+        return QChar::surrogateToUcs4(c, s[i + 1].unicode());
+    }
+    *width = 1;
+    return c;
+}
+
 } // namespace detail
 
-// The non-blank tokens of T-SQL text.
-inline QStringList SqlTokens(const QString& t)
+// The tokens of T-SQL text, in order.
+inline std::vector<Token> ScanTokens(QStringView t)
 {
-    static const char* const kCompound[] = {"<>", "<=", ">=", "!=", "!<", "!>", "+=", "-=",
-                                            "*=", "/=", "%=", "&=", "|=", "^=", "->"};
-    QStringList tokens;
-    qsizetype i = 0;
+    using namespace detail;
+    static const char* const kCompound[] = {"<>", "<=", ">=", "!=", "!<", "!>", "+=", "-=", "*=", "/=",
+                                            "%=", "&=", "|=", "^=", "=*", "::", "->", "||"};
+    std::vector<Token> tokens;
     const qsizetype n = t.size();
+    qsizetype i = 0;
+    auto add = [&tokens, t](TokenKind kind, qsizetype from, qsizetype to) {
+        tokens.push_back({kind, t.mid(from, to - from).toString(), from});
+    };
     while (i < n) {
         const QChar c = t[i];
-        if (c.isSpace()) {
+        const QChar next = i + 1 < n ? t[i + 1] : QChar();
+        qsizetype j = i + 1;
+        TokenKind kind = TokenKind::Exact;
+        if (Space(c)) {
             ++i;
-        } else if (c == u'-' && i + 1 < n && t[i + 1] == u'-') {
-            qsizetype j = i;
+            continue;
+        }
+        if (c == u'-' && next == u'-') {
             while (j < n && t[j] != u'\r' && t[j] != u'\n')
                 ++j;
-            tokens << t.mid(i, j - i);
-            i = j;
-        } else if (c == u'/' && i + 1 < n && t[i + 1] == u'*') {
+        } else if (c == u'/' && next == u'*') {
             int depth = 0;
-            qsizetype j = i;
+            j = i;
             while (j < n) {
                 if (t[j] == u'/' && j + 1 < n && t[j + 1] == u'*') {
                     ++depth;
@@ -97,53 +143,118 @@ inline QStringList SqlTokens(const QString& t)
                     ++j;
                 }
             }
-            tokens << t.mid(i, qMin(j, n) - i);
-            i = qMin(j, n);
+            j = qMin(j, n);
         } else if (c == u'\'') {
-            const qsizetype j = detail::QuotedEnd(t, i, u'\'');
-            tokens << t.mid(i, j - i);
-            i = j;
+            j = QuotedEnd(t, i, u'\'');
         } else if (c == u'"') {
-            const qsizetype j = detail::QuotedEnd(t, i, u'"');
-            tokens << t.mid(i, j - i);
-            i = j;
+            j = QuotedEnd(t, i, u'"');
         } else if (c == u'[') {
-            const qsizetype j = detail::QuotedEnd(t, i, u']');
-            tokens << t.mid(i, j - i);
-            i = j;
-        } else if (detail::WordChar(c)) {
-            qsizetype j = i;
-            while (j < n) {
-                if (detail::WordChar(t[j])) {
+            j = QuotedEnd(t, i, u']');
+        } else if ((c == u'N' || c == u'n') && next == u'\'') {
+            kind = TokenKind::NLiteral;
+            j = QuotedEnd(t, i + 1, u'\'');
+        } else if (c == u'0' && (next == u'x' || next == u'X')) {
+            kind = TokenKind::Word;
+            j = i + 2;
+            while (j < n && HexDigit(t[j]))
+                ++j;
+        } else if (Digit(c) || (c == u'.' && Digit(next))) {
+            // A number: digits, a dot, digits, then an exponent with an optional sign.
+            kind = TokenKind::Word;
+            j = DecimalEnd(t, i);
+            if (j < n && (t[j] == u'e' || t[j] == u'E')) {
+                ++j;
+                if (j + 1 < n && (t[j] == u'+' || t[j] == u'-') && Digit(t[j + 1]))
                     ++j;
-                } else if ((t[j] == u'-' || t[j] == u'+') && j + 1 < n && t[j + 1].isDigit()
-                           && detail::ExponentStart(t.mid(i, j - i))) {
-                    j += 2;
-                } else {
-                    break;
-                }
+                while (j < n && Digit(t[j]))
+                    ++j;
             }
-            QString w = detail::Upper(t.mid(i, j - i));
-            if (w == QLatin1String("N") && j < n && t[j] == u'\'') {
-                const qsizetype k = detail::QuotedEnd(t, j, u'\'');
-                w += t.mid(j, k - j);
-                j = k;
-            }
-            tokens << w;
-            i = j;
+        } else if (c == u'$' && (Digit(next) || (next == u'.' && i + 2 < n && Digit(t[i + 2])))) {
+            kind = TokenKind::Word; // money
+            j = DecimalEnd(t, i + 1);
+        } else if (NameStart(c) || (c == u'$' && NamePart(next))) {
+            kind = TokenKind::Word;
+            while (j < n && NamePart(t[j]))
+                ++j;
         } else {
-            QString op(c);
-            if (i + 1 < n) {
-                const QString two = t.mid(i, 2);
-                for (const char* k : kCompound)
-                    if (two == QLatin1String(k))
-                        op = two;
-            }
-            tokens << op;
-            i += op.size();
+            for (const char* k : kCompound)
+                if (next == QLatin1Char(k[1]) && c == QLatin1Char(k[0]))
+                    j = i + 2;
         }
+        add(kind, i, j);
+        i = j;
     }
     return tokens;
+}
+
+// The tokens as text, words upper-cased: two texts mean the same when these lists are equal.
+inline QStringList SqlTokens(const QString& t)
+{
+    QStringList out;
+    for (const Token& tok : ScanTokens(t)) {
+        switch (tok.kind) {
+        case TokenKind::Word: out << detail::Upper(tok.text); break;
+        case TokenKind::NLiteral: out << detail::Upper(QStringView(tok.text).left(1)) + tok.text.mid(1); break;
+        case TokenKind::Exact: out << tok.text; break;
+        }
+    }
+    return out;
+}
+
+// b is a with some characters in upper or lower case instead: each code point of b is that of a,
+// or its upper or its lower case.
+inline bool SameButLetterCase(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size();) {
+        qsizetype wa = 1, wb = 1;
+        const char32_t ca = detail::CodePointAt(a, i, &wa);
+        const char32_t cb = detail::CodePointAt(b, i, &wb);
+        if (wa != wb)
+            return false;
+        if (cb != ca && cb != QChar::toUpper(ca) && cb != QChar::toLower(ca))
+            return false;
+        i += wa;
+    }
+    return true;
+}
+
+// Whether `after` has the tokens of `before`; a word (and the N of N'…') may differ in letter
+// case where caseMayChange(word as before) says so. On a difference, `why` says where.
+template <typename CaseMayChange>
+bool SameTokens(const std::vector<Token>& before, const std::vector<Token>& after, CaseMayChange caseMayChange,
+                std::string* why = nullptr)
+{
+    const size_t n = std::min(before.size(), after.size());
+    for (size_t i = 0; i < n; ++i) {
+        const Token& a = before[i];
+        const Token& b = after[i];
+        bool same = a.kind == b.kind;
+        if (same) {
+            if (a.kind == TokenKind::Exact || !caseMayChange(QStringView(a.text).left(a.kind == TokenKind::Word ? a.text.size() : 1)))
+                same = a.text == b.text;
+            else if (a.kind == TokenKind::Word)
+                same = SameButLetterCase(a.text, b.text);
+            else
+                same = SameButLetterCase(QStringView(a.text).left(1), QStringView(b.text).left(1))
+                       && QStringView(a.text).mid(1) == QStringView(b.text).mid(1);
+        }
+        if (!same) {
+            if (why)
+                *why = "token " + std::to_string(i) + ": [" + a.text.toStdString() + "] became ["
+                       + b.text.toStdString() + "]";
+            return false;
+        }
+    }
+    if (before.size() != after.size()) {
+        if (why)
+            *why = "token count " + std::to_string(before.size()) + " became " + std::to_string(after.size())
+                   + (before.size() > n ? ", lost [" + before[n].text.toStdString() + "]"
+                                        : ", added [" + after[n].text.toStdString() + "]");
+        return false;
+    }
+    return true;
 }
 
 } // namespace sqlformat_test
