@@ -86,9 +86,9 @@ case "${1:-}" in
   test)
     install_packages
     configure_and_build
+    run_formatter_fuzz
     cd "$BUILD_DIR"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$JOBS" --timeout 600
-    run_formatter_fuzz
     ;;
   *)
     echo "usage: $0 run|test" >&2
