@@ -262,7 +262,7 @@ int main(int argc, char** argv)
     const double pc = median(plainCold), fc = median(frameCold);
     std::printf("\n%-44s %14s %14s\n", "", "plain loop", "frame");
     std::printf("%-44s %14.0f %14.0f\n", "first call in a fresh process (ms, median)", pc, fc);
-    std::printf("%-44s %14.0f %14.0f\n", "warm best (ms)", *std::min_element(plainWarm.begin(), plainWarm.end()),
+    std::printf("%-44s %14.0f %14.0f\n", "warm best (ms; frame: reopen after closing)", *std::min_element(plainWarm.begin(), plainWarm.end()),
                 *std::min_element(frameWarm.begin(), frameWarm.end()));
     std::printf("%-44s %14.1f %14.1f\n", "peak memory added by the step (MB, median)", median(plainPeak), median(framePeak));
     std::printf("frame open (to the first painted screen) / plain loop, cold: %.2f\n", pc > 0 ? fc / pc : 0.0);
@@ -280,7 +280,7 @@ int main(int argc, char** argv)
                     r + 1, frames[r].value(QStringLiteral("step_mean")), frames[r].value(QStringLiteral("step_median")),
                     frames[r].value(QStringLiteral("step_first")), frames[r].value(QStringLiteral("step_worst")),
                     int(frames[r].value(QStringLiteral("steps_over"))), int(frames[r].value(QStringLiteral("first_over"))),
-                    frames[r].value(QStringLiteral("step_worst_cpu")), int(frames[r].value(QStringLiteral("steps_over_cpu"))),
+                    frames[r].value(QStringLiteral("step_worst_cpu")), int(frames[r].value(QStringLiteral("steps_over_cpu"))), int(frames[r].value(QStringLiteral("major_faults"))),
                     int(frames[r].value(QStringLiteral("record"))));
     if (!f0.value(QStringLiteral("peak_reset")))
         std::printf("[peak not resettable here: peak figures include what the process held before the step]\n");
