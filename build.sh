@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6 libqt6svg6-dev qt6-l10n-tools
+  qt6-base-dev qt6-base-dev-tools libqt6svg6 libqt6svg6-dev qt6-l10n-tools qt6-translations-l10n
   unixodbc unixodbc-dev tdsodbc freetds-bin libsqliteodbc sqlite3
   libzip-dev libpcre2-dev
   libgtest-dev libgmock-dev

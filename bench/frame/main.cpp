@@ -1,20 +1,27 @@
-// Opening a large result into a data frame through the ODBC layer (SQLite's ODBC driver):
-// the plain fetch of the same statement as the yardstick, the time to the frame's first
-// painted screen, the total open time, the peak memory, and PageDown steps (move + paint).
-// Usage: bench_frame [rows] [page steps]   (defaults 1000000 and 1000)
+// Opening a large result into a data frame through the ODBC layer (SQLite's ODBC driver with its
+// streaming option StepAPI on), against a plain SQLFetch/SQLGetData loop over the same connection
+// string. Each side runs in its own fresh process, alternating, so that neither reuses the other's
+// heap: the first call in that process (cold, the headline) beside the warm best, and the peak
+// memory the step itself added. The frame's child then pages through the result with PageDown
+// (move + paint), whose every step should stay below 16 ms.
+// Usage: bench_frame [rows] [page steps] [rounds]   (defaults 1000000, 1000 and 3)
+#include "bench_util.h"
+
 #include "controls/frame/data_frame.h"
 #include "controls/grid/data_grid.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
+#include "platform/exceptions.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
+#include <sql.h>
+#include <sqlext.h>
+#include <ctime>
 #include <sys/resource.h>
 #include <vector>
 
@@ -31,17 +38,158 @@ QString sqliteDriverPath()
     return {};
 }
 
-long peakKiB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss;
-}
+const QString kSql = QStringLiteral("select id, code, name, qty, price, note from t");
 
 class BenchOwner : public TfraDataOwner {
 public:
     FrameOwnerKind FrameOwnerType() const override { return FrameOwnerKind::SQLWindow; }
 };
+
+double threadCpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+double RssMb() { return double(bench::StatusKb("VmRSS:")) / 1024.0; }
+
+// Child "plain": connects, then times statement + SQLFetch + SQLGetData of every cell as text.
+int plainChild(const QString& cs)
+{
+    SQLHENV env;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLHDBC dbc;
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    const QByteArray c = cs.toUtf8();
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(c.constData())), SQL_NTS,
+                                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+        std::fprintf(stderr, "plain loop: cannot connect\n");
+        return 1;
+    }
+    const QByteArray sql = kSql.toUtf8();
+    qint64 rows = 0;
+    const auto loop = [&] {
+        SQLHSTMT st;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.constData())), SQL_NTS);
+        SQLSMALLINT ncols = 0;
+        SQLNumResultCols(st, &ncols);
+        SQLWCHAR buf[4096];
+        rows = 0;
+        while (SQL_SUCCEEDED(SQLFetch(st))) {
+            for (SQLUSMALLINT col = 1; col <= ncols; ++col) {
+                SQLLEN ind = 0;
+                SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof(buf), &ind);
+            }
+            ++rows;
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+    };
+    const bool reset = bench::ResetPeak();
+    const double before = RssMb();
+    const double cold = bench::TimeMs(loop);
+    const double peak = bench::PeakMb() - before;
+    double warm = cold;
+    for (int i = 0; i < 2; ++i)
+        warm = std::min(warm, bench::TimeMs(loop));
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    bench::Report("cold_ms", cold);
+    bench::Report("warm_ms", warm);
+    bench::Report("peak_mb", peak);
+    bench::Report("peak_reset", reset ? 1 : 0);
+    bench::Report("rows", double(rows));
+    return 0;
+}
+
+// Child "frame": connects, then times Prepare + Open of a shown frame up to its first painted
+// screen; then the PageDown steps.
+int frameChild(const QString& cs, int steps)
+{
+    db::Connection conn;
+    conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
+    conn.Open();
+    BenchOwner owner;
+    TfraData frame(&owner);
+    frame.resize(1000, 700);
+    frame.show();
+    QApplication::processEvents();
+    frame.SetConnection(&conn);
+    frame.SetSQL(kSql);
+    const auto open = [&] {
+        frame.Prepare();
+        frame.Open();
+        frame.grdData1->viewport()->repaint();
+        QApplication::processEvents();
+    };
+    const bool reset = bench::ResetPeak();
+    const double before = RssMb();
+    const double cold = bench::TimeMs(open);
+    const double peak = bench::PeakMb() - before;
+    double warm = cold;
+    for (int i = 0; i < 2; ++i)
+        warm = std::min(warm, bench::TimeMs(open));
+    bench::Report("cold_ms", cold);
+    bench::Report("warm_ms", warm);
+    bench::Report("peak_mb", peak);
+    bench::Report("peak_reset", reset ? 1 : 0);
+    bench::Report("rows", frame.qryData->RecordCount());
+
+    TqvDataGrid* grid = frame.grdData1;
+    grid->setFocus();
+    // Wall time per step, and the processor time this thread spent in it: on a busy machine a
+    // step can wait for the processor without doing more work.
+    rusage faultsBefore{};
+    getrusage(RUSAGE_THREAD, &faultsBefore);
+    std::vector<double> times, cpu;
+    times.reserve(size_t(steps));
+    cpu.reserve(size_t(steps));
+    for (int i = 0; i < steps; ++i) {
+        const double c0 = threadCpuMs();
+        times.push_back(bench::TimeMs([&] {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+            QApplication::sendEvent(grid, &press);
+            grid->viewport()->repaint();
+        }));
+        cpu.push_back(threadCpuMs() - c0);
+    }
+    rusage after{};
+    getrusage(RUSAGE_THREAD, &after);
+    bench::Report("major_faults", double(after.ru_majflt - faultsBefore.ru_majflt));
+    bench::Report("steps_over_cpu", double(std::count_if(cpu.begin(), cpu.end(), [](double v) { return v >= 16.0; })));
+    bench::Report("step_worst_cpu", cpu.empty() ? 0.0 : *std::max_element(cpu.begin(), cpu.end()));
+    int over = 0, firstOver = -1;
+    for (int i = 0; i < int(times.size()); ++i)
+        if (times[size_t(i)] >= 16.0) {
+            ++over;
+            if (firstOver < 0)
+                firstOver = i;
+        }
+    double sum = 0;
+    for (double v : times)
+        sum += v;
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    bench::Report("steps_over", over);
+    bench::Report("first_over", firstOver);
+    bench::Report("step_mean", sorted.empty() ? 0.0 : sum / double(sorted.size()));
+    bench::Report("step_median", sorted.empty() ? 0.0 : sorted[sorted.size() / 2]);
+    bench::Report("step_worst", sorted.empty() ? 0.0 : sorted.back());
+    bench::Report("step_first", times.empty() ? 0.0 : times.front());
+    bench::Report("record", frame.qryData->RecNo());
+    return 0;
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
 
 } // namespace
 
@@ -50,8 +198,22 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rows = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const int steps = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const QStringList args = app.arguments();
+    QString child;
+    if (bench::IsChild(args, &child)) {
+        const qsizetype i = args.indexOf(QStringLiteral("--child"));
+        try {
+            if (child == QLatin1String("plain"))
+                return plainChild(args.value(i + 2));
+            return frameChild(args.value(i + 2), args.value(i + 3).toInt());
+        } catch (const qv::Exception& e) {
+            std::fprintf(stderr, "bench_frame %s: %s\n", qPrintable(child), e.what());
+            return 1;
+        }
+    }
+    const int rows = args.size() > 1 ? args.at(1).toInt() : 1000000;
+    const int steps = args.size() > 2 ? args.at(2).toInt() : 1000;
+    const int rounds = std::max(1, args.size() > 3 ? args.at(3).toInt() : 3);
     const QString driver = sqliteDriverPath();
     if (driver.isEmpty()) {
         std::printf("SQLite ODBC driver not found; nothing measured\n");
@@ -59,84 +221,68 @@ int main(int argc, char** argv)
     }
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/bench.db");
-
-    db::Connection conn;
-    conn.Params().setValue(QStringLiteral("ConnectionString"), QStringLiteral("Driver=") + driver + QStringLiteral(";Database=") + file);
-    conn.Open();
-    QElapsedTimer t;
-    t.start();
-    {
-        db::Query make;
-        make.SetConnection(&conn);
-        make.SetParamCreate(false);
-        make.SQL().SetText(QStringLiteral(
-            "create table t as with recursive c(x) as (select 1 union all select x + 1 from c where x < %1) "
-            "select x as id, 'C' || (x % 9973) as code, 'name ' || x as name, "
-            "case when x % 7 = 0 then null else x % 100 end as qty, (x % 1000) * 1.25 as price, 'note' as note from c")
-                               .arg(rows));
-        make.ExecSQL();
+    // StepAPI: the driver steps through the result instead of first copying all of it.
+    const QString cs = QStringLiteral("Driver=%1;Database=%2;StepAPI=1").arg(driver, file);
+    try {
+        db::Connection conn;
+        conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
+        conn.Open();
+        const double made = bench::TimeMs([&] {
+            db::Query make;
+            make.SetConnection(&conn);
+            make.SetParamCreate(false);
+            make.SQL().SetText(QStringLiteral(
+                "create table t as with recursive c(x) as (select 1 union all select x + 1 from c where x < %1) "
+                "select x as id, 'C' || (x % 9973) as code, 'name ' || x as name, "
+                "case when x % 7 = 0 then null else x % 100 end as qty, (x % 1000) * 1.25 as price, 'note' as note from c")
+                                   .arg(rows));
+            make.ExecSQL();
+        });
+        std::printf("rows %d x 6 columns; table made in %.0f ms\n", rows, made);
+    } catch (const qv::Exception& e) {
+        std::printf("cannot make the table: %s\n", e.what());
+        return 0;
     }
-    std::printf("rows %d x 6 columns; table made in %lld ms\n", rows, static_cast<long long>(t.elapsed()));
-    const QString sql = QStringLiteral("select id, code, name, qty, price, note from t");
 
-    // The yardstick: the data-access layer's plain fetch of every row.
-    {
-        db::Query q;
-        q.SetConnection(&conn);
-        q.SQL().SetText(sql);
-        t.restart();
-        q.Open();
-        std::printf("plain fetch          %8lld ms (%d records)\n", static_cast<long long>(t.elapsed()), q.RecordCount());
-        q.Close();
+    std::vector<double> plainCold, plainWarm, plainPeak, frameCold, frameWarm, framePeak;
+    std::vector<QMap<QString, double>> frames;
+    for (int r = 0; r < rounds; ++r) {
+        const auto p = bench::RunChild({QStringLiteral("--child"), QStringLiteral("plain"), cs});
+        const auto f = bench::RunChild({QStringLiteral("--child"), QStringLiteral("frame"), cs, QString::number(steps)});
+        plainCold.push_back(p.value(QStringLiteral("cold_ms")));
+        plainWarm.push_back(p.value(QStringLiteral("warm_ms")));
+        plainPeak.push_back(p.value(QStringLiteral("peak_mb")));
+        frameCold.push_back(f.value(QStringLiteral("cold_ms")));
+        frameWarm.push_back(f.value(QStringLiteral("warm_ms")));
+        framePeak.push_back(f.value(QStringLiteral("peak_mb")));
+        frames.push_back(f);
+        std::printf("round %d: plain loop %.0f ms cold (%d rows), frame %.0f ms cold (%d records)\n", r + 1,
+                    plainCold.back(), int(p.value(QStringLiteral("rows"))), frameCold.back(), int(f.value(QStringLiteral("rows"))));
     }
-    const long baseKiB = peakKiB();
+    const double pc = median(plainCold), fc = median(frameCold);
+    std::printf("\n%-44s %14s %14s\n", "", "plain loop", "frame");
+    std::printf("%-44s %14.0f %14.0f\n", "first call in a fresh process (ms, median)", pc, fc);
+    std::printf("%-44s %14.0f %14.0f\n", "warm best (ms; frame: reopen after closing)", *std::min_element(plainWarm.begin(), plainWarm.end()),
+                *std::min_element(frameWarm.begin(), frameWarm.end()));
+    std::printf("%-44s %14.1f %14.1f\n", "peak memory added by the step (MB, median)", median(plainPeak), median(framePeak));
+    std::printf("frame open (to the first painted screen) / plain loop, cold: %.2f\n", pc > 0 ? fc / pc : 0.0);
 
-    BenchOwner owner;
-    TfraData frame(&owner);
-    frame.resize(1000, 700);
-    frame.show();
-    app.processEvents();
-    frame.SetConnection(&conn);
-    frame.SetSQL(sql);
-    t.restart();
-    frame.Prepare();
-    frame.Open();
-    const qint64 opened = t.elapsed();
-    frame.grdData1->viewport()->repaint();
-    const qint64 painted = t.elapsed();
-    app.processEvents();
-    const qint64 total = t.elapsed();
-    std::printf("frame opened         %8lld ms\n", static_cast<long long>(opened));
-    std::printf("first screen painted %8lld ms\n", static_cast<long long>(painted));
-    std::printf("total open           %8lld ms\n", static_cast<long long>(total));
-    std::printf("peak memory          %8ld KiB (after the plain fetch %ld KiB)\n", peakKiB(), baseKiB);
-
-    TqvDataGrid* grid = frame.grdData1;
-    grid->setFocus();
-    std::vector<double> times;
-    times.reserve(steps);
-    QElapsedTimer step;
-    for (int i = 0; i < steps; ++i) {
-        step.start();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
-        QApplication::sendEvent(grid, &press);
-        grid->viewport()->repaint();
-        times.push_back(step.nsecsElapsed() / 1e6);
+    std::vector<double> over, worst;
+    for (const auto& f : frames) {
+        over.push_back(f.value(QStringLiteral("steps_over")));
+        worst.push_back(f.value(QStringLiteral("step_worst")));
     }
-    int over = 0, firstOver = -1;
-    for (int i = 0; i < int(times.size()); ++i)
-        if (times[size_t(i)] >= 16.0) {
-            ++over;
-            if (firstOver < 0)
-                firstOver = i;
-        }
-    std::printf("steps at or over 16 ms: %d (first at step %d)\n", over, firstOver);
-    std::sort(times.begin(), times.end());
-    double sum = 0;
-    for (double v : times)
-        sum += v;
-    if (!times.empty())
-        std::printf("PageDown x%d: mean %.3f ms, median %.3f ms, worst %.3f ms, record %d\n", steps, sum / times.size(),
-                    times[times.size() / 2], times.back(), frame.qryData->RecNo());
+    const auto& f0 = frames.front();
+    std::printf("\nPageDown x%d with paint (goal: every step < 16 ms)\n", steps);
+    for (size_t r = 0; r < frames.size(); ++r)
+        std::printf("round %zu: mean %.3f ms, median %.3f ms, first %.3f ms, worst %.3f ms, steps >= 16 ms: %d (first at %d), "
+                    "processor time: worst %.3f ms, steps >= 16 ms: %d; major page faults %d; ends at record %d\n",
+                    r + 1, frames[r].value(QStringLiteral("step_mean")), frames[r].value(QStringLiteral("step_median")),
+                    frames[r].value(QStringLiteral("step_first")), frames[r].value(QStringLiteral("step_worst")),
+                    int(frames[r].value(QStringLiteral("steps_over"))), int(frames[r].value(QStringLiteral("first_over"))),
+                    frames[r].value(QStringLiteral("step_worst_cpu")), int(frames[r].value(QStringLiteral("steps_over_cpu"))), int(frames[r].value(QStringLiteral("major_faults"))),
+                    int(frames[r].value(QStringLiteral("record"))));
+    if (!f0.value(QStringLiteral("peak_reset")))
+        std::printf("[peak not resettable here: peak figures include what the process held before the step]\n");
     return 0;
 }

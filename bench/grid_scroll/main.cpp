@@ -1,6 +1,10 @@
-// Scrolling a record-per-row grid through a large result: time per page step (move + paint)
-// and how many records the grid made readable, against the size of the result.
-// Usage: bench_grid_scroll [records] [page steps]   (defaults 1000000 and 2000)
+// A record-per-row grid over an in-memory result: the time to open it (data set open, layout,
+// first painted screen) at 100,000, 1,000,000 and 4,000,000 rows, each first call in a fresh
+// process (cold) beside the warm best; then page steps (move + paint) through 1,000,000 rows and
+// how many records the grid made readable while scrolling.
+// Usage: bench_grid_scroll [page steps]   (default 2000)
+#include "bench_util.h"
+
 #include "controls/grid/data_grid.h"
 #include "platform/db/dataset.h"
 #include "platform/db/result_table.h"
@@ -12,14 +16,10 @@
 
 using namespace qv;
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const int records = argc > 1 ? std::atoi(argv[1]) : 1000000;
-    const int steps = argc > 2 ? std::atoi(argv[2]) : 2000;
+namespace {
 
+std::shared_ptr<db::ResultTable> makeTable(int records)
+{
     std::vector<db::ColumnDesc> cols;
     for (const char* n : {"id", "code", "name", "qty", "price", "note"}) {
         db::ColumnDesc d;
@@ -30,8 +30,6 @@ int main(int argc, char** argv)
     }
     auto table = std::make_shared<db::ResultTable>(cols);
     table->reserve(records);
-    QElapsedTimer t;
-    t.start();
     for (int r = 0; r < records; ++r) {
         table->appendText(0, QString::number(r + 1));
         table->appendText(1, QStringLiteral("C%1").arg(r % 9973));
@@ -41,8 +39,40 @@ int main(int argc, char** argv)
         table->appendText(5, QStringLiteral("note"));
         table->endRow();
     }
-    const qint64 buildMs = t.elapsed();
+    return table;
+}
 
+// Child "open <rows>": the table is built first (not timed); the clock covers opening the data
+// set under a shown grid up to its first painted screen.
+int openChild(int records)
+{
+    auto table = makeTable(records);
+    db::TableDataSet ds;
+    db::DataSource src;
+    src.SetDataSet(&ds);
+    TqvDBGridV grid;
+    grid.resize(900, 600);
+    grid.show();
+    grid.SetDataSource(&src);
+    QApplication::processEvents();
+    const auto open = [&] {
+        ds.Close();
+        ds.SetTable(table);
+        ds.Open();
+        grid.viewport()->repaint();
+        QApplication::processEvents();
+    };
+    const bench::ColdWarm cw = bench::MeasureColdWarm(open, 5);
+    bench::Report("cold_ms", cw.coldMs);
+    bench::Report("warm_ms", cw.warmBestMs);
+    bench::Report("records", ds.RecordCount());
+    return 0;
+}
+
+// Child "scroll <rows> <steps>".
+int scrollChild(int records, int steps)
+{
+    auto table = makeTable(records);
     db::TableDataSet ds;
     ds.SetTable(table);
     db::DataSource src;
@@ -51,34 +81,66 @@ int main(int argc, char** argv)
     grid.resize(900, 600);
     grid.show();
     grid.SetDataSource(&src);
-    t.restart();
     ds.Open();
-    app.processEvents();
-    const qint64 openMs = t.elapsed();
-
+    QApplication::processEvents();
     grid.DataLink()->SetReadLog(true);
-    t.restart();
+    QElapsedTimer t;
+    double worst = 0;
+    t.start();
     for (int i = 0; i < steps; ++i) {
-        QKeyEvent k(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
-        QApplication::sendEvent(&grid, &k);
-        grid.viewport()->repaint();
+        const double ms = bench::TimeMs([&] {
+            QKeyEvent k(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+            QApplication::sendEvent(&grid, &k);
+            grid.viewport()->repaint();
+        });
+        worst = std::max(worst, ms);
     }
-    const qint64 scrollMs = t.elapsed();
-    const int reached = ds.RecNo();
-    const size_t readWhileScrolling = grid.DataLink()->ReadLog().size();
-    t.restart();
-    QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
-    QApplication::sendEvent(&grid, &end);
-    grid.viewport()->repaint();
-    const qint64 lastMs = t.elapsed();
+    const double scrollMs = double(t.nsecsElapsed()) / 1e6;
+    bench::Report("step_mean_ms", steps ? scrollMs / steps : 0.0);
+    bench::Report("step_worst_ms", worst);
+    bench::Report("reached", ds.RecNo());
+    bench::Report("read", double(grid.DataLink()->ReadLog().size()));
+    bench::Report("visible", grid.VisibleRowCount());
+    const double last = bench::TimeMs([&] {
+        QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+        QApplication::sendEvent(&grid, &end);
+        grid.viewport()->repaint();
+    });
+    bench::Report("ctrl_end_ms", last);
+    return 0;
+}
 
-    std::printf("records %d, visible rows %d, buffer %d\n", records, grid.VisibleRowCount(),
-                grid.DataLink()->BufferCount());
-    std::printf("build table %lld ms, open + first layout %lld ms\n", (long long)buildMs, (long long)openMs);
-    std::printf("%d page steps with paint: %lld ms (%.3f ms per step), now at record %d\n", steps,
-                (long long)scrollMs, steps ? double(scrollMs) / steps : 0.0, reached);
-    std::printf("Ctrl+End with paint: %lld ms\n", (long long)lastMs);
-    std::printf("records made readable while scrolling: %zu (%.4f%% of the result)\n",
-                readWhileScrolling, 100.0 * double(readWhileScrolling) / records);
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QString child;
+    if (bench::IsChild(args, &child)) {
+        const qsizetype i = args.indexOf(QStringLiteral("--child"));
+        const int records = args.value(i + 2).toInt();
+        if (child == QLatin1String("open"))
+            return openChild(records);
+        return scrollChild(records, args.value(i + 3).toInt());
+    }
+    const int steps = args.size() > 1 ? args.at(1).toInt() : 2000;
+
+    std::printf("grid open over an in-memory result (6 text columns): data set open + layout + first paint\n");
+    std::printf("%12s %14s %14s\n", "rows", "cold (ms)", "warm best (ms)");
+    for (int records : {100000, 1000000, 4000000}) {
+        const auto r = bench::RunChild({QStringLiteral("--child"), QStringLiteral("open"), QString::number(records)});
+        std::printf("%12d %14.2f %14.2f\n", records, r.value(QStringLiteral("cold_ms")), r.value(QStringLiteral("warm_ms")));
+    }
+    const int records = 1000000;
+    const auto s = bench::RunChild({QStringLiteral("--child"), QStringLiteral("scroll"), QString::number(records), QString::number(steps)});
+    std::printf("%d page steps with paint over %d rows (%d visible): mean %.3f ms, worst %.3f ms, now at record %d\n", steps,
+                records, int(s.value(QStringLiteral("visible"))), s.value(QStringLiteral("step_mean_ms")),
+                s.value(QStringLiteral("step_worst_ms")), int(s.value(QStringLiteral("reached"))));
+    std::printf("Ctrl+End with paint: %.2f ms\n", s.value(QStringLiteral("ctrl_end_ms")));
+    std::printf("records made readable while scrolling: %d (%.4f%% of the result)\n", int(s.value(QStringLiteral("read"))),
+                100.0 * s.value(QStringLiteral("read")) / records);
     return 0;
 }

@@ -2,7 +2,10 @@
 
 #include "platform/exceptions.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <QtDebug>
 
 namespace qv {
@@ -50,6 +53,18 @@ void report(const QString& text, bool databaseError)
 TqvApplication::TqvApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle);
+    InstallQtTranslation(*this);
+}
+
+QTranslator* InstallQtTranslation(QCoreApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    for (const QString& dir : {QLibraryInfo::path(QLibraryInfo::TranslationsPath), QStringLiteral("/usr/share/qt6/translations")})
+        if (translator->load(japanese, QStringLiteral("qt"), QStringLiteral("_"), dir) && app.installTranslator(translator))
+            return translator;
+    delete translator;
+    return nullptr;
 }
 
 bool TqvApplication::notify(QObject* receiver, QEvent* event)

@@ -3,6 +3,7 @@
 // windows' event handlers: the silent abort (EAbort) is swallowed, database errors are shown
 // with the driver's message text, every other exception in the standard error box.
 #include <QApplication>
+#include <QTranslator>
 #include <exception>
 #include <functional>
 
@@ -16,6 +17,12 @@ public:
     TqvApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Loads Qt's own Japanese texts (the file dialogs, standard buttons and context menus of Qt's
+// widgets) and installs them in app; the program's texts are Japanese whatever the system's
+// language. Returns the installed translator (owned by app), or nullptr when Qt's translations
+// are not installed.
+QTranslator* InstallQtTranslation(QCoreApplication& app);
 
 // Runs deliver (an event delivery) and reports what it throws; returns deliver's result, or
 // false when it threw.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -66,6 +67,9 @@ TfrmMemo::TfrmMemo(QWidget* parent) : QDialog(parent)
     bottom->addStretch(1);
     layout->addWidget(pnlButtom);
 
+    // The editor takes every typed key, Esc included; Esc closes the window as Cancel does.
+    txtComment->installEventFilter(this);
+
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -124,6 +128,18 @@ void TfrmMemo::showEvent(QShowEvent* e)
     QDialog::showEvent(e);
     txtComment->setFocus();
     caretToEnd();
+}
+
+bool TfrmMemo::eventFilter(QObject* o, QEvent* e)
+{
+    if (o == txtComment && e->type() == QEvent::KeyPress) {
+        const auto* ke = static_cast<QKeyEvent*>(e);
+        if (ke->key() == Qt::Key_Escape && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier))) {
+            reject();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
 }
 
 bool TfrmMemo::event(QEvent* e)

@@ -37,6 +37,7 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
     void load(const QString& comment, bool nullChecked, bool readOnly, bool showNull);

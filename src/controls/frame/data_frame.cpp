@@ -831,7 +831,7 @@ void TfraData::paintCell(TqvDataGrid* grid, QPainter& p, const QRect& rect, int 
     };
     const db::FieldType t = f->DataType();
     if (t == db::FieldType::Blob) {
-        draw(f->DisplayText().toUpper(), leftOrRight(Qt::AlignLeft), pen);
+        draw(GridCellText(f), leftOrRight(Qt::AlignLeft), pen);
         return;
     }
     if (f->IsNull() && qvOption.ShowNull) {

@@ -68,7 +68,7 @@ QString aggregateLabel(AggregateKind kind)
 QString AggregateStatement(AggregateKind kind, const QString& fieldName, const QString& sql)
 {
     return QString::fromLatin1(aggregatePrefix(kind)) + db::quoteName(fieldName) + QStringLiteral(") from (")
-        + StripTrailingSemicolons(sql.trimmed()) + QStringLiteral(") as dummy");
+        + StripTrailingSemicolons(sql.trimmed()) + QStringLiteral("\r\n) as dummy");
 }
 
 QString AggregateMessage(AggregateKind kind, const QString& fieldName, const QString& value)

@@ -15,8 +15,9 @@ QString SortedStatement(const QString& sql, const QString& sort, bool desc);
 QString StripTrailingSemicolons(const QString& sql);
 
 enum class AggregateKind { Count, Sum, Average, Max, Min };
-// "select sum([field]) from (<sql>) as dummy": the field bracketed ("]" doubled), sql trimmed
-// and cut of trailing semicolons.
+// "select sum([field]) from (<sql>" CR LF ") as dummy": the field bracketed ("]" doubled), sql
+// trimmed and cut of trailing semicolons; the line break keeps a closing line comment of the
+// statement from swallowing the parenthesis.
 QString AggregateStatement(AggregateKind kind, const QString& fieldName, const QString& sql);
 // "[field]列の合計 = value".
 QString AggregateMessage(AggregateKind kind, const QString& fieldName, const QString& value);

@@ -607,7 +607,7 @@ QString TqvDataGrid::GetEditText(int, int)
         if (m_transposed && f->IsNull())
             t.clear();
         else if (f->DataType() == db::FieldType::Blob)
-            t = BytesToHexText(f->AsString().left(100), -1);
+            t = GridCellText(f);
         else if (f->DataType() == db::FieldType::Memo || f->DataType() == db::FieldType::WideMemo)
             t = f->AsString();
         else
@@ -733,13 +733,27 @@ void TqvDataGrid::DefaultDrawItemCell(QPainter& p, const QRect& rect, int, TGrid
 {
     db::Field* f = item ? item->Field() : nullptr;
     p.fillRect(rect, p.brush());
-    PaintCellText(p, rect, 2, 2, f ? f->DisplayText() : QString(), item ? item->Alignment() : Qt::AlignLeft, false);
+    PaintCellText(p, rect, 2, 2, GridCellText(f), item ? item->Alignment() : Qt::AlignLeft, false);
 }
 
 void TqvDataGrid::DefaultDrawDataCell(QPainter& p, const QRect& rect, db::Field* f, TGridDrawState)
 {
     p.fillRect(rect, p.brush());
-    PaintCellText(p, rect, 2, 2, f ? f->DisplayText() : QString(), f ? ToQtAlignment(f->Alignment()) : Qt::AlignLeft, false);
+    PaintCellText(p, rect, 2, 2, GridCellText(f), f ? ToQtAlignment(f->Alignment()) : Qt::AlignLeft, false);
+}
+
+QString TqvDataGrid::CellText(int c, int r)
+{
+    const int rec = (m_transposed ? c : r) - m_titleOffset;
+    const int fld = (m_transposed ? r : c) - m_indicatorOffset;
+    if (rec < 0 || fld < 0 || fld >= m_items->Count() || !m_dataLink.Active() || rec >= m_dataLink.RecordCount())
+        return {};
+    TGridItem* item = m_items->Item(fld);
+    if (!item->Showing())
+        return {};
+    m_dataLink.ReadRecord(rec);
+    struct Restore { TGridDataLink& l; ~Restore() { l.RestoreRecord(); } } restore{m_dataLink};
+    return GridCellText(item->Field());
 }
 
 void TqvDataGrid::DrawCell(QPainter& p, int c, int r, const QRect& rectIn, TGridDrawState state)
@@ -828,7 +842,7 @@ void TqvDataGrid::DrawCell(QPainter& p, int c, int r, const QRect& rectIn, TGrid
     m_dataLink.ReadRecord(rec);
     struct Restore { TGridDataLink& l; ~Restore() { l.RestoreRecord(); } } restore{m_dataLink};
     db::Field* f = item->Field();
-    const QString text = f ? f->DisplayText() : QString();
+    const QString text = GridCellText(f);
     const int lo = qMin(m_rangeStart, m_rangeEnd), hi = qMax(m_rangeStart, m_rangeEnd);
     const bool highlighted = CellHighlighted(fld, rec, state, text) && (WholeMode() || (fld >= lo && fld <= hi));
     if (highlighted) {
@@ -1432,14 +1446,16 @@ QString TqvDataGrid::BuildCopyText()
     QString out;
     for (int b = 0; b < m_bookmarks.Count(); ++b) {
         ds->GotoBookmark(m_bookmarks.Items(b));
+        bool first = true;   // a tab goes between the values taken, never before the first
         for (int i = 0; i < ds->FieldCount(); ++i) {
             db::Field* f = ds->Fields()[i];
             if (!f->Visible())
                 continue;
             if (!(whole || (i >= lo && i <= hi)))
                 continue;
-            if ((whole && i > 0) || (!whole && i > lo))
+            if (!first)
                 out += QLatin1Char('\t');
+            first = false;
             out += QuoteCopyValue(f->AsString());
         }
         if (m_bookmarks.Count() > 1)

@@ -70,6 +70,8 @@ public:
     int SelRow() const { return m_selRow; }
     QString EditTextHeld() const { return m_editText; }
     QRect GetCellRect(int c, int r) const { return CellRect(c, r); }
+    // The text painted in the data cell at raw (c, r); empty for fixed cells and hidden fields.
+    QString CellText(int c, int r);
 
     // the selected field range (ColStart/ColEnd, RowStart/RowEnd)
     int RangeStart() const { return m_rangeStart; }

@@ -1144,10 +1144,15 @@ void TqvCustomGrid::KeyPress(QKeyEvent* e)
             ShowEditor();
         if (m_editor && m_editor->isVisible() && m_editor->hasFocus() == false)
             m_editor->setFocus();
-        if (m_editor && m_editor->isVisible()) {
+        // The character goes to the editor once. A read-only editor refuses it, and Qt hands a
+        // refused key on to the editor's parents, that is back to this grid: the grid keeps it.
+        if (m_editor && m_editor->isVisible() && !m_editor->isReadOnly() && !m_passingKey) {
+            m_passingKey = true;
+            struct Reset { bool& b; ~Reset() { b = false; } } reset{m_passingKey};
             QKeyEvent copy(QEvent::KeyPress, e->key(), e->modifiers(), e->text());
             QApplication::sendEvent(m_editor, &copy);
         }
+        e->accept();
     }
 }
 

@@ -241,6 +241,7 @@ private:
     int m_movingCol = -1, m_moveTarget = -1;
     bool m_wasSizing = false;
     bool m_mouseDown = false;
+    bool m_passingKey = false;   // a typed character is being handed to the editor
 
     QTimer m_scrollTimer;
     QPoint m_lastMouse;

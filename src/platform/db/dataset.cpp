@@ -273,6 +273,7 @@ void DataSet::Open()
     if (Active())
         return;
     fire(BeforeOpen);
+    m_tableShared = false;
     std::shared_ptr<ResultTable> table = InternalOpen();
     m_table = table ? std::move(table) : std::make_shared<ResultTable>();
     m_identity = true;
@@ -305,6 +306,7 @@ void DataSet::Close()
     InternalClose();
     freeFields();
     m_table.reset();
+    m_tableShared = false;
     m_identity = true;
     m_order.clear();
     m_physOf.clear();
@@ -650,6 +652,14 @@ void DataSet::UpdateRecord()
     DataEventNotify(DataEvent::UpdateRecord);
 }
 
+void DataSet::ownTable()
+{
+    if (!m_tableShared)
+        return;
+    m_table = std::make_shared<ResultTable>(*m_table);
+    m_tableShared = false;
+}
+
 void DataSet::Post()
 {
     checkActive();
@@ -661,6 +671,7 @@ void DataSet::Post()
     m_activePos = m_cur;
     if (m_state == dsEdit) {
         ApplyUpdate(UpdateKind::Modify, m_origCells, m_editCells);
+        ownTable();
         materializeOrder();
         const qint64 id = m_order[static_cast<size_t>(m_cur)];
         for (int i = 0; i < FieldCount(); ++i)
@@ -669,6 +680,7 @@ void DataSet::Post()
         m_physOf[static_cast<size_t>(id)] = m_table->rowCount() - 1;
     } else {
         ApplyUpdate(UpdateKind::Insert, QVariantList(), m_editCells);
+        ownTable();
         for (int i = 0; i < FieldCount(); ++i)
             m_table->appendCell(i, m_editCells.at(i));
         m_table->endRow();
@@ -1073,8 +1085,10 @@ std::shared_ptr<ResultTable> TableDataSet::InternalOpen()
 {
     if (!m_source)
         return std::make_shared<ResultTable>();
-    // Work on a copy so that edits do not change the caller's table.
-    return std::make_shared<ResultTable>(*m_source);
+    // The caller's table is read as it is; the first change works on a copy of it, so that
+    // edits do not change the caller's table.
+    SetTableShared();
+    return m_source;
 }
 
 void TableDataSet::ApplyUpdate(UpdateKind kind, const QVariantList& oldCells, const QVariantList& newCells)

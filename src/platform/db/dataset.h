@@ -77,8 +77,8 @@ public:
 
     // Reading the value of the record the data set's active record points at.
     bool IsNull() const;
-    // The text of the value: "True"/"False" for bit; for binary fields a text whose UTF-16LE
-    // code units are the bytes; memos their whole text. Empty for NULL.
+    // The text of the value: "True"/"False" for bit; for binary fields "0x" and two hexadecimal
+    // digits per byte; memos their whole text. Empty for NULL.
     QString AsString() const;
     qint64 AsLargeInt() const;
     int AsInteger() const { return static_cast<int>(AsLargeInt()); }
@@ -212,6 +212,10 @@ protected:
     virtual bool canModifyData() const { return true; }
     // Called when the fields have been made, before the data set reports itself open.
     virtual void FieldsCreated() {}
+    // InternalOpen calls it when the table it returns is shared with its caller: the data set
+    // then reads it as it is and copies it only before its first change, so opening costs the
+    // same whatever the size of the table.
+    void SetTableShared() { m_tableShared = true; }
 
 private:
     friend class Field;
@@ -235,8 +239,11 @@ private:
     void moveTo(int pos, bool scroll);
     void fire(const Event& e) { if (e) e(*this); }
 
+    void ownTable();
+
     DataSetState m_state = dsInactive;
     std::shared_ptr<ResultTable> m_table;
+    bool m_tableShared = false;
     QList<Field*> m_fields;
     QList<DataSource*> m_sources;
 

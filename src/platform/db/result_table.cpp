@@ -2,6 +2,7 @@
 #include "platform/exceptions.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
 
 namespace qv::db {
@@ -422,9 +423,11 @@ QVariant toCell(const ColumnDesc& desc, const QVariant& value)
         if (value.typeId() == QMetaType::QByteArray)
             return value;
         {
-            // Text whose UTF-16LE code units are the bytes (the text form of a binary field).
-            const QString s = value.toString();
-            return QByteArray(reinterpret_cast<const char*>(s.utf16()), s.size() * 2);
+            // The text form of a binary value: "0x" and two hexadecimal digits per byte.
+            QByteArray bytes;
+            if (!parseBinaryText(value.toString().trimmed(), bytes))
+                return bad();
+            return bytes;
         }
     case StorageKind::Text:
         if (t == FieldType::BCD || t == FieldType::FMTBcd || t == FieldType::Currency) {
@@ -440,6 +443,47 @@ QVariant toCell(const ColumnDesc& desc, const QVariant& value)
         return value.toString();
     }
     return QVariant();
+}
+
+QString binaryText(const QByteArray& bytes, qsizetype maxBytes)
+{
+    const qsizetype n = maxBytes >= 0 ? std::min(maxBytes, bytes.size()) : bytes.size();
+    static const char digits[] = "0123456789ABCDEF";
+    QString s(2 + 2 * n, Qt::Uninitialized);
+    QChar* out = s.data();
+    *out++ = QLatin1Char('0');
+    *out++ = QLatin1Char('x');
+    const auto* p = reinterpret_cast<const uchar*>(bytes.constData());
+    for (qsizetype i = 0; i < n; ++i) {
+        *out++ = QLatin1Char(digits[p[i] >> 4]);
+        *out++ = QLatin1Char(digits[p[i] & 15]);
+    }
+    return s;
+}
+
+bool parseBinaryText(QStringView text, QByteArray& bytes)
+{
+    if (text.size() < 2 || text[0] != QLatin1Char('0') || (text[1] != QLatin1Char('x') && text[1] != QLatin1Char('X')))
+        return false;
+    const QStringView hex = text.mid(2);
+    if (hex.size() % 2 != 0)
+        return false;
+    auto nibble = [](QChar c) -> int {
+        const char16_t u = c.unicode();
+        if (u >= u'0' && u <= u'9') return u - u'0';
+        if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+        if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+        return -1;
+    };
+    QByteArray out(hex.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const int hi = nibble(hex[2 * i]), lo = nibble(hex[2 * i + 1]);
+        if (hi < 0 || lo < 0)
+            return false;
+        out[i] = static_cast<char>(hi << 4 | lo);
+    }
+    bytes = out;
+    return true;
 }
 
 QString cellText(const ColumnDesc& desc, const QVariant& cell)
@@ -466,13 +510,8 @@ QString cellText(const ColumnDesc& desc, FieldType t, StorageKind kind, const QV
     case StorageKind::Int64: return intCellText(desc, t, cell.toLongLong());
     case StorageKind::Double:
         return QString::number(cell.toDouble(), 'g', t == FieldType::Single ? 7 : 15);
-    case StorageKind::Bytes: {
-        const QByteArray b = cell.toByteArray();
-        QString s(reinterpret_cast<const QChar*>(b.constData()), b.size() / 2);
-        if (b.size() % 2)
-            s.append(QChar(static_cast<uchar>(b.back())));
-        return s;
-    }
+    case StorageKind::Bytes:
+        return binaryText(cell.toByteArray());
     case StorageKind::Text:
         return cell.toString();
     }

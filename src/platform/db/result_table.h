@@ -44,7 +44,12 @@ QString formatScaled(qint64 value, int scale, bool trimZeros);
 // Converts any value a caller offers (text, number, QDateTime …) to the cell form of a column.
 // Throws qv::Exception when the value does not fit the type.
 QVariant toCell(const ColumnDesc& desc, const QVariant& value);
-// The text of a cell ("True"/"False" for bit; blobs: see Field::AsString).
+// The text form of a binary value: "0x" and two upper-case hexadecimal digits per byte, of
+// the first maxBytes bytes when maxBytes is 0 or more. Empty bytes give "0x".
+QString binaryText(const QByteArray& bytes, qsizetype maxBytes = -1);
+// Reads the text form back ("0x" or "0X", an even count of hexadecimal digits of either case).
+bool parseBinaryText(QStringView text, QByteArray& bytes);
+// The text of a cell ("True"/"False" for bit; binary values in their text form "0x…").
 QString cellText(const ColumnDesc& desc, const QVariant& cell);
 // The same with the column's field type and storage kind already known (the hot path).
 QString cellText(const ColumnDesc& desc, FieldType type, StorageKind kind, const QVariant& cell);

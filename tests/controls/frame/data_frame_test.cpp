@@ -106,9 +106,12 @@ TEST(DataFrameLogic, SortedStatement)
 
 TEST(DataFrameLogic, AggregateTextsAndCellTexts)
 {
-    EXPECT_EQ(AggregateStatement(AggregateKind::Sum, "x", "  select x from t ; "), "select sum([x]) from (select x from t) as dummy");
-    EXPECT_EQ(AggregateStatement(AggregateKind::Count, "a]b", "select 1"), "select count([a]]b]) from (select 1) as dummy");
-    EXPECT_EQ(AggregateStatement(AggregateKind::Min, "m", "q"), "select min([m]) from (q) as dummy");
+    EXPECT_EQ(AggregateStatement(AggregateKind::Sum, "x", "  select x from t ; "), "select sum([x]) from (select x from t\r\n) as dummy");
+    EXPECT_EQ(AggregateStatement(AggregateKind::Count, "a]b", "select 1"), "select count([a]]b]) from (select 1\r\n) as dummy");
+    EXPECT_EQ(AggregateStatement(AggregateKind::Min, "m", "q"), "select min([m]) from (q\r\n) as dummy");
+    // a line comment at the end of the statement leaves the closing parenthesis alone
+    EXPECT_EQ(AggregateStatement(AggregateKind::Max, "m", "select m from t -- newest"),
+              "select max([m]) from (select m from t -- newest\r\n) as dummy");
     EXPECT_EQ(AggregateMessage(AggregateKind::Average, "x", "2.5"), QStringLiteral("[x]列の平均 = 2.5"));
     EXPECT_EQ(NumberCellText(".5"), "0.5");
     EXPECT_EQ(NumberCellText("-.5"), "-.5");
@@ -221,15 +224,15 @@ TEST_F(FrameTest, AggregatesSendOneStatementEach)
 {
     makeFrame(FrameOwnerKind::Other);
     session->fixture().exact("select x, y from t;").returns({column("x", "int"), column("y", "int")}, {{1, QVariant()}, {2, QVariant()}});
-    session->fixture().exact("select sum([x]) from (select x, y from t) as dummy").returns({column("", "int")}, {{3}});
-    session->fixture().exact("select sum([y]) from (select x, y from t) as dummy").returns({column("", "int")}, {{QVariant()}});
-    session->fixture().exact("select count([y]) from (select x, y from t) as dummy").returns({column("", "int")}, {{0}});
+    session->fixture().exact("select sum([x]) from (select x, y from t\n) as dummy").returns({column("", "int")}, {{3}});
+    session->fixture().exact("select sum([y]) from (select x, y from t\n) as dummy").returns({column("", "int")}, {{QVariant()}});
+    session->fixture().exact("select count([y]) from (select x, y from t\n) as dummy").returns({column("", "int")}, {{0}});
     openFrame("select x, y from t;");
     session->clearRecord();
 
     frame->SelectedIndex = 0;
     frame->Aggregate(AggregateKind::Sum);
-    EXPECT_EQ(session->statements(), QStringList{"select sum([x]) from (select x, y from t) as dummy"});
+    EXPECT_EQ(session->statements(), QStringList{"select sum([x]) from (select x, y from t\n) as dummy"});
     frame->SelectedIndex = 1;
     frame->Aggregate(AggregateKind::Sum);
     frame->Aggregate(AggregateKind::Count);

@@ -109,3 +109,25 @@ TEST(TfrmMemo, PlacementIsSharedThroughCommentKey)
     TfrmMemo::ShowWindow(text, isNull, false, false);
     EXPECT_EQ(seen, QSize(600, 420));
 }
+
+TEST(TfrmMemo, EscClosesLikeCancel)
+{
+    QString text = "keep";
+    bool isNull = false;
+    bool closed = false;
+    {
+        HookGuard g([&closed](TfrmMemo* dlg) {
+            dlg->show();
+            dlg->txtComment->setFocus();
+            typeText(dlg->txtComment, "xy");
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
+            QApplication::sendEvent(dlg->txtComment, &esc);
+            closed = !dlg->isVisible();
+            return dlg->result();
+        });
+        EXPECT_EQ(TfrmMemo::ShowWindow(text, isNull, false, true), QDialog::Rejected);
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(text, "keep");
+    EXPECT_FALSE(isNull);
+}

@@ -128,6 +128,21 @@ TEST_F(DBGridV, CopyOfSeveralRecordsEndsEachLineAndWholeRowTakesAllFields)
     EXPECT_EQ(grid->BuildCopyText(), QStringLiteral("a\tb"));
 }
 
+TEST_F(DBGridV, CopyPutsNoTabBeforeTheFirstValueWhenTheFirstFieldIsHidden)
+{
+    Make(5, 3);
+    grid->SetOptions(grid->Options() | dgMultiSelect);
+    ds->F(0)->SetVisible(false);
+    Key(grid.get(), Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_EQ(grid->SelectedRows()->Count(), 2);
+    grid->SetWholeMode(true);
+    EXPECT_EQ(grid->BuildCopyText(), QStringLiteral("r1c2\tr1c3\r\nr2c2\tr2c3\r\n"));
+    grid->SetWholeMode(false);
+    grid->SetRangeStart(0);
+    grid->SetRangeEnd(1);
+    EXPECT_EQ(grid->BuildCopyText(), QStringLiteral("r1c2\r\nr2c2\r\n"));
+}
+
 TEST_F(DBGridV, CtrlDeleteAsksAndDeletesTheSelectedRecords)
 {
     Make(6, 2);

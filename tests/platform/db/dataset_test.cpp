@@ -335,3 +335,22 @@ TEST(DataSet, EmptyResult)
     ds.Edit(); // on an empty data set this inserts
     EXPECT_EQ(ds.State(), dsInsert);
 }
+
+TEST(TableDataSetShare, OpensOnTheCallersTableAndCopiesItOnlyForTheFirstChange)
+{
+    auto table = makeTable(3);
+    TableDataSet ds;
+    ds.SetTable(table);
+    ds.Open();
+    EXPECT_EQ(ds.Table().get(), table.get()); // no copy at open
+    ds.Edit();
+    ds.FieldByName("name")->SetAsString(QStringLiteral("変更"));
+    ds.Post();
+    EXPECT_NE(ds.Table().get(), table.get());
+    EXPECT_EQ(table->rowCount(), 3);           // the caller's table is unchanged
+    EXPECT_EQ(table->text(1, 0), QStringLiteral("名1"));
+    EXPECT_EQ(ds.FieldByName("name")->AsString(), QStringLiteral("変更"));
+    ds.Close();
+    ds.Open();                                  // a new open reads the caller's rows again
+    EXPECT_EQ(ds.FieldByName("name")->AsString(), QStringLiteral("名1"));
+}

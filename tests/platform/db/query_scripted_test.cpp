@@ -334,7 +334,8 @@ TEST_F(Scripted, FieldTextsOfEveryStoredKind)
         {"decimal(10,2)", "-3.10", "-3.1"},
         {"float", 0.25, "0.25"},
         {"nvarchar(20)", QStringLiteral("名前"), "名前"},
-        {"varbinary(4)", QByteArray("AB"), "䉁"}, // the bytes as one UTF-16LE unit
+        {"varbinary(4)", QByteArray("AB\x0f", 3), "0x41420F"},
+        {"varbinary(2)", QByteArray("", 0), "0x"},
     };
     std::vector<ColumnDesc> descs;
     QVariantList values, nulls;

@@ -103,9 +103,13 @@ TEST(ResultTable, StoresEachKindCompactlyWithNulls)
     EXPECT_EQ(t.text(7, 127), "False");
     EXPECT_EQ(cellToValue(cols[5], t.cell(5, 128)).toDateTime(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9, 123)));
     EXPECT_DOUBLE_EQ(cellToValue(cols[1], t.cell(1, 128)).toDouble(), 12.34);
-    // a binary value's text holds its bytes as UTF-16LE code units
-    const QString bt = t.text(4, 128);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(bt.utf16()), 4), QByteArray("\x01\x02\x03\x00", 4));
+    // a binary value's text is its hexadecimal form, and that form reads back
+    EXPECT_EQ(t.text(4, 128), "0x010203");
+    EXPECT_EQ(toCell(cols[4], "0xA0ff").toByteArray(), QByteArray("\xA0\xFF", 2));
+    EXPECT_EQ(toCell(cols[4], "0x").toByteArray(), QByteArray());
+    for (const char* wrong : {"A0FF", "0xA0F", "0xZZ", "x"})
+        EXPECT_THROW(toCell(cols[4], wrong), qv::Exception) << wrong;
+    EXPECT_EQ(binaryText(QByteArray("\x01\x02\x03", 3), 2), "0x0102");
     EXPECT_THROW(toCell(cols[0], "abc"), qv::Exception);
     EXPECT_THROW(toCell(cols[5], "2024-02-30"), qv::Exception);
     EXPECT_THROW(toCell(cols[1], "12,5x"), qv::Exception);
