@@ -1,6 +1,7 @@
 #include "controls/print/fpreview.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
@@ -45,17 +46,21 @@ TfrmPreview::TfrmPreview(QWidget* parent) : QDialog(parent), m_nav(PrintData().P
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     tolCmd = new QToolBar(this);
     tolCmd->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    auto add = [this](const char* text, int image) {
-        QAction* a = tolCmd->addAction(imgMain(image), QString::fromUtf8(text));
+    // A theme icon where the main image list has none of its own for the command.
+    auto add = [this](const char* text, int image, const char* theme = nullptr) {
+        QIcon icon = theme ? QIcon::fromTheme(QLatin1String(theme)) : QIcon();
+        if (icon.isNull())
+            icon = imgMain(image);
+        QAction* a = tolCmd->addAction(icon, QString::fromUtf8(text));
         if (auto* b = qobject_cast<QToolButton*>(tolCmd->widgetForAction(a)))
             b->setMinimumWidth(78);
         return a;
     };
     actPrint = add("印刷(&P)", 98);
-    actPrevPage = add("前頁(&R)", 32);
-    actNextPage = add("次頁(&N)", 33);
-    actZoomUp = add("拡大(&U)", 100);
-    actZoomDown = add("縮小(&D)", 101);
+    actPrevPage = add("前頁(&R)", 32, "go-previous");
+    actNextPage = add("次頁(&N)", 33, "go-next");
+    actZoomUp = add("拡大(&U)", 100, "zoom-in");
+    actZoomDown = add("縮小(&D)", 101, "zoom-out");
     actExit = add("終了(&X)", 42);
     scrPreview = new QScrollArea(this);
     scrPreview->setAlignment(Qt::AlignCenter);

@@ -160,6 +160,7 @@ TfrmPrint::TfrmPrint(QWidget* parent) : QDialog(parent)
     lstFontName = new QListWidget(grpFont);
     lstFontName->setSortingEnabled(true);
     lstFontName->setMinimumHeight(lstFontName->fontMetrics().height() * 6);
+    lstFontName->setMinimumWidth(lstFontName->fontMetrics().horizontalAdvance(QStringLiteral("Noto Sans Mono CJK JP")) + 40);
     txtFontSize = new QSpinBox(grpFont);
     txtFontSize->setRange(1, 999);
     auto* sizeLay = new QHBoxLayout;
