@@ -1300,9 +1300,12 @@ QMdiSubWindow* TfrmMain::AddChildWindow(QWidget* w)
 QList<QWidget*> TfrmMain::MDIChildren() const
 {
     QList<QWidget*> out;
-    for (QMdiSubWindow* s : m_mdi->subWindowList(QMdiArea::CreationOrder))
-        if (s->widget())
-            out.append(s->widget());
+    for (QMdiSubWindow* s : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
+        // A sub-window being destroyed is still listed for a moment: it is a plain widget then.
+        QMdiSubWindow* live = qobject_cast<QMdiSubWindow*>(static_cast<QObject*>(s));
+        if (live && live->widget())
+            out.append(live->widget());
+    }
     return out;
 }
 

@@ -24,7 +24,15 @@ TInplaceEditList::TInplaceEditList(TqvCustomGrid* grid) : QLineEdit(grid->viewpo
 
 TInplaceEditList::~TInplaceEditList()
 {
-    delete m_list;
+    // The list goes first and without this filter: its own destruction must not reach
+    // eventFilter, which asks the (then half-destroyed) list for its viewport.
+    if (QListWidget* list = m_list) {
+        list->removeEventFilter(this);
+        if (list->viewport())
+            list->viewport()->removeEventFilter(this);
+        m_list = nullptr;
+        delete list;
+    }
 }
 
 void TInplaceEditList::SetEditStyle(TEditStyle s)
