@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <vector>
 
 namespace bench {
 
@@ -45,6 +46,15 @@ inline bool ResetPeak()
     if (!f.open(QIODevice::WriteOnly))
         return false;
     return f.write("5\n") == 2;
+}
+
+// The middle value (the upper one of an even count); 0 for none.
+inline double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 // Milliseconds one call of fn takes.

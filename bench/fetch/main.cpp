@@ -138,14 +138,6 @@ int runChild(const QString& side, const QStringList& args)
     return 0;
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -220,8 +212,8 @@ int main(int argc, char** argv)
             }
         }
     }
-    const double pc = median(plainCold), oc = median(openCold);
-    const double pp = median(plainPeak), op = median(openPeak);
+    const double pc = bench::Median(plainCold), oc = bench::Median(openCold);
+    const double pp = bench::Median(plainPeak), op = bench::Median(openPeak);
     std::printf("%-44s %12s %12s\n", "", "plain loop", "Query::Open");
     std::printf("%-44s %12.0f %12.0f\n", "rows", plainRows, openRows);
     std::printf("%-44s %12.1f %12.1f\n", "first call in a fresh process (ms, median)", pc, oc);

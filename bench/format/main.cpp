@@ -177,17 +177,9 @@ int OurChild(const QString& file, int warm)
 }
 
 struct Figures {
-    QList<double> cold;
+    std::vector<double> cold;
     double warm = 0;
 };
-
-double Median(QList<double> v)
-{
-    if (v.isEmpty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QString SizeLabel(qsizetype bytes)
 {
@@ -289,24 +281,24 @@ int main(int argc, char** argv)
         for (int r = 0; r < n; ++r) {
             const auto fo = bench::RunChild({QStringLiteral("--child"), QStringLiteral("ours"), in.file,
                                              QString::number(big ? 3 : 5)});
-            o.cold << fo.value(QStringLiteral("cold_ms"));
+            o.cold.push_back(fo.value(QStringLiteral("cold_ms")));
             o.warm = r == 0 ? fo.value(QStringLiteral("warm_ms")) : qMin(o.warm, fo.value(QStringLiteral("warm_ms")));
             if (compare && !anchorScript.isEmpty()) {
                 const auto fa = bench::RunChild({QStringLiteral("--stack-size=65500"), anchorScript, in.file,
                                                  QString::number(big ? 0 : 2)},
                                                 node);
                 if (fa.contains(QStringLiteral("cold_ms"))) {
-                    a.cold << fa.value(QStringLiteral("cold_ms"));
+                    a.cold.push_back(fa.value(QStringLiteral("cold_ms")));
                     a.warm = a.cold.size() == 1 ? fa.value(QStringLiteral("warm_ms"))
                                                 : qMin(a.warm, fa.value(QStringLiteral("warm_ms")));
                 }
             }
         }
-        const double oc = Median(o.cold);
+        const double oc = bench::Median(o.cold);
         const double mbs = double(in.bytes) / 1e6 / (oc / 1000.0);
         std::printf("%-28s %12.2f %12.2f %10.1f", qPrintable(in.name), oc, o.warm, mbs);
-        if (!a.cold.isEmpty()) {
-            const double ac = Median(a.cold);
+        if (!a.cold.empty()) {
+            const double ac = bench::Median(a.cold);
             std::printf(" %14.1f %14.1f %10.1fx %10.1fx", ac, a.warm, ac / oc, a.warm / o.warm);
         }
         std::printf("\n");
@@ -319,13 +311,13 @@ int main(int argc, char** argv)
     // Time growth from 1 MB to 10 MB (linear: 10x).
     const auto one = ours.find(1'000'000);
     const auto ten = ours.find(10'000'000);
-    if (one != ours.end() && ten != ours.end() && Median(one->second.cold) > 0) {
+    if (one != ours.end() && ten != ours.end() && bench::Median(one->second.cold) > 0) {
         std::printf("\ngrowth 10 MB / 1 MB (time): ours cold %.1fx, warm %.1fx",
-                    Median(ten->second.cold) / Median(one->second.cold), ten->second.warm / one->second.warm);
+                    bench::Median(ten->second.cold) / bench::Median(one->second.cold), ten->second.warm / one->second.warm);
         const Figures& a1 = anchor[1'000'000];
         const Figures& a10 = anchor[10'000'000];
-        if (!a1.cold.isEmpty() && !a10.cold.isEmpty())
-            std::printf("; anchor cold %.1fx", Median(a10.cold) / Median(a1.cold));
+        if (!a1.cold.empty() && !a10.cold.empty())
+            std::printf("; anchor cold %.1fx", bench::Median(a10.cold) / bench::Median(a1.cold));
         std::printf(" (linear: 10x)\n");
     }
     if (compare)

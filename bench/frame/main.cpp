@@ -183,14 +183,6 @@ int frameChild(const QString& cs, int steps)
     return 0;
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -259,12 +251,12 @@ int main(int argc, char** argv)
         std::printf("round %d: plain loop %.0f ms cold (%d rows), frame %.0f ms cold (%d records)\n", r + 1,
                     plainCold.back(), int(p.value(QStringLiteral("rows"))), frameCold.back(), int(f.value(QStringLiteral("rows"))));
     }
-    const double pc = median(plainCold), fc = median(frameCold);
+    const double pc = bench::Median(plainCold), fc = bench::Median(frameCold);
     std::printf("\n%-44s %14s %14s\n", "", "plain loop", "frame");
     std::printf("%-44s %14.0f %14.0f\n", "first call in a fresh process (ms, median)", pc, fc);
     std::printf("%-44s %14.0f %14.0f\n", "warm best (ms; frame: reopen after closing)", *std::min_element(plainWarm.begin(), plainWarm.end()),
                 *std::min_element(frameWarm.begin(), frameWarm.end()));
-    std::printf("%-44s %14.1f %14.1f\n", "peak memory added by the step (MB, median)", median(plainPeak), median(framePeak));
+    std::printf("%-44s %14.1f %14.1f\n", "peak memory added by the step (MB, median)", bench::Median(plainPeak), bench::Median(framePeak));
     std::printf("frame open (to the first painted screen) / plain loop, cold: %.2f\n", pc > 0 ? fc / pc : 0.0);
 
     std::vector<double> over, worst;
