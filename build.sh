@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 libqt6svg6-dev qt6-l10n-tools qt6-translations-l10n
   unixodbc unixodbc-dev tdsodbc freetds-bin libsqliteodbc sqlite3
   libzip-dev libpcre2-dev
+  libreoffice-calc-nogui
   libgtest-dev libgmock-dev poppler-utils
   libqscintilla2-qt6-dev
   fonts-noto-cjk breeze-icon-theme
