@@ -1,11 +1,19 @@
 #include "controls/frame/data_frame.h"
 
+#include "app/escape_watch.h"
+#include "app/main_window.h"
 #include "app/message_box.h"
 
 #include "app/options.h"
 #include "app/textfiles.h"
 #include "app/wait_cursor.h"
+#include "controls/export/clipboard_export.h"
+#include "controls/export/csv_export.h"
+#include "controls/export/excel_export.h"
+#include "controls/export/export_dialogs.h"
+#include "controls/export/insert_export.h"
 #include "controls/grid/data_grid.h"
+#include "controls/inputs/inputs.h"
 #include "controls/string_editor.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
@@ -14,6 +22,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -80,13 +90,29 @@ std::function<bool(const QString&)>& TfraData::ConfirmHook()
     return hook;
 }
 
+std::function<bool(QString&)>& TfraData::TableNameHook()
+{
+    static std::function<bool(QString&)> hook;
+    return hook;
+}
+
+std::function<int(const QString&, bool&, bool&)>& TfraData::CopyQuestionHook()
+{
+    static std::function<int(const QString&, bool&, bool&)> hook;
+    return hook;
+}
+
+void TfraDataOwner::FrameReload(TfraData& frame) { frame.Open(); }
+
 void TfraData::showMessage(const QString& text, MessageKind kind)
 {
     if (MessageHook()) {
         MessageHook()(text, kind);
         return;
     }
-    ShowMessageBox(text, kind == MessageKind::Warning ? MB_ICONWARNING : MB_OK);
+    ShowMessageBox(text, kind == MessageKind::Warning ? MB_ICONWARNING
+                         : kind == MessageKind::Error ? MB_ICONERROR
+                                                      : MB_ICONINFORMATION);
 }
 
 TfraData::TfraData(TfraDataOwner* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
@@ -221,6 +247,10 @@ void TfraData::createTools()
     connect(btnPrev, &QToolButton::clicked, this, &TfraData::btnPrevClick);
     connect(btnNext, &QToolButton::clicked, this, &TfraData::btnNextClick);
     connect(btnLast, &QToolButton::clicked, this, &TfraData::btnLastClick);
+    connect(btnCSV, &QToolButton::clicked, this, &TfraData::btnCSVClick);
+    connect(btnExcel, &QToolButton::clicked, this, &TfraData::btnExcelClick);
+    connect(btnInsert, &QToolButton::clicked, this, &TfraData::btnInsertClick);
+    connect(btnCopy, &QToolButton::clicked, this, &TfraData::btnCopyClick);
 }
 
 void TfraData::createMenus()
@@ -856,6 +886,253 @@ void TfraData::paintCell(TqvDataGrid* grid, QPainter& p, const QRect& rect, int 
     }
     if (redraw)
         draw(f->DisplayText(), item->Alignment(), pen);
+}
+
+// ---- exports ----------------------------------------------------------------------------------
+
+namespace {
+
+// One export run: the hourglass, progress in the main window's status panel (which also starts
+// the Esc watch) and the idle status text again at the end, whichever way the run ends.
+class ExportRun {
+public:
+    ExportRun() : m_main(TfrmMain::instance())
+    {
+        if (m_main)
+            m_main->SetLoopMessage(0, 0);
+    }
+    ~ExportRun()
+    {
+        if (m_main)
+            m_main->SetDefMessage();
+    }
+    ExportRun(const ExportRun&) = delete;
+    ExportRun& operator=(const ExportRun&) = delete;
+
+    exporting::ProgressFn progress() const
+    {
+        return [m = m_main](qint64 done, qint64 count) {
+            if (m)
+                m->SetLoopMessage(int(done), int(count));
+        };
+    }
+    static exporting::StopCheck stop()
+    {
+        return [] { return EscapePressed(); };
+    }
+
+private:
+    WaitCursor m_cursor;
+    QPointer<TfrmMain> m_main;
+};
+
+QString saveFileName(QWidget* owner, const QString& proposed, const QString& filter)
+{
+    if (ExportDialogHooks::fileDialog())
+        return ExportDialogHooks::fileDialog()(QStringLiteral("名前を付けて保存"), proposed, filter);
+    QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList qt;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        qt << parts.at(i);
+    return QFileDialog::getSaveFileName(owner, QStringLiteral("名前を付けて保存"), proposed, qt.join(QStringLiteral(";;")));
+}
+
+// The proposed file: `dir` + the frame's table name + `ext`, numbered when it exists.
+QString proposedFile(const QString& dir, const QString& tableName, const QString& ext)
+{
+    return UniqueFileName(dir + (tableName.isEmpty() ? QString() : SafeFileName(tableName)) + ext);
+}
+
+} // namespace
+
+void TfraData::btnCSVClick()
+{
+    if (!qryData->Active())
+        return;
+    TfrmCSVSQL dlg(this);
+    dlg.chkRefresh->setEnabled(true);
+    dlg.txtSaveFile->setText(proposedFile(qvOption.CSVDir, m_tableName, QStringLiteral(".csv")));
+    if (dlg.Execute() != QDialog::Accepted)
+        return;
+    const QString path = dlg.txtSaveFile->text();
+    if (!qryData->Active() || dlg.chkRefresh->isChecked()) {
+        if (m_owner)
+            m_owner->FrameReload(*this);
+        else
+            Open();
+    }
+    if (!qryData->Active()) {
+        showMessage(QStringLiteral("SQL が結果を返しませんでした。"), MessageKind::Warning);
+        return;
+    }
+    exporting::CsvOptions o;
+    o.encoding = qvOption.Encoding;
+    o.lineBreak = dlg.cmbLineBreak->currentIndex();
+    o.quotation = std::max(0, dlg.rdoQuotation->checkedId());
+    const TTitleMode title = TTitleMode(std::max(0, dlg.rdoTitleIndex->checkedId()));
+    try {
+        ExportRun run;
+        const QStringList headings = exporting::FieldHeadings(exporting::VisibleFields(*qryData), title,
+                                                              m_owner ? m_owner->FrameColumnComments() : QHash<QString, QString>());
+        exporting::ExportCsv(*qryData, path, o, headings, ExportRun::stop(), run.progress());
+    } catch (const Exception& e) {
+        showMessage(e.message(), MessageKind::Error);
+        return;
+    }
+    showMessage(QStringLiteral("CSVを出力しました。"), MessageKind::Information);
+}
+
+void TfraData::btnExcelClick()
+{
+    const QString proposed = proposedFile(qvOption.ExcelDir, m_tableName, QStringLiteral(".xlsx"));
+    const QString filter = QStringLiteral("Excelファイル(*.xlsx)|*.xlsx|すべてのファイル(*.*)|*.*");
+    exporting::ExcelOptions o;
+    QString path;
+    bool refresh = qvOption.ExcelRefresh;
+    TTitleMode title = qvOption.ExcelTitle;
+    if (qvOption.ExcelDialog) {
+        // The save dialog alone: a new workbook from A1, direction and heading from the options.
+        path = saveFileName(this, proposed, filter);
+        if (path.isEmpty())
+            return;
+        path = exporting::WithDefaultExtension(path, QStringLiteral(".xlsx"), {QStringLiteral(".XLSX")});
+        o.mode = qvOption.ExcelMode;
+    } else {
+        TfrmXlsSQL dlg(OwnerKind() == FrameOwnerKind::SQLWindow, this);
+        dlg.chkRefresh->setEnabled(qryData->Active());
+        dlg.txtSaveFile->setText(proposed);
+        if (dlg.Execute() != QDialog::Accepted)
+            return;
+        path = dlg.txtSaveFile->text();
+        o.sheet = dlg.txtSheet->text();
+        o.templateFile = dlg.txtFormFile->text();
+        o.left = dlg.cmbColumn->currentIndex();
+        o.top = dlg.txtRow->ValueInt() - 1;
+        o.mode = qvOption.ExcelMode;
+        refresh = qvOption.ExcelRefresh;
+        title = qvOption.ExcelTitle;
+    }
+    if (OwnerKind() == FrameOwnerKind::SQLWindow && title == tmComment)
+        title = tmColumnName;
+    if (!qryData->Active() || refresh) {
+        if (m_owner)
+            m_owner->FrameReload(*this);
+        else
+            Open();
+    }
+    if (!qryData->Active()) {
+        showMessage(QStringLiteral("SQL が結果を返しませんでした。"), MessageKind::Warning);
+        return;
+    }
+    try {
+        ExportRun run;
+        const QStringList headings = exporting::FieldHeadings(exporting::VisibleFields(*qryData), title,
+                                                              m_owner ? m_owner->FrameColumnComments() : QHash<QString, QString>());
+        exporting::ExportExcel(*qryData, path, o, headings, ExportRun::stop(), run.progress());
+    } catch (const Exception& e) {
+        showMessage(e.message(), MessageKind::Warning);
+        return;
+    }
+    qvOption.ExcelDir = exporting::FolderOf(QFileInfo(path).absoluteFilePath());
+    showMessage(QStringLiteral("ファイルに出力しました。"), MessageKind::Information);
+}
+
+void TfraData::btnInsertClick()
+{
+    if (!qryData->Active() || qryData->RecordCount() == 0) {
+        showMessage(QStringLiteral("出力可能なデータがありません。"), MessageKind::Warning);
+        return;
+    }
+    qryData->First();
+    if (qryData->Eof()) {
+        showMessage(QStringLiteral("出力可能なデータがありません。"), MessageKind::Warning);
+        return;
+    }
+    QString table;
+    switch (OwnerKind()) {
+    case FrameOwnerKind::TableWindow:
+    case FrameOwnerKind::ViewWindow:
+        table = exporting::QuoteTableName(m_tableName);
+        break;
+    case FrameOwnerKind::DataGenerator:
+        table = exporting::QuoteTableName(m_owner ? m_owner->FrameInsertTable() : QString());
+        break;
+    default: {
+        bool ask = false;
+        QString name = exporting::InsertTableFromSql(m_sql, &ask);
+        if (ask) {
+            bool ok;
+            if (TableNameHook()) {
+                ok = TableNameHook()(name);
+            } else {
+                QString owner;
+                ok = ShowInputDialog(QStringLiteral("INSERT文出力"), QStringLiteral("テーブル名を指定してください。"), name,
+                                     false, owner, {}, {});
+            }
+            if (!ok)
+                return;
+            // A typed name is taken whole: "my table" is one name, not a name and an alias.
+            name = name.trimmed();
+            if (exporting::SplitTableName(name).join(QLatin1Char('.')).size() < name.size()) {
+                table = exporting::QuoteTableName(QString(), name);
+                break;
+            }
+        }
+        table = exporting::QuoteTableName(name);
+        break;
+    }
+    }
+    const QString path = saveFileName(this, qvOption.FileDir + QStringLiteral("insert.sql"),
+                                      QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"));
+    if (path.isEmpty())
+        return;
+    try {
+        QStringList lines;
+        {
+            ExportRun run;
+            lines = exporting::BuildInsertScript(*qryData, table, ExportRun::stop(), run.progress());
+        }
+        qvOption.FileDir = exporting::FolderOf(QFileInfo(path).absoluteFilePath());
+        exporting::WriteInsertScript(path, lines);
+    } catch (const Exception& e) {
+        showMessage(e.message(), MessageKind::Error);
+        return;
+    }
+    showMessage(QStringLiteral("ファイルに出力しました。"), MessageKind::Information);
+}
+
+void TfraData::btnCopyClick()
+{
+    if (!qryData->Active())
+        return;
+    bool heading = qvOption.PasteTitle != tmNone;
+    bool comma = qvOption.PasteColumn == 1;
+    if (qvOption.PasteDialog) {
+        const QString ask = QStringLiteral("結果をクリップボードにコピーしますか？");
+        int answer;
+        if (CopyQuestionHook()) {
+            answer = CopyQuestionHook()(ask, heading, comma);
+        } else {
+            answer = ShowCheckMessageBox(ask, MB_YESNO | MB_ICONQUESTION,
+                                         {{QStringLiteral("見出しを出力する"), &heading},
+                                          {QStringLiteral("カンマ区切りにする(非チェック時はタブ区切り)"), &comma}});
+        }
+        if (answer != IDYES)
+            return;
+    }
+    qvOption.PasteColumn = comma ? 1 : 0;
+    QString text;
+    {
+        ExportRun run;
+        const TTitleMode mode = qvOption.PasteTitle == tmComment ? tmComment : tmColumnName;
+        const QStringList headings = heading ? exporting::FieldHeadings(exporting::VisibleFields(*qryData), mode,
+                                                                        m_owner ? m_owner->FrameColumnComments()
+                                                                                : QHash<QString, QString>())
+                                             : QStringList();
+        text = exporting::BuildClipboardText(*qryData, headings, comma, ExportRun::stop());
+    }
+    QApplication::clipboard()->setText(text);
+    showMessage(QStringLiteral("クリップボードに出力しました。"), MessageKind::Information);
 }
 
 } // namespace qv

@@ -43,10 +43,20 @@ class TRow;
 // What kind of window a frame sits on; the frame asks its owner nothing else.
 enum class FrameOwnerKind { Other, TableWindow, ViewWindow, SQLWindow, DataGenerator };
 
+class TfraData;
+
 class TfraDataOwner {
 public:
     virtual ~TfraDataOwner() = default;
     virtual FrameOwnerKind FrameOwnerType() const = 0;
+    // The column comments of the result's fields by field name (the table and view windows'
+    // column grids); used for comment headings of the exports.
+    virtual QHash<QString, QString> FrameColumnComments() const { return {}; }
+    // Reads the result again before an export: the SQL window runs its statement again, other
+    // owners reload; by default the frame reopens its statement.
+    virtual void FrameReload(TfraData& frame);
+    // The table an INSERT script names on the test-data generator ("schema.name").
+    virtual QString FrameInsertTable() const { return {}; }
 };
 
 class TfraData : public QWidget {
@@ -100,6 +110,11 @@ public:
     void dtpInputDateCloseUp();
     void popColumnPopup();
     void mnuEditCopyClick();
+    // The exports of the whole result (tool buttons and owner commands).
+    void btnCSVClick();
+    void btnExcelClick();
+    void btnInsertClick();
+    void btnCopyClick();
     void mnuSortClick();
     void Aggregate(AggregateKind kind);
     void TransactionRule();
@@ -137,9 +152,13 @@ public:
     TqvDataGrid* VisibleGrid() const;
 
     // Message boxes and the delete confirmation; tests replace them.
-    enum class MessageKind { Warning, Information };
+    enum class MessageKind { Warning, Information, Error };
     static std::function<void(const QString&, MessageKind)>& MessageHook();
     static std::function<bool(const QString&)>& ConfirmHook();
+    // The table-name question of the INSERT export (false: cancelled).
+    static std::function<bool(QString&)>& TableNameHook();
+    // The copy question with its two check boxes (returns IDYES …).
+    static std::function<int(const QString&, bool& heading, bool& comma)>& CopyQuestionHook();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
