@@ -127,7 +127,9 @@ ExportOutcome ExportCsv(db::DataSet& ds, const QString& fileName, const CsvOptio
                         options.quotation == 2});
     }
 
+    // One buffer for every block: emptied, not freed, after each write.
     QString buffer;
+    buffer.reserve(kBlockChars + 4096);
     if (!headings.isEmpty()) {
         for (qsizetype i = 0; i < headings.size(); ++i) {
             if (i > 0)
@@ -151,7 +153,7 @@ ExportOutcome ExportCsv(db::DataSet& ds, const QString& fileName, const CsvOptio
             const bool esc = !atEnd && stop && stop();
             if (n % kBlockRecords == 0 || atEnd || esc || buffer.size() >= kBlockChars) {
                 writer.write(buffer);
-                buffer.clear();
+                buffer.resize(0);
                 if (atEnd || esc) {
                     outcome.stopped = esc;
                     break;

@@ -47,90 +47,98 @@ bool escapeLike(QStringView text, qsizetype i)
     return true;
 }
 
-void appendHex4(QByteArray& out, unsigned v)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    out += "_x";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        out += digits[(v >> shift) & 0xF];
-    out += '_';
-}
-
 // XML text (or attribute value) as UTF-8. Characters XML cannot hold are written in the
 // format's "_xHHHH_" form; a CR is a character reference, so that it survives line-end
 // normalisation; an unpaired surrogate becomes U+FFFD.
 void appendXmlText(QByteArray& out, QStringView text, bool attribute, bool cellEscapes)
 {
     const qsizetype n = text.size();
+    const qsizetype start = out.size();
+    out.resize(start + n * 7 + 8); // the longest form of one UTF-16 unit is 7 bytes
+    char* p = out.data() + start;
+    auto put = [&p](const char* s, int len) {
+        std::memcpy(p, s, size_t(len));
+        p += len;
+    };
+    auto hex4 = [&p](unsigned v) {
+        static const char digits[] = "0123456789ABCDEF";
+        *p++ = '_';
+        *p++ = 'x';
+        for (int shift = 12; shift >= 0; shift -= 4)
+            *p++ = digits[(v >> shift) & 0xF];
+        *p++ = '_';
+    };
+    const char16_t* u = text.utf16();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = u[i];
         if (c < 0x80) {
-            switch (c) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"':
-                if (attribute) {
-                    out += "&quot;";
-                    continue;
-                }
-                break;
-            case '\r': out += "&#13;"; continue;
-            case '\n':
-                if (attribute) {
-                    out += "&#10;";
-                    continue;
-                }
-                break;
-            case '\t':
-                if (attribute) {
-                    out += "&#9;";
-                    continue;
-                }
-                break;
-            case '_':
-                if (cellEscapes && escapeLike(text, i)) {
-                    out += "_x005F_";
-                    continue;
-                }
-                break;
-            default:
-                if (c < 0x20) {
-                    if (cellEscapes)
-                        appendHex4(out, c);
-                    else
-                        out += "\xEF\xBF\xBD";
-                    continue;
-                }
+            if (c >= 0x20 && c != '&' && c != '<' && c != '>' && c != '"' && c != '_') {
+                *p++ = char(c);
+                continue;
             }
-            out += char(c);
+            switch (c) {
+            case '&': put("&amp;", 5); continue;
+            case '<': put("&lt;", 4); continue;
+            case '>': put("&gt;", 4); continue;
+            case '"':
+                if (attribute)
+                    put("&quot;", 6);
+                else
+                    *p++ = '"';
+                continue;
+            case '\r': put("&#13;", 5); continue;
+            case '\n':
+                if (attribute)
+                    put("&#10;", 5);
+                else
+                    *p++ = '\n';
+                continue;
+            case '\t':
+                if (attribute)
+                    put("&#9;", 4);
+                else
+                    *p++ = '\t';
+                continue;
+            case '_':
+                if (cellEscapes && escapeLike(text, i))
+                    put("_x005F_", 7);
+                else
+                    *p++ = '_';
+                continue;
+            default:
+                if (cellEscapes)
+                    hex4(c);
+                else
+                    put("\xEF\xBF\xBD", 3);
+                continue;
+            }
         } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1].unicode() >= 0xDC00
-                   && text[i + 1].unicode() <= 0xDFFF) {
-            const char32_t u = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1].unicode() - 0xDC00);
+            *p++ = char(0xC0 | (c >> 6));
+            *p++ = char(0x80 | (c & 0x3F));
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && u[i + 1] >= 0xDC00 && u[i + 1] <= 0xDFFF) {
+            const char32_t cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (u[i + 1] - 0xDC00);
             ++i;
-            out += char(0xF0 | (u >> 18));
-            out += char(0x80 | ((u >> 12) & 0x3F));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
+            *p++ = char(0xF0 | (cp >> 18));
+            *p++ = char(0x80 | ((cp >> 12) & 0x3F));
+            *p++ = char(0x80 | ((cp >> 6) & 0x3F));
+            *p++ = char(0x80 | (cp & 0x3F));
         } else {
             char16_t v = c;
             if (c >= 0xD800 && c <= 0xDFFF)
                 v = 0xFFFD;
             if (v == 0xFFFE || v == 0xFFFF) {
                 if (cellEscapes)
-                    appendHex4(out, v);
+                    hex4(v);
                 else
-                    out += "\xEF\xBF\xBD";
+                    put("\xEF\xBF\xBD", 3);
                 continue;
             }
-            out += char(0xE0 | (v >> 12));
-            out += char(0x80 | ((v >> 6) & 0x3F));
-            out += char(0x80 | (v & 0x3F));
+            *p++ = char(0xE0 | (v >> 12));
+            *p++ = char(0x80 | ((v >> 6) & 0x3F));
+            *p++ = char(0x80 | (v & 0x3F));
         }
     }
+    out.resize(p - out.constData());
 }
 
 // The "_xHHHH_" escapes of a cell text undone.
@@ -578,7 +586,9 @@ struct SheetWriter::Impl {
             return;
         if (!buf.isEmpty() && file->write(buf) != buf.size())
             fail(QStringLiteral("一時ファイルに書き込めません: %1").arg(file->errorString()));
-        buf.clear();
+        if (buf.capacity() < kFlushBytes + 65536)
+            buf.reserve(kFlushBytes + 65536);
+        buf.resize(0); // emptied, not freed
     }
 
     QByteArray colsXml() const
@@ -685,7 +695,14 @@ struct SheetWriter::Impl {
             throw LimitError(QStringLiteral("Excelの最大列数を超えているため、出力できません。"));
         if (column <= lastCol)
             fail(QStringLiteral("セルが列の順に書き込まれていません。"));
+        // A cell right after the previous one needs no reference (it saves a sixth of a
+        // sheet's bytes); after a gap, and in rows merged with a template's, it has one.
+        const bool follows = column == lastCol + 1 && !merging;
         lastCol = column;
+        if (follows) {
+            out += "<c";
+            return;
+        }
         out += "<c r=\"";
         appendColumnName(out, column);
         appendInt(out, row);
