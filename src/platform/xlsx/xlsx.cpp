@@ -929,11 +929,10 @@ SheetWriter& Workbook::sheet(const QString& requested)
             d->stylesDone = true;
         }
     } else {
-        if (requested.isEmpty() && d->sheets.empty())
-            existing = nullptr;
+        const QString name = requested.isEmpty() ? QStringLiteral("Sheet1") : requested;
         for (const SheetEntry& s : d->sheets)
-            if (s.name.compare(requested, Qt::CaseInsensitive) == 0)
-                fail(QStringLiteral("シート %1 はすでに書き込まれています。").arg(requested));
+            if (s.name.compare(name, Qt::CaseInsensitive) == 0)
+                fail(QStringLiteral("シート %1 はすでに書き込まれています。").arg(name));
     }
     impl->styleBase = d->styleBase;
 

@@ -91,6 +91,7 @@ TEST(Xlsx, NewWorkbookWithSheetsReadsBack)
         s.addDate(3, 0.25, DateStyle::Time);
         s.addText(4, QString(kMaxCellChars, QLatin1Char('x')));
         s.endRow();
+        EXPECT_THROW(book->sheet(QStringLiteral("結果")), Exception); // a sheet is written once
         SheetWriter& s2 = book->sheet(QStringLiteral("Second"));
         s2.beginRow(2);
         s2.addText(2, u"two");
