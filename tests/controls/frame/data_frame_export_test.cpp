@@ -1,5 +1,7 @@
 // The data frame's exports through its tool buttons: options window, refresh, headings, the file
 // or clipboard written, the options kept and the closing message.
+#include "app/escape_watch.h"
+#include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/options.h"
 #include "controls/export/export_dialogs.h"
@@ -17,6 +19,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -37,6 +41,35 @@ public:
     FrameOwnerKind kind = FrameOwnerKind::Other;
     QHash<QString, QString> comments;
     int reloads = 0;
+};
+
+// Presses Esc in the active window when the main window's message panel first shows progress
+// from `from` records on, as a user watching the count would.
+class EscAtProgress : public QObject {
+public:
+    EscAtProgress(QLabel* panel, int from) : m_panel(panel), m_from(from) { panel->installEventFilter(this); }
+    bool sent = false;
+    QStringList seen;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            const QString text = m_panel->text();
+            if (seen.value(seen.size() - 1) != text)
+                seen << text;
+            if (!sent && text.section(' ', 0, 0).toInt() >= m_from && text.contains(" / ")) {
+                sent = true;
+                QCoreApplication::postEvent(QApplication::activeWindow(),
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            }
+        }
+        return false;
+    }
+
+private:
+    QLabel* m_panel;
+    int m_from;
 };
 
 QByteArray readAll(const QString& path)
@@ -261,4 +294,48 @@ TEST_F(FrameExportTest, CopyButtonWithTheQuestion)
     TfraData::CopyQuestionHook() = [](const QString&, bool&, bool&) { return int(IDNO); };
     frame->btnCopyClick();
     EXPECT_EQ(QApplication::clipboard()->text(), "before");
+}
+
+TEST_F(FrameExportTest, EscInTheMainWindowStopsTheExportsAfterTheRecordsSoFar)
+{
+    std::vector<QVariantList> rows;
+    for (int i = 1; i <= 5000; ++i)
+        rows.push_back(QVariantList{i, QStringLiteral("r%1").arg(i)});
+    session->fixture().pattern("select n, s from big.*").returns({column("n", "int"), column("s", "varchar(10)")}, rows);
+    TfrmMain main;
+    main.show();
+    QApplication::setActiveWindow(&main);
+    ASSERT_EQ(QApplication::activeWindow(), &main);
+    open(FrameOwnerKind::Other, "select n, s from big");
+    QLabel* panel = main.stsMain()->panel(2);
+
+    {
+        EscAtProgress esc(panel, 1000);
+        TfrmCSVSQL::ExecHook() = [&](TfrmCSVSQL* d) {
+            d->txtSaveFile->setText(dir + "big.csv");
+            d->rdoTitleIndex->button(int(tmColumnName))->setChecked(true);
+            return d->btnOkClick() ? QDialog::Accepted : QDialog::Rejected;
+        };
+        frame->btnCSV->click();
+        ASSERT_TRUE(esc.sent);
+        EXPECT_TRUE(esc.seen.contains("1024 / 5000 [ESC]キーを押すと処理を中断します。")) << esc.seen.join('|').toStdString();
+    }
+    // The record whose progress was on show when Esc came is still written; the file is whole.
+    const QList<QByteArray> lines = readAll(dir + "big.csv").split('\n');
+    ASSERT_EQ(lines.size(), 1 + 1025 + 1);
+    EXPECT_EQ(lines[1025], "\"1025\",\"r1025\"\r");
+    EXPECT_EQ(lines.last(), "");
+    EXPECT_FALSE(EscapeWatch::active()); // the idle message ended the watch
+
+    {
+        EscAtProgress esc(panel, 1000);
+        qvOption.ExcelDialog = true;
+        ExportDialogHooks::fileDialog() = [&](const QString&, const QString&, const QString&) { return dir + "big.xlsx"; };
+        frame->btnExcel->click();
+        ASSERT_TRUE(esc.sent);
+    }
+    const xlsx::SheetContent s = xlsx::ReadWorkbook(dir + "big.xlsx").at(0);
+    EXPECT_EQ(s.value(1026, 1), "1025");
+    EXPECT_EQ(s.value(1027, 1), "");
+    EXPECT_EQ(messages, (QStringList{"CSVを出力しました。", "ファイルに出力しました。"}));
 }
