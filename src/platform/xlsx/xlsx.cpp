@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QXmlStreamReader>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -419,6 +420,7 @@ struct TemplateSheet {
 TemplateSheet splitTemplateSheet(const QByteArray& xml)
 {
     TemplateSheet t;
+    t.beforeCols = kXmlDecl;
     QXmlStreamReader r(xml);
     TokenCopier copier(t.beforeCols);
     bool colsSeen = false;
@@ -1163,7 +1165,20 @@ void Workbook::save(const QString& fileName)
             fail(QStringLiteral("%1 を保存できません: %2").arg(fileName, why));
         }
         z = nullptr;
-        if (std::rename(tempName.constData(), QFile::encodeName(fileName).constData()) != 0)
+        // The new file gets the mode of the one it replaces, or the usual mode of a new file
+        // (the temporary name was made private).
+        const QByteArray finalName = QFile::encodeName(fileName);
+        struct stat st;
+        mode_t mode;
+        if (::stat(finalName.constData(), &st) == 0) {
+            mode = st.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::chmod(tempName.constData(), mode);
+        if (std::rename(tempName.constData(), finalName.constData()) != 0)
             fail(QStringLiteral("%1 を保存できません。").arg(fileName));
     } catch (...) {
         if (z)

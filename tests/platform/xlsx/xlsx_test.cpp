@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <map>
@@ -153,6 +154,23 @@ TEST(Xlsx, SaveReplacesOnlyAfterACompletePackage)
     s.endRow();
     first->save(path);
     ASSERT_EQ(ReadWorkbook(path).at(0).value("A1"), "1");
+    // A new file has the usual mode of new files, a replaced one keeps its own.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    {
+        auto again = Workbook::create();
+        SheetWriter& a = again->sheet(QString());
+        a.beginRow(1);
+        a.addNumber(1, u"1");
+        a.endRow();
+        again->save(path);
+    }
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 
     // A save into a folder that cannot be made fails without touching anything.
     QFile blocker(xlsxFile("blocker"));
