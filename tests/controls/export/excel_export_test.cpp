@@ -35,17 +35,6 @@ const QList<QStringList> kRows = {
     {"3", "", "-0.01", "", "", ""},
 };
 
-QString sheetValue(const xlsx::SheetContent& s, int row, int col)
-{
-    const QString v = s.value(row, col);
-    bool ok = false;
-    const double d = v.toDouble(&ok);
-    // Numbers compared by value ("120.50" was written as the decimal's text).
-    if (ok && s.cells.at({row, col}).kind == xlsx::CellValue::Number && v.size() < 16)
-        return QString::number(d, 'g', 15);
-    return v;
-}
-
 // The first sheet of each workbook as LibreOffice Calc reads it, converted to CSV in one run of
 // soffice; empty texts when it cannot run.
 QStringList convertWithCalc(const QStringList& xlsxPaths)
@@ -132,8 +121,9 @@ TEST(ExcelExport, PlacementByStartCellHeadingAndDirection)
         const ExportOutcome r = ExportExcel(*ds, path, o, c.heading ? QStringList{"ID", "名前", "p", "r", "b", "x"} : QStringList{});
         EXPECT_EQ(r.records, 3);
         const xlsx::SheetContent s = xlsx::ReadWorkbook(path).at(0);
-        if (c.headingCell)
+        if (c.headingCell) {
             EXPECT_EQ(s.value(c.headingCell), "ID");
+        }
         EXPECT_EQ(s.value(c.firstRecordCell), "1") << c.mode << c.heading;
         EXPECT_EQ(s.value(c.secondValueCell), QStringLiteral("りんご")) << c.mode << c.heading;
         EXPECT_EQ(s.value(c.secondRecordCell), "2") << c.mode << c.heading;

@@ -49,9 +49,11 @@ void render(QWidget& w, const QString& file)
         w.grab().save(out + "/" + file);
     for (QLabel* l : w.findChildren<QLabel*>())
         EXPECT_GE(l->width(), l->fontMetrics().horizontalAdvance(l->text()) - 1) << l->text().toStdString();
-    for (QAbstractButton* b : w.findChildren<QAbstractButton*>())
-        if (!b->text().isEmpty())
+    for (QAbstractButton* b : w.findChildren<QAbstractButton*>()) {
+        if (!b->text().isEmpty()) {
             EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
+        }
+    }
     w.hide();
 }
 
