@@ -42,6 +42,22 @@ struct Value {
     QString text;
 };
 
+// Fields whose column (or row) is formatted as text ("@").
+bool IsTextField(const db::Field& f)
+{
+    using db::FieldType;
+    switch (f.DataType()) {
+    case FieldType::String:
+    case FieldType::Word:
+    case FieldType::FixedChar:
+    case FieldType::WideString:
+    case FieldType::FixedWideChar:
+        return true;
+    default:
+        return false;
+    }
+}
+
 Value valueOf(const db::Field& f)
 {
     Value v;
@@ -193,7 +209,7 @@ ExportOutcome ExportExcel(db::DataSet& ds, const QString& fileName, const ExcelO
                 ++n;
             }
             for (qsizetype i = 0; i < fields.size(); ++i) {
-                sheet.beginRow(r0 + int(i));
+                sheet.beginRow(r0 + int(i), IsTextField(*fields[i]));
                 if (heading)
                     sheet.addText(c0, headings.value(i));
                 for (size_t k = 0; k < columns.size(); ++k)
@@ -201,8 +217,11 @@ ExportOutcome ExportExcel(db::DataSet& ds, const QString& fileName, const ExcelO
                 sheet.endRow();
             }
         } else {
-            for (qsizetype i = 0; i < fields.size(); ++i)
+            for (qsizetype i = 0; i < fields.size(); ++i) {
                 sheet.setColumnWidth(c0 + int(i), std::clamp(fields[i]->DisplayWidth(), 1, 255));
+                if (IsTextField(*fields[i]))
+                    sheet.setColumnText(c0 + int(i));
+            }
             if (heading) {
                 sheet.beginRow(r0);
                 for (qsizetype i = 0; i < headings.size(); ++i)

@@ -28,6 +28,9 @@ const char kSheetContentType[] = "application/vnd.openxmlformats-officedocument.
 
 // Bytes of sheet XML gathered before they are written to the temporary file.
 constexpr qsizetype kFlushBytes = qsizetype(1) << 20;
+// Our styles follow each other: date, date-time, time, then text.
+constexpr int kTextStyleOffset = 3;
+constexpr double kDefaultColumnWidth = 8.43;
 
 [[noreturn]] void fail(const QString& text) { throw Exception(text); }
 
@@ -572,7 +575,9 @@ struct SheetWriter::Impl {
     std::unique_ptr<QTemporaryFile> file;
     std::unique_ptr<TemplateSheet> tmpl; // null for a new sheet
     std::map<int, double> widths;
-    int styleBase = 1;        // the first of our three date styles
+    std::set<int> textColumns; // columns formatted as text ("@")
+    int styleBase = 1;        // the first of our styles: date, date-time, time, text
+    bool textRow = false;     // the open row is formatted as text
     bool headWritten = false;
     bool finished = false;
     QByteArray buf;
@@ -597,7 +602,9 @@ struct SheetWriter::Impl {
     {
         // The template's ranges with our columns cut out of them, plus our columns.
         std::map<int, QByteArray> out;
-        auto rangeXml = [](int min, int max, const QXmlStreamAttributes& attrs, const double* width) {
+        const int textStyle = styleBase + kTextStyleOffset;
+        auto rangeXml = [textStyle](int min, int max, const QXmlStreamAttributes& attrs, const double* width,
+                                    bool text) {
             QByteArray x = "<col min=\"";
             appendInt(x, min);
             x += "\" max=\"";
@@ -605,6 +612,8 @@ struct SheetWriter::Impl {
             x += '"';
             for (const QXmlStreamAttribute& a : attrs) {
                 if (width && (a.name() == QLatin1String("width") || a.name() == QLatin1String("customWidth")))
+                    continue;
+                if (text && a.name() == QLatin1String("style"))
                     continue;
                 x += ' ' + a.qualifiedName().toUtf8() + "=\"";
                 appendXmlText(x, a.value(), true, false);
@@ -614,6 +623,11 @@ struct SheetWriter::Impl {
                 x += " width=\"";
                 appendDouble(x, *width);
                 x += "\" customWidth=\"1\"";
+            }
+            if (text) {
+                x += " style=\"";
+                appendInt(x, textStyle);
+                x += '"';
             }
             x += "/>";
             return x;
@@ -625,16 +639,17 @@ struct SheetWriter::Impl {
                 for (auto it = widths.lower_bound(c.min); it != widths.end() && it->first <= c.max; ++it) {
                     covering[it->first] = &c.attrs;
                     if (it->first > start)
-                        out[start] = rangeXml(start, it->first - 1, c.attrs, nullptr);
+                        out[start] = rangeXml(start, it->first - 1, c.attrs, nullptr, false);
                     start = it->first + 1;
                 }
                 if (start <= c.max)
-                    out[start] = rangeXml(start, c.max, c.attrs, nullptr);
+                    out[start] = rangeXml(start, c.max, c.attrs, nullptr, false);
             }
         }
         for (const auto& [c, w] : widths) {
             const auto it = covering.find(c);
-            out[c] = rangeXml(c, c, it == covering.end() ? QXmlStreamAttributes() : *it->second, &w);
+            out[c] = rangeXml(c, c, it == covering.end() ? QXmlStreamAttributes() : *it->second, &w,
+                              textColumns.count(c) > 0);
         }
         if (out.empty())
             return {};
@@ -757,7 +772,18 @@ void SheetWriter::setColumnWidth(int column, double width)
     d->widths[column] = std::clamp(width, 1.0, 255.0);
 }
 
-void SheetWriter::beginRow(int row)
+void SheetWriter::setColumnText(int column)
+{
+    if (column < 1 || column > kMaxColumns)
+        throw LimitError(QStringLiteral("Excelの最大列数を超えているため、出力できません。"));
+    if (d->headWritten)
+        fail(QStringLiteral("列の書式は最初の行より前に設定して下さい。"));
+    d->textColumns.insert(column);
+    if (!d->widths.count(column))
+        d->widths[column] = kDefaultColumnWidth;
+}
+
+void SheetWriter::beginRow(int row, bool text)
 {
     if (d->finished)
         fail(QStringLiteral("シートはすでに書き終わっています。"));
@@ -771,9 +797,15 @@ void SheetWriter::beginRow(int row)
     d->lastCol = 0;
     d->merging = d->tmpl && d->tmpl->rows.count(row);
     d->rowCells.clear();
+    d->textRow = text;
     if (!d->merging) {
         d->buf += "<row r=\"";
         appendInt(d->buf, row);
+        if (text) {
+            d->buf += "\" s=\"";
+            appendInt(d->buf, d->styleBase + kTextStyleOffset);
+            d->buf += "\" customFormat=\"1";
+        }
         d->buf += "\">";
     }
 }
@@ -810,6 +842,11 @@ void SheetWriter::addText(int column, QStringView text)
     QByteArray& out = d->target();
     d->cellStart(column, out);
     d->place(column);
+    if (d->textRow || d->textColumns.count(column)) {
+        out += " s=\"";
+        appendInt(out, d->styleBase + kTextStyleOffset);
+        out += '"';
+    }
     const bool preserve = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
     out += preserve ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
     appendXmlText(out, text, false, true);
@@ -907,7 +944,7 @@ SheetWriter& Workbook::sheet(const QString& requested)
                     existing = &s;
         }
         if (!d->stylesDone) {
-            // Our three date styles go after the template's cell styles.
+            // Our date, date-time, time and text styles go after the template's cell styles.
             const QString stylesPart = resolvePart(d->wbPart, QStringLiteral("styles.xml"));
             QString styles = QString::fromUtf8(d->zip->read(stylesPart));
             const QRegularExpressionMatch open = findTag(styles, QStringLiteral("<(\\w+:)?cellXfs\\b[^>]*>"));
@@ -920,12 +957,12 @@ SheetWriter& Workbook::sheet(const QString& requested)
                                                                 + QStringLiteral("xf\\b"))));
             d->styleBase = count;
             QString ours;
-            for (const char* fmt : {"14", "22", "21"})
+            for (const char* fmt : {"14", "22", "21", "49"})
                 ours += QStringLiteral("<%1xf numFmtId=\"%2\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>")
                             .arg(prefix, QLatin1String(fmt));
             QString openTag = open.captured(0);
             openTag.replace(QRegularExpression(QStringLiteral("\\scount=\"\\d*\"")), QString());
-            openTag.insert(openTag.size() - 1, QStringLiteral(" count=\"%1\"").arg(count + 3));
+            openTag.insert(openTag.size() - 1, QStringLiteral(" count=\"%1\"").arg(count + 4));
             styles = styles.left(open.capturedStart()) + openTag + body + ours + styles.mid(close.capturedStart());
             d->replaced[stylesPart] = styles.toUtf8();
             d->stylesDone = true;
@@ -1061,7 +1098,7 @@ const QByteArray kRootRels = kXmlDecl
                                "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
                                "Target=\"xl/workbook.xml\"/></Relationships>";
 
-// Cell styles: 0 general, then date, date-time and time.
+// Cell styles: 0 general, then date, date-time, time and text ("@").
 const QByteArray kStyles = kXmlDecl
                            + "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
                              "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/><family val=\"2\"/></font></fonts>"
@@ -1069,10 +1106,11 @@ const QByteArray kStyles = kXmlDecl
                              "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
                              "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
                              "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-                             "<cellXfs count=\"4\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+                             "<cellXfs count=\"5\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
                              "<xf numFmtId=\"14\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
                              "<xf numFmtId=\"22\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
                              "<xf numFmtId=\"21\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
+                             "<xf numFmtId=\"49\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
                              "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
                              "</styleSheet>";
 

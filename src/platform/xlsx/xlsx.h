@@ -55,8 +55,11 @@ public:
     QString name() const;
     // Width of a column in characters (1 … 255).
     void setColumnWidth(int column, double width);
+    // Formats a column as text ("@"): its text cells, and what is typed into it later, stay text.
+    void setColumnText(int column);
 
-    void beginRow(int row);
+    // `text`: the row is formatted as text ("@"), and so are its text cells.
+    void beginRow(int row, bool text = false);
     // A number as its text ("-12.5", "1E+20"): written as it is.
     void addNumber(int column, QStringView numberText);
     void addNumber(int column, double value);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -275,5 +276,33 @@ TEST(ExcelExport, CalcReadsTheSameValuesInBothDirectionsAndFromATemplate)
         EXPECT_EQ(rows[2], headings);
         for (int k = 0; k < 3; ++k)
             EXPECT_EQ(rows[k + 3], kRows[k]) << k;
+    }
+}
+
+// Character columns (records in rows) or rows (records in columns) are formatted as text, so
+// what is typed there later stays text; numbers keep the general format.
+TEST(ExcelExport, CharacterFieldsAreFormattedAsText)
+{
+    for (const int mode : {0, 1}) {
+        auto ds = sampleData();
+        ExcelOptions o;
+        o.mode = mode;
+        const QString path = qvtest::exportFile(QStringLiteral("text%1.xlsx").arg(mode));
+        ExportExcel(*ds, path, o, {});
+        const xlsx::SheetContent s = xlsx::ReadWorkbook(path).at(0);
+        const std::vector<int> formats = xlsx::ReadCellStyleFormats(path);
+        const std::pair<int, int> name = mode == 0 ? std::pair{1, 2} : std::pair{2, 1};
+        const std::pair<int, int> id{1, 1};
+        EXPECT_EQ(formats.at(size_t(s.cells.at(name).style)), 49) << mode;
+        EXPECT_EQ(formats.at(size_t(s.cells.at(id).style)), 0) << mode;
+        const QString sheet = QString::fromUtf8(xlsx::ReadPart(path, "xl/worksheets/sheet1.xml"));
+        const QRegularExpression styled(mode == 0 ? QStringLiteral("<col min=\"2\" max=\"2\"[^>]* style=\"(\\d+)\"")
+                                                  : QStringLiteral("<row r=\"2\" s=\"(\\d+)\" customFormat=\"1\""));
+        const QRegularExpressionMatch m = styled.match(sheet);
+        ASSERT_TRUE(m.hasMatch()) << mode << sheet.left(600).toStdString();
+        EXPECT_EQ(formats.at(size_t(m.captured(1).toInt())), 49) << mode;
+        const QRegularExpression plain(mode == 0 ? QStringLiteral("<col min=\"1\" max=\"1\"[^>]* style=")
+                                                 : QStringLiteral("<row r=\"1\" s="));
+        EXPECT_FALSE(plain.match(sheet).hasMatch()) << mode;
     }
 }

@@ -216,7 +216,7 @@ TEST(Xlsx, TemplateIsFilledAndKeepsWhatItDoesNotTouch)
     EXPECT_EQ(d.columnWidths.at(3), 20);
     EXPECT_EQ(d.columnWidths.at(5), 9.5);
     const std::vector<int> formats = ReadCellStyleFormats(path);
-    EXPECT_EQ(formats.size(), 5u);
+    EXPECT_EQ(formats.size(), 6u); // the template's two, then date, date-time, time and text
     EXPECT_EQ(formats.at(size_t(d.cells.at({6, 3}).style)), 14);
     EXPECT_EQ(d.cells.at({1, 1}).style, 1); // the template's own style stays
 
