@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QXmlStreamWriter>
 
 #include <algorithm>
 
@@ -142,7 +143,58 @@ QvDocument QvDocument::load(const QString& path, QvDocMissingVersion missing)
 
 QDomElement QvDocument::element(const QString& kind) const { return root().firstChildElement(kind); }
 
-QByteArray QvDocument::toXml() const { return m_doc.toByteArray(2); }
+namespace {
+
+// The order in which the writers put the attributes of their elements; others follow by name.
+const char* const kAttributeOrder[] = {"QVDOC-VERSION", "SEQ",      "NAME",      "SHORTCUT", "DIALOG",
+                                       "SQLWINDOW",     "ERROR",    "SQL",       "XLSFILE",  "BODYTOP",
+                                       "BODYCOUNT",     "OUTPUTTYPE", "TYPE",    "ROW",      "COL"};
+
+int attributeRank(const QString& name)
+{
+    for (int i = 0; i < int(std::size(kAttributeOrder)); ++i)
+        if (name == QLatin1String(kAttributeOrder[i]))
+            return i;
+    return int(std::size(kAttributeOrder));
+}
+
+void writeElement(QXmlStreamWriter& w, const QDomElement& e)
+{
+    w.writeStartElement(e.tagName());
+    const QDomNamedNodeMap attrs = e.attributes();
+    QList<QDomAttr> list;
+    for (int i = 0; i < attrs.count(); ++i)
+        list << attrs.item(i).toAttr();
+    std::sort(list.begin(), list.end(), [](const QDomAttr& a, const QDomAttr& b) {
+        const int ra = attributeRank(a.name()), rb = attributeRank(b.name());
+        return ra != rb ? ra < rb : a.name() < b.name();
+    });
+    for (const QDomAttr& a : list)
+        w.writeAttribute(a.name(), a.value());
+    for (QDomNode n = e.firstChild(); !n.isNull(); n = n.nextSibling()) {
+        if (n.isElement())
+            writeElement(w, n.toElement());
+        else if (n.isText())
+            w.writeCharacters(n.toText().data());
+    }
+    w.writeEndElement();
+}
+
+} // namespace
+
+// The DOM keeps no attribute order: the document is written element by element with the
+// attributes in the writers' order.
+QByteArray QvDocument::toXml() const
+{
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    writeElement(w, root());
+    w.writeEndDocument();
+    return out;
+}
 
 void QvDocument::save(const QString& path) const
 {

@@ -152,8 +152,9 @@ QString JumpDefinitionDatabase(const QString& name, const QString& currentDataba
     if (dot < 0 || name.indexOf(u'.', dot + 1) < 0)
         return currentDatabase;
     QString db = name.left(dot);
+    // A bracketed name loses its brackets and the doubling of the "]" inside them.
     if (db.startsWith(u'[') && db.endsWith(u']') && db.size() >= 2)
-        db = db.mid(1, db.size() - 2);
+        db = db.mid(1, db.size() - 2).replace(QStringLiteral("]]"), QStringLiteral("]"));
     return db;
 }
 
