@@ -391,7 +391,10 @@ void TfrmMain::WorkSpaceSetAlign(int align)
 {
     if (m_dockWorkSpace->isHidden())
         return;
+    const int size = workSpaceSize();
     setWorkSpaceAlign(align);
+    m_dockWorkSpace->show(); // moving it to another edge hid it
+    setWorkSpaceSize(size);
     if (!MDIChildren().isEmpty())
         ShowWorkSpace(nullptr);
 }
@@ -400,11 +403,10 @@ void TfrmMain::WorkSpaceSetIconView(bool icons)
 {
     m_workSpaceStyle = icons ? 0 : 3;
     QTreeWidget* l = m_lstWorkSpace;
-    // The icon view shows the titles beside larger icons; the details view every column.
+    // The icon view shows the titles with their icons only; the details view every column.
     l->setHeaderHidden(icons);
     for (int c = 1; c < l->columnCount(); ++c)
         l->setColumnHidden(c, icons);
-    l->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
 }
 
 } // namespace qv

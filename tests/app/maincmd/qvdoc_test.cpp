@@ -6,6 +6,7 @@
 #include "support/modal_helper.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -203,6 +204,16 @@ TEST_F(QvDocFolders, MainWindowBuildsBothMenusAndTheConnectionWindowsCopies)
     EXPECT_EQ(cmd->actions().last(), w.action("actToolCommandSetup"));
     ASSERT_EQ(Generated(w.menu("mnuReportMenu")).size(), 1);
     EXPECT_EQ(Generated(w.menu("mnuReportMenu"))[0]->data().toInt(), 2);
+
+    // A look at the menu as the user sees it.
+    w.resize(900, 600);
+    w.show();
+    QApplication::processEvents();
+    cmd->popup(w.mapToGlobal(QPoint(300, 40)));
+    QApplication::processEvents();
+    EXPECT_GE(cmd->width(), cmd->sizeHint().width());
+    qvtest::saveGrab(cmd, "user_command_menu");
+    cmd->hide();
 
     auto* c = new qvtest::FakeConnectionWindow("sa", "srv", "db");
     c->open();

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QDockWidget>
+#include <QMdiArea>
 #include <QMenu>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -185,6 +186,9 @@ TEST_F(WorkSpacePanel, DockPositionAndRender)
     qvtest::saveGrab(&w, "main_window_workspace");
     w.WorkSpaceSetAlign(3);
     EXPECT_EQ(w.workSpaceAlign(), 3);
+    EXPECT_FALSE(w.workSpaceDock()->isHidden());
+    QApplication::processEvents();
+    EXPECT_LT(w.workSpaceDock()->geometry().right(), w.mdiArea()->geometry().left() + 1);
     w.setWorkSpaceVisible(false);
     w.WorkSpaceSetAlign(1); // hidden: nothing happens
     EXPECT_EQ(w.workSpaceAlign(), 3);
@@ -192,5 +196,7 @@ TEST_F(WorkSpacePanel, DockPositionAndRender)
     w.WorkSpaceSetAlign(2);
     w.WorkSpaceSetIconView(true);
     QApplication::processEvents();
+    EXPECT_TRUE(w.workSpaceDock()->isVisible());
+    EXPECT_GT(w.workSpaceDock()->geometry().top(), w.mdiArea()->geometry().bottom() - 1);
     qvtest::saveGrab(&w, "main_window_workspace_icons");
 }
