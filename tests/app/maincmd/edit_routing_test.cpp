@@ -173,3 +173,20 @@ TEST_F(EditRouting, ExtractSqlPutsTheStatementOnTheClipboard)
     EXPECT_FALSE(sql.contains("sp_executesql")) << sql.toStdString();
     EXPECT_EQ(memo->Lines()[0].left(4), "exec"); // the editor's text stays
 }
+
+TEST_F(EditRouting, SelectAllInTheCellEditorTakesTheCellTextFirst)
+{
+    grid->SetOptions(grid->Options() | dgEditing);
+    Focus(grid);
+    grid->ShowEditor();
+    QLineEdit* cell = grid->InplaceEditor();
+    ASSERT_TRUE(cell && cell->isVisible());
+    Focus(cell);
+    cell->setSelection(0, 1); // part of "r1c1"
+    Run("actEditSelectAll");
+    EXPECT_EQ(cell->selectedText(), "r1c1");
+    EXPECT_EQ(grid->SelectedRows()->Count(), 0);
+    Run("actEditSelectAll");
+    EXPECT_EQ(grid->SelectedRows()->Count(), 5);
+}
+

@@ -12,6 +12,7 @@
 #include "support/test_env.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
@@ -285,6 +286,19 @@ TEST_F(JumpSession, SendsUseAndTheQuotedNameThenOpensTheObject)
         JumpToDefinition(main, memo);
         EXPECT_EQ(LookUps(), QStringList{c.sent});
     }
+    // Through the menu command with the editor focused.
+    session->clearRecord();
+    memo->SetLines({"select * from db1.dbo.T1"});
+    memo->SetSelStart(14);
+    memo->SetSelLength(10);
+    main.show();
+    main.activateWindow();
+    memo->setFocus();
+    QApplication::processEvents();
+    main.EditorStateChanged();
+    ASSERT_TRUE(main.action("actEditJumpDefine")->isEnabled());
+    main.action("actEditJumpDefine")->trigger();
+    EXPECT_EQ(LookUps().size(), 1);
     // The object found opened (its window is the pending one) and went to the recent objects.
     bool opened = false;
     for (QWidget* w : main.MDIChildren())
