@@ -44,8 +44,7 @@ const QStringList& EditorCommandNames()
         "actEditFind",         "actEditFindNext",  "actEditFindPrev",  "actEditReplace",  "actEditFindClear",
         "actEditJump",         "actEditComment",   "actEditSelectMode", "actEditMacroRec", "actEditMacroExec",
         "actEditMacroSave",    "actEditMacroLoad", "actEditIndentF",   "actEditIndentR",  "actEditFormat",
-        "actEditGetSQL",       "actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
-        "actEditJumpDefine"};
+        "actEditGetSQL"};
     return names;
 }
 

@@ -23,7 +23,8 @@ struct EditorCommandStates {
 };
 EditorCommandStates ComputeEditorCommandStates(const TqvMemo* memo);
 
-// The action names the states above cover.
+// The action names of the commands that need an SQL editor (the states above also cover the
+// text conversions and jump to definition, which are enabled without an editor too).
 const QStringList& EditorCommandNames();
 
 // Line jump: the trimmed entry as a line number when it is a whole number from 1 (from 0 with

@@ -189,6 +189,8 @@ public:
     // Adds the selected objects of a connection window's object list (the drag source) to the
     // work space; false when the source is no connection window's object list.
     bool WorkSpaceDropFrom(QWidget* source);
+    // The same for the selected objects of a connection window (its "add to work space" command).
+    bool AddToWorkSpace(IConnectionWindow* conn);
     // Opens the selected work-space entries on a page (omDefine …); the record limit is asked
     // per entry when askTopRecord is set.
     void WorkSpaceOpen(bool useOption, TOpenMode mode, bool askTopRecord);

