@@ -184,6 +184,14 @@ TEST_F(WorkSpacePanel, DockPositionAndRender)
     w.WorkSpaceSetIconView(false);
     QApplication::processEvents();
     qvtest::saveGrab(&w, "main_window_workspace");
+    Select(w, "Orders (Sales.dbo)");
+    auto* pop = w.findChild<QMenu*>("popWorkSpace");
+    w.lstWorkSpace()->customContextMenuRequested(QPoint(20, 10));
+    QApplication::processEvents();
+    EXPECT_TRUE(pop->isVisible());
+    EXPECT_TRUE(pop->findChild<QAction*>("mnuWorkSpaceList")->isChecked());
+    qvtest::saveGrab(pop, "workspace_popup");
+    pop->hide();
     w.WorkSpaceSetAlign(3);
     EXPECT_EQ(w.workSpaceAlign(), 3);
     EXPECT_FALSE(w.workSpaceDock()->isHidden());
