@@ -1,5 +1,7 @@
 #include "app/connection_window_iface.h"
 
+#include "platform/exceptions.h"
+
 namespace qv {
 
 QString ConnectInfo(const QString& login, const QString& server, const QString& database,
@@ -18,6 +20,11 @@ QString ConnectInfo(const QString& login, const QString& server, const QString& 
 QString IConnectionWindow::GetConnectInfo(const QString& schema, const QString& objectName, bool isAddDB) const
 {
     return ConnectInfo(Login(), Server(), DataBase(), schema, objectName, isAddDB);
+}
+
+QList<QVariantList> IConnectionWindow::QueryRows(const QString&)
+{
+    throw Exception(QStringLiteral("The connection has no session."));
 }
 
 } // namespace qv

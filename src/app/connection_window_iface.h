@@ -4,6 +4,8 @@
 // connection window implements this next to its QWidget; tests use a fake.
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <QList>
 
 #include "app/options.h"
 
@@ -65,6 +67,13 @@ public:
 
     // Asks the windows it owns and itself whether it may close; does not close.
     virtual bool CloseQuery() = 0;
+
+    // Runs a statement on a new query of the session and returns its rows (NULL as a null
+    // value, every other value as text); raises the driver's error. Without a session: raises.
+    virtual QList<QVariantList> QueryRows(const QString& sql);
+    // The level of the object tree's current node (0 the server); -1 when unknown. The object
+    // list itself is the child widget named "lstObject".
+    virtual int ObjectTreeLevel() const { return -1; }
 };
 
 // Login " @ " server ["." database], or schema "." name " @ " server ["." database] when

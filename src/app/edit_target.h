@@ -1,8 +1,9 @@
 #pragma once
 // The edit commands of the main window (undo, redo, cut, copy, paste, delete, select all)
 // reach the focused control through this file. Standard Qt editors (line edits, editable
-// combo boxes, plain and rich text edits, item views) are served here; the program's own
-// controls (the SQL editor, the data grids, list boxes) implement EditTarget.
+// combo boxes, plain and rich text edits, item views) and the grids (the data grids copy, paste,
+// clear and select their records; the string grid copies its cells) are served here; the SQL
+// editor and the list boxes implement EditTarget.
 class QWidget;
 
 namespace qv {
@@ -30,5 +31,8 @@ bool sendEditCommand(QWidget* w, EditCommand cmd);
 // Whether w (or its combo box) is the SQL editor, and whether that editor is read-only.
 bool isTextEditorTarget(QWidget* w);
 bool isReadOnlyTextEditor(QWidget* w);
+// Whether w refuses changes: a read-only SQL editor, line edit, text edit or in-cell editor, a
+// combo box that cannot be typed into, a data grid whose current cell cannot be changed.
+bool isReadOnlyEditTarget(QWidget* w);
 
 } // namespace qv

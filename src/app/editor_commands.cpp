@@ -1,11 +1,21 @@
 #include "app/editor_commands.h"
 
 #include "app/message_box.h"
+#include "app/options.h"
+#include "app/qvstrings.h"
+#include "app/sqlformat/sql_formatter.h"
+#include "app/sqltext/script_text.h"
 #include "app/textfiles.h"
+#include "editor/edit/edit_messages.h"
 #include "editor/sqlmemo/key_macro.h"
 #include "editor/sqlmemo/qvmemo.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLineEdit>
+#include <QLocale>
 
 namespace qv {
 
@@ -33,7 +43,8 @@ const QStringList& EditorCommandNames()
     static const QStringList names = {
         "actEditFind",         "actEditFindNext",  "actEditFindPrev",  "actEditReplace",  "actEditFindClear",
         "actEditJump",         "actEditComment",   "actEditSelectMode", "actEditMacroRec", "actEditMacroExec",
-        "actEditMacroSave",    "actEditMacroLoad"};
+        "actEditMacroSave",    "actEditMacroLoad", "actEditIndentF",   "actEditIndentR",  "actEditFormat",
+        "actEditGetSQL"};
     return names;
 }
 
@@ -53,6 +64,14 @@ EditorCommandStates ComputeEditorCommandStates(const TqvMemo* memo)
     s.enabled.insert(QStringLiteral("actEditMacroSave"), MacroReady(memo));
     s.enabled.insert(QStringLiteral("actEditMacroLoad"), Writable(memo));
     s.recording = MacroStatus(memo) == msRecording;
+    // Indent and un-indent follow the comment rule; format and extraction need text.
+    s.enabled.insert(QStringLiteral("actEditIndentF"), s.enabled.value(QStringLiteral("actEditComment")));
+    s.enabled.insert(QStringLiteral("actEditIndentR"), s.enabled.value(QStringLiteral("actEditComment")));
+    s.enabled.insert(QStringLiteral("actEditFormat"), EditorSelStringRule(memo));
+    s.enabled.insert(QStringLiteral("actEditGetSQL"), EditorSelStringRule(memo));
+    for (const char* n : {"actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
+                          "actEditJumpDefine"})
+        s.enabled.insert(QLatin1String(n), EditorSelectionRule(memo));
     return s;
 }
 
@@ -191,6 +210,134 @@ void EditorMacroLoad(TqvMemo* memo, QWidget* parent)
         return;
     if (!memo->LoadMacroFile(dlg.selectedFiles().first()))
         ShowMessageBox(QStringLiteral("キーマクロファイルを読み込めませんでした。"), MB_ICONWARNING);
+}
+
+// ---- text conversions, indentation, formatting, SQL extraction ---------------------------
+
+bool EditorSelectionRule(const TqvMemo* memo) { return !memo || (memo->Selected() && !memo->ReadOnly()); }
+
+bool EditorSelStringRule(const TqvMemo* memo)
+{
+    return memo && !memo->ReadOnly() && memo->SelectionMode() != smBox &&
+           !const_cast<TqvMemo*>(memo)->Lines().GetTextStr().trimmed().isEmpty();
+}
+
+QString ConvertText(TextConversion kind, const QString& text)
+{
+    switch (kind) {
+    case TextConversion::Upper: return QLocale().toUpper(text);
+    case TextConversion::Lower: return QLocale().toLower(text);
+    case TextConversion::FullWidth: return ToFullWidth(text);
+    case TextConversion::HalfWidth: return ToHalfWidth(text);
+    }
+    return text;
+}
+
+void ConvertSelection(QWidget* focus, TextConversion kind)
+{
+    if (auto* memo = qobject_cast<TqvMemo*>(focus)) {
+        if (memo->SelectionMode() == smBox || memo->ReadOnly())
+            return;
+        const int start = memo->SelStart();
+        const int length = memo->SelLength();
+        if (length > MaxConvertLength) {
+            ShowMessageBox(QStringLiteral("変換する文字列は100000文字以内にしてください。"), MB_ICONWARNING);
+            return;
+        }
+        try {
+            const QString converted = ConvertText(kind, memo->SelText());
+            memo->EditMessage(editmsg::EM_REPLACESEL, 1, reinterpret_cast<qintptr>(&converted));
+            memo->SetSelStart(start);
+            memo->SetSelLength(length);
+        } catch (const std::exception&) {
+            ShowMessageBox(QStringLiteral("文字列の変換に失敗しました。"), MB_ICONERROR);
+        }
+        return;
+    }
+    QLineEdit* edit = qobject_cast<QLineEdit*>(focus);
+    if (!edit)
+        if (auto* combo = qobject_cast<QComboBox*>(focus))
+            edit = combo->lineEdit();
+    if (!edit || edit->isReadOnly() || !edit->hasSelectedText())
+        return;
+    const int start = edit->selectionStart();
+    const QString converted = ConvertText(kind, edit->selectedText());
+    edit->insert(converted);
+    edit->setSelection(start, int(converted.size()));
+}
+
+SelRange WidenToLineStart(const QString& text, int start, int length)
+{
+    int p = 0;
+    for (int i = qMin(start, int(text.size())) - 1; i >= 0; --i) {
+        if (text.at(i) == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            p = i + 2;
+            break;
+        }
+    }
+    // A CR LF pair whose CR lies just before the start counts too (the start is its LF).
+    if (p > start)
+        p = start;
+    return {p, length + start - p};
+}
+
+bool HasLineTooLongToFormat(const QStringList& lines)
+{
+    for (const QString& l : lines)
+        if (l.size() > MaxFormatLineLength)
+            return true;
+    return false;
+}
+
+void EditorIndent(TqvMemo* memo, bool forward)
+{
+    if (!Writable(memo) || (memo->SelectionMode() == smBox && !memo->Selected()))
+        return;
+    if (forward)
+        memo->SelTabIndent();
+    else
+        memo->SelTabUnIndent();
+}
+
+namespace {
+
+// The text of the selection widened to line starts, or of the whole text (selected).
+QString takeStatementText(TqvMemo* memo)
+{
+    if (memo->Selected() && memo->SelLength() > 0) {
+        const SelRange r = WidenToLineStart(memo->Lines().GetTextStr(), memo->SelStart(), memo->SelLength());
+        memo->SetSelStart(r.start);
+        memo->SetSelLength(r.length);
+    } else {
+        memo->SelectAll();
+    }
+    return memo->SelText();
+}
+
+} // namespace
+
+void EditorFormat(TqvMemo* memo)
+{
+    if (!EditorSelStringRule(memo))
+        return;
+    QStringList lines;
+    for (int i = 0; i < memo->Lines().Count(); ++i)
+        lines << memo->Lines()[i];
+    if (HasLineTooLongToFormat(lines)) {
+        ShowMessageBox(QStringLiteral("1行の文字数が10000文字を超えているため、整形できません。"), MB_ICONWARNING);
+        return;
+    }
+    const QString formatted = FormatSQLText(takeStatementText(memo), FormatOption);
+    memo->EditMessage(editmsg::EM_REPLACESEL, 1, reinterpret_cast<qintptr>(&formatted));
+}
+
+void EditorGetSQL(TqvMemo* memo)
+{
+    if (!EditorSelStringRule(memo))
+        return;
+    const QString sql = FormatSQLText(UnwrapExecuteSQL(takeStatementText(memo), false), FormatOption);
+    QApplication::clipboard()->setText(sql);
+    ShowMessageBox(QStringLiteral("クリップボードに出力しました。"), MB_ICONINFORMATION);
 }
 
 } // namespace qv

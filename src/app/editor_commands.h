@@ -23,7 +23,8 @@ struct EditorCommandStates {
 };
 EditorCommandStates ComputeEditorCommandStates(const TqvMemo* memo);
 
-// The action names the states above cover.
+// The action names of the commands that need an SQL editor (the states above also cover the
+// text conversions and jump to definition, which are enabled without an editor too).
 const QStringList& EditorCommandNames();
 
 // Line jump: the trimmed entry as a line number when it is a whole number from 1 (from 0 with
@@ -37,6 +38,40 @@ QString JumpNotFoundMessage(const QString& trimmedEntry);
 QString MacroSaveFileName(const QString& chosen, int filterIndex);
 // "QVマクロファイル(*.qvmcr)" and "すべてのファイル(*.*)".
 QString MacroFileFilter();
+
+// ---- text conversions, indentation, formatting, SQL extraction -------------------------
+
+enum class TextConversion { Upper, Lower, FullWidth, HalfWidth };
+QString ConvertText(TextConversion kind, const QString& text);
+// Converts the selection of the focused control: an SQL editor (not in box mode; at most
+// 100000 characters, else a warning), a line edit or an editable combo box. The selection keeps
+// its start and length. Other controls are left alone.
+void ConvertSelection(QWidget* focus, TextConversion kind);
+inline constexpr int MaxConvertLength = 100000;
+inline constexpr int MaxFormatLineLength = 10000;
+
+// A selection widened to the start of the line that holds its start (text as the editor holds
+// it, lines ended by CR LF): the end stays.
+struct SelRange {
+    int start = 0;
+    int length = 0;
+    bool operator==(const SelRange&) const = default;
+};
+SelRange WidenToLineStart(const QString& text, int start, int length);
+// True when a line is longer than MaxFormatLineLength characters.
+bool HasLineTooLongToFormat(const QStringList& lines);
+
+void EditorIndent(TqvMemo* memo, bool forward);
+// Formats the selection (widened to line starts) or the whole text in place.
+void EditorFormat(TqvMemo* memo);
+// The SQL of a statement string (the selection widened to line starts, or the whole text),
+// unwrapped from its literal and formatted, to the clipboard.
+void EditorGetSQL(TqvMemo* memo);
+// The enable rules of the selection commands (no SQL editor, or one with a selection that is
+// not read-only) and of format and extraction (an SQL editor with non-blank text, writable, not
+// in box mode).
+bool EditorSelectionRule(const TqvMemo* memo);
+bool EditorSelStringRule(const TqvMemo* memo);
 
 // The commands. `memo` may be null (nothing happens); dialogs are owned by `parent`.
 void EditorFind(TqvMemo* memo);

@@ -38,6 +38,7 @@
 #include "app/workspace.h"
 #include "app/qvform.h"
 #include "app/version_window.h"
+#include "app/window_commands.h"
 #include "platform/messages.h"
 #include "platform/textcodec.h"
 #include "editor/sqlmemo/qvmemo.h"
@@ -207,21 +208,16 @@ const BarDef kBars[] = {
     {"pnlAdmin", "管理", 1},      {"pnlTool2", "ツール", 1}, {"pnlNewObj", "新規オブジェクト", 2},
 };
 
-// Commands that open windows of other parts and need a current connection.
+// Commands that open windows of other parts and need a current connection (window_commands.h).
 const char* const kConnectionCommands[] = {
     "actViewSQL", "actViewScript", "actViewField", "actViewComp", "actViewSQLCatch", "actViewSQLCRUD",
     "actToolIndexAdviser", "actAdminUser", "actAdminStorage", "actAdminSession", "actAdminLock",
-    "actAdminJob", "actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach", "actAdminLoad",
-    "actViewMS", "actViewMSDTS", "actViewMSProfiler"};
+    "actAdminJob", "actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach", "actAdminLoad"};
 // Commands that open windows of other parts without a connection.
 const char* const kFreeCommands[] = {
     "actViewTemplate", "actToolCommandSetup", "actToolReportSetup", "actToolOption", "actToolEditorOption",
     "actToolScriptOption", "actHelpSupport", "mnuQvInfo", "actHelpHomePageTop", "actHelpHomePageFAQ",
-    "actHelpHomePageTech", "actEditUpperCase", "actEditLowerCase", "actEditHanToZen", "actEditZenToHan",
-    "actEditIndentF", "actEditIndentR", "actEditFormat", "actEditGetSQL", "actEditJumpDefine"};
-// Commands of the SQL editor not built yet: usable only while an SQL editor has the focus.
-// (Find, replace, jump, comment, macros and box mode follow their own rules, editor_commands.h.)
-const char* const kEditorCommands[] = {"actEditIndentF", "actEditIndentR", "actEditFormat", "actEditGetSQL"};
+    "actHelpHomePageTech"};
 
 IConnectionWindow* connectionOf(QWidget* w) { return w ? dynamic_cast<IConnectionWindow*>(w) : nullptr; }
 
@@ -444,6 +440,11 @@ void TfrmMain::FormCreate()
 
     connect(qApp, &QApplication::focusChanged, this, [this] { updateEditActions(); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { updateEditActions(); });
+
+    wireWindowCommands();
+    createWorkSpacePanel();
+    SetCommandList();
+    SetReportList();
 
     cmbDBNameChange();
     m_stsMain->clearMessage();
@@ -994,11 +995,15 @@ void TfrmMain::runCommand(const QString& name, bool needsConnection)
     if (needsConnection && !c)
         return;
     const auto h = commandHandlers().value(name);
-    if (!h) {
+    if (h)
+        h(c);
+    else if (!OpenPendingWindow(*this, name, c))
         notAvailable();
-        return;
-    }
-    h(c);
+    // The setup editors change the definitions the menus are built from.
+    if (name == QLatin1String("actToolCommandSetup"))
+        SetCommandList();
+    else if (name == QLatin1String("actToolReportSetup"))
+        SetReportList();
 }
 
 void TfrmMain::updateEditActions()
@@ -1006,14 +1011,11 @@ void TfrmMain::updateEditActions()
     if (m_actions.isEmpty())
         return;
     QWidget* f = QApplication::focusWidget();
-    const bool editor = isTextEditorTarget(f);
-    const bool readOnly = isReadOnlyTextEditor(f);
+    const bool readOnly = isReadOnlyEditTarget(f);
     for (const char* n : {"actEditUndo", "actEditRedo", "actEditCut", "actEditDelete"})
         m_actions.value(QLatin1String(n))->setEnabled(!readOnly);
     const QMimeData* md = QApplication::clipboard()->mimeData();
     m_actions.value(QStringLiteral("actEditPaste"))->setEnabled(md && md->hasText() && !readOnly);
-    for (const char* n : kEditorCommands)
-        m_actions.value(QLatin1String(n))->setEnabled(editor && !readOnly);
     EditorStateChanged();
 }
 
@@ -1221,8 +1223,9 @@ void TfrmMain::mnuRecentObjectClick(QAction* item)
             const TqvRecentObject entry = e; // the list changes below
             if (IConnectionWindow* conn = GetDBForm(c)) {
                 const QString parent = entry.ObjectType == 46 ? entry.ParentObject : QString();
-                conn->OpenObject(entry.ObjectType, entry.DataBase, entry.Schema, entry.ObjectName,
-                                 qvOption.OpenMode, true, 0, parent);
+                if (QWidget* w = conn->OpenObject(entry.ObjectType, entry.DataBase, entry.Schema, entry.ObjectName,
+                                                  qvOption.OpenMode, true, 0, parent))
+                    AddChildWindow(w);
                 RecentObjectCheck(entry.ObjectType, entry.DataBase, entry.Schema, entry.ObjectName, parent);
             }
             return;
@@ -1557,6 +1560,7 @@ void TfrmMain::FormPaint()
         return;
     m_formPainted = true;
     LoadMainPlacement();
+    WorkSpaceSetIconView(m_workSpaceStyle != 3);
     const QStringList args = m_argsSet ? m_args : QCoreApplication::arguments().mid(1);
     const CommandLine cl = ParseCommandLine(args);
     if (cl.versionGiven)

@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <functional>
 
+#include "app/options.h"
+
 class QActionGroup;
 class QComboBox;
 class QDockWidget;
@@ -18,6 +20,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace qv {
 
@@ -174,6 +177,30 @@ public:
     using CommandHandler = std::function<void(IConnectionWindow*)>;
     static void setCommandHandler(const QString& actionName, CommandHandler h);
 
+    // ---- user-command and report menus (main_menus.cpp)
+    // Rebuilds the generated items above the separators of the Tools menu's user-command and
+    // report menus from the USERCMD and xlsdef folders, then every connection window's copy.
+    void SetCommandList();
+    void SetReportList();
+    void mnuUserCommandClick(QAction* item);
+    void mnuReportClick(QAction* item);
+
+    // ---- work-space panel (workspace_panel.cpp)
+    // Adds the selected objects of a connection window's object list (the drag source) to the
+    // work space; false when the source is no connection window's object list.
+    bool WorkSpaceDropFrom(QWidget* source);
+    // The same for the selected objects of a connection window (its "add to work space" command).
+    bool AddToWorkSpace(IConnectionWindow* conn);
+    // Opens the selected work-space entries on a page (omDefine …); the record limit is asked
+    // per entry when askTopRecord is set.
+    void WorkSpaceOpen(bool useOption, TOpenMode mode, bool askTopRecord);
+    void WorkSpaceExec();
+    void WorkSpaceDelete();
+    // Gives the entry of item the title it shows now and saves the work space.
+    void WorkSpaceRenamed(QTreeWidgetItem* item);
+    void WorkSpaceSetAlign(int align);
+    void WorkSpaceSetIconView(bool icons);
+
     // The task-bar popup's close, the window commands.
     void CloseActiveChild();
     // Refresh: the active window reads its contents again; F5 in an SQL editor runs the
@@ -194,6 +221,9 @@ private:
     void createToolBars();
     void createTaskBar();
     void createWorkSpace();
+    void createWorkSpacePanel();     // workspace_panel.cpp
+    void wireWindowCommands();       // window_commands.cpp
+    void popWorkSpacePopup();
     void paintBarColour();
     void wireCommands();
     void runCommand(const QString& name, bool needsConnection);

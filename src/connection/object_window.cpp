@@ -117,6 +117,17 @@ TfrmPlaceholder::TfrmPlaceholder(TfrmObject* owner, const OpenRequest& r, QWidge
     layout->addStretch();
 }
 
+TfrmPlaceholder::TfrmPlaceholder(QObject* owner, const QString& windowClass, const QString& caption, QWidget* parent)
+    : QWidget(parent)
+{
+    setProperty(OwnerProperty, QVariant::fromValue<QObject*>(owner));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(S("このウィンドウ（%1）はまだ利用できません。").arg(windowClass), this));
+    layout->addStretch();
+}
+
 TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userId, const QString& password,
                        const QString& server, std::shared_ptr<db::DriverConnection> driver, int versionOverride)
     : QWidget(parent), m_session(new TObjectSession(this))
@@ -260,6 +271,8 @@ void TfrmObject::buildUi()
     findLayout->addWidget(btnShowFragment);
     connect(btnWhere, &QToolButton::clicked, this, [this] { ShowObject(false); });
     lstObject = new TqvListView(pnlList);
+    lstObject->setObjectName(QStringLiteral("lstObject")); // the main window's work space takes drops from it
+    lstObject->setDragEnabled(true);
     lstObject->setRootIsDecorated(false);
     lstObject->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstObject->setColumnCount(0);

@@ -6,6 +6,7 @@
 #include "connection/object_tree_model.h"
 #include "connection/open_object_map.h"
 #include "app/connection_window_iface.h"
+#include "app/window_commands.h"
 
 #include <QHash>
 #include <QPointer>
@@ -36,6 +37,8 @@ class TfrmPlaceholder : public QWidget {
     Q_OBJECT
 public:
     TfrmPlaceholder(TfrmObject* owner, const OpenRequest& request, QWidget* parent = nullptr);
+    // The window of a main-window command whose window (windowClass) is not available yet.
+    TfrmPlaceholder(QObject* owner, const QString& windowClass, const QString& caption, QWidget* parent = nullptr);
 };
 
 class TfrmObject : public QWidget, public IConnectionWindow {
@@ -99,6 +102,8 @@ public:
     void SetShortCut() override {}
     void UserCommandClick(QAction*) override {}
     void ReportClick(QAction*) override {}
+    QList<QVariantList> QueryRows(const QString& sql) override { return RunRowQuery(m_session->dmSQLServer->Connection, sql); }
+    int ObjectTreeLevel() const override { return TreeLevel(); }
     // The connection's text in the main window's list.
     QString ConnectText() const { return m_session->ConnectionText(); }
     // The task-bar caption: login "@" server, cut to its first 10 characters and "…" when longer than 12.

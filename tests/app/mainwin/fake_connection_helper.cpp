@@ -38,8 +38,12 @@ void FakeConnectionWindow::Commit()
 void FakeConnectionWindow::Rollback() { calls << QStringLiteral("Rollback"); }
 
 QWidget* FakeConnectionWindow::OpenObject(int objectType, const QString& db, const QString& sch,
-                                          const QString& name, qv::TOpenMode, bool, int, const QString&)
+                                          const QString& name, qv::TOpenMode mode, bool, int top,
+                                          const QString& parent)
 {
+    lastMode = mode;
+    lastTopRecord = top;
+    lastParent = parent;
     calls << QStringLiteral("OpenObject %1 %2.%3.%4").arg(objectType).arg(db, sch, name);
     return nullptr;
 }

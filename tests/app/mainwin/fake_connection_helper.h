@@ -29,6 +29,10 @@ public:
     bool allowClose = true;
     bool failCommit = false;
     QStringList calls; // "Commit", "NewObject 45", "SetShortCut" …
+    qv::TOpenMode lastMode = qv::omDefine; // of the last OpenObject
+    int lastTopRecord = 0;
+    QString lastParent;
+    int treeLevel = -1;
 
     QWidget* connectionWidget() override { return this; }
     QString Login() const override { return login; }
@@ -57,6 +61,7 @@ public:
     void UserCommandClick(QAction*) override { calls << QStringLiteral("UserCommand"); }
     void ReportClick(QAction*) override { calls << QStringLiteral("Report"); }
     bool CloseQuery() override { return allowClose; }
+    int ObjectTreeLevel() const override { return treeLevel; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
