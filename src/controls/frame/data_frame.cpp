@@ -1086,6 +1086,11 @@ void TfraData::btnInsertClick()
                                       QStringLiteral("SQLファイル(*.sql)|*.sql|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*"));
     if (path.isEmpty())
         return;
+    // The grid gives up the focus while the script is built.
+    if (QWidget* target = m_owner ? m_owner->FrameInsertFocus() : nullptr)
+        target->setFocus(Qt::OtherFocusReason);
+    else if (TfrmMain* main = TfrmMain::instance(); main && main->toolBar(QStringLiteral("pnlDB")))
+        main->toolBar(QStringLiteral("pnlDB"))->setFocus(Qt::OtherFocusReason);
     try {
         QStringList lines;
         {

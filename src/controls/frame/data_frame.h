@@ -57,6 +57,9 @@ public:
     virtual void FrameReload(TfraData& frame);
     // The table an INSERT script names on the test-data generator ("schema.name").
     virtual QString FrameInsertTable() const { return {}; }
+    // The control that takes the focus while an INSERT script is written (the test-data
+    // generator's database box); by default the main window's top tool bar.
+    virtual QWidget* FrameInsertFocus() const { return nullptr; }
 };
 
 class TfraData : public QWidget {

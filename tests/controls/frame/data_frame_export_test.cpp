@@ -6,6 +6,7 @@
 #include "app/options.h"
 #include "controls/export/export_dialogs.h"
 #include "controls/frame/data_frame.h"
+#include "controls/grid/data_grid.h"
 #include "controls/inputs/inputs.h"
 #include "platform/db/connection.h"
 #include "platform/db/fixture.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -38,8 +40,10 @@ public:
         ++reloads;
         TfraDataOwner::FrameReload(frame);
     }
+    QWidget* FrameInsertFocus() const override { return insertFocus; }
     FrameOwnerKind kind = FrameOwnerKind::Other;
     QHash<QString, QString> comments;
+    QWidget* insertFocus = nullptr;
     int reloads = 0;
 };
 
@@ -338,4 +342,33 @@ TEST_F(FrameExportTest, EscInTheMainWindowStopsTheExportsAfterTheRecordsSoFar)
     EXPECT_EQ(s.value(1026, 1), "1025");
     EXPECT_EQ(s.value(1027, 1), "");
     EXPECT_EQ(messages, (QStringList{"CSVを出力しました。", "ファイルに出力しました。"}));
+}
+
+// The grid gives up the focus while the INSERT script is written: to the main window's top tool
+// bar, or on the test-data generator to its database box.
+TEST_F(FrameExportTest, InsertMovesTheFocusOffTheGrid)
+{
+    TfrmMain main;
+    main.show();
+    QApplication::setActiveWindow(&main);
+    ASSERT_EQ(QApplication::activeWindow(), &main);
+    QLineEdit databaseBox(&main);
+    databaseBox.show();
+    for (const bool generator : {false, true}) {
+        open(generator ? FrameOwnerKind::DataGenerator : FrameOwnerKind::Other);
+        owner.insertFocus = generator ? &databaseBox : nullptr;
+        TfraData::TableNameHook() = [](QString& name) {
+            name = "t1";
+            return true;
+        };
+        frame->setParent(&main);
+        frame->show();
+        frame->grdData1->setFocus();
+        ASSERT_TRUE(frame->isAncestorOf(QApplication::focusWidget()));
+        ExportDialogHooks::fileDialog() = [&](const QString&, const QString&, const QString&) { return dir + "focus.sql"; };
+        frame->btnInsert->click();
+        QWidget* expected = generator ? static_cast<QWidget*>(&databaseBox) : main.toolBar("pnlDB");
+        EXPECT_EQ(QApplication::focusWidget(), expected) << generator;
+        frame.reset();
+    }
 }
