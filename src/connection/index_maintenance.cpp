@@ -177,12 +177,12 @@ RunResult Run(const QList<actions::Row>& rows, const RunInput& in, const Hooks& 
             }
             out.handled << i;
         } catch (...) {
+            // With errors ignored the failed row stays selected and the loop goes on.
             if (!in.ignoreErrors) {
                 out.error = std::current_exception();
                 break;
             }
             out.failures << actions::DeleteFailure{i, actions::ErrorText(std::current_exception())};
-            out.handled << i;
         }
     }
     return out;
