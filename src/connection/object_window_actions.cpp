@@ -21,6 +21,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
+#include <QSet>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -306,11 +307,22 @@ void TObjectActions::buildMenus()
 
 QList<QTreeWidgetItem*> TObjectActions::SelectedItems() const
 {
+    // A row counts as selected when any of its cells is (the list may select single cells).
+    const QList<QTreeWidgetItem*> selected = m_w->lstObject->selectedItems();
+    const QSet<QTreeWidgetItem*> set(selected.begin(), selected.end());
     QList<QTreeWidgetItem*> rows;
-    for (int i = 0; i < m_w->lstObject->topLevelItemCount(); ++i)
-        if (QTreeWidgetItem* item = m_w->lstObject->topLevelItem(i); item->isSelected())
+    for (int i = 0; i < m_w->lstObject->topLevelItemCount() && rows.size() < set.size(); ++i)
+        if (QTreeWidgetItem* item = m_w->lstObject->topLevelItem(i); set.contains(item))
             rows << item;
     return rows;
+}
+
+void TObjectActions::SetRowSelected(QTreeWidgetItem* item, bool on)
+{
+    QTreeWidget* list = m_w->lstObject;
+    const QModelIndex index = list->indexFromItem(item);
+    list->selectionModel()->select(index, (on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                                              QItemSelectionModel::Rows);
 }
 
 actions::Row TObjectActions::RowOf(QTreeWidgetItem* item)
@@ -448,7 +460,7 @@ void TObjectActions::RowLoop(const QList<QTreeWidgetItem*>& items, bool scroll,
             m_w->lstObject->scrollToItem(item);
         Progress(i + 1, n);
         work(item);
-        item->setSelected(false);
+        SetRowSelected(item, false);
     }
 }
 
@@ -696,7 +708,7 @@ void TObjectActions::ConstraintSwitch(bool enable)
     });
     // Constraints that could not be switched stay selected and are named.
     for (QTreeWidgetItem* item : failed)
-        item->setSelected(true);
+        SetRowSelected(item, true);
     if (!failures.isEmpty()) {
         ui().message(actions::FailureText(enable ? S("次の制約を有効にできませんでした。") : S("次の制約を無効にできませんでした。"),
                                           rows, failures),
@@ -768,7 +780,7 @@ void TObjectActions::IndexCommand(index::Command command)
         const QSignalBlocker block(m_w->lstObject);
         out = index::Run(rows, in, hooks);
         for (int i : out.handled)
-            items.at(i)->setSelected(false);
+            SetRowSelected(items.at(i), false);
     }
     if (TfrmMain* m = Main())
         m->SetDefMessage();
@@ -882,7 +894,7 @@ bool TObjectActions::lstObjectEditing(QTreeWidgetItem* item) const
 void TObjectActions::StartRename()
 {
     QTreeWidgetItem* item = m_w->lstObject->currentItem();
-    if (!item || !item->isSelected()) {
+    if (!item || !SelectedItems().contains(item)) {
         const QList<QTreeWidgetItem*> sel = SelectedItems();
         item = sel.isEmpty() ? nullptr : sel.first();
     }

@@ -114,6 +114,8 @@ public:
     // The selected rows in list order, and one row's contents.
     QList<QTreeWidgetItem*> SelectedItems() const;
     static actions::Row RowOf(QTreeWidgetItem* item);
+    // Selects or deselects the whole row.
+    void SetRowSelected(QTreeWidgetItem* item, bool on);
     // The list shows one object type (index table in sub-item 3).
     bool TypeListLevel() const;
 
