@@ -4,6 +4,10 @@
 #include "connection/object_window_actions.h"
 
 #include "app/application.h"
+#include "app/workspace.h"
+#include "connection/ddl_preview.h"
+#include "editor/sqlmemo/qvmemo.h"
+#include "editor/editor_strings.h"
 #include "app/main_window.h"
 #include "app/options.h"
 #include "controls/lists/qv_treeview.h"
@@ -12,6 +16,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
@@ -382,4 +387,114 @@ TEST_F(ObjectActionsWindow, TreePopupAndOrderButtons)
     EXPECT_EQ(w->btnLevel1->toolTip(), QString::fromUtf8("オブジェクトタイプ選択時にオブジェクト一覧を表示する"));
     w->btnTree1->click();
     EXPECT_EQ(w->btnLevel1->toolTip(), QString::fromUtf8("ユーザー選択時にオブジェクト一覧を表示する"));
+}
+
+TEST_F(ObjectActionsWindow, EditCopyCopiesObjectsInTheListAndTextInTheFindBox)
+{
+    Open();
+    int copies = 0;
+    const auto savedPlugins = TObjectActions::plugins();
+    TObjectActions::plugins().copy = [&](TfrmObject*) { ++copies; };
+    Row("T", 45, {"Sales", "dbo", "TABLE"});
+    main.show();
+    QApplication::setActiveWindow(&main);
+    w->lstObject->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), w->lstObject);
+    main.action("actEditCopy")->trigger();
+    EXPECT_EQ(copies, 1);
+    // In the find box the command copies its text.
+    w->cmbFind->setEditText("ord");
+    w->cmbFind->lineEdit()->selectAll();
+    w->cmbFind->lineEdit()->setFocus();
+    QApplication::processEvents();
+    main.action("actEditCopy")->trigger();
+    EXPECT_EQ(copies, 1);
+    EXPECT_EQ(QApplication::clipboard()->text(), "ord");
+    // Back in the list, the copy key copies objects again.
+    w->lstObject->setFocus();
+    QApplication::processEvents();
+    QKeyEvent ctrlC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(w->lstObject, &ctrlC);
+    EXPECT_EQ(copies, 2);
+    // Without the object clipboard the list's names go to the clipboard as text.
+    TObjectActions::plugins().copy = nullptr;
+    w->lstObject->setFocus();
+    QApplication::sendEvent(w->lstObject, &ctrlC);
+    EXPECT_EQ(QApplication::clipboard()->text(), "T");
+    TObjectActions::plugins() = savedPlugins;
+}
+
+TEST_F(ObjectActionsWindow, DataWithARowLimitAndTheWorkSpace)
+{
+    Open();
+    QList<OpenRequest> seen;
+    const auto saved = WindowFactories();
+    WindowFactories()[static_cast<int>(DefinitionWindow::Table)] = [&](TfrmObject*, const OpenRequest& r) {
+        seen << r;
+        return new QWidget;
+    };
+    QString typed = "0";
+    bool tick = true;
+    TObjectActions::ui().input = [&](const QString&, const QString&, QString& value, bool numeric, QString&,
+                                     const QStringList&, const CheckList& checks) {
+        EXPECT_TRUE(numeric);
+        EXPECT_EQ(value, QString::number(qvOption.DefTopRecord));
+        value = typed;
+        *checks.value(0).value = tick;
+        return true;
+    };
+    qvOption.DefTopRecord = 1000;
+    Row("T", 45, {"Sales", "dbo", "TABLE"});
+    Trigger("actOpenDataTop");
+    ASSERT_EQ(seen.size(), 1);
+    EXPECT_EQ(seen[0].mode, omData);
+    EXPECT_EQ(seen[0].topRecord, 0);       // the limit 0 opens…
+    EXPECT_EQ(qvOption.DefTopRecord, 1000); // …but does not become the default
+    typed = "50";
+    w->lstObject->topLevelItem(0)->setSelected(true);
+    Trigger("actOpenDataTop");
+    EXPECT_EQ(seen.value(1).topRecord, 50);
+    EXPECT_EQ(qvOption.DefTopRecord, 50);
+    WindowFactories() = saved;
+
+    // The same object twice in the work space keeps one entry.
+    const auto savedList = WorkSpaceList;
+    WorkSpaceList.clear();
+    w->lstObject->topLevelItem(0)->setSelected(true);
+    Trigger("actAddWorkSpace");
+    w->lstObject->topLevelItem(0)->setSelected(true);
+    Trigger("actAddWorkSpace");
+    ASSERT_EQ(WorkSpaceList.size(), 1);
+    EXPECT_EQ(WorkSpaceList[0].Connect, "sa @ srv.Sales");
+    EXPECT_EQ(WorkSpaceList[0].Title, "T (Sales)");
+    WorkSpaceList = savedList;
+    SaveWorkSpace();
+}
+
+TEST_F(ObjectActionsWindow, PreviewedMaintenanceRunsNothingWhenCancelled)
+{
+    Open("8.00.2039", "Standard Edition");
+    qvOption.ShowDDL = true;
+    const auto savedHook = TfrmDDLPreview::ExecHook;
+    QStringList previewed;
+    TfrmDDLPreview::ExecHook = [&](TfrmDDLPreview* p) {
+        previewed << p->txtLog->Lines().ToStringList().join("\n");
+        return static_cast<int>(QDialog::Rejected);
+    };
+    session->fixture()
+        .exact("select b.name from sysindexes a, syscolumns b, sysindexkeys c  where a.id    = b.id    and "
+               "b.id    = c.id    and a.indid = c.indid    and b.colid = c.colid    and b.id    = object_id(? + '.' + ?)    "
+               "and a.name  = ?")
+        .returns({column("name", "sysname")}, {{"OrderID"}});
+    session->fixture().exact("use [Sales]");
+    // A listing of every kind: the index's table in sub-item 5.
+    Row("IX", 46, {"Sales", "dbo", "INDEX", "", "", "Orders"});
+    session->clearRecord();
+    Trigger("actIndexRebuild");
+    ASSERT_EQ(previewed.size(), 1);
+    EXPECT_TRUE(previewed[0].contains("DBCC INDEXDEFRAG ([Sales],N'[dbo].[Orders]',[IX])")) << previewed[0].toStdString();
+    EXPECT_TRUE(Sent("DBCC").isEmpty());
+    EXPECT_TRUE(boxes.isEmpty());
+    TfrmDDLPreview::ExecHook = savedHook;
 }
