@@ -220,6 +220,7 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         if (!m_session->IsAzure)
             Disp = index;
         ShowTree();
+        lstTree->setFocus();
     });
     connect(btnShowFragment, &QToolButton::toggled, this, [this] { ShowObject(false); });
     connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, [this] { ShowObject(false); });

@@ -383,7 +383,11 @@ void TObjectActions::mnuObjectClick()
     in.clipboardHasEntries = plugins().clipboardHasEntries && plugins().clipboardHasEntries();
     in.reportItems = static_cast<int>(mnuReport->actions().size());
     in.commandItems = static_cast<int>(mnuCommand->actions().size());
-    ApplyStates(actions::ComputeListStates(in));
+    const actions::ActionStates states = actions::ComputeListStates(in);
+    ApplyStates(states);
+    // The grant item also follows its own rule (not for an index, trigger or constraint under its node).
+    m_actions.value(QStringLiteral("actGrant"))->setEnabled(states.isEnabled(QStringLiteral("actGrant")) &&
+                                                            states.isEnabled(QStringLiteral("mnuGrant")));
     if (in.onListingLevel && node) {
         m_actions.value(QStringLiteral("actNew"))->setIcon(imgMain(listingType()));
     }
