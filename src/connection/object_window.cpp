@@ -10,7 +10,10 @@
 #include "app/qvstrings.h"
 #include "app/textfiles.h"
 #include "app/wait_cursor.h"
+#include "connection/fragment_delegate.h"
 #include "connection/listing_fill.h"
+#include "connection/object_list_view.h"
+#include "connection/object_window_actions.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/exceptions.h"
@@ -133,6 +136,7 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
     : QWidget(parent), m_session(new TObjectSession(this))
 {
     buildUi();
+    m_actions = new TObjectActions(this);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto restore = [] {
         QGuiApplication::restoreOverrideCursor();
@@ -203,17 +207,22 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
     }
     restore();
 
-    connect(lstTree, &QTreeWidget::currentItemChanged, this, [this] { ShowObject(false); });
+    connect(lstTree, &QTreeWidget::currentItemChanged, this, [this] {
+        m_actions->actShowFragmentUpdate();
+        ShowObject(false);
+    });
     connect(btnTree1, &QToolButton::clicked, this, [this] {
         btnTree1->setChecked(true);
         btnTree2->setChecked(false);
         qvOption.TreeSort = 0;
+        btnLevel1->setToolTip(S("ユーザー選択時にオブジェクト一覧を表示する"));
         ShowTree();
     });
     connect(btnTree2, &QToolButton::clicked, this, [this] {
         btnTree2->setChecked(true);
         btnTree1->setChecked(false);
         qvOption.TreeSort = 1;
+        btnLevel1->setToolTip(S("オブジェクトタイプ選択時にオブジェクト一覧を表示する"));
         ShowTree();
     });
     connect(btnLevel0, &QToolButton::toggled, this, [](bool on) { qvOption.ShowLevel0 = on; });
@@ -222,11 +231,64 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         if (!m_session->IsAzure)
             Disp = index;
         ShowTree();
+        lstTree->setFocus();
     });
     connect(btnShowFragment, &QToolButton::toggled, this, [this] { ShowObject(false); });
     connect(cmbFind->lineEdit(), &QLineEdit::returnPressed, this, [this] { ShowObject(false); });
     connect(lstObject, &QTreeWidget::itemDoubleClicked, this, [this] { actOpenExecute(); });
     lstObject->installEventFilter(this);
+    wireActions();
+}
+
+void TfrmObject::wireActions()
+{
+    // The list's keys, edit commands and context menu reach the object-list commands.
+    TObjectActions* a = m_actions;
+    lstObject->onRename = [a] { a->StartRename(); };
+    lstObject->onDelete = [a] { a->action(QStringLiteral("actDelete"))->trigger(); };
+    lstObject->onCopy = [a] {
+        a->mnuObjectClick();
+        if (QAction* c = a->action(QStringLiteral("actCopy")); c->isEnabled())
+            c->trigger();
+    };
+    lstObject->onPaste = [a] {
+        a->mnuObjectClick();
+        if (QAction* p = a->action(QStringLiteral("actPaste")); p->isEnabled())
+            p->trigger();
+    };
+    lstObject->onContextMenu = [a](const QPoint& pos) { a->mnuObject->popup(pos); };
+    connect(lstObject, &QTreeWidget::itemClicked, a, [a] { a->mnuObjectClick(); });
+    connect(lstObject, &QTreeWidget::itemSelectionChanged, this, [] { SetDefMessage(); });
+    lstTree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lstTree, &QWidget::customContextMenuRequested, this, [this, a](const QPoint& pos) {
+        // The tree selects on right click.
+        if (QTreeWidgetItem* node = lstTree->itemAt(pos))
+            lstTree->setCurrentItem(node);
+        a->popTree->popup(lstTree->viewport()->mapToGlobal(pos));
+    });
+    if (auto* grep = findChild<QToolButton*>(QStringLiteral("btnGrep")))
+        connect(grep, &QToolButton::clicked, a->action(QStringLiteral("actGrep")), &QAction::trigger);
+    btnShowFragment->setToolTip(S("断片化の割合を表示します。(インデックス一覧)"));
+    a->actShowFragmentUpdate();
+    // The index list's figures are drawn as bars.
+    m_fragmentDelegate = new TFragmentDelegate(lstObject);
+    m_fragmentDelegate->ownDrawing = [this] {
+        if (m_session->IsAzure)
+            return false;
+        if (!qvOption.TreeData)
+            return true;
+        QTreeWidgetItem* node = lstTree->currentItem();
+        if (!node)
+            return false;
+        const QString index = QStringLiteral("INDEX");
+        if (btnTree1->isChecked())
+            return node->text(0) == index;
+        return node->text(0) == index || (node->parent() && node->parent()->text(0) == index);
+    };
+    m_fragmentDelegate->barsShown = [this] {
+        return m_session->Fragment_flg && m_session->Fragment_Gflg && btnShowFragment->isChecked();
+    };
+    lstObject->setItemDelegate(m_fragmentDelegate);
 }
 
 TfrmObject::~TfrmObject()
@@ -262,6 +324,7 @@ void TfrmObject::buildUi()
     findLayout->setContentsMargins(0, 0, 0, 0);
     auto* btnWhere = Button(pnlFind, S("検索"), 23, false);
     auto* btnGrep = Button(pnlFind, S("全文検索"), 24, false);
+    btnGrep->setObjectName(QStringLiteral("btnGrep"));
     cmbFind = new QComboBox(pnlFind);
     cmbFind->setEditable(true);
     btnShowFragment = Button(pnlFind, S("断片化割合"), 138, true);
@@ -270,7 +333,7 @@ void TfrmObject::buildUi()
     findLayout->addWidget(cmbFind, 1);
     findLayout->addWidget(btnShowFragment);
     connect(btnWhere, &QToolButton::clicked, this, [this] { ShowObject(false); });
-    lstObject = new TqvListView(pnlList);
+    lstObject = new TObjectListView(pnlList);
     lstObject->setObjectName(QStringLiteral("lstObject")); // the main window's work space takes drops from it
     lstObject->setDragEnabled(true);
     lstObject->setRootIsDecorated(false);
@@ -317,6 +380,8 @@ void TfrmObject::ShowTree()
     in.azure = s.IsAzure;
     const QSignalBlocker block(lstTree);
     lstTree->setUpdatesEnabled(false);
+    if (m_actions)
+        m_actions->FRSelected = nullptr;
     lstTree->clear();
     in.productVersion = s.ProductVersion();
     TqvTreeNode* selected = nullptr;
@@ -435,7 +500,11 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
     }
     sel.treeLevel = TreeLevel();
     sel.treeSort = btnTree2->isChecked() ? 1 : 0;
-    const OpenRequest r = ResolveOpen(objectType, database, schema, objectName, mode, defTopRecord, parentObject, sel);
+    return OpenWindow(ResolveOpen(objectType, database, schema, objectName, mode, defTopRecord, parentObject, sel));
+}
+
+QWidget* TfrmObject::OpenWindow(const OpenRequest& r)
+{
     if (r.window == DefinitionWindow::None)
         return nullptr;
     try {
@@ -451,31 +520,7 @@ QWidget* TfrmObject::OpenObject(int objectType, const QString& database, const Q
 
 void TfrmObject::actOpenExecute()
 {
-    QList<QTreeWidgetItem*> rows;
-    for (int i = 0; i < lstObject->topLevelItemCount(); ++i)
-        if (QTreeWidgetItem* item = lstObject->topLevelItem(i); item->isSelected())
-            rows << item;
-    if (rows.isEmpty())
-        return;
-    TfrmMain* main = Main();
-    WaitCursor cursor;
-    const auto n = static_cast<int>(rows.size());
-    for (int i = 0; i < n; ++i) {
-        if (main) {
-            main->SetLoopMessage(i + 1, n);
-            if (EscapePressed())
-                break;
-        }
-        QTreeWidgetItem* row = rows.at(i);
-        // The row is the list's current item while it opens: an index takes its table from it.
-        lstObject->selectionModel()->setCurrentIndex(lstObject->indexFromItem(row), QItemSelectionModel::NoUpdate);
-        QWidget* w = OpenObject(row->data(0, Qt::UserRole).toInt(), row->text(1), row->text(2), row->text(0),
-                                qvOption.OpenMode, false, 0, QString());
-        row->setSelected(false);
-        if (w && main)
-            main->AddChildWindow(w);
-    }
-    SetDefMessage();
+    m_actions->actOpenExecute();
 }
 
 bool TfrmObject::eventFilter(QObject* watched, QEvent* e)

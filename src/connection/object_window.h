@@ -2,6 +2,7 @@
 // The connection window: one per open connection. It holds the session (TObjectSession),
 // shows the object tree and the object list, opens objects in their definition windows and
 // registers itself with the main window's connection list.
+#include "connection/object_list_view.h"
 #include "connection/object_session.h"
 #include "connection/object_tree_model.h"
 #include "connection/open_object_map.h"
@@ -21,8 +22,9 @@ class QWidget;
 
 namespace qv {
 
-class TqvListView;
 class TqvTreeView;
+class TObjectActions;
+class TFragmentDelegate;
 class TfrmObject;
 class TfrmMain;
 
@@ -54,7 +56,7 @@ public:
     QString FViewType;
 
     TqvTreeView* lstTree;
-    TqvListView* lstObject;
+    TObjectListView* lstObject;
     QToolButton* btnTree1;
     QToolButton* btnTree2;
     QToolButton* btnLevel0;
@@ -74,6 +76,11 @@ public:
     // status bar, Esc stops before the next row, each handled row is deselected. Each window
     // opened joins the main window.
     void actOpenExecute();
+    // Builds the window of an open request (its registered factory, else the placeholder);
+    // nullptr when the window cannot be opened.
+    QWidget* OpenWindow(const OpenRequest& request);
+    // The object-list and tree commands (menus, enabling, handlers).
+    TObjectActions* actions() const { return m_actions; }
     // Asks the windows it owns (last first) whether they may close.
     bool CloseQuery() override;
 
@@ -133,6 +140,7 @@ protected:
 
 private:
     void buildUi();
+    void wireActions();
     void saveColumnWidths();
     void formClose();
     void createTaskButton(TfrmMain* main);
@@ -145,6 +153,8 @@ private:
     QWidget* pnlTree = nullptr;
     QMetaObject::Connection m_frameConn;
     QPointer<QAction> m_taskButton;
+    TObjectActions* m_actions = nullptr;
+    TFragmentDelegate* m_fragmentDelegate = nullptr;
 };
 
 } // namespace qv

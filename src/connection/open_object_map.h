@@ -35,6 +35,8 @@ struct OpenRequest {
     TOpenMode mode = omDefine;
     int topRecord = 0;      // table and view windows
     int tabImage = 0;       // file-group window
+    // A new synonym pre-filled with its target object.
+    QString targetDatabase, targetSchema, targetName, targetType;
 };
 
 // The window and arguments for a code; window None for codes without a window.
