@@ -11,6 +11,7 @@
 #include "app/textfiles.h"
 #include "app/wait_cursor.h"
 #include "connection/listing_fill.h"
+#include "objects/object_windows.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/exceptions.h"
@@ -97,6 +98,8 @@ TqvTreeNode* AddNodes(TqvTreeView* tree, TqvTreeNode* parent, const tree::Node& 
 QHash<int, WindowFactory>& WindowFactories()
 {
     static QHash<int, WindowFactory> factories;
+    static const bool registered = (RegisterDefinitionWindows(factories), true); // the built windows
+    Q_UNUSED(registered);
     return factories;
 }
 
