@@ -421,6 +421,22 @@ void TfrmDefine::DoCompile()
     pagObjectChange();
 }
 
+void TfrmDefine::FormCloseQuery(bool& canClose)
+{
+    if (!Modified())
+        return;
+    switch (Box(QStringLiteral("情報が変更されています。コンパイルしますか？"), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        Compile();
+        canClose = !Modified();
+        break;
+    case IDNO:
+        SetModified(false); // the base asks no second time
+        break;
+    default: canClose = false; break;
+    }
+}
+
 void TfrmDefine::Reload()
 {
     if (Modified() && Box(QStringLiteral("全ての変更を取り消しますか？"), MB_YESNO | MB_ICONQUESTION) != IDYES)

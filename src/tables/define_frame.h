@@ -121,6 +121,10 @@ protected:
     // IsNew, first load. Kinds call it at the end of their constructor.
     void Start();
 
+    // The close question, asked here so that it goes through Box: Cancel keeps the window,
+    // Yes applies and keeps it while still modified, No closes.
+    void FormCloseQuery(bool& canClose) override;
+
     // The kind's routines.
     // Reads the definition (existing object) or sets the new object's defaults; isDrop asks
     // for the DROP text in the source editor. Ends with Modified false. Raises EAbort when

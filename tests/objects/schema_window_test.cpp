@@ -24,6 +24,7 @@
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QPushButton>
 #include <QTimer>
 
 using namespace qv;
@@ -358,14 +359,20 @@ TEST_F(SchemaWindow, ClosingAModifiedWindowAsks)
     session->fixture().exact("ALTER AUTHORIZATION ON SCHEMA::[s1] TO [guest]").fails("Cannot find the principal 'guest'");
     qvOption.CloseDDL = true;
     answers = {IDYES};
-    QTimer::singleShot(0, [] {
+    // The execution window stops at the error; the user closes it.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
         for (TfrmDDLExec* e : TfrmDDLExec::OpenWindows())
-            e->close();
+            if (e->btnOK->isEnabled())
+                e->close();
     });
+    closer.start(0);
     w->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_TRUE(w);
     EXPECT_TRUE(w->Modified());
+    closer.stop();
+    EXPECT_EQ(boxes.size(), 2);
     answers = {IDNO};
     w->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
