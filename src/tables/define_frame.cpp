@@ -13,6 +13,7 @@
 #include "connection/object_session.h"
 #include "connection/object_window.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
 #include "sql/memo_frame.h"
@@ -157,6 +158,22 @@ void TfrmDefine::BuildFrame()
         fraMemo->setObjectName(QStringLiteral("fraMemo"));
         l->addWidget(fraMemo);
         pagObject->addTab(tabSource, QStringLiteral("ソース"));
+        // Completion in the source editor: the connection's current database, default
+        // schema and server version.
+        fraMemo->CodeAssistContext = [this](CodeAssistRequest& r) {
+            IConnectionWindow* conn = OwnerForm();
+            auto* window = conn ? dynamic_cast<TfrmObject*>(conn->connectionWidget()) : nullptr;
+            if (!window)
+                return false;
+            if (!qrySQL)
+                qrySQL = std::make_unique<db::Query>();
+            qrySQL->SetConnection(window->session()->dmSQLServer->Connection);
+            r.query = qrySQL.get();
+            r.database = conn->DataBase();
+            r.schema = conn->GetCurrentSchema();
+            r.dbVer = conn->DBVer();
+            return true;
+        };
         TqvMemo* memo = fraMemo->txtSQL;
         auto previous = memo->OnChange;
         memo->OnChange = [this, previous](TEditor* e) {

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QIODevice;
@@ -25,6 +26,9 @@ namespace qv {
 
 class TfraMemo;
 class TObjectSession;
+namespace db {
+class Query;
+}
 
 // A change-tracking combo that tells before its list drops down (the lists of the definition
 // windows are read afresh at every drop-down).
@@ -169,6 +173,7 @@ private:
     void UpdateActions();
     void DoCompile();
 
+    std::unique_ptr<db::Query> qrySQL; // completion look-ups of the source editor
     DefineKind m_kind;
     DefineArgs m_args;
     bool m_scriptMode = false;

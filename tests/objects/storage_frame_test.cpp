@@ -7,7 +7,10 @@
 #include "app/qvform.h"
 #include "controls/inputs/inputs.h"
 #include "platform/exceptions.h"
+#include "support/test_env.h"
 #include "tables/define_session_helper.h"
+
+#include <QDir>
 
 #include <QStackedWidget>
 
@@ -130,6 +133,11 @@ TEST_F(StorageFrame, PartitionedIndex)
     QStringList source;
     frame->GetSourceCreate(source);
     EXPECT_EQ(source, QStringList({"ON [psDate]([ORDERDATE])"}));
+    // A look by eye: the partition page laid out.
+    frame->resize(460, 160);
+    const QString dir = qEnvironmentVariable("QORVEL_RENDER_DIR", testHome());
+    QDir().mkpath(dir);
+    EXPECT_TRUE(frame->grab().save(dir + "/storage_frame_partition.png"));
 }
 
 TEST_F(StorageFrame, GlobalTemporaryTableInTempdb)

@@ -9,6 +9,7 @@
 #include "app/message_box.h"
 #include "connection/ddl_preview.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "sql/memo_frame.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
 #include "platform/textcodec.h"
@@ -284,6 +285,13 @@ TEST_F(DefineFrame, SourcePageAppliesTheEditorText)
     EXPECT_TRUE(w->SourcePageActive());
     EXPECT_EQ(w->SourceLines(), QStringList({"create"}));
     EXPECT_TRUE(w->actCompile->isEnabled()); // on the source page even unmodified
+    // Completion requests of the editor read the connection's database and schema.
+    CodeAssistRequest r;
+    ASSERT_TRUE(w->fraMemo->CodeAssistContext && w->fraMemo->CodeAssistContext(r));
+    EXPECT_TRUE(r.query);
+    EXPECT_EQ(r.database, "master");
+    EXPECT_EQ(r.schema, "dbo");
+    EXPECT_EQ(r.dbVer, 15);
     EXPECT_FALSE(w->Modified());
     session->fixture().exact("create").affects(0);
     const qsizetype mark = Mark();
