@@ -14,6 +14,7 @@
 #include "connection/listing_fill.h"
 #include "connection/object_list_view.h"
 #include "connection/object_window_actions.h"
+#include "objects/object_windows.h"
 #include "controls/lists/qv_listview.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/exceptions.h"
@@ -100,6 +101,8 @@ TqvTreeNode* AddNodes(TqvTreeView* tree, TqvTreeNode* parent, const tree::Node& 
 QHash<int, WindowFactory>& WindowFactories()
 {
     static QHash<int, WindowFactory> factories;
+    static const bool registered = (RegisterDefinitionWindows(factories), true); // the built windows
+    Q_UNUSED(registered);
     return factories;
 }
 

@@ -1,0 +1,22 @@
+#include "objects/object_windows.h"
+
+#include "objects/schema_window.h"
+
+namespace qv {
+
+void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
+{
+    factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
+    };
+}
+
+void RegisterDefinitionScripts(QHash<int, ScriptRoutine>& routines)
+{
+    for (int code : {4, 125, 126})
+        routines[code] = [](IConnectionWindow* owner, const ScriptRequest& r, QIODevice& stream) {
+            TfrmSchema::GetScript(owner, r, stream);
+        };
+}
+
+} // namespace qv

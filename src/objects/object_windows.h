@@ -1,0 +1,15 @@
+#pragma once
+// Registration of the built definition windows: the window factories that the connection
+// window's OpenObject looks up by window kind, and the class-level script routines by
+// object-type code. A kind that is not registered keeps the "not available yet" window.
+#include "connection/object_window.h"
+#include "tables/define_script.h"
+
+namespace qv {
+
+// Adds the factories of the built definition windows (called once, by WindowFactories).
+void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories);
+// Adds the script routines of the built definition windows (called once, by DefinitionScripts).
+void RegisterDefinitionScripts(QHash<int, ScriptRoutine>& routines);
+
+} // namespace qv
