@@ -65,6 +65,15 @@ public:
 
     // Asks the windows it owns and itself whether it may close; does not close.
     virtual bool CloseQuery() = 0;
+
+    // Whether the session has a transaction open.
+    virtual bool InTransaction() const { return false; }
+    // The session driver's information lines ("Driver name = …", "Driver version = …");
+    // empty when closed.
+    virtual QStringList InfoReport() { return {}; }
+    // After the options dialog: rebuild the tree in the new order (when it changed), show or
+    // hide the filter panel by Find and set whole-row highlighting by RowSelect.
+    virtual void ApplyListOptions(bool treeOrderChanged) { (void)treeOrderChanged; }
 };
 
 // Login " @ " server ["." database], or schema "." name " @ " server ["." database] when
