@@ -9,6 +9,7 @@
 #include "app/reserved_words.h"
 #include "app/shortcut_tree.h"
 #include "app/sqlformat/sql_formatter.h"
+#include "controls/print/print_text.h"
 #include "editor/edit/editor_prop.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/registry.h"
@@ -185,6 +186,7 @@ TfrmEditorOption::TfrmEditorOption(EditorPropertySet& editorProp, QObject* actio
     setWindowTitle(S("エディタオプション"));
     auto* root = new QVBoxLayout(this);
     pages = new QTabWidget(this);
+    pages->setUsesScrollButtons(false);
     root->addWidget(pages, 1);
     txtSample = new TqvMemo;
     txtSample->setObjectName(S("txtSample"));
@@ -505,6 +507,7 @@ void TfrmEditorOption::buildFormatPage()
     txtFormat = new QPlainTextEdit;
     txtFormat->setReadOnly(true);
     txtFormat->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtFormat->setFont(QFont(ResolvePrintFontFamily(DefaultFontName)));
     txtFormat->setMinimumWidth(280);
     l->addWidget(txtFormat, 1);
     pages->addTab(w, S("SQL整形"));

@@ -100,6 +100,7 @@ TfrmOption::TfrmOption(IConnectionWindow* owner, QObject* actionOwner, QWidget* 
     setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint & ~Qt::WindowContextHelpButtonHint);
     auto* root = new QVBoxLayout(this);
     pages = new QTabWidget(this);
+    pages->setUsesScrollButtons(false); // every page's caption stays readable
     root->addWidget(pages);
     buildObjectListPage();
     buildDefinitionPage();
@@ -214,9 +215,14 @@ void TfrmOption::buildObjectListPage()
     };
     for (const C& c : boxes) {
         auto* b = new QCheckBox(QString::fromUtf8(c.caption));
-        if (QLatin1String(c.key) == QLatin1String("FindAuto"))
-            b->setContentsMargins(20, 0, 0, 0);
-        l->addWidget(b);
+        if (QLatin1String(c.key) == QLatin1String("FindAuto")) {
+            auto* indent = new QHBoxLayout;
+            indent->addSpacing(20);
+            indent->addWidget(b);
+            l->addLayout(indent);
+        } else {
+            l->addWidget(b);
+        }
         checks.insert(QString::fromLatin1(c.key), b);
         const auto m = c.m;
         m_loaders << [b, m] { b->setChecked(qvOption.*m); };

@@ -9,6 +9,7 @@
 #include "app/options.h"
 #include "app/system_helpers.h"
 #include "controls/print/fprint.h"
+#include "controls/print/print_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,7 +190,8 @@ TfrmSupport::TfrmSupport(const QStringList& lines, QWidget* parent) : QDialog(pa
     txtSupport = new QPlainTextEdit(this);
     txtSupport->setReadOnly(true);
     txtSupport->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtSupport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // A CJK monospace font, so that the colons of the labels line up.
+    txtSupport->setFont(QFont(ResolvePrintFontFamily(DefaultFontName)));
     txtSupport->setPlainText(lines.join(u'\n').replace(S("\r\n"), S("\n")));
     root->addWidget(txtSupport, 1);
     auto* row = new QHBoxLayout;

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QEventLoop>
-#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -59,8 +58,15 @@ void setAddresses(const QString& file, const QString& page)
 // Waits for the check's end; the generous time-out only guards against a hang.
 bool waitFinished(NewsCheck& n)
 {
-    QSignalSpy spy(&n, &NewsCheck::finished);
-    return spy.wait(30000);
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&n, &NewsCheck::finished, &loop, [&] {
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done;
 }
 
 using NewsCheckTest = SettingsTest;
@@ -69,7 +75,7 @@ using NewsCheckTest = SettingsTest;
 
 TEST_F(NewsCheckTest, NewerFileMarksTheItemAndTheCommandStoresItsTime)
 {
-    const QDateTime lm = QDateTime(QDate(2026, 5, 1), QTime(10, 0, 0), QTimeZone::UTC).toLocalTime();
+    const QDateTime lm = QDateTime(QDate(2026, 5, 1), QTime(10, 0, 0), Qt::UTC).toLocalTime();
     NewsServer server(lm);
     ASSERT_TRUE(server.isListening());
     setAddresses(server.url(), "http://127.0.0.1/news/");
