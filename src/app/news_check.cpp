@@ -1,6 +1,5 @@
 #include "app/news_check.h"
 
-#include "app/images.h"
 #include "app/message_box.h"
 #include "platform/registry.h"
 
@@ -69,17 +68,25 @@ QString NewsOfflineWarning() { return S("インターネットに接続できま
 NewsCheck::NewsCheck(QAction* menuItem, QObject* parent)
     : QObject(parent), m_item(menuItem), m_net(new QNetworkAccessManager(this))
 {
+    if (m_item)
+        m_caption = m_item->text();
     warn = [](const QString& text) { ShowMessageBox(text, MB_ICONWARNING); };
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 }
 
 NewsCheck::~NewsCheck() = default;
 
+QString NewsMarkedCaption(const QString& caption) { return QStringLiteral("★") + caption; }
+
 void NewsCheck::setMark(bool on)
 {
     m_existNew = on;
-    if (m_item)
-        m_item->setIcon(on ? imgMain(166) : QIcon());
+    if (!m_item)
+        return;
+    // The menu bar shows an item's image instead of its caption, so the mark is a sign in the
+    // caption; the image (166) is kept as the item's icon data for menus that show both.
+    m_item->setText(on ? NewsMarkedCaption(m_caption) : m_caption);
+    m_item->setData(on ? 166 : -1);
 }
 
 void NewsCheck::probeOnline(const QUrl& url, std::function<void(bool)> next)

@@ -27,13 +27,17 @@ void StoreNewsTime(const QDateTime& t);
 // New news: the stored time is the default or earlier than the file's time.
 bool HasNewNews(const QDateTime& stored, const QDateTime& lastModified);
 
+// The news item's caption while it is marked.
+QString NewsMarkedCaption(const QString& caption);
+
 QString NewsOfflineStartWarning();
 QString NewsOfflineWarning();
 
 class NewsCheck : public QObject {
     Q_OBJECT
 public:
-    // menuItem: the main menu's news item, whose image is the mark (image 166).
+    // menuItem: the main menu's news item; marked, its caption starts with "★" and its data
+    // holds the mark's image index 166 (-1 unmarked).
     explicit NewsCheck(QAction* menuItem, QObject* parent = nullptr);
     ~NewsCheck() override;
 
@@ -62,6 +66,7 @@ private:
     void setMark(bool on);
 
     QPointer<QAction> m_item;
+    QString m_caption;
     QNetworkAccessManager* m_net;
     bool m_firstCheck = true;
     bool m_checking = false;

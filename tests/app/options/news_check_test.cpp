@@ -93,14 +93,15 @@ TEST_F(NewsCheckTest, NewerFileMarksTheItemAndTheCommandStoresItsTime)
     ASSERT_TRUE(waitFinished(news));
     EXPECT_TRUE(warnings.isEmpty());
     EXPECT_TRUE(news.marked());
-    EXPECT_FALSE(item.icon().isNull());
+    EXPECT_EQ(item.text(), "★Qorvel情報(&I)");
+    EXPECT_EQ(item.data().toInt(), 166);
     EXPECT_EQ(server.requests, 1);
 
     news.MenuCommand();
     ASSERT_TRUE(waitFinished(news));
     EXPECT_EQ(StoredNewsTime(), lm);
     EXPECT_FALSE(news.marked());
-    EXPECT_TRUE(item.icon().isNull());
+    EXPECT_EQ(item.text(), "Qorvel情報(&I)");
     EXPECT_EQ(opened, QList<QUrl>({QUrl("http://127.0.0.1/news/")}));
 
     // The next start shows no mark until the file changes.

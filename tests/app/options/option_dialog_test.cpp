@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QKeyEvent>
 
 using namespace qv;
@@ -49,6 +50,32 @@ void answerBoxes(QStringList* texts, QList<QMessageBox::StandardButton> answers)
     });
 }
 void answerBox(QStringList* texts, QMessageBox::StandardButton answer) { answerBoxes(texts, {answer}); }
+
+// While it lives, any message box is noted and answered with `answer`: a box that should not
+// appear makes the test fail instead of waiting for a user.
+class BoxGuard {
+public:
+    explicit BoxGuard(QMessageBox::StandardButton answer) : m_answer(answer)
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!mb || !mb->isVisible())
+                return;
+            texts << mb->text();
+            if (QAbstractButton* b = mb->button(m_answer))
+                b->click();
+            else
+                mb->close();
+        });
+        m_timer.start();
+    }
+    QStringList texts;
+
+private:
+    QMessageBox::StandardButton m_answer;
+    QTimer m_timer;
+};
 
 // Presses and releases a key on w, as typing would.
 void typeKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -111,7 +138,9 @@ TEST_F(OptionDialogTest, OkWithoutChangeKeepsEveryRecordAndLeavesTheSessionAlone
         conn.open = true;
         const Records before;
         TfrmOption dlg(&conn, main.get());
+        BoxGuard guard(QMessageBox::No);
         dlg.btnOkClick();
+        EXPECT_TRUE(guard.texts.isEmpty()) << guard.texts.join("|").toStdString();
         EXPECT_EQ(dlg.result(), QDialog::Accepted);
         EXPECT_TRUE(Records() == before) << autoTran;
         EXPECT_TRUE(conn.calls.isEmpty()) << conn.calls.join(",").toStdString();
@@ -180,7 +209,9 @@ TEST_F(OptionDialogTest, ReorganiseThresholdOfThreeAsksOnce)
         EXPECT_EQ(qvOption.IdxReorganize, 3);
     }
     TfrmOption again(nullptr, main.get());
-    again.btnOkClick(); // no box: it would stay unanswered and the dialog would not close
+    BoxGuard guard(QMessageBox::No);
+    again.btnOkClick();
+    EXPECT_TRUE(guard.texts.isEmpty());
     EXPECT_EQ(again.result(), QDialog::Accepted);
 }
 
