@@ -74,6 +74,15 @@ public:
     // The level of the object tree's current node (0 the server); -1 when unknown. The object
     // list itself is the child widget named "lstObject".
     virtual int ObjectTreeLevel() const { return -1; }
+
+    // Whether the session has a transaction open.
+    virtual bool InTransaction() const { return false; }
+    // The session driver's information lines ("Driver name = …", "Driver version = …");
+    // empty when closed.
+    virtual QStringList InfoReport() { return {}; }
+    // After the options dialog: rebuild the tree in the new order (when it changed), show or
+    // hide the filter panel by Find and set whole-row highlighting by RowSelect.
+    virtual void ApplyListOptions(bool treeOrderChanged) { (void)treeOrderChanged; }
 };
 
 // Login " @ " server ["." database], or schema "." name " @ " server ["." database] when

@@ -25,11 +25,13 @@ struct EditorColorEntry {
     TColor BkColor = clNone;
     bool Bold = false;
     bool Underline = false;
+    bool operator==(const EditorColorEntry&) const = default;
 };
 
 struct EditorMark {
     TColor Color = 0;
     bool Visible = true;
+    bool operator==(const EditorMark&) const = default;
 };
 
 struct EditorBracket {
@@ -37,6 +39,7 @@ struct EditorBracket {
     QString RightBracket;
     TColor Color = 0;
     TColor BkColor = clNone;
+    bool operator==(const EditorBracket&) const = default;
 };
 
 class EditorPropertySet {
@@ -46,16 +49,19 @@ public:
         int Size = 10;
         bool FixedPitch = true;
         TColor Color = 0x000000;
+        bool operator==(const FontSettings&) const = default;
     } Font;
     TColor Color = 0xFFFFFF; // background
 
     struct MarginSettings {
         int Top = 2, Left = 2, Character = 1, Line = 0;
+        bool operator==(const MarginSettings&) const = default;
     } Margin;
 
     struct ImagebarSettings {
         bool Visible = false;
         int LeftMargin = 0, DigitWidth = 0, MarkWidth = 0, RightMargin = 0;
+        bool operator==(const ImagebarSettings&) const = default;
     } Imagebar;
 
     enum ShowNumberMode { nmLine, nmRow };
@@ -64,12 +70,14 @@ public:
         TColor Color = 0x000000, BkColor = 0xE6E6E6;
         ShowNumberMode NumberMode = nmLine;
         int LeftMargin = 2, RightMargin = 2, Column = 4;
+        bool operator==(const LeftbarSettings&) const = default;
     } Leftbar;
 
     struct RulerSettings {
         bool Visible = true;
         TColor Color = 0x000000, BkColor = 0xE6E6E6, MarkColor = 0x800080;
         int GaugeRange = 10;
+        bool operator==(const RulerSettings&) const = default;
     } Ruler;
 
     bool ScrollBarsBoth = true;
@@ -78,6 +86,7 @@ public:
         bool AutoCursor = true, AutoIndent = true, BackSpaceUnIndent = true, FreeCaret = false, InTab = false,
              NextLine = true, TabIndent = false, SoftTab = true, SelMove = true, LockScroll = false, KeepCaret = true;
         int TabSpaceCount = 4;
+        bool operator==(const CaretSettings&) const = default;
     } Caret;
 
     struct MarkSettings {
@@ -87,6 +96,7 @@ public:
         EditorMark TabMark{0xC0C0C0, true};
         EditorMark SemiSpaceMark{clNone, false};
         EditorMark SpaceMark{0xC0C0C0, true};
+        bool operator==(const MarkSettings&) const = default;
     } Marks;
 
     struct ViewSettings {
@@ -102,7 +112,9 @@ public:
             EditorColorEntry Reserve{true, 0x800000, clNone, true, false};
             EditorColorEntry Hit{true, 0x000000, 0x00FFFF, false, false};
             EditorColorEntry Select{true, 0xFFFFFF, 0x800000, false, false};
+            bool operator==(const ColorSet&) const = default;
         } Colors;
+        bool operator==(const ViewSettings&) const = default;
     } View;
 
     bool WordWrap = false;
@@ -116,6 +128,9 @@ public:
     // Sorted, letter case ignored, without duplicates.
     const QStringList& ReserveWordList() const { return m_reserveWords; }
     void SetReserveWordList(const QStringList& words);
+
+    // Every setting, field by field.
+    bool operator==(const EditorPropertySet&) const = default;
 
 private:
     int m_wrapByte = 200;

@@ -128,6 +128,8 @@ struct TqvOption {
     // (a server gone silent); 0: no limit.
     int LoginTimeout = 15;
     int QueryTimeout = 60;
+
+    bool operator==(const TqvOption&) const = default;
 };
 
 // Print layout, key PRINTOPTION.
@@ -139,6 +141,8 @@ struct TqvPrintOption {
     int MMBottomMargin = 20; // "BottomMargin"
     QString FontName = DefaultFontName;
     int FontSize = 10;
+
+    bool operator==(const TqvPrintOption&) const = default;
 };
 
 // When written scripts qualify names with the database or schema.
@@ -166,6 +170,8 @@ struct TScriptOption {
     bool NullLine = false;
     bool Drop = false;
     bool MaskOutput = true;
+
+    bool operator==(const TScriptOption&) const = default;
 };
 
 // The bulk-copy window's last entries, key LOADER.
@@ -188,11 +194,15 @@ struct TLoadOption {
     bool Quoted = false;
     bool Background = false;
     QString Loader;
+
+    bool operator==(const TLoadOption&) const = default;
 };
 
 // The trace folder, key TRACE: one line, the folder of server-side trace files.
 struct TTrcOption {
     QStringList Path;
+
+    bool operator==(const TTrcOption&) const = default;
 };
 
 // The object comparison's result filters, key COMP.
@@ -201,11 +211,15 @@ struct TCompOption {
     bool NotEqurl = true;
     bool Only1 = true;
     bool Only2 = true;
+
+    bool operator==(const TCompOption&) const = default;
 };
 
 // The lock window's system-object switch, key LOCK.
 struct TLockOption {
     bool ShowSysObj = true;
+
+    bool operator==(const TLockOption&) const = default;
 };
 
 // The SQL formatter's layout, key FORMAT.
@@ -217,6 +231,8 @@ struct TFormatOption {
     int AndPos = 0;       // 0 AND/OR at the start of the line, 1 at the end
     int ReserveTrans = 0; // reserved words: 0 upper, 1 lower, 2 unchanged
     int ItemTrans = 0;    // other words: 0 upper, 1 lower, 2 unchanged
+
+    bool operator==(const TFormatOption&) const = default;
 };
 
 // Completion and palette options of the SQL editors, key EDITOR.
@@ -225,6 +241,8 @@ struct TMemoOption {
     bool CodeAssistDelayShow = true;
     int CodeAssistDelayTime = 800;
     bool ShowToolPalette = true;
+
+    bool operator==(const TMemoOption&) const = default;
 };
 
 extern TqvOption qvOption;

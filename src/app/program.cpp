@@ -4,6 +4,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/option_commands.h"
 #include "connection/connection_commands.h"
 #include "platform/registry.h"
 
@@ -58,6 +59,7 @@ int runProgram(int argc, char** argv)
     TfrmMain w;
     w.setCommandLineArguments(args);
     InstallConnectionCommands(w);
+    InstallOptionCommands(w);
     // A settings file that could not be read was set aside: say so over the main window,
     // before the log-on dialog of the first paint.
     ShowStoreNoticeBeforeLogon(w);
