@@ -503,6 +503,17 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
                 rowByRow = true;
             else
                 p.how = Read::Long;
+        } else if (advisorySizes && !blockReread && boundReread && p.how == Read::Long) {
+            // Such a driver declares its text and blob columns long whatever they hold: they
+            // are bound with a modest buffer as well, and only a longer value is read again.
+            rowByRow = true;
+            if (p.ctype == SQL_C_BINARY) {
+                p.how = Read::Bin;
+                p.elem = 512;
+            } else {
+                p.how = Read::WText;
+                p.elem = 257 * static_cast<SQLLEN>(sizeof(SQLWCHAR));
+            }
         }
         // A driver that keeps every value as text (SQLite) converts to binary forms by parsing
         // text anyway: take the text and parse it here, once.

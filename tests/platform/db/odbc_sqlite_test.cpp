@@ -137,7 +137,9 @@ TEST_F(Sqlite, LongDataBesideBoundColumnsNullsAndValuesBeyondTheirSize)
     std::vector<Row> rows;
     for (int i = 1; i <= 11; ++i) {
         Row r;
-        r.body = i % 4 == 0 ? QString() : QString(i * 1500, QChar(u'文')) + QString::number(i);
+        r.body = i % 4 == 0 ? QString()
+                 : i % 4 == 1 ? QStringLiteral("短%1").arg(i)
+                              : QString(i * 1500, QChar(u'文')) + QString::number(i);
         r.code = i % 3 == 0 ? QString() : QStringLiteral("c%1").arg(QString(i * 3, QChar(u'ｶ')));
         r.n = i % 5 == 0 ? QVariant() : QVariant(i * 11);
         r.raw = i % 2 ? QByteArray(i * 4, char(i)) : QByteArray();
