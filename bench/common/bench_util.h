@@ -103,6 +103,21 @@ inline bool IsChild(const QStringList& args, QString* childCase = nullptr)
     return true;
 }
 
+// The arguments after "--child <case>" (what the parent passed for the child's step).
+inline QStringList ChildArgs(const QStringList& args)
+{
+    const qsizetype i = args.indexOf(QStringLiteral("--child"));
+    return i < 0 ? QStringList() : args.mid(i + 2);
+}
+
+// Widget benchmarks draw offscreen unless the caller chose a platform; call before the
+// application object is made.
+inline void DefaultToOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 // Parent side: runs `program` (this benchmark by default) with `args` in a fresh process and
 // returns the "key=value" figures it reported. Other output of the child goes to stderr.
 inline QMap<QString, double> RunChild(const QStringList& args, const QString& program = QString())

@@ -55,8 +55,7 @@ int RunOurs(const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::DefaultToOffscreen();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString childCase;

@@ -235,8 +235,7 @@ int RunCase(const QString& which, const QString& file, qint64 mb)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::DefaultToOffscreen();
     QApplication app(argc, argv);
     qint64 mb = 50;
     QString file, png;

@@ -2,10 +2,12 @@
 // from a SQLite database through SQLite's ODBC driver. Query::Open into our data set against a
 // plain ODBC loop (SQLFetch + SQLGetData per cell) over the same file. Each side runs in a fresh
 // process of its own (neither reuses the other's heap or warmed driver); the headline is that
-// process's first call (connect, run, every row read), beside the best of the warm calls after
-// it, and the peak memory of the first call. The sides alternate, several rounds in one run.
+// process's first call (connect, run, every row read; letting the rows go again is not timed on
+// either side), beside the best of the warm calls after it, and the peak memory of the first
+// call. The sides alternate, several rounds in one run.
 //   bench_fetch [--rows N] [--driver PATH] [--rounds R] [--warm W]
 #include "bench_util.h"
+#include "plain_odbc.h"
 
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
@@ -15,90 +17,44 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <sql.h>
-#include <sqlext.h>
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace {
 
-QString findDriver()
-{
-    for (const char* p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
-                          "/usr/lib/odbc/libsqlite3odbc.so"})
-        if (QFile::exists(QString::fromLatin1(p)))
-            return QString::fromLatin1(p);
-    return QString();
-}
-
-QString connectionString(const QString& driver, const QString& file)
-{
-    // StepAPI: the driver steps through the result instead of first copying all of it.
-    return QStringLiteral("Driver=%1;Database=%2;StepAPI=1").arg(driver, file);
-}
-
-// The plain loop: every cell read with SQLGetData as text, the way isql reads. Returns the rows.
-qint64 plainLoop(const QString& cs)
-{
-    qint64 rows = 0;
-    SQLHENV env;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLHDBC dbc;
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const QByteArray c = cs.toUtf8();
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(c.constData())), SQL_NTS,
-                                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-        std::fprintf(stderr, "plain loop: cannot connect\n");
-        return 0;
-    }
-    SQLHSTMT st;
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-    SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>("select * from t")), SQL_NTS);
-    SQLSMALLINT ncols = 0;
-    SQLNumResultCols(st, &ncols);
-    SQLWCHAR buf[4096];
-    while (SQL_SUCCEEDED(SQLFetch(st))) {
-        for (SQLUSMALLINT col = 1; col <= ncols; ++col) {
-            SQLLEN ind = 0;
-            SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof(buf), &ind);
-        }
-        ++rows;
-    }
-    SQLFreeHandle(SQL_HANDLE_STMT, st);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return rows;
-}
-
-// Our path: a connection and Query::Open (every row into the data set). Returns the rows; the
-// storage size and the CSV size of the same rows when asked.
-qint64 ourOpen(const QString& cs, double* storageMb = nullptr, double* csvMb = nullptr)
-{
+// Our path: a connection and Query::Open (every row into the data set). The rows stay in
+// `keep` until the caller drops them, so that closing is not timed as part of reading.
+struct OurSide {
     qv::db::Connection conn;
-    conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
-    conn.Open();
     qv::db::Query q;
-    q.SetConnection(&conn);
-    q.SQL().SetText(QStringLiteral("select * from t"));
-    q.Open();
-    const qint64 rows = q.RecordCount();
-    if (storageMb)
-        *storageMb = static_cast<double>(q.Table()->memoryUsed()) / 1048576.0;
-    if (csvMb) {
-        // The same rows as CSV: every value's text in UTF-8, "," between values, CR LF per row.
-        auto table = q.Table();
-        qint64 total = 0;
-        for (qint64 r = 0; r < table->rowCount(); ++r) {
-            for (int c = 0; c < table->columnCount(); ++c)
-                total += table->text(c, r).toUtf8().size() + (c > 0 ? 1 : 0);
-            total += 2;
-        }
-        *csvMb = static_cast<double>(total) / 1048576.0;
+};
+
+qint64 ourOpen(const QString& cs, std::unique_ptr<OurSide>& keep)
+{
+    keep = std::make_unique<OurSide>();
+    keep->conn.Params().setValue(QStringLiteral("ConnectionString"), cs);
+    keep->conn.Open();
+    keep->q.SetConnection(&keep->conn);
+    keep->q.SQL().SetText(QStringLiteral("select * from t"));
+    keep->q.Open();
+    return keep->q.RecordCount();
+}
+
+// The storage size of the rows and the CSV size of the same rows (every value's text in UTF-8,
+// "," between values, CR LF per row).
+void sizes(const qv::db::Query& q, double& storageMb, double& csvMb)
+{
+    auto table = q.Table();
+    storageMb = static_cast<double>(table->memoryUsed()) / 1048576.0;
+    qint64 total = 0;
+    for (qint64 r = 0; r < table->rowCount(); ++r) {
+        for (int c = 0; c < table->columnCount(); ++c)
+            total += table->text(c, r).toUtf8().size() + (c > 0 ? 1 : 0);
+        total += 2;
     }
-    return rows;
+    csvMb = static_cast<double>(total) / 1048576.0;
 }
 
 QString argValue(const QStringList& args, const char* name, const QString& fallback = QString())
@@ -109,28 +65,43 @@ QString argValue(const QStringList& args, const char* name, const QString& fallb
 
 int runChild(const QString& side, const QStringList& args)
 {
-    const QString cs = connectionString(argValue(args, "--driver"), argValue(args, "--db"));
+    const QString cs = bench::SqliteConnectionString(argValue(args, "--driver"), argValue(args, "--db"));
     const int warm = argValue(args, "--warm", QStringLiteral("2")).toInt();
+    const bool plain = side == QLatin1String("plain");
     try {
         bench::ResetPeak();
         qint64 rows = 0;
-        const bench::ColdWarm t = bench::MeasureColdWarm(
-            [&] {
-                const bool first = rows == 0;
-                rows = side == QLatin1String("plain") ? plainLoop(cs) : ourOpen(cs);
-                if (first)
-                    bench::Report("peak_mb", bench::PeakMb());
-            },
-            warm);
-        bench::Report("cold_ms", t.coldMs);
-        bench::Report("warm_ms", t.warmBestMs);
-        bench::Report("rows", static_cast<double>(rows));
-        if (side == QLatin1String("open") && args.contains(QStringLiteral("--csv"))) {
+        // Each call connects, runs the statement and reads every row; what it read is let go
+        // after the clock, on both sides.
+        std::unique_ptr<bench::PlainOdbc> plainKeep;
+        std::unique_ptr<OurSide> ourKeep;
+        auto call = [&] {
+            return bench::TimeMs([&] {
+                if (plain) {
+                    plainKeep = std::make_unique<bench::PlainOdbc>(cs);
+                    rows = plainKeep->ReadAll(QByteArrayLiteral("select * from t"));
+                } else {
+                    rows = ourOpen(cs, ourKeep);
+                }
+            });
+        };
+        const double cold = call();
+        bench::Report("peak_mb", bench::PeakMb());
+        double warmBest = cold;
+        for (int i = 0; i < warm; ++i) {
+            plainKeep.reset();
+            ourKeep.reset();
+            warmBest = i == 0 ? call() : std::min(warmBest, call());
+        }
+        if (!plain && args.contains(QStringLiteral("--csv"))) {
             double storage = 0, csv = 0;
-            ourOpen(cs, &storage, &csv);
+            sizes(ourKeep->q, storage, csv);
             bench::Report("storage_mb", storage);
             bench::Report("csv_mb", csv);
         }
+        bench::Report("cold_ms", cold);
+        bench::Report("warm_ms", warmBest);
+        bench::Report("rows", static_cast<double>(rows));
     } catch (const qv::Exception& e) {
         std::fprintf(stderr, "bench_fetch (%s): %s\n", qPrintable(side), e.what());
         return 1;
@@ -149,7 +120,7 @@ int main(int argc, char** argv)
         return runChild(childCase, args);
 
     const qint64 rows = argValue(args, "--rows", QStringLiteral("1000000")).toLongLong();
-    const QString driver = argValue(args, "--driver", findDriver());
+    const QString driver = argValue(args, "--driver", bench::SqliteOdbcDriver());
     const int rounds = std::max(1, argValue(args, "--rounds", QStringLiteral("3")).toInt());
     const QString warm = argValue(args, "--warm", QStringLiteral("2"));
     if (driver.isEmpty()) {
@@ -162,7 +133,7 @@ int main(int argc, char** argv)
         QElapsedTimer t;
         t.start();
         qv::db::Connection conn;
-        conn.Params().setValue(QStringLiteral("ConnectionString"), connectionString(driver, file));
+        conn.Params().setValue(QStringLiteral("ConnectionString"), bench::SqliteConnectionString(driver, file));
         conn.Open();
         qv::db::Query q;
         q.SetConnection(&conn);

@@ -215,8 +215,8 @@ int main(int argc, char** argv)
 
     QString childCase;
     if (bench::IsChild(args, &childCase)) {
-        const qsizetype at = args.indexOf(QStringLiteral("--child"));
-        return OurChild(args.value(at + 2), args.value(at + 3).toInt());
+        const QStringList a = bench::ChildArgs(args);
+        return OurChild(a.value(0), a.value(1).toInt());
     }
 
     // Inputs: generated T-SQL of the labelled sizes, and the real script given by --file.

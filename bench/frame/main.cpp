@@ -6,6 +6,7 @@
 // (move + paint), whose every step should stay below 16 ms.
 // Usage: bench_frame [rows] [page steps] [rounds]   (defaults 1000000, 1000 and 3)
 #include "bench_util.h"
+#include "plain_odbc.h"
 
 #include "controls/frame/data_frame.h"
 #include "controls/grid/data_grid.h"
@@ -19,8 +20,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <sql.h>
-#include <sqlext.h>
 #include <ctime>
 #include <sys/resource.h>
 #include <vector>
@@ -28,15 +27,6 @@
 using namespace qv;
 
 namespace {
-
-QString sqliteDriverPath()
-{
-    for (const char* p : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
-                          "/usr/lib/odbc/libsqlite3odbc.so", "/usr/lib64/libsqlite3odbc.so"})
-        if (QFile::exists(QString::fromLatin1(p)))
-            return QString::fromLatin1(p);
-    return {};
-}
 
 const QString kSql = QStringLiteral("select id, code, name, qty, price, note from t");
 
@@ -57,36 +47,12 @@ double RssMb() { return double(bench::StatusKb("VmRSS:")) / 1024.0; }
 // Child "plain": connects, then times statement + SQLFetch + SQLGetData of every cell as text.
 int plainChild(const QString& cs)
 {
-    SQLHENV env;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLHDBC dbc;
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const QByteArray c = cs.toUtf8();
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(c.constData())), SQL_NTS,
-                                        nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-        std::fprintf(stderr, "plain loop: cannot connect\n");
+    bench::PlainOdbc plain(cs);
+    if (!plain.ok())
         return 1;
-    }
     const QByteArray sql = kSql.toUtf8();
     qint64 rows = 0;
-    const auto loop = [&] {
-        SQLHSTMT st;
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-        SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.constData())), SQL_NTS);
-        SQLSMALLINT ncols = 0;
-        SQLNumResultCols(st, &ncols);
-        SQLWCHAR buf[4096];
-        rows = 0;
-        while (SQL_SUCCEEDED(SQLFetch(st))) {
-            for (SQLUSMALLINT col = 1; col <= ncols; ++col) {
-                SQLLEN ind = 0;
-                SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof(buf), &ind);
-            }
-            ++rows;
-        }
-        SQLFreeHandle(SQL_HANDLE_STMT, st);
-    };
+    const auto loop = [&] { rows = plain.ReadAll(sql); };
     const bool reset = bench::ResetPeak();
     const double before = RssMb();
     const double cold = bench::TimeMs(loop);
@@ -94,9 +60,6 @@ int plainChild(const QString& cs)
     double warm = cold;
     for (int i = 0; i < 2; ++i)
         warm = std::min(warm, bench::TimeMs(loop));
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
     bench::Report("cold_ms", cold);
     bench::Report("warm_ms", warm);
     bench::Report("peak_mb", peak);
@@ -187,17 +150,16 @@ int frameChild(const QString& cs, int steps)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::DefaultToOffscreen();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString child;
     if (bench::IsChild(args, &child)) {
-        const qsizetype i = args.indexOf(QStringLiteral("--child"));
+        const QStringList a = bench::ChildArgs(args);
         try {
             if (child == QLatin1String("plain"))
-                return plainChild(args.value(i + 2));
-            return frameChild(args.value(i + 2), args.value(i + 3).toInt());
+                return plainChild(a.value(0));
+            return frameChild(a.value(0), a.value(1).toInt());
         } catch (const qv::Exception& e) {
             std::fprintf(stderr, "bench_frame %s: %s\n", qPrintable(child), e.what());
             return 1;
@@ -206,15 +168,14 @@ int main(int argc, char** argv)
     const int rows = args.size() > 1 ? args.at(1).toInt() : 1000000;
     const int steps = args.size() > 2 ? args.at(2).toInt() : 1000;
     const int rounds = std::max(1, args.size() > 3 ? args.at(3).toInt() : 3);
-    const QString driver = sqliteDriverPath();
+    const QString driver = bench::SqliteOdbcDriver();
     if (driver.isEmpty()) {
         std::printf("SQLite ODBC driver not found; nothing measured\n");
         return 0;
     }
     QTemporaryDir dir;
     const QString file = dir.path() + QStringLiteral("/bench.db");
-    // StepAPI: the driver steps through the result instead of first copying all of it.
-    const QString cs = QStringLiteral("Driver=%1;Database=%2;StepAPI=1").arg(driver, file);
+    const QString cs = bench::SqliteConnectionString(driver, file);
     try {
         db::Connection conn;
         conn.Params().setValue(QStringLiteral("ConnectionString"), cs);

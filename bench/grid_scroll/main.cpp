@@ -114,17 +114,16 @@ int scrollChild(int records, int steps)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::DefaultToOffscreen();
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString child;
     if (bench::IsChild(args, &child)) {
-        const qsizetype i = args.indexOf(QStringLiteral("--child"));
-        const int records = args.value(i + 2).toInt();
+        const QStringList a = bench::ChildArgs(args);
+        const int records = a.value(0).toInt();
         if (child == QLatin1String("open"))
             return openChild(records);
-        return scrollChild(records, args.value(i + 3).toInt());
+        return scrollChild(records, a.value(1).toInt());
     }
     const int steps = args.size() > 1 ? args.at(1).toInt() : 2000;
 

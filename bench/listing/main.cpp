@@ -5,8 +5,9 @@
 //
 // The headline figure is the first listing in a fresh process (what a user feels on the first
 // click of a node), beside the best of further listings in that process. Progress off suspends
-// the list's painting for the whole listing; progress on (the option's default) adds each entry
-// at once and repaints the list about 30 times a second. Each case runs in a process of its own,
+// the list's painting for the whole listing; progress on (the option's default) adds the entries
+// among the shown rows at once, the rest at each repaint, and repaints the list up to 30 times a
+// second. Each case runs in a process of its own,
 // the cases alternating, twice each.
 //
 //   bench_listing [databases] [tables per database]
@@ -175,7 +176,7 @@ int main(int argc, char** argv)
         double cold = 1e300, coldListed = 0, coldCpu = 0, warm = 1e300;
         int count = 0;
     } cases[] = {{"off", "progress off (painting suspended, entries added at the end)"},
-                 {"on", "progress on (default; entries added as they come, repainted ~30/s)"}};
+                 {"on", "progress on (default; entries shown as they come, repainted up to ~30/s)"}};
     for (int round = 0; round < 2; ++round)
         for (Case& c : cases) {
             const auto r = bench::RunChild(base + QStringList{QString::fromLatin1(c.key)});

@@ -130,8 +130,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QString childCase;
     if (bench::IsChild(app.arguments(), &childCase)) {
-        const QStringList a = app.arguments();
-        return child(childCase, a.value(a.indexOf(QStringLiteral("--child")) + 2).toInt());
+        return child(childCase, bench::ChildArgs(app.arguments()).value(0).toInt());
     }
     QList<int> sizes;
     QString file;

@@ -144,8 +144,7 @@ int EditorChild(const QString& file)
 
 int main(int argc, char** argv)
 {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::DefaultToOffscreen();
     QTemporaryDir home; // the program's settings and folders, away from the user's own
     if (qEnvironmentVariableIsEmpty("QORVEL_BENCH_HOME")) {
         qputenv("QORVEL_BENCH_HOME", home.path().toUtf8());

@@ -4,6 +4,8 @@
 
 #include <QTreeWidgetItem>
 
+#include <algorithm>
+
 namespace qv::listing {
 
 namespace {
@@ -86,20 +88,40 @@ QTreeWidgetItem* ListFill::makeItem(const Entry& e)
     return new EntryItem(e, icon);
 }
 
+int ListFill::shownRows() const
+{
+    const int rowHeight = std::max(1, m_list->fontMetrics().height());
+    return m_list->viewport()->height() / rowHeight + 1;
+}
+
 void ListFill::Add(const Entry& e)
 {
     QTreeWidgetItem* item = makeItem(e);
-    if (m_progress) {
-        m_list->addTopLevelItem(item);
-        // The list shows each entry as it comes, at most at the screen's pace: painting every
-        // one of tens of thousands of entries would cost minutes and show nothing more.
-        if (!m_painted.isValid() || m_painted.elapsed() >= kRepaintMs) {
-            m_list->viewport()->repaint();
-            m_painted.start();
-        }
-    } else {
+    if (!m_progress) {
         m_items << item;
+        return;
     }
+    // An entry that lands among the rows the list shows is added at once. Those below them
+    // are added in one step at the next repaint: every change of a long list lays the whole
+    // list out again, at every repaint and every event the Esc poll lets through.
+    if (m_items.isEmpty() && m_list->topLevelItemCount() < shownRows())
+        m_list->addTopLevelItem(item);
+    else
+        m_items << item;
+    // The list is repainted as it grows, at most at the screen's pace (painting every one of
+    // tens of thousands of entries would cost minutes and show nothing more), and while a long
+    // list grows, spaced so that the repaints take at most a fifth of the time.
+    if (m_painted.isValid() && m_painted.elapsed() < m_repaintMs)
+        return;
+    QElapsedTimer cost;
+    cost.start();
+    if (!m_items.isEmpty()) {
+        m_list->addTopLevelItems(m_items);
+        m_items.clear();
+    }
+    m_list->viewport()->repaint();
+    m_repaintMs = std::max<qint64>(kRepaintMs, 4 * cost.elapsed());
+    m_painted.start();
 }
 
 void ListFill::Finish()

@@ -1,8 +1,9 @@
 #pragma once
 // Filling the connection window's object list with listing entries. With progress off the
 // list's painting is suspended, the entries are collected and added in one step at the end;
-// with progress on each entry is added at once and the list repainted as it grows (about 30
-// times a second). Either way the list is
+// with progress on the entries among the rows the list shows are added at once, the ones
+// below them at each repaint, and the list repainted as it grows (about 30 times a second,
+// less often while a repaint of the long list takes more than a fifth of that time). Either way the list is
 // sorted once by its present sort settings when the listing ends.
 #include "connection/listing_queries.h"
 
@@ -37,11 +38,13 @@ public:
 
 private:
     QTreeWidgetItem* makeItem(const Entry& e);
+    int shownRows() const; // rows the list shows at its present height (at least)
 
     TqvListView* m_list;
     bool m_progress;
     bool m_done = false;
     static constexpr qint64 kRepaintMs = 30;
+    qint64 m_repaintMs = kRepaintMs;
     QElapsedTimer m_painted;
     std::function<QIcon(int)> m_icon;
     QHash<int, QIcon> m_icons;

@@ -320,20 +320,35 @@ public:
         n_ = in_.size();
         buf_ = in_.constData();
         // The output is reserved once, and for a long text its pages are made present in one
-        // request rather than one fault at a time as the pass first writes them.
-        out_.reserve(n_ + n_ / 2 + 64);
+        // request rather than one fault at a time as the pass first writes them. A long text's
+        // output is reserved at least 4 MB wide, so that whole 2 MB blocks lie inside it, and
+        // asked to be backed by huge pages where the system offers them (one fault per 2 MB).
+        const qsizetype want = n_ + n_ / 2 + 64;
+        out_.reserve(n_ + n_ / 8 >= kLongText ? qMax(want, qsizetype(2) * 1024 * 1024) : want);
         Prefault(out_, n_ + n_ / 8);
         kw_.reserve(16);
         pad_.reserve(32);
     }
 
+    static constexpr qsizetype kLongText = 128 * 1024; // characters
+
     static void Prefault(QString& s, qsizetype chars)
     {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-        if (chars < 128 * 1024)
+        if (chars < kLongText)
             return;
         const quintptr page = 4096;
         const quintptr b = reinterpret_cast<quintptr>(s.data());
+#if defined(MADV_HUGEPAGE)
+        {
+            // From the start of the allocation's first page (the allocator's own header shares
+            // it), so that a 2 MB block beginning there can be a huge page too.
+            const quintptr start = b & ~(page - 1);
+            const quintptr end = (b + quintptr(s.capacity()) * sizeof(QChar)) & ~(page - 1);
+            if (end > start)
+                madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // a hint: errors do not matter
+        }
+#endif
         const quintptr from = (b + page - 1) & ~(page - 1);
         const quintptr to = (b + quintptr(qMin(chars, s.capacity())) * sizeof(QChar)) & ~(page - 1);
         if (to > from)

@@ -478,22 +478,43 @@ void appendValue(ResultTable& t, int c, const ColumnDesc& d, Read how, const cha
 }
 
 // Reads the rows of the current result into table.
-// advisorySizes: the driver does not hold values to the declared column sizes (SQLite), so
-// variable-length values are read whole with SQLGetData. anyColumn: SQLGetData may read an
-// unbound column before a bound one.
-void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn, bool blockReread)
+// advisorySizes: the driver does not hold values to the declared column sizes (SQLite), so a
+// variable-length value may be longer than its bound buffer and is then read again in full.
+// anyColumn: SQLGetData may read an unbound column before a bound one. blockReread: SQLSetPos
+// positions inside a block and SQLGetData reads there. boundReread: SQLGetData reads a bound
+// column of the current row.
+void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool advisorySizes, bool anyColumn, bool blockReread,
+               bool boundReread)
 {
     const int n = table.columnCount();
     std::vector<ColPlan> plans;
     bool anyLong = false;
+    bool rowByRow = false;
     qint64 rowBytes = 0;
     for (int c = 0; c < n; ++c) {
         plans.push_back(planFor(table.columns()[static_cast<size_t>(c)], table.kind(c)));
         ColPlan& p = plans.back();
-        // A value longer than its declared size is read again in full (SQLSetPos + SQLGetData
-        // inside the block); a driver that cannot do that reads such columns row by row.
-        if (advisorySizes && !blockReread && (p.how == Read::WText || p.how == Read::Bin))
-            p.how = Read::Long;
+        // A value longer than its declared size is read again in full: SQLSetPos + SQLGetData
+        // inside the block, or, where the driver cannot position inside a block, SQLGetData on
+        // the bound column with one row fetched at a time; a driver that can do neither reads
+        // such columns with SQLGetData alone.
+        if (advisorySizes && !blockReread && (p.how == Read::WText || p.how == Read::Bin)) {
+            if (boundReread)
+                rowByRow = true;
+            else
+                p.how = Read::Long;
+        } else if (advisorySizes && !blockReread && boundReread && p.how == Read::Long) {
+            // Such a driver declares its text and blob columns long whatever they hold: they
+            // are bound with a modest buffer as well, and only a longer value is read again.
+            rowByRow = true;
+            if (p.ctype == SQL_C_BINARY) {
+                p.how = Read::Bin;
+                p.elem = 512;
+            } else {
+                p.how = Read::WText;
+                p.elem = 257 * static_cast<SQLLEN>(sizeof(SQLWCHAR));
+            }
+        }
         // A driver that keeps every value as text (SQLite) converts to binary forms by parsing
         // text anyway: take the text and parse it here, once.
         if (advisorySizes && p.how == Read::Int && p.type != FieldType::Boolean) {
@@ -509,7 +530,7 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
         rowBytes += plans.back().elem + static_cast<qint64>(sizeof(SQLLEN));
     }
 
-    if (anyLong) {
+    if (anyLong || rowByRow) {
         // Long values are read piece by piece, one row at a time; the other columns stay bound
         // when the driver lets SQLGetData read unbound columns between bound ones.
         bool lastBound = true, bindShort = true;
@@ -545,11 +566,20 @@ void fetchRows(SQLHSTMT st, ResultTable& table, int blockRowsWanted, bool adviso
                 const ColumnDesc& d = table.columns()[static_cast<size_t>(c)];
                 if (bindShort && p.how != Read::Long) {
                     const SQLLEN ind = p.ind[0];
-                    if (ind == SQL_NULL_DATA)
+                    const bool varLen = p.ctype == SQL_C_WCHAR || p.ctype == SQL_C_CHAR || p.ctype == SQL_C_BINARY;
+                    const SQLLEN term = p.ctype == SQL_C_WCHAR ? static_cast<SQLLEN>(sizeof(SQLWCHAR)) : (p.ctype == SQL_C_CHAR ? 1 : 0);
+                    if (ind == SQL_NULL_DATA) {
                         table.appendNull(c);
-                    else
-                        appendValue(table, c, d, p.how, p.buf.data(),
-                                    (p.ctype == SQL_C_WCHAR || p.ctype == SQL_C_CHAR || p.ctype == SQL_C_BINARY) ? ind : p.elem);
+                    } else if (varLen && (ind == SQL_NO_TOTAL || ind > p.elem - term)) {
+                        // Longer than its buffer (a driver that does not hold values to their
+                        // declared sizes): the bound column of this row read again in full.
+                        SQLLEN full = 0;
+                        if (!boundReread || !getData(st, static_cast<SQLUSMALLINT>(c + 1), p.ctype, value, full))
+                            throw EDatabaseError(QStringLiteral("列 %1 の値が長すぎて読み取れません").arg(d.name), QStringLiteral("01004"));
+                        appendValue(table, c, d, p.how, value.data(), full);
+                    } else {
+                        appendValue(table, c, d, p.how, p.buf.data(), varLen ? ind : p.elem);
+                    }
                     continue;
                 }
                 SQLLEN len = 0;
@@ -878,6 +908,7 @@ void OdbcConnection::open(const ParamList& params)
     SQLUINTEGER gd = 0;
     if (SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_GETDATA_EXTENSIONS, &gd, sizeof gd, nullptr)))
         m_gdAnyColumn = (gd & SQL_GD_ANY_COLUMN) != 0;
+    m_boundReread = (gd & SQL_GD_BOUND) != 0;
     SQLUINTEGER pos = 0;
     m_blockReread = (gd & SQL_GD_BLOCK) != 0
                     && SQL_SUCCEEDED(SQLGetInfoW(dbc, SQL_POS_OPERATIONS, &pos, sizeof pos, nullptr))
@@ -1032,7 +1063,7 @@ ExecOutcome OdbcConnection::executeStatement(const StatementRequest& request)
                     cols.push_back(describe(st, static_cast<SQLUSMALLINT>(c)));
                 dr.table = std::make_shared<ResultTable>(std::move(cols));
                 if (request.keepRows)
-                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn, m_blockReread);
+                    fetchRows(st, *dr.table, m_blockRows, m_advisorySizes, m_gdAnyColumn, m_blockReread, m_boundReread);
             } else {
                 SQLLEN rc = -1;
                 if (r == SQL_NO_DATA)

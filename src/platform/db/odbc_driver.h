@@ -57,6 +57,7 @@ private:
     bool m_advisorySizes = false; // the server does not hold values to declared sizes (SQLite)
     bool m_gdAnyColumn = false;
     bool m_blockReread = false; // SQLSetPos positions inside a block and SQLGetData reads there
+    bool m_boundReread = false; // SQLGetData reads a bound column of the current row
 };
 
 } // namespace qv::db

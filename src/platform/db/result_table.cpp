@@ -4,6 +4,10 @@
 #include <QDateTime>
 #include <algorithm>
 #include <cmath>
+#include <new>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace qv::db {
 
@@ -549,6 +553,39 @@ QVariant cellToValue(const ColumnDesc& desc, const QVariant& cell)
 }
 
 // ---- ResultTable ------------------------------------------------------------------------------------
+
+void* ResultTable::allocChunk(size_t bytes, bool large)
+{
+    constexpr size_t huge = size_t(2) << 20;
+    void* p = nullptr;
+    if (large && bytes % huge == 0) {
+        p = std::aligned_alloc(huge, bytes);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+        if (p)
+            madvise(p, bytes, MADV_HUGEPAGE); // a hint: errors do not matter
+#endif
+    }
+    if (!p)
+        p = std::malloc(std::max<size_t>(bytes, 1));
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+
+void ResultTable::prefault(void* from, size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    const quintptr page = 4096;
+    const quintptr b = reinterpret_cast<quintptr>(from);
+    const quintptr start = (b + page - 1) & ~(page - 1);
+    const quintptr end = (b + bytes) & ~(page - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE); // a hint: errors do not matter
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(bytes);
+#endif
+}
 
 ResultTable::ResultTable(std::vector<ColumnDesc> columns) : m_columns(std::move(columns))
 {

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <QVariant>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <QPair>
 #include <vector>
@@ -109,17 +111,40 @@ public:
 private:
     // Fixed-size chunks: growing never copies what is stored, so a fetch never needs twice the
     // memory of its rows.
+    // Chunks are 2 MB. A column's first chunk is allocated untouched, so a small result touches
+    // only what it writes. Each further chunk (a long result) is aligned to 2 MB and asked to be
+    // backed by huge pages where the system offers them; once a column holds 256 KB, the pages
+    // ahead of the writes are made present 64 KB at a time in one request each, just before
+    // they are written: a long fetch would otherwise take one page fault per 4 KB it
+    // writes, and pages made present long before their use have left the cache again.
+    struct ChunkFree {
+        void operator()(void* p) const { std::free(p); }
+    };
+    static constexpr qint64 kChunkBytes = qint64(2) << 20;
+    static constexpr qint64 kPrefaultBytes = 64 * 1024;
+    static constexpr qint64 kLazyBytes = 256 * 1024; // what a column writes before the prefaulting starts
+    static void* allocChunk(size_t bytes, bool large);
+    static void prefault(void* from, size_t bytes);
+    template <typename T>
+    using ChunkPtr = std::unique_ptr<T[], ChunkFree>;
+    template <typename T>
+    static ChunkPtr<T> newChunk(size_t count, bool large)
+    {
+        return ChunkPtr<T>(static_cast<T*>(allocChunk(count * sizeof(T), large)));
+    }
+
     template <typename T>
     class Chunked {
     public:
-        static constexpr int kShift = 16;
+        static_assert(sizeof(T) == 8);
+        static constexpr int kShift = 18; // 2 MB chunks
         static constexpr qint64 kChunk = qint64(1) << kShift;
         Chunked() = default;
         Chunked(const Chunked& o) : m_size(o.m_size)
         {
             // Only the used part of each chunk is copied.
             for (size_t i = 0; i < o.m_chunks.size(); ++i) {
-                m_chunks.emplace_back(new T[kChunk]);
+                m_chunks.push_back(newChunk<T>(static_cast<size_t>(kChunk), i > 0));
                 const qint64 used = std::clamp<qint64>(o.m_size - static_cast<qint64>(i) * kChunk, 0, kChunk);
                 std::copy(o.m_chunks[i].get(), o.m_chunks[i].get() + used, m_chunks.back().get());
             }
@@ -137,8 +162,8 @@ private:
         Chunked& operator=(Chunked&&) noexcept = default;
         void push_back(T v)
         {
-            if ((m_size & (kChunk - 1)) == 0 && m_size >> kShift == static_cast<qint64>(m_chunks.size()))
-                m_chunks.emplace_back(new T[kChunk]);
+            if ((m_size & (kWindow - 1)) == 0)
+                grow();
             m_chunks[static_cast<size_t>(m_size >> kShift)][m_size & (kChunk - 1)] = v;
             ++m_size;
         }
@@ -147,7 +172,16 @@ private:
         qint64 bytes() const { return static_cast<qint64>(m_chunks.size()) * kChunk * static_cast<qint64>(sizeof(T)); }
 
     private:
-        std::vector<std::unique_ptr<T[]>> m_chunks;
+        static constexpr qint64 kWindow = kPrefaultBytes / static_cast<qint64>(sizeof(T));
+        static constexpr qint64 kLazy = kLazyBytes / static_cast<qint64>(sizeof(T));
+        void grow()
+        {
+            if ((m_size & (kChunk - 1)) == 0 && m_size >> kShift == static_cast<qint64>(m_chunks.size()))
+                m_chunks.push_back(newChunk<T>(static_cast<size_t>(kChunk), !m_chunks.empty()));
+            if (m_size >= kLazy)
+                prefault(&m_chunks[static_cast<size_t>(m_size >> kShift)][m_size & (kChunk - 1)], static_cast<size_t>(kPrefaultBytes));
+        }
+        std::vector<ChunkPtr<T>> m_chunks;
         qint64 m_size = 0;
     };
 
@@ -157,25 +191,53 @@ private:
     template <typename T>
     class Pool {
     public:
-        static constexpr qint64 kChunk = qint64(1) << 17;
+        static constexpr qint64 kChunk = kChunkBytes / static_cast<qint64>(sizeof(T));
+        Pool() = default;
+        Pool(const Pool& o) : m_starts(o.m_starts)
+        {
+            for (const Block& b : o.m_chunks) {
+                m_chunks.push_back(Block{newChunk<T>(static_cast<size_t>(b.capacity), !m_chunks.empty()), b.size, b.capacity, b.capacity});
+                std::copy(b.data.get(), b.data.get() + b.size, m_chunks.back().data.get());
+            }
+        }
+        Pool& operator=(const Pool& o)
+        {
+            if (this != &o) {
+                Pool copy(o);
+                *this = std::move(copy);
+            }
+            return *this;
+        }
+        Pool(Pool&&) noexcept = default;
+        Pool& operator=(Pool&&) noexcept = default;
         void append(const T* p, qsizetype n)
         {
-            if (m_chunks.empty() || m_chunks.back().size() + static_cast<size_t>(n) > m_chunks.back().capacity()) {
-                if (!m_chunks.empty() && m_chunks.back().empty()) {
-                    m_chunks.back().reserve(static_cast<size_t>(std::max<qint64>(kChunk, n)));
+            if (m_chunks.empty() || m_chunks.back().size + n > m_chunks.back().capacity) {
+                const qint64 cap = std::max<qint64>(kChunk, n);
+                if (!m_chunks.empty() && m_chunks.back().size == 0) {
+                    m_chunks.back().data = newChunk<T>(static_cast<size_t>(cap), m_chunks.size() > 1);
+                    m_chunks.back().capacity = cap;
                 } else {
-                    m_chunks.emplace_back();
-                    m_chunks.back().reserve(static_cast<size_t>(std::max<qint64>(kChunk, n)));
+                    // The first block stays lazy; later ones are made present ahead of the writes.
+                    m_chunks.push_back(Block{newChunk<T>(static_cast<size_t>(cap), !m_chunks.empty()), 0, cap,
+                                             m_chunks.empty() ? std::min(cap, kLazy) : 0});
                 }
             }
-            auto& c = m_chunks.back();
-            m_starts.push_back((quint64(m_chunks.size() - 1) << 40) | c.size());
-            c.insert(c.end(), p, p + n);
+            Block& c = m_chunks.back();
+            m_starts.push_back((quint64(m_chunks.size() - 1) << 40) | quint64(c.size));
+            if (c.size + n > c.present) {
+                const qint64 upTo = std::min(c.capacity, c.size + n + kWindow);
+                prefault(c.data.get() + c.present, static_cast<size_t>(upTo - c.present) * sizeof(T));
+                c.present = upTo;
+            }
+            if (n > 0)
+                std::memcpy(c.data.get() + c.size, p, static_cast<size_t>(n) * sizeof(T));
+            c.size += n;
         }
         void appendEmpty()
         {
             const quint64 chunk = m_chunks.empty() ? 0 : m_chunks.size() - 1;
-            const quint64 off = m_chunks.empty() ? 0 : m_chunks.back().size();
+            const quint64 off = m_chunks.empty() ? 0 : quint64(m_chunks.back().size);
             m_starts.push_back((chunk << 40) | off);
         }
         QPair<const T*, qsizetype> at(qint64 row) const
@@ -185,24 +247,32 @@ private:
             const quint64 off = s & ((quint64(1) << 40) - 1);
             if (chunk >= m_chunks.size())
                 return {nullptr, 0};
-            quint64 end = m_chunks[chunk].size();
+            quint64 end = quint64(m_chunks[chunk].size);
             if (row + 1 < m_starts.size()) {
                 const quint64 n = m_starts[row + 1];
                 if (static_cast<size_t>(n >> 40) == chunk)
                     end = n & ((quint64(1) << 40) - 1);
             }
-            return {m_chunks[chunk].data() + off, static_cast<qsizetype>(end - off)};
+            return {m_chunks[chunk].data.get() + off, static_cast<qsizetype>(end - off)};
         }
         qint64 bytes() const
         {
             qint64 b = m_starts.bytes();
             for (const auto& c : m_chunks)
-                b += static_cast<qint64>(c.capacity() * sizeof(T));
+                b += c.capacity * static_cast<qint64>(sizeof(T));
             return b;
         }
 
     private:
-        std::vector<std::vector<T>> m_chunks;
+        static constexpr qint64 kWindow = kPrefaultBytes / static_cast<qint64>(sizeof(T));
+        static constexpr qint64 kLazy = kLazyBytes / static_cast<qint64>(sizeof(T));
+        struct Block {
+            ChunkPtr<T> data;
+            qint64 size = 0;
+            qint64 capacity = 0;
+            qint64 present = 0; // elements made present ahead of the writes
+        };
+        std::vector<Block> m_chunks;
         Chunked<quint64> m_starts;
     };
 

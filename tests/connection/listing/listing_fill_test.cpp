@@ -119,3 +119,21 @@ TEST(ListFill, EntriesKeepTheirTextsColumnsAndTakeANewCaption)
     EXPECT_EQ(list.model()->data(list.model()->index(0, 0)).toString(), "b");
     EXPECT_EQ(changes, 1);
 }
+
+TEST(ListFill, WithProgressALongListingEndsCompleteAndSorted)
+{
+    // More entries than the list shows: those below the shown rows come in steps, and the
+    // finished list holds every entry once, sorted.
+    TqvListView list;
+    list.setColumnCount(3);
+    list.resize(300, 120);
+    ListFill fill(&list, true, nullptr);
+    const int count = 2000;
+    for (int i = 0; i < count; ++i)
+        fill.Add(MakeEntryFor(QStringLiteral("t%1").arg((i * 7919) % count, 5, 10, QLatin1Char('0')), 1));
+    EXPECT_GE(list.topLevelItemCount(), 1); // the first entries show at once
+    fill.Finish();
+    ASSERT_EQ(list.topLevelItemCount(), count);
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(list.topLevelItem(i)->text(0), QStringLiteral("t%1").arg(i, 5, 10, QLatin1Char('0')));
+}

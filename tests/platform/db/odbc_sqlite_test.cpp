@@ -121,6 +121,63 @@ TEST_F(Sqlite, BlockFetchAcrossBlockBordersAndLongValues)
     EXPECT_EQ(q.FieldByName("note")->AsString(), "n");
 }
 
+TEST_F(Sqlite, LongDataBesideBoundColumnsNullsAndValuesBeyondTheirSize)
+{
+    auto* odbc = dynamic_cast<OdbcConnection*>(conn.Driver());
+    ASSERT_NE(odbc, nullptr);
+    odbc->setFetchBlockRows(3);
+    // A long-data column between bound ones, short columns whose values pass their declared
+    // size, NULLs in every column, and a row count that is no multiple of the block size.
+    exec("create table u (id int, body text, code nvarchar(4), n int, raw varbinary(2))");
+    struct Row {
+        QString body, code;
+        QVariant n;
+        QByteArray raw;
+    };
+    std::vector<Row> rows;
+    for (int i = 1; i <= 11; ++i) {
+        Row r;
+        r.body = i % 4 == 0 ? QString()
+                 : i % 4 == 1 ? QStringLiteral("短%1").arg(i)
+                              : QString(i * 1500, QChar(u'文')) + QString::number(i);
+        r.code = i % 3 == 0 ? QString() : QStringLiteral("c%1").arg(QString(i * 3, QChar(u'ｶ')));
+        r.n = i % 5 == 0 ? QVariant() : QVariant(i * 11);
+        r.raw = i % 2 ? QByteArray(i * 4, char(i)) : QByteArray();
+        q.SQL().SetText("insert into u values (:id, :body, :code, :n, :raw)");
+        q.ParamByName("id").SetAsInteger(i);
+        r.body.isNull() ? q.ParamByName("body").Clear() : q.ParamByName("body").SetAsWideString(r.body);
+        r.code.isNull() ? q.ParamByName("code").Clear() : q.ParamByName("code").SetAsWideString(r.code);
+        r.n.isValid() ? q.ParamByName("n").SetAsInteger(r.n.toInt()) : q.ParamByName("n").Clear();
+        r.raw.isNull() ? q.ParamByName("raw").Clear() : q.ParamByName("raw").SetValue(r.raw);
+        q.ExecSQL();
+        rows.push_back(r);
+    }
+    for (const char* sql : {"select id, body, code, n, raw from u order by id", "select code, n, raw, id from u order by id"}) {
+        SCOPED_TRACE(sql);
+        q.SQL().SetText(QString::fromLatin1(sql));
+        q.Open();
+        ASSERT_EQ(q.RecordCount(), 11);
+        const bool withBody = q.FindField("body") != nullptr;
+        int i = 1;
+        for (q.First(); !q.Eof(); q.Next(), ++i) {
+            const Row& r = rows[static_cast<size_t>(i - 1)];
+            EXPECT_EQ(q.FieldByName("id")->AsInteger(), i);
+            if (withBody) {
+                EXPECT_EQ(q.FieldByName("body")->IsNull(), r.body.isNull()) << i;
+                EXPECT_EQ(q.FieldByName("body")->AsString(), r.body) << i;
+            }
+            EXPECT_EQ(q.FieldByName("code")->IsNull(), r.code.isNull()) << i;
+            EXPECT_EQ(q.FieldByName("code")->AsString(), r.code) << i;
+            EXPECT_EQ(q.FieldByName("n")->IsNull(), !r.n.isValid()) << i;
+            if (r.n.isValid())
+                EXPECT_EQ(q.FieldByName("n")->AsInteger(), r.n.toInt()) << i;
+            EXPECT_EQ(q.FieldByName("raw")->IsNull(), r.raw.isNull()) << i;
+            EXPECT_EQ(q.FieldByName("raw")->AsBytes(), r.raw) << i;
+        }
+        EXPECT_EQ(i, 12);
+    }
+}
+
 TEST_F(Sqlite, ErrorsCarryTheDriversMessage)
 {
     q.SQL().SetText("select * from no_such_table");

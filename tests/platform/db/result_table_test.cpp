@@ -114,3 +114,39 @@ TEST(ResultTable, StoresEachKindCompactlyWithNulls)
     EXPECT_THROW(toCell(cols[5], "2024-02-30"), qv::Exception);
     EXPECT_THROW(toCell(cols[1], "12,5x"), qv::Exception);
 }
+
+TEST(ResultTable, LongResultsCrossChunkBordersAndCopyWhole)
+{
+    // More rows than one 2 MB chunk of integers holds, and text beyond one 2 MB pool chunk: values
+    // on both sides of every border, NULLs among them, survive storing and copying.
+    ResultTable t({column("i", "bigint"), column("s", "nvarchar(40)"), column("b", "varbinary(8)")});
+    const qint64 rows = 600000;
+    auto text = [](qint64 r) { return QStringLiteral("値%1").arg(r); };
+    for (qint64 r = 0; r < rows; ++r) {
+        t.appendInt(0, r * 3);
+        if (r % 7 == 0) {
+            t.appendNull(1);
+            t.appendNull(2);
+        } else {
+            t.appendText(1, text(r));
+            const QByteArray b = QByteArray::number(r);
+            t.appendBytes(2, b.constData(), b.size());
+        }
+        t.endRow();
+    }
+    const ResultTable copy(t);
+    for (const ResultTable* table : {static_cast<const ResultTable*>(&t), &copy}) {
+        ASSERT_EQ(table->rowCount(), rows);
+        for (qint64 r : {qint64(0), qint64(1), qint64(262143), qint64(262144), qint64(262145), qint64(524287), qint64(524288),
+                         rows - 2, rows - 1}) {
+            EXPECT_EQ(table->intAt(0, r), r * 3) << r;
+            EXPECT_EQ(table->isNull(1, r), r % 7 == 0) << r;
+            EXPECT_EQ(table->text(1, r), r % 7 == 0 ? QString() : text(r)) << r;
+            EXPECT_EQ(table->bytesAt(2, r), r % 7 == 0 ? QByteArray() : QByteArray::number(r)) << r;
+        }
+        qint64 wrong = 0;
+        for (qint64 r = 0; r < rows; ++r)
+            wrong += table->intAt(0, r) != r * 3 || (r % 7 != 0 && table->textAt(1, r) != text(r));
+        EXPECT_EQ(wrong, 0);
+    }
+}
