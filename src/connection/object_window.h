@@ -71,6 +71,12 @@ public:
     // status bar, Esc stops before the next row, each handled row is deselected. Each window
     // opened joins the main window.
     void actOpenExecute();
+    // Commands over object scripts: script output of the selected rows, full-text search,
+    // copy and paste of objects (object_script_commands.cpp, grep_window.cpp, object_paste.cpp).
+    void actScriptExecute();
+    void actGrepExecute();
+    void actCopyExecute();
+    void actPasteExecute();
     // Asks the windows it owns (last first) whether they may close.
     bool CloseQuery() override;
 

@@ -72,6 +72,13 @@ void ScriptSession::grants(const QString& database, const QString& schema, const
     answer(sql, rows, 4).params = QVariantList{schema, name};
 }
 
+void ScriptSession::windowAnswers()
+{
+    answer(catalog::facts::ProductVersion, {{"16.0.4135.4"}});
+    driver->fixture().pattern(QStringLiteral("set showplan.*")).affects(0);
+    driver->fixture().exact(catalog::DatabaseListSql(false)).returns({column("name", "sysname")}, {{"master"}, {"Sales"}});
+}
+
 QStringList ScriptSession::sent() const { return driver->statements().mid(m_connectCount); }
 
 } // namespace qvtest

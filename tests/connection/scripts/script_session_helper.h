@@ -24,6 +24,8 @@ struct ScriptSession {
     // Grants of an object: rows of grantee, privilege, grantable, object.
     void grants(const QString& database, const QString& schema, const QString& name,
                 const std::vector<QVariantList>& rows);
+    // The answers a connection window needs to open (database list, product version).
+    void windowAnswers();
     // The statements sent since the connection was made.
     QStringList sent() const;
 
