@@ -7,6 +7,7 @@
 #include "app/textfiles.h"
 #include "connection/object_session.h"
 #include "connection/script_names.h"
+#include "connection/script_names_window.h"
 #include "platform/db/query.h"
 
 #include <QButtonGroup>
@@ -263,6 +264,8 @@ void TfrmScriptOption::btnNameTableClick()
     SetNameTableOf(m_owner->g_Server, cmbNameTable->currentText());
     if (NameTableEditorHook)
         NameTableEditorHook(m_owner);
+    else
+        TfrmNameTable::ShowWindow(m_owner, this);
     cmbNameTable->setEditText(NameTableOf(m_owner->g_Server));
 }
 
