@@ -13,9 +13,19 @@
 #include "platform/textcodec.h"
 
 #include <QBuffer>
+#include <QPointer>
 #include <QTreeWidget>
 
 namespace qv {
+
+std::function<void(const QString&, int)> ListCommandHooks::MessageHook;
+
+void InstallScriptCommands(TfrmMain& main)
+{
+    QPointer<TfrmMain> mainPtr(&main);
+    TfrmMain::setCommandHandler(QStringLiteral("actToolScriptOption"),
+                                [mainPtr](IConnectionWindow*) { TfrmScriptOption::ShowWindow(mainPtr.data()); });
+}
 
 ListCommandHooks ListCommandHooks::Default()
 {
@@ -29,7 +39,12 @@ ListCommandHooks ListCommandHooks::Default()
                 m->SetLoopMessage(i, n);
         }
     };
-    h.message = [](const QString& text, int flags) { ShowMessageBox(text, flags); };
+    h.message = [](const QString& text, int flags) {
+        if (MessageHook)
+            MessageHook(text, flags);
+        else
+            ShowMessageBox(text, flags);
+    };
     return h;
 }
 

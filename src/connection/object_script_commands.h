@@ -19,12 +19,20 @@ class QTreeWidgetItem;
 
 namespace qv {
 
+class TfrmMain;
+
+// The main window's script command that needs no connection: the script output options
+// ("actToolScriptOption", the main-menu form of the options dialog).
+void InstallScriptCommands(TfrmMain& main);
+
 struct ListCommandHooks {
     std::function<bool()> escapePressed;                  // polled before each row
     std::function<void(int i, int n)> progress;           // row i of n (0, 0: done)
     std::function<void(const QString& text, int flags)> message;
-    // The hooks of the main window (status bar, Esc poll, ShowMessageBox).
+    // The hooks of the main window (status bar, Esc poll, ShowMessageBox or MessageHook).
     static ListCommandHooks Default();
+    // Tests take the boxes of the default hooks here.
+    static std::function<void(const QString& text, int flags)> MessageHook;
 };
 
 // The selected rows of the list, in list order.

@@ -10,6 +10,9 @@
 #include "connection/script_output_options.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QTemporaryDir>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
@@ -222,4 +225,38 @@ TEST_F(Window, PasteOfAProcedureUnderANewNameAndCancel)
     ASSERT_EQ(ran.size(), 1);
     EXPECT_EQ(ran.at(0), (QStringList{"use [Sales]", "go", "CREATE PROCEDURE [dbo].[P1 copy] AS select 1", "go"}));
     EXPECT_EQ(CopyObjectList().size(), 2); // a paste does not empty the clipboard
+}
+
+TEST_F(Window, ScriptOutputOfTheSelectedRows)
+{
+    QTemporaryDir dir;
+    ScriptOption = TScriptOption();
+    s.source("dbo", "P1", "CREATE PROCEDURE dbo.P1 AS select 1\r\n");
+    s.source("dbo", "V1", "CREATE VIEW dbo.V1 AS select 1 x\r\n");
+    s.source("sales", "P2", "CREATE PROCEDURE sales.P2 AS select 2\r\n");
+    Rows({{"P1", "Sales", "dbo", "PROCEDURE"}, {"T1", "Sales", "dbo", "TABLE"}, {"V1", "Sales", "dbo", "VIEW"},
+          {"P2", "Sales", "sales", "PROCEDURE"}});
+    for (int i : {0, 1, 2, 3})
+        w->lstObject->topLevelItem(i)->setSelected(true);
+    TfrmScriptOption::ExecHook = [&](TfrmScriptOption* d) {
+        d->txtDir->setText(dir.path());
+        d->chkDir->setChecked(true);
+        d->btnOk->click();
+        return d->result();
+    };
+    ListCommandHooks::MessageHook = [this](const QString& text, int) { messages << text; };
+    w->actScriptExecute();
+    TfrmScriptOption::ExecHook = nullptr;
+    ListCommandHooks::MessageHook = nullptr;
+    QStringList files;
+    QDirIterator it(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(dir.path()).relativeFilePath(it.next());
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"Sales/dbo/PROCEDURE/P1.SQL", "Sales/dbo/TABLE/T1.SQL", "Sales/dbo/VIEW/V1.SQL",
+                                  "Sales/sales/PROCEDURE/P2.SQL"}));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages.at(0), "スクリプトが出力されました。");
+    EXPECT_EQ(messages.at(1), "次のオブジェクトのスクリプトを出力できませんでした。\r\ndbo.T1: この種類のスクリプト出力はまだありません");
+    EXPECT_TRUE(SelectedRows(w->lstObject).isEmpty());
 }

@@ -2,6 +2,9 @@
 
 #include "app/options.h"
 #include "connection/script_names.h"
+#include "connection/object_script_commands.h"
+#include "app/main_window.h"
+#include <QAction>
 #include "script_session_helper.h"
 
 #include <QCheckBox>
@@ -134,4 +137,20 @@ TEST_F(ScriptOptionDialog, AzureAndVersionRulesAndTheMainMenuForm)
     ASSERT_TRUE(TfrmScriptOption::ShowWindow());
     EXPECT_EQ(ScriptOption.Path, "/tmp/x/");
     EXPECT_EQ(ScriptOption.NameTable, QStringList{"srv=kept"});
+}
+
+TEST_F(ScriptOptionDialog, MainMenuCommandOpensTheOptionsForm)
+{
+    TfrmMain main;
+    InstallScriptCommands(main);
+    QString title;
+    TfrmScriptOption::ExecHook = [&](TfrmScriptOption* d) {
+        title = d->windowTitle();
+        return int(QDialog::Rejected);
+    };
+    QAction* a = main.findChild<QAction*>("actToolScriptOption");
+    ASSERT_TRUE(a);
+    a->trigger();
+    EXPECT_EQ(title, "スクリプト出力オプション");
+    TfrmMain::setCommandHandler("actToolScriptOption", nullptr);
 }
