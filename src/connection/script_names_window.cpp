@@ -9,6 +9,7 @@
 #include "connection/object_window.h"
 #include "connection/script_names.h"
 #include "platform/db/query.h"
+#include "platform/registry.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -223,9 +224,18 @@ void TfrmNameTable::mnuInstDataClick()
     Reload();
 }
 
+namespace {
+const QString kNameTableKey = SettingsRootKey + QStringLiteral("\\GUI\\NAMETABLE");
+}
+
 void TfrmNameTable::ShowWindow(TObjectSession* owner, QWidget* parent)
 {
     TfrmNameTable w(owner, parent);
+    {
+        TqvRegistry reg;
+        if (reg.OpenKeyReadOnly(kNameTableKey))
+            w.resize(reg.GetInteger(QStringLiteral("Width"), w.width()), reg.GetInteger(QStringLiteral("Height"), w.height()));
+    }
     try {
         w.SelectConnection(owner);
     } catch (const std::exception& e) {
@@ -235,6 +245,16 @@ void TfrmNameTable::ShowWindow(TObjectSession* owner, QWidget* parent)
         ExecHook(&w);
     else
         w.exec();
+    if (w.isMaximized() || w.isMinimized())
+        return;
+    try {
+        TqvRegistry reg;
+        if (reg.OpenKey(kNameTableKey, true)) {
+            reg.WriteInteger(QStringLiteral("Width"), w.width());
+            reg.WriteInteger(QStringLiteral("Height"), w.height());
+        }
+    } catch (const std::exception&) {
+    }
 }
 
 } // namespace qv

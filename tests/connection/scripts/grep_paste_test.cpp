@@ -260,3 +260,19 @@ TEST_F(Window, ScriptOutputOfTheSelectedRows)
     EXPECT_EQ(messages.at(1), "次のオブジェクトのスクリプトを出力できませんでした。\r\ndbo.T1: この種類のスクリプト出力はまだありません");
     EXPECT_TRUE(SelectedRows(w->lstObject).isEmpty());
 }
+
+TEST_F(Window, CopyRefusesTemporalTablesAndKeepsTheOthers)
+{
+    const QString temporal = "select temporal_type from sys.tables where object_id = object_id(quotename(?) + '.' + quotename(?))";
+    s.answer(temporal, {{"2"}}).params = QVariantList{"dbo", "Hist"};
+    s.answer(temporal, {{"0"}}).params = QVariantList{"dbo", "T"};
+    Rows({{"Hist", "Sales", "dbo", "TABLE"}, {"T", "Sales", "dbo", "TABLE"}, {"P1", "Sales", "dbo", "PROCEDURE"}});
+    for (int i : {0, 1, 2})
+        w->lstObject->topLevelItem(i)->setSelected(true);
+    w->actCopyExecute();
+    ASSERT_EQ(CopyObjectList().size(), 2);
+    EXPECT_EQ(CopyObjectList().at(0).ObjectName, "T");
+    EXPECT_EQ(CopyObjectList().at(1).ObjectType, ObjType::Procedure);
+    EXPECT_EQ(QApplication::clipboard()->text(), "T\r\nP1");
+    EXPECT_EQ(messages, QStringList{"テンポラルテーブルをコピーできませんでした。\r\nコピーする場合はテンポラルの設定を解除してください。"});
+}

@@ -120,3 +120,21 @@ TEST_F(NameTableWindow, MissingTableCreatedOnYesWithTheSchemaRows)
     EXPECT_TRUE(sent.contains("schema_name(uid) = N'dbo' collate database_default"));
     EXPECT_TRUE(w.LayoutOk());
 }
+
+TEST_F(NameTableWindow, SizeIsKeptUnderItsKey)
+{
+    s.answer("use [Sales]\nSELECT DATABASE_NAME, OWNER, OBJECT_NAME, OBJECT_TYPE, SCRIPT_NAME FROM [dbo].[NAMES]", {}, 5);
+    TfrmNameTable::ExecHook = [](TfrmNameTable* w) {
+        w->resize(640, 400);
+        return 0;
+    };
+    TfrmNameTable::ShowWindow(&s.session);
+    int width = 0;
+    TfrmNameTable::ExecHook = [&](TfrmNameTable* w) {
+        width = w->width();
+        return 0;
+    };
+    TfrmNameTable::ShowWindow(&s.session);
+    TfrmNameTable::ExecHook = nullptr;
+    EXPECT_EQ(width, 640);
+}
