@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "connection/logon_dialog.h"
+#include "connection/object_script_commands.h"
 #include "connection/object_window.h"
 #include "sql/sql_window.h"
 
@@ -29,6 +30,7 @@ void InstallConnectionCommands(TfrmMain& main)
         auto* w = new TfrmSQL(conn->session());
         mainPtr->AddChildWindow(w);
     });
+    InstallScriptCommands(main);
 }
 
 } // namespace qv

@@ -81,6 +81,12 @@ public:
     QWidget* OpenWindow(const OpenRequest& request);
     // The object-list and tree commands (menus, enabling, handlers).
     TObjectActions* actions() const { return m_actions; }
+    // Commands over object scripts: script output of the selected rows, full-text search,
+    // copy and paste of objects (object_script_commands.cpp, grep_window.cpp, object_paste.cpp).
+    void actScriptExecute();
+    void actGrepExecute();
+    void actCopyExecute();
+    void actPasteExecute();
     // Asks the windows it owns (last first) whether they may close.
     bool CloseQuery() override;
 
