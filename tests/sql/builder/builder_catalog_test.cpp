@@ -23,7 +23,7 @@ struct CatalogSession : ::testing::Test {
         f.exact("select SERVERPROPERTY('productversion')").returns({column("", "nvarchar(128)")}, {{"15.0.2000.5"}});
         f.exact("select default_schema_name from sys.database_principals where name = user_name()")
             .returns({column("default_schema_name", "nvarchar(128)")}, {{"sales"}});
-        f.pattern("use \\[.*\\]");
+        f.pattern("Use \\[.*\\]");
         f.pattern("select base_object_name from sys\\.synonyms .*").returns({column("base_object_name", "nvarchar(1035)")}, {});
         f.pattern("select b\\.COLUMN_NAME .*").returns({column("COLUMN_NAME", "nvarchar(128)")}, {{"id"}});
         f.pattern("select name from syscolumns .*").returns({name}, {{"id"}, {"title"}});
