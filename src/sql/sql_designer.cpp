@@ -456,7 +456,13 @@ void TqvSQLDesigner::SQLToDesign()
     } finish{this, text};
     if (m_design.Catalog)
         m_design.Catalog->BeginSync();
-    m_design.SQLToDesign(text, Warn);
+    try {
+        m_design.SQLToDesign(text, Warn);
+    } catch (const std::exception& e) {
+        if (!Error)
+            throw;
+        Error(QString::fromUtf8(e.what()));
+    }
 }
 
 void TqvSQLDesigner::SetSQLType(TqvSQLType type, bool keepDesign)
@@ -515,6 +521,7 @@ void TqvSQLDesigner::SetSelected(TqvSQLBuildTable* t)
             it.value().clear();
     m_design.SetSelected(t);
     m_surface->update();
+    emit DesignChanged();
 }
 
 void TqvSQLDesigner::focusInEvent(QFocusEvent* e)

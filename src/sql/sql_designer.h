@@ -65,6 +65,8 @@ public:
     std::function<void(const QString&)> SetText;
     // Shows a parse warning (a warning box in the window; tests record it).
     std::function<void(const QString&)> Warn;
+    // Shows a catalog failure while tables are added (the error box); without it they propagate.
+    std::function<void(const QString&)> Error;
 
     // Writes the design into the editor.
     void DesignToSQL();
