@@ -14,7 +14,10 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
+#include "sql/builder_catalog.h"
+#include "sql/sql_designer.h"
 #include "sql/sql_error.h"
+#include "sql/sql_join_dialog.h"
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
 #include "sql/sql_log_window.h"
@@ -33,6 +36,9 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QActionGroup>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSplitter>
@@ -93,6 +99,14 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     mnuTool->setObjectName(QStringLiteral("mnuTool"));
     mnuTool->addActions({actExec, actPrev, actNext, actLog, actOpen, actSave});
     actHideResult = add(tolOption, 96, QStringLiteral("結果を閉じる"), [this] { ShowResult(!ResultShown()); });
+    btnShowDesign = tolOption->addAction(imgMain(110), QStringLiteral("SQLビルダ"));
+    btnShowDesign->setObjectName(QStringLiteral("btnShowDesign"));
+    btnShowDesign->setCheckable(true);
+    connect(btnShowDesign, &QAction::toggled, this, [this](bool on) {
+        ShowBuilder(on);
+        if (auto* memo = qobject_cast<TqvMemo*>(txtSQL))
+            memo->CloseCodeAssist();
+    });
     btnExplan = tolOption->addAction(imgMain(112), QStringLiteral("実行計画"));
     btnExplan->setCheckable(true);
     connect(btnExplan, &QAction::toggled, this, [this](bool on) {
@@ -170,7 +184,62 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
         fraExplan->SetConnection(owner->dmSQLServer->Connection);
     pagExplan->addTab(fraExplan, QStringLiteral("実行計画"));
 
+    pnlBuild = new TqvBuilderPage(this);
+    pnlBuild->setObjectName(QStringLiteral("pnlBuild"));
+    auto* tolDesign = new QToolBar(pnlBuild);
+    tolDesign->setObjectName(QStringLiteral("tolDesign"));
+    tolDesign->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    popSQLType = new QMenu(this);
+    auto* types = new QActionGroup(popSQLType);
+    const std::pair<const char*, TqvSQLType> typeItems[] = {{"SELECT", sqltSelect}, {"INSERT", sqltInsert},
+                                                           {"UPDATE", sqltUpdate}, {"DELETE", sqltDelete},
+                                                           {"CREATE VIEW", sqltCreateView}};
+    for (const auto& [caption, type] : typeItems) {
+        QAction* a = popSQLType->addAction(QString::fromLatin1(caption));
+        a->setCheckable(true);
+        a->setData(int(type));
+        types->addAction(a);
+        connect(a, &QAction::triggered, this, [this, type] { SetBuilderType(type); });
+    }
+    connect(popSQLType, &QMenu::aboutToShow, this, [this] {
+        for (QAction* a : popSQLType->actions())
+            a->setChecked(a->data().toInt() == int(pnlBuild->SQLDesign->Design().SQLType()));
+    });
+    btnSQLType = tolDesign->addAction(imgMain(10), QStringLiteral("SQL"));
+    btnSQLType->setMenu(popSQLType);
+    connect(btnSQLType, &QAction::triggered, this, [this] {
+        popSQLType->popup(mapToGlobal(QPoint(0, 0)));
+    });
+    actDelTable = add(tolDesign, 40, QStringLiteral("テーブル削除(&D)"), [this] { actDelTableExecute(); });
+    static_cast<QVBoxLayout*>(pnlBuild->layout())->insertWidget(0, tolDesign);
+    {
+        auto* designer = pnlBuild->SQLDesign;
+        if (owner && owner->dmSQLServer && owner->dmSQLServer->Connection) {
+            m_catalog = std::make_unique<TqvConnectionCatalog>(owner->dmSQLServer->Connection, owner->g_DataBase,
+                                                               owner->g_User, owner->IsAzure);
+            designer->Design().Catalog = m_catalog.get();
+        }
+        designer->GetText = [this] { return txtSQL->Lines().GetTextStr(); };
+        designer->SetText = [this](const QString& text) {
+            txtSQL->Lines().SetTextStr(text);
+            if (!txtSQL->Modified() && !text.isEmpty())
+                txtSQL->SetModified(true);
+            txtSQL->SetRowCol(0, 0);
+        };
+        designer->Warn = [this](const QString& message) { MessageHook(this, message, MB_ICONWARNING, QString(), nullptr); };
+        designer->Error = [this](const QString& message) { MessageHook(this, message, MB_ICONERROR, QString(), nullptr); };
+        connect(designer, &TqvSQLDesigner::ConnectDblClick, this, [this, designer](TqvSQLBuildConnect* c) {
+            if (TfrmSQLBldConnect::ShowWindow(&designer->Design(), c, this)) {
+                designer->Surface()->update();
+                designer->DesignToSQL();
+            }
+        });
+        connect(designer, &TqvSQLDesigner::DesignChanged, this, [this] { UpdateActions(); });
+    }
+    pnlBuild->hide();
+
     m_split = new QSplitter(Qt::Vertical, this);
+    m_split->addWidget(pnlBuild);
     m_split->addWidget(top);
     m_split->addWidget(pagData);
     m_split->addWidget(pagExplan);
@@ -267,6 +336,14 @@ void TfrmSQL::SetSession(TObjectSession* session)
     fraData->SetConnection(c);
     fraExplan->SetConnection(c);
     m_qryCodeAssist.reset();
+    // The builder asks its catalog questions on the chosen connection from now on.
+    if (c) {
+        m_catalog = std::make_unique<TqvConnectionCatalog>(c, session->g_DataBase, session->g_User, session->IsAzure);
+        pnlBuild->SQLDesign->Design().Catalog = m_catalog.get();
+    } else {
+        pnlBuild->SQLDesign->Design().Catalog = nullptr;
+        m_catalog.reset();
+    }
 }
 
 void TfrmSQL::DBChange()
@@ -291,6 +368,61 @@ void TfrmSQL::UpdateActions()
     actExec->setEnabled(!empty && !EditorTextIsOneBreak(txtSQL->Lines()));
     actSave->setEnabled(!empty);
     actHideResult->setEnabled(pagData->count() > 0);
+    if (actDelTable)
+        actDelTable->setEnabled(pnlBuild->SQLDesign->Design().Selected() != nullptr);
+}
+
+std::function<bool(QWidget*, QString&)> TfrmSQL::ViewNameHook = [](QWidget* parent, QString& name) {
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, QApplication::applicationName(), QStringLiteral("ビュー名"),
+                                                 QLineEdit::Normal, name, &ok);
+    if (ok)
+        name = answer;
+    return ok;
+};
+
+void TfrmSQL::ShowBuilder(bool show)
+{
+    if (btnShowDesign->isChecked() != show) {
+        btnShowDesign->setChecked(show); // comes back here through the toggle
+        return;
+    }
+    pnlBuild->setVisible(show);
+    if (show) {
+        QList<int> sizes = m_split->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        if (sizes.value(0) == 0 && total > 0) {
+            sizes[0] = total / 2;
+            sizes[1] = total - sizes[0];
+            m_split->setSizes(sizes);
+        }
+        pnlBuild->SQLDesign->SQLToDesign();
+    }
+    UpdateActions();
+}
+
+void TfrmSQL::SetBuilderType(TqvSQLType type)
+{
+    auto* designer = pnlBuild->SQLDesign;
+    auto& design = designer->Design();
+    const TqvSQLType current = design.SQLType();
+    if (type == sqltCreateView) {
+        QString name = design.ViewName;
+        if (!ViewNameHook(this, name))
+            return;
+        design.ViewName = name;
+    }
+    const bool keep = (type == sqltSelect && current == sqltCreateView) || (type == sqltCreateView && current == sqltSelect);
+    designer->SetSQLType(type, keep);
+    if (type == sqltSelect || type == sqltCreateView)
+        designer->DesignToSQL();
+    UpdateActions();
+}
+
+void TfrmSQL::actDelTableExecute()
+{
+    pnlBuild->SQLDesign->RemoveSelected();
+    UpdateActions();
 }
 
 void TfrmSQL::FormCloseQuery(bool& canClose)
@@ -315,6 +447,7 @@ void TfrmSQL::LoadWindowSettings()
     if (!reg.OpenKeyReadOnly(WindowKey))
         return;
     resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+    ShowBuilder(reg.GetBool(QStringLiteral("ShowBuild"), false));
 }
 
 void TfrmSQL::SaveWindowSettings()
@@ -326,6 +459,7 @@ void TfrmSQL::SaveWindowSettings()
         reg.WriteInteger(QStringLiteral("Width"), width());
         reg.WriteInteger(QStringLiteral("Height"), height());
     }
+    reg.WriteBool(QStringLiteral("ShowBuild"), btnShowDesign->isChecked());
 }
 
 bool TfrmSQL::ResultShown() const
@@ -528,6 +662,8 @@ void TfrmSQL::LoadHistoryEntry(int index, bool favorite)
     txtSQL->SetRowCol(0, 0);
     // An unchanged stored text is not appended again when it runs.
     txtSQL->SetModified(false);
+    if (pnlBuild->isVisibleTo(this))
+        pnlBuild->SQLDesign->SQLToDesign();
 }
 
 void TfrmSQL::actLogExecute()
@@ -583,6 +719,8 @@ void TfrmSQL::LoadFiles(const QStringList& files)
         MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
     }
     txtSQL->SetModified(true);
+    if (pnlBuild->isVisibleTo(this))
+        pnlBuild->SQLDesign->SQLToDesign();
 }
 
 void TfrmSQL::actOpenExecute()

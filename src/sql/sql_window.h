@@ -2,6 +2,7 @@
 // TfrmSQL: the window in which the user types SQL and runs it, batch by batch, on a
 // connection's session, with one result page per batch that yields rows.
 #include "app/qvform.h"
+#include "app/sqltext/parser.h"
 #include "controls/frame/data_frame.h"
 #include "sql/memo_frame.h"
 #include "sql/sql_run.h"
@@ -19,6 +20,8 @@ class QSplitter;
 
 namespace qv {
 
+class TqvBuilderPage;
+class TqvConnectionCatalog;
 class TEditor;
 class TObjectSession;
 
@@ -39,6 +42,18 @@ public:
     void actSaveExecute();
     // Files dropped on the window replace the text.
     void LoadFiles(const QStringList& files);
+
+    // The query builder above the editor: shown, its design is parsed from the text.
+    void ShowBuilder(bool show);
+    // The builder's statement type; SELECT and CREATE VIEW switch into each other keeping the
+    // design, CREATE VIEW asks for the view name first.
+    void SetBuilderType(TqvSQLType type);
+    void actDelTableExecute();
+    TqvBuilderPage* pnlBuild = nullptr;
+    QAction *btnShowDesign = nullptr, *actDelTable = nullptr, *btnSQLType = nullptr;
+    QMenu* popSQLType = nullptr;
+    // The view name prompt (tests replace it): answers false when cancelled.
+    static std::function<bool(QWidget*, QString& name)> ViewNameHook;
 
     // File dialogs; tests replace them. Open answers the chosen files; save answers the chosen
     // name and the filter index (0 SQL, 1 text, 2 all) or an empty name.
@@ -103,6 +118,7 @@ private:
 
     TObjectSession* m_owner;
     std::unique_ptr<db::Query> m_qryCodeAssist;
+    std::unique_ptr<TqvConnectionCatalog> m_catalog;
     BindVariables m_binds;
     QList<TfraData*> m_frames; // per batch of the last run; [0] is fraData
     QSplitter* m_split = nullptr;

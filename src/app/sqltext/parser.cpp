@@ -372,7 +372,10 @@ bool StatementParser::word(qsizetype& next)
             return false;
         m_c = w;
     } else {
-        m_p = m_c;
+        // A comma after the blanks ends the item (comma-first layout): the alias split of the
+        // item stays where it was.
+        if (!(word.isEmpty() && at(m_c) == u','))
+            m_p = m_c;
         m_c = w;
     }
     return true;
