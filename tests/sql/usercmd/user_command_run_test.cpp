@@ -16,9 +16,9 @@ TEST(UserCommandRun, PlaceholdersReplacedHighestFirst)
     EXPECT_EQ(SubstituteUserCommand("&name &NAME &Database.&owner (&type) &0", item), "Orders Orders Sales.dbo (U) Orders");
     // "&10" is the tenth sub-item, not "&1" followed by "0".
     QStringList ten;
-    for (int i = 1; i <= 10; ++i)
-        ten << "v" + QString::number(i);
-    EXPECT_EQ(SubstituteUserCommand("&10,&1", {"t", ten}), "v10,v1");
+    for (char c = 'a'; c <= 'j'; ++c)
+        ten << QString(QChar(c));
+    EXPECT_EQ(SubstituteUserCommand("&10,&1", {"t", ten}), "j,a");
 }
 
 namespace {
