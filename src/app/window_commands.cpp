@@ -14,6 +14,8 @@
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/registry.h"
+#include "sql/exec_script_window.h"
+#include "sql/template_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,6 +84,14 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
     const WindowCommand* cmd = FindWindowCommand(action);
     if (!cmd || (cmd->needsConnection && !conn))
         return nullptr;
+    if (action == QLatin1String("actViewTemplate"))
+        return TfrmTemplate::ShowWindow(TemplateSelectWord(QApplication::focusWidget()), &main);
+    if (action == QLatin1String("actViewScript"))
+        if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn)) {
+            auto* w = new TfrmExecScript(objectWindow->session());
+            main.AddChildWindow(w);
+            return w;
+        }
     const QString caption = PendingWindowCaption(action, conn);
     if (cmd->single)
         if (QWidget* open = main.FindWindow(TfrmPlaceholder::staticMetaObject, caption, true))

@@ -113,7 +113,8 @@ public:
     void SetCommandList() override {}
     void SetReportList() override {}
     void SetShortCut() override {}
-    void UserCommandClick(QAction*) override {}
+    // Runs the user command named by the item (sql/user_command_click.cpp).
+    void UserCommandClick(QAction* item) override;
     void ReportClick(QAction*) override {}
     QList<QVariantList> QueryRows(const QString& sql) override { return RunRowQuery(m_session->dmSQLServer->Connection, sql); }
     int ObjectTreeLevel() const override { return TreeLevel(); }
