@@ -4,9 +4,11 @@
 #include "app/qvstrings.h"
 #include "connection/catalog_queries.h"
 #include "connection/object_session.h"
+#include "connection/object_window.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
+#include "tables/define_script.h"
 
 #include <QBuffer>
 #include <QHash>
@@ -48,11 +50,53 @@ void RegisterScriptRoutine(TObjectTypeCode code, ScriptRoutine routine) { Routin
 
 void UnregisterScriptRoutine(TObjectTypeCode code) { Routines().remove(code); }
 
+namespace {
+
+// A definition window's class-level script routine under this registry's contract: the window
+// is built invisibly for the connection window, writes UTF-16 LE into a memory stream and ends
+// with the silent abort; the DROP pass is chosen through the script option it reads.
+ScriptRoutine DefinitionWindowScript(DefineScriptRoutine routine)
+{
+    return [routine = std::move(routine)](const ScriptContext& context, const ScriptRequest& r) -> QString {
+        if (!context.owner)
+            throw Exception(NoScriptRoutineText());
+        DefineScriptRequest d;
+        d.objectType = static_cast<int>(r.type);
+        d.database = r.database;
+        d.schema = r.schema;
+        d.name = r.objectName;
+        d.newSchema = r.newSchema;
+        d.newName = r.newObjectName;
+        d.tableName = r.tableName;
+        d.withIndexes = r.index;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const bool drop = ScriptOption.Drop;
+        ScriptOption.Drop = r.drop;
+        try {
+            routine(context.owner, d, buffer);
+        } catch (const EAbort&) {
+            // the routine's normal end
+        } catch (...) {
+            ScriptOption.Drop = drop;
+            throw;
+        }
+        ScriptOption.Drop = drop;
+        const QByteArray& bytes = buffer.data();
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    };
+}
+
+} // namespace
+
 ScriptRoutine FindScriptRoutine(TObjectTypeCode code)
 {
     const auto it = Routines().constFind(code);
     if (it != Routines().constEnd())
         return it.value();
+    // The definition windows built so far script their own kinds.
+    if (const DefineScriptRoutine own = DefinitionScripts().value(static_cast<int>(code)))
+        return DefinitionWindowScript(own);
     if (IsSourceKind(code))
         return SourceScript;
     return {};

@@ -1,5 +1,7 @@
 #include "connection/object_window_actions.h"
 
+#include "connection/object_paste.h"
+
 #include "app/application.h"
 #include "app/escape_watch.h"
 #include "app/images.h"
@@ -119,7 +121,16 @@ TObjectActions::Ui& TObjectActions::ui()
 
 TObjectActions::Plugins& TObjectActions::plugins()
 {
-    static Plugins s;
+    // The object-script commands (object_script_commands.cpp, grep_window.cpp, object_paste.cpp).
+    static Plugins s = [] {
+        Plugins p;
+        p.copy = [](TfrmObject* w) { w->actCopyExecute(); };
+        p.paste = [](TfrmObject* w) { w->actPasteExecute(); };
+        p.grep = [](TfrmObject* w) { w->actGrepExecute(); };
+        p.script = [](TfrmObject* w) { w->actScriptExecute(); };
+        p.clipboardHasEntries = [] { return !CopyObjectList().isEmpty(); };
+        return p;
+    }();
     return s;
 }
 

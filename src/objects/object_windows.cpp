@@ -11,10 +11,10 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
 }
 
-void RegisterDefinitionScripts(QHash<int, ScriptRoutine>& routines)
+void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
 {
     for (int code : {4, 125, 126})
-        routines[code] = [](IConnectionWindow* owner, const ScriptRequest& r, QIODevice& stream) {
+        routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
         };
 }

@@ -10,6 +10,6 @@ namespace qv {
 // Adds the factories of the built definition windows (called once, by WindowFactories).
 void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories);
 // Adds the script routines of the built definition windows (called once, by DefinitionScripts).
-void RegisterDefinitionScripts(QHash<int, ScriptRoutine>& routines);
+void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines);
 
 } // namespace qv

@@ -20,7 +20,7 @@ public:
     // The class-level script routine (see define_script.h): ends with EAbort.
     static void GetScript(IConnectionWindow* owner, const QString& database, const QString& schema,
                           const QString& objectName, QIODevice& stream);
-    static void GetScript(IConnectionWindow* owner, const ScriptRequest& request, QIODevice& stream)
+    static void GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream)
     {
         GetScript(owner, request.database, request.schema, request.name, stream);
     }

@@ -3,12 +3,12 @@
 namespace qv {
 
 // The registration of the built kinds (src/objects/object_windows.cpp).
-void RegisterDefinitionScripts(QHash<int, ScriptRoutine>& routines);
+void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines);
 
-QHash<int, ScriptRoutine>& DefinitionScripts()
+QHash<int, DefineScriptRoutine>& DefinitionScripts()
 {
-    static QHash<int, ScriptRoutine> routines = [] {
-        QHash<int, ScriptRoutine> r;
+    static QHash<int, DefineScriptRoutine> routines = [] {
+        QHash<int, DefineScriptRoutine> r;
         RegisterDefinitionScripts(r);
         return r;
     }();

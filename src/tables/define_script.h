@@ -21,7 +21,7 @@ namespace qv {
 
 class IConnectionWindow;
 
-struct ScriptRequest {
+struct DefineScriptRequest {
     int objectType = 0;
     QString database;
     QString schema;
@@ -32,9 +32,9 @@ struct ScriptRequest {
     bool withIndexes = false; // tables: the table's indexes too
 };
 
-using ScriptRoutine = std::function<void(IConnectionWindow* owner, const ScriptRequest& request, QIODevice& stream)>;
+using DefineScriptRoutine = std::function<void(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream)>;
 
 // Routines by object-type code.
-QHash<int, ScriptRoutine>& DefinitionScripts();
+QHash<int, DefineScriptRoutine>& DefinitionScripts();
 
 } // namespace qv

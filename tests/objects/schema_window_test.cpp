@@ -278,7 +278,7 @@ TEST_F(SchemaWindow, ScriptToMemoryIsUtf16AndToAFileTheEncodingOption)
     ASSERT_TRUE(DefinitionScripts().contains(4));
     ASSERT_TRUE(DefinitionScripts().contains(126));
     ScriptOption.Database = qmAlways;
-    ScriptRequest r;
+    DefineScriptRequest r;
     r.objectType = 4;
     r.database = "sales";
     r.schema = "dbo";
@@ -314,7 +314,7 @@ TEST_F(SchemaWindow, ScriptOfAMissingSchemaRaisesBeforeWriting)
     Missing("gone");
     QBuffer memory;
     memory.open(QIODevice::WriteOnly);
-    ScriptRequest r;
+    DefineScriptRequest r;
     r.database = "sales";
     r.name = "gone";
     EXPECT_THROW(DefinitionScripts().value(125)(conn, r, memory), EAbort);
