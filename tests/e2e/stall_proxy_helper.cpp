@@ -123,6 +123,8 @@ void StallProxy::run()
             continue;
         if (fds[1].revents)
             break;
+        // Only the pairs polled above have entries in fds; one accepted now waits for the next round.
+        const size_t polled = pairs.size();
         if (fds[0].revents & POLLIN) {
             Pair p;
             p.client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
@@ -140,7 +142,7 @@ void StallProxy::run()
                     pairs.push_back(p);
             }
         }
-        for (size_t i = 0; i < pairs.size(); ++i) {
+        for (size_t i = 0; i < polled; ++i) {
             Pair& p = pairs[i];
             const short crev = fds[2 + 2 * i].revents;
             const short srev = p.server >= 0 ? fds[3 + 2 * i].revents : 0;

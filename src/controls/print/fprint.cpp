@@ -258,10 +258,13 @@ void TfrmPrint::ApplyDeviceSettings()
     ApplyPrinter();
     TqvPrinter& p = Printer();
     p.SetOrientation(rdoLandscape->isChecked() ? 1 : 0);
+    p.BeginSetting();
     if (p.SupportCollate())
-        p.SetCollate(chkCollate->isChecked());
+        p.PDev()->Collate = chkCollate->isChecked();
+    // Collated copies on a printer that cannot collate: the program repeats the document itself.
     if (p.SupportCopies())
-        p.SetCopies((chkCollate->isChecked() && !p.SupportCollate()) ? 1 : txtCopies->value());
+        p.PDev()->Copies = (chkCollate->isChecked() && !p.SupportCollate()) ? 1 : txtCopies->value();
+    p.EndSetting();
     p.Refresh();
 }
 

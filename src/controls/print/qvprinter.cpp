@@ -107,20 +107,6 @@ void TqvPrinter::SetOrientation(int orientation)
     m_printer->setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
-void TqvPrinter::SetCollate(bool collate)
-{
-    if (!m_printer)
-        createPrinter();
-    m_printer->setCollateCopies(collate);
-}
-
-void TqvPrinter::SetCopies(int copies)
-{
-    if (!m_printer)
-        createPrinter();
-    m_printer->setCopyCount(copies);
-}
-
 int TqvPrinter::Copies() const
 {
     return m_printer ? m_printer->copyCount() : 1;
@@ -129,6 +115,62 @@ int TqvPrinter::Copies() const
 bool TqvPrinter::Collate() const
 {
     return m_printer && m_printer->collateCopies();
+}
+
+void TqvPrinter::BeginSetting()
+{
+    if (!m_printer)
+        createPrinter();
+    TqvDeviceMode mode;
+    mode.Orientation = Orientation();
+    mode.Collate = Collate();
+    mode.Copies = Copies();
+    m_pdev = mode;
+}
+
+TqvDeviceMode TqvPrinter::MergeDeviceMode(const TqvDeviceMode& current, const TqvDeviceMode& edited,
+                                          bool supportCollate, bool supportCopies, int maxCopies,
+                                          QString* error)
+{
+    TqvDeviceMode merged = current;
+    QString message;
+    if (edited.Orientation != 0 && edited.Orientation != 1)
+        message = QStringLiteral("用紙方向の値が正しくありません (%1)。").arg(edited.Orientation);
+    else if (supportCopies && (edited.Copies < 1 || edited.Copies > maxCopies))
+        message = QStringLiteral("印刷部数は 1 ～ %1 の範囲で指定して下さい。").arg(maxCopies);
+    if (error)
+        *error = message;
+    if (!message.isEmpty())
+        return current;
+    merged.Orientation = edited.Orientation;
+    if (supportCollate)
+        merged.Collate = edited.Collate;
+    if (supportCopies)
+        merged.Copies = edited.Copies;
+    return merged;
+}
+
+void TqvPrinter::EndSetting()
+{
+    if (!m_pdev)
+        throw Exception(QStringLiteral("プリンタの設定が開始されていません。"));
+    const TqvDeviceMode edited = *m_pdev;
+    m_pdev.reset();
+    TqvDeviceMode current;
+    current.Orientation = Orientation();
+    current.Collate = Collate();
+    current.Copies = Copies();
+    QString error;
+    const TqvDeviceMode merged =
+        MergeDeviceMode(current, edited, m_supportCollate, m_supportCopies, m_maxCopies, &error);
+    if (!error.isEmpty())
+        throw Exception(error);
+    if (merged.Orientation != current.Orientation)
+        SetOrientation(merged.Orientation);
+    if (merged.Collate != current.Collate)
+        m_printer->setCollateCopies(merged.Collate);
+    if (merged.Copies != current.Copies)
+        m_printer->setCopyCount(merged.Copies);
 }
 
 void TqvPrinter::SetPdfResolution(int dpi)

@@ -19,6 +19,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 #include "platform/exceptions.h"
 
@@ -34,6 +35,14 @@ struct TSizeI {
 struct TSizeD {
     double Width = 0;
     double Height = 0;
+};
+
+// The settings a printer keeps for the next job (its device mode), as BeginSetting hands them
+// out for editing.
+struct TqvDeviceMode {
+    int Orientation = 0; // 0 portrait, 1 landscape
+    bool Collate = false;
+    int Copies = 1;
 };
 
 class TqvPrinter {
@@ -59,8 +68,6 @@ public:
 
     int Orientation() const; // 0 portrait, 1 landscape
     void SetOrientation(int orientation);
-    void SetCollate(bool collate);
-    void SetCopies(int copies);
     int Copies() const;
     bool Collate() const;
 
@@ -70,6 +77,20 @@ public:
     void SetPdfUnprintableMargins(const QMarginsF& mm);
 
     QPrinter* qprinter() const { return m_printer.get(); }
+
+    // Editing the printer's settings: BeginSetting takes its current settings into PDev(); the
+    // caller changes them there; EndSetting checks them against what the printer supports, merges
+    // them (a setting the printer does not offer keeps its value) and makes them current. An
+    // invalid setting raises and nothing is applied; either way the setting ends. PDev() is null
+    // while no setting is in progress.
+    void BeginSetting();
+    void EndSetting();
+    TqvDeviceMode* PDev() { return m_pdev ? &*m_pdev : nullptr; }
+    // The settings EndSetting applies for `edited` on a printer with these capabilities, or an
+    // error message (empty when valid).
+    static TqvDeviceMode MergeDeviceMode(const TqvDeviceMode& current, const TqvDeviceMode& edited,
+                                         bool supportCollate, bool supportCopies, int maxCopies,
+                                         QString* error);
 
     TSizeI DPI() const { return m_dpi; }
     TSizeI PrintableSize() const { return m_printableSize; }
@@ -119,6 +140,7 @@ private:
     int m_pdfResolution = 600;
     QMarginsF m_pdfMinMargins;
     QString m_outputFileName;
+    std::optional<TqvDeviceMode> m_pdev;
 
     TSizeI m_dpi, m_printableSize, m_paperSize;
     int m_leftMargin = 0, m_topMargin = 0, m_rightMargin = 0, m_bottomMargin = 0;

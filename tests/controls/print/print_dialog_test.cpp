@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 
+#include "app/main_window.h"
 #include "app/options.h"
 #include "controls/print/fpreview.h"
 #include "controls/print/fprint.h"
@@ -176,6 +177,7 @@ TEST_F(PrintFixture, PrintButtonWritesThePdfAndRefusesZeroCopiesAndHugeMargins)
     EXPECT_EQ(pdfPages(pdf), 2 * PrintData().PageCount());
     EXPECT_EQ(PrintData().PageCount(), 3);
     EXPECT_EQ(TfrmPrint::State(), 0);
+    EXPECT_EQ(Printer().PDev(), nullptr); // the dialog's printer setting ended
 }
 
 TEST(PrintPreview, ZoomStepsAndPaging)
@@ -255,4 +257,33 @@ TEST_F(PrintFixture, PreviewPageEqualsThePrintedPageAndPrintsFromThePreview)
     const double other = meanDiff(crop2, pdfPage[0]);
     EXPECT_LT(same, 3.5) << same; // glyph rendering of the two renderers differs slightly
     EXPECT_GT(other, same + 1.0) << other;
+}
+
+TEST_F(PrintFixture, PreviewStandsInForTheMainWindowAndGivesItBack)
+{
+    TfrmMain main;
+    main.resize(900, 640);
+    main.showMaximized();
+    QApplication::processEvents();
+    const Qt::WindowStates state = main.windowState();
+    const QRect bounds = main.geometry();
+    printThree();
+    bool mainHidden = false;
+    QRect previewBounds;
+    int pages = 0;
+    qvtest::whenModal([&](QWidget* w) {
+        auto* preview = qobject_cast<TfrmPreview*>(w);
+        ASSERT_NE(preview, nullptr);
+        mainHidden = !main.isVisible();
+        previewBounds = preview->geometry();
+        pages = preview->Navigator().Page();
+        preview->actExit->trigger();
+    });
+    EXPECT_FALSE(TfrmPreview::ShowWindow()); // closed with exit: no printing
+    EXPECT_TRUE(mainHidden);
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(previewBounds.size(), bounds.size());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(main.windowState(), state);
+    EXPECT_EQ(Printer().PDev(), nullptr);
 }

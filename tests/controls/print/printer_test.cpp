@@ -167,3 +167,68 @@ TEST(PrintData, PagesKeepTheirDrawingAndTheNextPageTheFont)
     store.EndDoc();
     EXPECT_EQ(store.PageCount(), 1);
 }
+
+TEST(Printer, SettingIsTakenCheckedMergedAndApplied)
+{
+    usePdf(300);
+    TqvPrinter& p = Printer();
+    EXPECT_EQ(p.PDev(), nullptr);
+    try {
+        p.EndSetting();
+        FAIL() << "no error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.message(), "プリンタの設定が開始されていません。");
+    }
+
+    const bool collate = p.Collate();
+    p.BeginSetting();
+    ASSERT_NE(p.PDev(), nullptr);
+    EXPECT_EQ(p.PDev()->Orientation, 0);
+    EXPECT_EQ(p.PDev()->Copies, 1);
+    EXPECT_EQ(p.PDev()->Collate, collate);
+    p.PDev()->Orientation = 1;
+    p.PDev()->Copies = 5;         // the PDF output makes no copies: dropped
+    p.PDev()->Collate = !collate; // nor collates
+    p.EndSetting();
+    EXPECT_EQ(p.PDev(), nullptr);
+    EXPECT_EQ(p.Orientation(), 1);
+    EXPECT_EQ(p.Copies(), 1);
+    EXPECT_EQ(p.Collate(), collate);
+
+    // An invalid setting raises, applies nothing and still ends the setting.
+    p.BeginSetting();
+    p.PDev()->Orientation = 2;
+    EXPECT_THROW(p.EndSetting(), Exception);
+    EXPECT_EQ(p.PDev(), nullptr);
+    EXPECT_EQ(p.Orientation(), 1);
+    p.SetOrientation(0);
+}
+
+TEST(Printer, DeviceModeMergeKeepsWhatThePrinterDoesNotOffer)
+{
+    const TqvDeviceMode current{0, false, 1};
+    const struct {
+        bool collate, copies;
+        TqvDeviceMode edited;
+        TqvDeviceMode expected;
+        bool error;
+    } cases[] = {
+        {true, true, {1, true, 3}, {1, true, 3}, false},
+        {false, true, {0, true, 3}, {0, false, 3}, false},
+        {true, false, {0, true, 0}, {0, true, 1}, false}, // copies not offered: not checked
+        {true, true, {1, true, 0}, {0, false, 1}, true},
+        {true, true, {0, false, 1000}, {0, false, 1}, true},
+        {true, true, {-1, false, 1}, {0, false, 1}, true},
+    };
+    for (const auto& c : cases) {
+        QString error;
+        const TqvDeviceMode m = TqvPrinter::MergeDeviceMode(current, c.edited, c.collate, c.copies, 999, &error);
+        EXPECT_EQ(m.Orientation, c.expected.Orientation) << c.edited.Copies;
+        EXPECT_EQ(m.Collate, c.expected.Collate) << c.edited.Copies;
+        EXPECT_EQ(m.Copies, c.expected.Copies) << c.edited.Copies;
+        EXPECT_EQ(!error.isEmpty(), c.error) << c.edited.Copies;
+    }
+    QString error;
+    TqvPrinter::MergeDeviceMode(current, {0, false, 1000}, true, true, 999, &error);
+    EXPECT_EQ(error, "印刷部数は 1 ～ 999 の範囲で指定して下さい。");
+}

@@ -2,6 +2,7 @@
 // SQL editor of an SQL window in the main window's area, and the editor frame's buttons that
 // run them.
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "support/modal_helper.h"
 
@@ -60,10 +61,7 @@ struct BoxAnswers {
     }
 };
 
-struct EditorCommands : ::testing::Test {
-    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
+struct EditorCommands : qvtest::SqlWindowFixture {
     std::unique_ptr<TfrmMain> main;
     TfrmSQL* sql = nullptr;
     TqvMemo* memo = nullptr;
@@ -71,11 +69,7 @@ struct EditorCommands : ::testing::Test {
 
     void SetUp() override
     {
-        qvOption.TempDir = work.path() + "/";
-        SqlLogStore::instance().reset();
-        owner.dmSQLServer->Connection->SetDriver(session);
-        owner.dmSQLServer->Connection->Open();
-        owner.g_DataBase = "SalesDemo";
+        SqlWindowFixture::SetUp();
         main = std::make_unique<TfrmMain>();
         main->show();
         sql = new TfrmSQL(&owner);

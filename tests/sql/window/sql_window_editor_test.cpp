@@ -1,6 +1,7 @@
 // The SQL window's editor as a user drives it: search, box selection with Alt held, the strip
 // under the ruler and the input-method composition.
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "app/options.h"
 #include "connection/object_session.h"
@@ -22,25 +23,14 @@ using namespace qv::db;
 
 namespace {
 
-struct SqlWindowEditor : ::testing::Test {
-    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
+struct SqlWindowEditor : qvtest::SqlWindowFixture {
     std::unique_ptr<TfrmSQL> w;
     TqvMemo* memo = nullptr;
     QStringList messages;
 
     void SetUp() override
     {
-        qvOption.TempDir = work.path() + "/";
-        SqlLogStore::instance().reset();
-        owner.dmSQLServer->Connection->SetDriver(session);
-        owner.dmSQLServer->Connection->Open();
-        owner.g_DataBase = "SalesDemo";
-        session->fixture()
-            .pattern("select name from master\\.dbo\\.sysdatabases.*|SELECT name FROM sys\\.databases.*|.*sysdatabases.*")
-            .returns({column("name", "nvarchar(128)")}, {{"master"}, {"SalesDemo"}});
-        session->fixture().exact("use [SalesDemo]");
+        SqlWindowFixture::SetUp();
         w = std::make_unique<TfrmSQL>(&owner);
         memo = w->fraMemo->txtSQL;
         TqvMemo::MessageHook = [this](QWidget*, const QString& text) { messages << text; };
@@ -154,8 +144,9 @@ TEST_F(SqlWindowEditor, CaseIsFoldedOneCharacterAtATime)
         memo->SetSearchValue(value);
         memo->SetSearchOptions(c.options);
         EXPECT_EQ(memo->NextSearch() == 6, c.found) << value.toStdString();
-        if (c.found)
+        if (c.found) {
             EXPECT_EQ(memo->SelText().toUpper(), value.toUpper()) << value.toStdString();
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The SQL window's editor as a user drives it: a large script opened through the window's open
 // command, block comments in the comment colour, and a new window inside the main window.
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "app/main_window.h"
 #include "app/options.h"
@@ -27,22 +28,11 @@ using namespace qv::db;
 
 namespace {
 
-struct SqlWindowProduct : ::testing::Test {
-    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
-
+struct SqlWindowProduct : qvtest::SqlWindowFixture {
     void SetUp() override
     {
-        qvOption.TempDir = work.path() + "/";
+        SqlWindowFixture::SetUp();
         qvOption.Encoding = 2;
-        SqlLogStore::instance().reset();
-        owner.dmSQLServer->Connection->SetDriver(session);
-        owner.dmSQLServer->Connection->Open();
-        owner.g_DataBase = "SalesDemo";
-        session->fixture()
-            .pattern(".*sysdatabases.*|SELECT name FROM sys\\.databases.*")
-            .returns({column("name", "nvarchar(128)")}, {{"master"}, {"SalesDemo"}});
         TfrmSQL::MessageHook = [](QWidget*, const QString& text, int, const QString&, bool*) {
             ADD_FAILURE() << text.toStdString();
         };

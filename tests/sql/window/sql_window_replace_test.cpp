@@ -1,6 +1,7 @@
 // Replace-all in the SQL window's editor, as the user drives it: the replace dialog's
 // "replace all", then the main window's undo on the focused editor.
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "app/edit_target.h"
 #include "app/options.h"
@@ -20,19 +21,10 @@
 using namespace qv;
 using namespace qv::db;
 
-TEST(SqlWindowReplace, ReplaceAllOfAHundredHitsIsUndoneByOneUndo)
+using SqlWindowReplace = qvtest::SqlWindowFixture;
+
+TEST_F(SqlWindowReplace, ReplaceAllOfAHundredHitsIsUndoneByOneUndo)
 {
-    auto session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
-    qvOption.TempDir = work.path() + "/";
-    SqlLogStore::instance().reset();
-    owner.dmSQLServer->Connection->SetDriver(session);
-    owner.dmSQLServer->Connection->Open();
-    owner.g_DataBase = "SalesDemo";
-    session->fixture()
-        .pattern(".*sysdatabases.*|SELECT name FROM sys\\.databases.*")
-        .returns({column("name", "nvarchar(128)")}, {{"master"}, {"SalesDemo"}});
     TfrmSQL w(&owner);
     w.show();
     TqvMemo* memo = w.fraMemo->txtSQL;

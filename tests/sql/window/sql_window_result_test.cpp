@@ -1,6 +1,7 @@
 // The result grids of the SQL window on the scripted session: what the user sees, types and
 // copies in a result page.
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "app/options.h"
 #include "connection/object_session.h"
@@ -35,25 +36,15 @@ void typeKey(QWidget* w, Qt::Key key, const QString& text, Qt::KeyboardModifiers
     }
 }
 
-struct SqlWindowResult : ::testing::Test {
-    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
+struct SqlWindowResult : qvtest::SqlWindowFixture {
     QStringList boxes;
     std::unique_ptr<TfrmSQL> w;
     TqvOption savedOption = qvOption;
 
     void SetUp() override
     {
-        qvOption.TempDir = work.path() + "/";
-        qvOption.UpdateMode = true;   // editing on, as after installation
-        SqlLogStore::instance().reset();
-        owner.dmSQLServer->Connection->SetDriver(session);
-        owner.dmSQLServer->Connection->Open();
-        owner.g_DataBase = "SalesDemo";
-        auto& f = session->fixture();
-        f.pattern(".*sysdatabases.*|SELECT name FROM sys\\.databases.*").returns({column("name", "nvarchar(128)")}, {{"SalesDemo"}});
-        f.exact("use [SalesDemo]");
+        SqlWindowFixture::SetUp();
+        qvOption.UpdateMode = true; // editing on, as after installation
         TfrmSQL::MessageHook = [this](QWidget*, const QString& text, int icon, const QString&, bool*) {
             boxes << QString::number(icon) + ":" + text;
         };

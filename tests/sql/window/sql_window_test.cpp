@@ -1,4 +1,5 @@
 #include "sql/sql_window.h"
+#include "sql_window_fixture.h"
 
 #include "editor/sqlmemo/code_assist.h"
 #include "editor/sqlmemo/qvmemo.h"
@@ -36,26 +37,16 @@ using namespace qv::db;
 
 namespace {
 
-struct SqlWindow : ::testing::Test {
-    std::shared_ptr<ScriptedSession> session = std::make_shared<ScriptedSession>();
-    TObjectSession owner;
-    QTemporaryDir work;
+struct SqlWindow : qvtest::SqlWindowFixture {
     QStringList boxes;
     std::unique_ptr<TfrmSQL> w;
 
     void SetUp() override
     {
-        qvOption.TempDir = work.path() + "/";
+        SqlWindowFixture::SetUp();
         qvOption.SQLBuf = 32;
         qvOption.UseLowerName = true;
-        SqlLogStore::instance().reset();
-        owner.dmSQLServer->Connection->SetDriver(session);
-        owner.dmSQLServer->Connection->Open();
-        owner.g_DataBase = "SalesDemo";
         auto& f = session->fixture();
-        f.pattern("select name from master\\.dbo\\.sysdatabases.*|SELECT name FROM sys\\.databases.*|.*sysdatabases.*")
-            .returns({column("name", "nvarchar(128)")}, {{"master"}, {"SalesDemo"}});
-        f.exact("use [SalesDemo]");
         f.exact("select 1").returns({column("a", "int")}, {{1}});
         f.exact("select 2").returns({column("b", "nvarchar(10)")}, {{"二"}, {"三"}});
         f.exact("update t set a=1").affects(3);
