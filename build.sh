@@ -35,7 +35,7 @@ run_formatter_fuzz() {
     cmake --build "$FUZZ_DIR" -j "$JOBS" --target fuzz_formatter
     # New inputs go to a scratch folder; the corpus in the repository is only read.
     mkdir -p "$FUZZ_DIR/formatter-found"
-    "$FUZZ_DIR/tests/fuzz/fuzz_formatter" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+    "$FUZZ_DIR/tests/fuzz/fuzz_formatter" -seed=1 -max_total_time="$FUZZ_SECONDS" -timeout=10 \
       -artifact_prefix="$FUZZ_DIR/" "$FUZZ_DIR/formatter-found" tests/fuzz/corpus/formatter
   )
 }

@@ -64,6 +64,10 @@ QStringList oddInputs()
     surrogates += QChar(0xDC00);
     surrogates += QChar(0xDBFF);
     inputs << surrogates;
+    // Found by the fuzz target: "with" glued to a NUL, U+2000 blanks, "as (" and a later SELECT.
+    inputs << qvfuzz::TextFromBytes(QByteArray::fromBase64(
+        "d0kATgBTAEUAUgBUACAASQBOAFQATwAgAHQAAGkAdABoACAAYGMAIAAgACgAYQApACAARQBYAEUAQwAgAHAAIGEAcwAgACgAcwBlAGwA"
+        "ZQAFY2F0AAAAIAAsAABTAEUATAA9AFQAIAAxAXM="));
     // A 1 MB single line.
     QString longLine = QStringLiteral("SELECT ");
     while (longLine.size() < (1 << 20))

@@ -167,7 +167,11 @@ void AppendCase(QString& dst, QStringView w, int mode)
         } else if (QChar::isSurrogate(c)) {
             d[i] = src[i];
         } else {
-            d[i] = upper ? QChar(c).toUpper() : QChar(c).toLower();
+            // A letter outside ASCII whose other case is an ASCII letter (dotless ı, long ſ, the
+            // Kelvin sign) stays: converted, it would make another word of the name, maybe a
+            // reserved word that a second formatting lays out differently.
+            const QChar m = upper ? QChar(c).toUpper() : QChar(c).toLower();
+            d[i] = m.unicode() < 0x80 ? src[i] : m;
         }
     }
 }
