@@ -188,3 +188,34 @@ TEST(FileGroupText, CatalogSizes)
     EXPECT_EQ(pages.growth, "64");
     EXPECT_EQ(pages.unit, "MB");
 }
+
+TEST(FileGroupText, FileWindowModifiesOnlyItsFile)
+{
+    ScriptInput in;
+    in.kind = FileKind;
+    in.database = "sales";
+    in.name = "sales_2";
+    FileRow saved = Row("", "D:\\sales_2.ndf", "8", "10", "%", "UNLIMITED");
+    saved.type = DataText;
+    saved.fileGroup = "PRIMARY";
+    in.saved = {saved};
+
+    FileRow moved = saved;
+    moved.fileGroup = "fg2";
+    in.rows = {moved};
+    EXPECT_TRUE(AlterScript(in).isEmpty());
+
+    FileRow grown = saved;
+    grown.growth = "64";
+    grown.unit = "MB";
+    in.rows = {grown};
+    const QStringList expected{
+        "ALTER DATABASE [sales]",
+        "MODIFY FILE (NAME = N'sales_2', MAXSIZE = UNLIMITED, FILEGROWTH = 65536KB)",
+        "go",
+    };
+    EXPECT_EQ(AlterScript(in), expected);
+
+    const QStringList drop{"ALTER DATABASE [sales] REMOVE FILE [sales_2]", "go"};
+    EXPECT_EQ(DropScript(in, {}, false), drop);
+}
