@@ -52,6 +52,23 @@ void AppendComment(QStringList& lines, const TableModel& m, const QString& table
           << QStringLiteral("go");
 }
 
+// True for exactly one string literal: 'text' with every inner quote doubled. Only such a
+// default loses its parentheses for the N prefix; "('a')+('b')" or "(a) + (b)" stay as typed.
+bool IsSingleLiteral(const QString& text)
+{
+    if (text.size() < 2 || !text.startsWith(u'\'') || !text.endsWith(u'\''))
+        return false;
+    const QString inner = text.mid(1, text.size() - 2);
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        if (inner.at(i) != u'\'')
+            continue;
+        if (i + 1 >= inner.size() || inner.at(i + 1) != u'\'')
+            return false;
+        ++i;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ChkNPrefixForDef(const QString& value, const QString& dataType)
@@ -105,7 +122,8 @@ QString ColumnLine(const TableModel& m, int index, const DdlOptions& o)
             line += u' ' + c.defaultValue;
         } else {
             QString value = c.defaultValue;
-            if (ChkNPrefixForDef(value, c.type) && value.startsWith(u'(') && value.endsWith(u')'))
+            if (ChkNPrefixForDef(value, c.type) && value.startsWith(u'(') && value.endsWith(u')') &&
+                IsSingleLiteral(value.mid(1, value.size() - 2)))
                 value = AddUnicodePrefix(value.mid(1, value.size() - 2));
             if (!constraint.isEmpty() && !o.copy)
                 line += QStringLiteral(" CONSTRAINT ") + QuoteIdentifier(constraint) + QStringLiteral(" DEFAULT ") + value;

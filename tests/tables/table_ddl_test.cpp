@@ -120,6 +120,13 @@ struct DdlFixture : ::testing::Test {
 
 using TableDdl = DdlFixture;
 
+DdlOptions NoUse()
+{
+    DdlOptions o;
+    o.writeUse = false;
+    return o;
+}
+
 TEST_F(TableDdl, DropScriptExactText)
 {
     TableModel m;
@@ -135,7 +142,7 @@ TEST_F(TableDdl, DropScriptExactText)
     // A name with a quote and a bracket stays data.
     m.name = QStringLiteral("O'x]y");
     lines.clear();
-    AppendDropScript(lines, m, DdlOptions{.writeUse = false});
+    AppendDropScript(lines, m, NoUse());
     EXPECT_EQ(lines.at(0), QStringLiteral("IF EXISTS (SELECT * FROM sysobjects WHERE id = object_id(N'[dbo].[O''x]]y]'))"));
     EXPECT_EQ(lines.at(1), QStringLiteral("DROP TABLE [dbo].[O'x]]y]"));
 }
@@ -199,6 +206,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DefaultCase{"code", 2, false, "((0))", "int", " DEFAULT ((0)) NULL,"},
                       DefaultCase{"code", 0, false, "((0))", "int", " DEFAULT ((0)) NULL,"},
                       DefaultCase{"renamed", 1, false, "((0))", "int", " DEFAULT ((0)) NULL,"},
+                      DefaultCase{"code", 1, false, "('it''s')", "nchar", " CONSTRAINT [DF_T]]code] DEFAULT N'it''s' NULL,"},
+                      DefaultCase{"code", 1, false, "('a')+('b')", "nvarchar", " CONSTRAINT [DF_T]]code] DEFAULT ('a')+('b') NULL,"},
                       DefaultCase{"code", 1, false, "(N'a')", "nvarchar", " CONSTRAINT [DF_T]]code] DEFAULT (N'a') NULL,"},
                       DefaultCase{"code", 1, false, "(getdate())", "datetime", " CONSTRAINT [DF_T]]code] DEFAULT (getdate()) NULL,"}));
 
@@ -250,7 +259,7 @@ TEST_F(TableDdl, TemporaryTableAndComputedColumn)
     m.columns << Col("a", "int", "", false) << Col("b", "int", "", false);
     m.columns[1].computed = QStringLiteral("([a]*(2))");
     QStringList lines;
-    AppendCreateScript(lines, m, DdlOptions{.writeUse = false});
+    AppendCreateScript(lines, m, NoUse());
     EXPECT_EQ(lines.at(0), QStringLiteral("CREATE TABLE [dbo].[#work]"));
     EXPECT_EQ(lines.at(3), QStringLiteral("    [b] AS ([a]*(2))"));
     EXPECT_FALSE(lines.join(u'\n').contains(QStringLiteral("sp_addextendedproperty")));
