@@ -1,0 +1,33 @@
+#pragma once
+// CREATE and DROP script text of a table, from the table model. Lines go into a statement
+// list in which a line "go" ends a batch. Every name goes through QuoteIdentifier and every
+// text through QuoteLiteral.
+#include "tables/table_model.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace qv::table {
+
+struct DdlOptions {
+    int version = 15;
+    bool azure = false;
+    bool writeUse = true;     // database switch line in front
+    QString schemaPrefix;     // "[s]." in an open window; empty: taken from the model's schema
+    bool copy = false;        // script of a copy: defaults without constraint names
+    bool writeMask = true;    // open window or the MaskOutput script option
+    bool writeStorage = true; // open window or the Filegroup script option
+    bool recreating = false;  // the table is being re-created: no comment drops
+};
+
+// True when the upper-cased type is NCHAR, NVARCHAR or NTEXT and the value does not begin with
+// "(N'": a Unicode column's default whose literal still needs the N prefix.
+bool ChkNPrefixForDef(const QString& value, const QString& dataType);
+// The table name as created: "#"/"##" in front of a temporary table's name.
+QString CreateTableName(const TableModel& m);
+// One column line of CREATE TABLE (with its trailing ",").
+QString ColumnLine(const TableModel& m, int index, const DdlOptions& o);
+void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOptions& o);
+void AppendDropScript(QStringList& lines, const TableModel& m, const DdlOptions& o);
+
+} // namespace qv::table
