@@ -183,7 +183,7 @@ bool PasswordSurvivesStorage(const QString& password)
 
 QString PasswordBlankWarning()
 {
-    return QStringLiteral("パスワードの前後の空白は保存されません。\r\n次回は空白を除いたパスワードで接続します。");
+    return QStringLiteral("パスワードの前後の空白は保存されないため、除いてから接続します。");
 }
 
 } // namespace qv

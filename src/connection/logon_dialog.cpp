@@ -2,6 +2,7 @@
 
 #include "app/images.h"
 #include "app/message_box.h"
+#include "app/option_checks.h"
 #include "connection/connection_import.h"
 #include "controls/lists/qv_listview.h"
 #include "platform/exceptions.h"
@@ -286,6 +287,8 @@ void TfrmLogon::SaveWindowSettings()
 
 bool TfrmLogon::CheckOk()
 {
+    // The stored form of a password keeps no blanks at its ends, and the boxes are trimmed.
+    const bool passwordBlanks = !PasswordSurvivesStorage(txtPassword->text());
     for (QLineEdit* e : {txtUserID, txtPassword, txtServer})
         e->setText(e->text().trimmed());
     cmbDataBase->setEditText(cmbDataBase->currentText().trimmed());
@@ -294,8 +297,11 @@ bool TfrmLogon::CheckOk()
         missing = S("ユーザー名");
     else if (txtServer->text().isEmpty())
         missing = S("サーバー");
-    if (missing.isEmpty())
+    if (missing.isEmpty()) {
+        if (passwordBlanks)
+            Message(this, PasswordBlankWarning(), 48);
         return true;
+    }
     Message(this, S("%1を入力して下さい。").arg(missing), 48);
     return false;
 }

@@ -73,6 +73,15 @@ TEST_F(LogonDialog, OkChecksAndEnabling)
     EXPECT_TRUE(dlg.CheckOk());
     EXPECT_EQ(dlg.Values().userId, "sa");
     EXPECT_EQ(dlg.Values().server, "srv");
+    EXPECT_EQ(messages.size(), 2);
+    // Blanks at a password's ends cannot be kept: the user is told before it is used without them.
+    dlg.txtPassword->setText(" pw ");
+    EXPECT_TRUE(dlg.CheckOk());
+    EXPECT_EQ(messages.value(2), QString::fromUtf8("パスワードの前後の空白は保存されないため、除いてから接続します。"));
+    EXPECT_EQ(dlg.Values().password, "pw");
+    dlg.txtPassword->setText("p w");
+    EXPECT_TRUE(dlg.CheckOk());
+    EXPECT_EQ(messages.size(), 3);
 }
 
 TEST_F(LogonDialog, ListOrderMoveAndDelete)
