@@ -9,6 +9,7 @@
 #include "app/sqltext/script_text.h"
 #include "app/wait_cursor.h"
 #include "connection/ddl_exec.h"
+#include "connection/source_history.h"
 #include "connection/ddl_preview.h"
 #include "connection/object_session.h"
 #include "connection/object_window.h"
@@ -427,6 +428,12 @@ void TfrmDefine::DoCompile()
     if (!TfrmDDLPreview::ShowWindow(lines, database, schema, name, main))
         return;
     TObjectSession* session = Session();
+    // The source before and after the change, when the source history options ask for it.
+    const ScriptContext context{session, dynamic_cast<TfrmObject*>(OwnerForm())};
+    QString objectDatabase, objectSchema, objectName;
+    TfrmDefine::PreviewTarget(objectDatabase, objectSchema, objectName); // the object itself
+    if (!TqvForm::IsNew())
+        SaveBeforeSource(context, objectDatabase, objectSchema, objectName, ObjType());
     try {
         TfrmDDLExec::ShowWindow(session, lines, main);
     } catch (...) {
@@ -434,6 +441,7 @@ void TfrmDefine::DoCompile()
         throw; // a run stopped at an error: the window keeps its state
     }
     TfrmDDLExec::WaitProc();
+    SaveAfterSource(context, objectDatabase, objectSchema, objectName, ObjType());
     TqvForm::SetIsNew(false);
     pagObjectChange();
 }

@@ -18,6 +18,7 @@
 #include "tables/define_text.h"
 
 #include <QBuffer>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -439,4 +440,35 @@ TEST_F(SchemaWindow, RendersNewAndExisting)
         EXPECT_TRUE(e->rect().contains(r)) << c->objectName().toStdString();
         EXPECT_GE(c->width(), c->minimumSizeHint().width()) << c->objectName().toStdString();
     }
+}
+
+// With the source history options on, applying a change to an existing schema keeps its script
+// before and after the change.
+TEST_F(SchemaWindow, ApplyKeepsTheSourceBeforeAndAfter)
+{
+    const TqvOption savedQv = qvOption;
+    const TScriptOption savedScript = ScriptOption;
+    QTemporaryDir before, after;
+    qvOption.SaveBeforeSrc = true;
+    qvOption.SaveBeforeSrcDir = before.path();
+    qvOption.SaveAfterSrc = true;
+    qvOption.SaveAfterSrcDir = after.path();
+    ScriptOption.NameTable.clear();
+    Exists("s1", "dbo");
+    TfrmSchema* w = OpenSchema("sales", "s1");
+    ASSERT_TRUE(w);
+    w->cmbOwner->setEditText("dbo");
+    session->fixture().exact("ALTER AUTHORIZATION ON SCHEMA::[s1] TO [dbo]").affects(0);
+    w->Compile();
+    for (const QString& root : {before.path(), after.path()}) {
+        QDirIterator it(root, {"*.sql"}, QDir::Files, QDirIterator::Subdirectories);
+        ASSERT_TRUE(it.hasNext()) << root.toStdString();
+        QFile f(it.next());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        EXPECT_TRUE(text.contains("CREATE SCHEMA [s1] AUTHORIZATION [dbo]")) << text.constData();
+    }
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    qvOption = savedQv;
+    ScriptOption = savedScript;
 }
