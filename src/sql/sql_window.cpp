@@ -18,6 +18,7 @@
 #include "sql/sql_designer.h"
 #include "sql/sql_error.h"
 #include "sql/sql_join_dialog.h"
+#include "sql/table_list_window.h"
 #include "sql/sql_files.h"
 #include "sql/sql_history.h"
 #include "sql/sql_log_window.h"
@@ -210,6 +211,7 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     connect(btnSQLType, &QAction::triggered, this, [this] {
         popSQLType->popup(mapToGlobal(QPoint(0, 0)));
     });
+    actInsTable = add(tolDesign, 39, QStringLiteral("テーブル追加(&I)"), [this] { actInsTableExecute(); });
     actDelTable = add(tolDesign, 40, QStringLiteral("テーブル削除(&D)"), [this] { actDelTableExecute(); });
     static_cast<QVBoxLayout*>(pnlBuild->layout())->insertWidget(0, tolDesign);
     {
@@ -370,6 +372,8 @@ void TfrmSQL::UpdateActions()
     actHideResult->setEnabled(pagData->count() > 0);
     if (actDelTable)
         actDelTable->setEnabled(pnlBuild->SQLDesign->Design().Selected() != nullptr);
+    if (actInsTable)
+        actInsTable->setEnabled(InsTableAllowed());
 }
 
 std::function<bool(QWidget*, QString&)> TfrmSQL::ViewNameHook = [](QWidget* parent, QString& name) {
@@ -415,6 +419,32 @@ void TfrmSQL::SetBuilderType(TqvSQLType type)
     const bool keep = (type == sqltSelect && current == sqltCreateView) || (type == sqltCreateView && current == sqltSelect);
     designer->SetSQLType(type, keep);
     if (type == sqltSelect || type == sqltCreateView)
+        designer->DesignToSQL();
+    UpdateActions();
+}
+
+bool TfrmSQL::InsTableAllowed() const
+{
+    const TqvSQLDesign& design = pnlBuild->SQLDesign->Design();
+    return m_owner && (design.Tables().empty() || design.SQLType() == sqltSelect || design.SQLType() == sqltCreateView);
+}
+
+void TfrmSQL::actInsTableExecute()
+{
+    if (!InsTableAllowed())
+        return;
+    QStringList names;
+    TfrmTableList::ShowWindow(m_owner, names, this, cmbDatabase->currentText(), QString());
+    auto* designer = pnlBuild->SQLDesign;
+    bool added = false;
+    for (const QString& name : names) {
+        designer->AddTable(name);
+        added = true;
+        const TqvSQLType type = designer->Design().SQLType();
+        if (type != sqltSelect && type != sqltCreateView)
+            break; // INSERT, UPDATE and DELETE take one table
+    }
+    if (added)
         designer->DesignToSQL();
     UpdateActions();
 }

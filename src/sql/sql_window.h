@@ -48,9 +48,11 @@ public:
     // The builder's statement type; SELECT and CREATE VIEW switch into each other keeping the
     // design, CREATE VIEW asks for the view name first.
     void SetBuilderType(TqvSQLType type);
+    // Adds the tables chosen in the table chooser to the design (one for INSERT, UPDATE, DELETE).
+    void actInsTableExecute();
     void actDelTableExecute();
     TqvBuilderPage* pnlBuild = nullptr;
-    QAction *btnShowDesign = nullptr, *actDelTable = nullptr, *btnSQLType = nullptr;
+    QAction *btnShowDesign = nullptr, *actInsTable = nullptr, *actDelTable = nullptr, *btnSQLType = nullptr;
     QMenu* popSQLType = nullptr;
     // The view name prompt (tests replace it): answers false when cancelled.
     static std::function<bool(QWidget*, QString& name)> ViewNameHook;
@@ -101,6 +103,7 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    bool InsTableAllowed() const;
     void ClearRun();
     void RunPlan(const QStringList& lines);
     void ShowResult(bool show);
