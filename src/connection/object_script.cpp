@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QHash>
 #include <QIODevice>
+#include <QScopeGuard>
 #include <optional>
 
 namespace qv {
@@ -71,17 +72,13 @@ ScriptRoutine DefinitionWindowScript(DefineScriptRoutine routine)
         d.withIndexes = r.index;
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        const bool drop = ScriptOption.Drop;
+        const auto restore = qScopeGuard([drop = ScriptOption.Drop] { ScriptOption.Drop = drop; });
         ScriptOption.Drop = r.drop;
         try {
             routine(context.owner, d, buffer);
         } catch (const EAbort&) {
             // the routine's normal end
-        } catch (...) {
-            ScriptOption.Drop = drop;
-            throw;
         }
-        ScriptOption.Drop = drop;
         const QByteArray& bytes = buffer.data();
         return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
     };

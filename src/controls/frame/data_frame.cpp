@@ -955,16 +955,8 @@ void TfraData::btnCSVClick()
     if (dlg.Execute() != QDialog::Accepted)
         return;
     const QString path = dlg.txtSaveFile->text();
-    if (!qryData->Active() || dlg.chkRefresh->isChecked()) {
-        if (m_owner)
-            m_owner->FrameReload(*this);
-        else
-            Open();
-    }
-    if (!qryData->Active()) {
-        showMessage(QStringLiteral("SQL が結果を返しませんでした。"), MessageKind::Warning);
+    if (!ReadForExport(dlg.chkRefresh->isChecked()))
         return;
-    }
     exporting::CsvOptions o;
     o.encoding = qvOption.Encoding;
     o.lineBreak = dlg.cmbLineBreak->currentIndex();
@@ -1014,16 +1006,8 @@ void TfraData::btnExcelClick()
     }
     if (OwnerKind() == FrameOwnerKind::SQLWindow && title == tmComment)
         title = tmColumnName;
-    if (!qryData->Active() || refresh) {
-        if (m_owner)
-            m_owner->FrameReload(*this);
-        else
-            Open();
-    }
-    if (!qryData->Active()) {
-        showMessage(QStringLiteral("SQL が結果を返しませんでした。"), MessageKind::Warning);
+    if (!ReadForExport(refresh))
         return;
-    }
     try {
         ExportRun run;
         const QStringList headings = exporting::FieldHeadings(exporting::VisibleFields(*qryData), title,
@@ -1035,6 +1019,22 @@ void TfraData::btnExcelClick()
     }
     qvOption.ExcelDir = exporting::FolderOf(QFileInfo(path).absoluteFilePath());
     showMessage(QStringLiteral("ファイルに出力しました。"), MessageKind::Information);
+}
+
+// The result an export writes: read again when asked (or when closed); false with a warning
+// when the statement gives no result.
+bool TfraData::ReadForExport(bool refresh)
+{
+    if (!qryData->Active() || refresh) {
+        if (m_owner)
+            m_owner->FrameReload(*this);
+        else
+            Open();
+    }
+    if (qryData->Active())
+        return true;
+    showMessage(QStringLiteral("SQL が結果を返しませんでした。"), MessageKind::Warning);
+    return false;
 }
 
 void TfraData::btnInsertClick()

@@ -167,6 +167,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool ReadForExport(bool refresh);
     void createTools();
     void createMenus();
     void setEditOptions(bool editable);
