@@ -1,5 +1,6 @@
 #include "app/editor_option_dialog.h"
 
+#include "app/format_option_frame.h"
 #include "app/globals.h"
 #include "app/help.h"
 #include "app/main_window.h"
@@ -41,10 +42,6 @@
 namespace qv {
 
 namespace {
-
-const QString kSampleSQL = S("/* 表示サンプル */\r\nBEGIN SELECT S01.COL01, S01.COL02 FROM SAMPLE01 S01, SMAPLE02 S02 WHERE "
-                             "S01.COL01 = S02.COL1 AND S01.COL2 IS NOT NULL GROUP BY COL1 HAVING COL1 > 1 AND COL2 IS "
-                             "NOT NULL ORDER BY COL1, COL2 DESC; END;");
 
 const char* const kColorItems[] = {"基本色", "コメント", "検索一致文字", "数値", "予約語", "選択色", "文字列", "記号",
                                    "EOF記号", "改行記号", "半角スペース記号", "全角スペース記号", "TAB文字記号",
@@ -464,53 +461,8 @@ void TfrmEditorOption::buildReservePage()
 
 void TfrmEditorOption::buildFormatPage()
 {
-    auto* w = new QWidget;
-    auto* l = new QHBoxLayout(w);
-    auto* left = new QVBoxLayout;
-    l->addLayout(left);
-    auto* indentRow = new QHBoxLayout;
-    indentRow->addWidget(new QLabel(S("インデント")));
-    txtIndent = new QLineEdit;
-    txtIndent->setMaxLength(2);
-    txtIndent->setValidator(new QIntValidator(0, 99, txtIndent));
-    txtIndent->setMaximumWidth(50);
-    indentRow->addWidget(txtIndent);
-    indentRow->addStretch();
-    left->addLayout(indentRow);
-    struct R { const char* key; const char* title; QStringList items; };
-    const QStringList pos = {S("行頭"), S("行末")};
-    const QStringList trans = {S("大文字"), S("小文字"), S("変更しない")};
-    const R groups[] = {
-        {"ItemReturn", "項目の改行", {S("1行ずつ"), S("なし")}},
-        {"ReservePos", "予約語の位置", {S("右揃え"), S("左揃え")}},
-        {"CommaPos", "カンマの位置", pos},
-        {"AndPos", "AND(OR)の位置", pos},
-        {"ReserveTrans", "予約語の変換", trans},
-        {"ItemTrans", "項目の変換", trans},
-    };
-    for (const R& r : groups) {
-        auto* g = new QGroupBox(QString::fromUtf8(r.title));
-        auto* gl = new QHBoxLayout(g);
-        auto* bg = new QButtonGroup(g);
-        for (int i = 0; i < r.items.size(); ++i) {
-            auto* b = new QRadioButton(r.items[i]);
-            bg->addButton(b, i);
-            gl->addWidget(b);
-        }
-        gl->addStretch();
-        left->addWidget(g);
-        formatRadios.insert(QString::fromLatin1(r.key), bg);
-        connect(bg, &QButtonGroup::idClicked, this, [this] { formatChange(); });
-    }
-    left->addStretch();
-    connect(txtIndent, &QLineEdit::textEdited, this, [this] { formatChange(); });
-    txtFormat = new QPlainTextEdit;
-    txtFormat->setReadOnly(true);
-    txtFormat->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtFormat->setFont(QFont(ResolvePrintFontFamily(DefaultFontName)));
-    txtFormat->setMinimumWidth(280);
-    l->addWidget(txtFormat, 1);
-    pages->addTab(w, S("SQL整形"));
+    fraFormat = new TfraFormatOption;
+    pages->addTab(fraFormat, S("SQL整形"));
 }
 
 void TfrmEditorOption::buildKeyPage(QObject* actionOwner)
@@ -561,15 +513,7 @@ void TfrmEditorOption::loadControls()
     spins.value(S("CodeAssistDelayTime"))->setValue(MemoOption.CodeAssistDelayTime);
     checks.value(S("ShowToolPalette"))->setChecked(MemoOption.ShowToolPalette);
     txtReserve->setPlainText(ReserveWordList.join(u'\n'));
-    txtIndent->setText(QString::number(FormatOption.Indent));
-    const std::pair<const char*, int> fmt[] = {
-        {"ItemReturn", FormatOption.ItemReturn},     {"ReservePos", FormatOption.ReservePos},
-        {"CommaPos", FormatOption.CommaPos},         {"AndPos", FormatOption.AndPos},
-        {"ReserveTrans", FormatOption.ReserveTrans}, {"ItemTrans", FormatOption.ItemTrans}};
-    for (const auto& [k, v] : fmt)
-        if (QAbstractButton* b = formatRadios.value(QString::fromLatin1(k))->button(v))
-            b->setChecked(true);
-    formatChange();
+    fraFormat->Load(FormatOption);
     lstColors->setCurrentRow(0);
     showColorItem(0);
     // Every page's values once onto the copy and the sample.
@@ -731,30 +675,6 @@ void TfrmEditorOption::renderSample()
     txtSample->viewport()->update();
 }
 
-void TfrmEditorOption::formatChange()
-{
-    TFormatOption f;
-    f.Indent = txtIndent->text().toInt();
-    auto id = [this](const char* k) { return qMax(0, formatRadios.value(QString::fromLatin1(k))->checkedId()); };
-    f.ItemReturn = id("ItemReturn");
-    f.ReservePos = id("ReservePos");
-    f.CommaPos = id("CommaPos");
-    f.AndPos = id("AndPos");
-    f.ReserveTrans = id("ReserveTrans");
-    f.ItemTrans = id("ItemTrans");
-    QString out;
-    try {
-        out = FormatSQLText(kSampleSQL, f);
-    } catch (const std::exception&) {
-        out = kSampleSQL;
-    }
-    txtFormat->setPlainText(out);
-    const bool perLine = f.ItemReturn == 0;
-    for (const char* k : {"CommaPos", "AndPos"})
-        for (QAbstractButton* b : formatRadios.value(QString::fromLatin1(k))->buttons())
-            b->parentWidget()->setEnabled(perLine);
-}
-
 void TfrmEditorOption::btnOkClick()
 {
     QSpinBox* delay = spins.value(S("CodeAssistDelayTime"));
@@ -782,18 +702,7 @@ void TfrmEditorOption::btnOkClick()
     ReserveWordList = m_edit.ReserveWordList();
     m_edit.ScrollBarsBoth = true;
     m_target = m_edit;
-    FormatOption.Indent = txtIndent->text().toInt();
-    auto keep = [this](const char* k, int& field) {
-        const int v = formatRadios.value(QString::fromLatin1(k))->checkedId();
-        if (v >= 0)
-            field = v;
-    };
-    keep("ItemReturn", FormatOption.ItemReturn);
-    keep("ReservePos", FormatOption.ReservePos);
-    keep("CommaPos", FormatOption.CommaPos);
-    keep("AndPos", FormatOption.AndPos);
-    keep("ReserveTrans", FormatOption.ReserveTrans);
-    keep("ItemTrans", FormatOption.ItemTrans);
+    fraFormat->Store(FormatOption);
     lstShortCut->Apply();
     accept();
 }

@@ -23,6 +23,7 @@ class QTabWidget;
 namespace qv {
 
 class ShortcutTree;
+class TfraFormatOption;
 class TqvMemo;
 
 class TfrmEditorOption : public QDialog {
@@ -60,9 +61,7 @@ public:
     QCheckBox* chkVisible = nullptr;
     QPlainTextEdit* txtReserve = nullptr;
     QPushButton* btnInitReserveword = nullptr;
-    QLineEdit* txtIndent = nullptr;
-    QHash<QString, QButtonGroup*> formatRadios; // "ItemReturn", "CommaPos", "AndPos", "ReserveTrans", "ItemTrans", "ReservePos"
-    QPlainTextEdit* txtFormat = nullptr;
+    TfraFormatOption* fraFormat = nullptr; // the "SQL整形" page
     ShortcutTree* lstShortCut = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
@@ -85,7 +84,6 @@ private:
     void applyEditing();
     void showColorItem(int index);
     void renderSample();
-    void formatChange();
     void pickColor(QPushButton* panel);
     TColor panelColor(QPushButton* panel) const;
 

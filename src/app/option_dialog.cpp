@@ -1,5 +1,6 @@
 #include "app/option_dialog.h"
 
+#include "app/format_option_frame.h"
 #include "app/connection_options.h"
 #include "app/connection_window_iface.h"
 #include "app/globals.h"
@@ -110,6 +111,7 @@ TfrmOption::TfrmOption(IConnectionWindow* owner, QObject* actionOwner, QWidget* 
     buildOutputPage();
     buildOutput2Page();
     buildAdvancedPage();
+    buildFormatPage();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -157,6 +159,16 @@ bool TfrmOption::ShowWindow()
 }
 
 // ---- pages ----------------------------------------------------------------------------------
+
+// "整形出力": never shown (the editor options dialog owns the formatter layout), yet its
+// controls load and store the formatter options with the other pages.
+void TfrmOption::buildFormatPage()
+{
+    fraFormat = new TfraFormatOption;
+    pages->setTabVisible(pages->addTab(fraFormat, S("整形出力")), false);
+    m_loaders << [this] { fraFormat->Load(FormatOption); };
+    m_storers << [this] { fraFormat->Store(FormatOption); };
+}
 
 void TfrmOption::buildObjectListPage()
 {

@@ -20,6 +20,7 @@ namespace qv {
 
 class IConnectionWindow;
 class ShortcutTree;
+class TfraFormatOption;
 class TqvNumEdit;
 
 class TfrmOption : public QDialog {
@@ -52,6 +53,7 @@ public:
     QPushButton* btnCancel = nullptr;
     QPushButton* btnHelp = nullptr;
     QPushButton* btnScriptExec = nullptr;
+    TfraFormatOption* fraFormat = nullptr; // the hidden "整形出力" page
 
     // The page with this caption.
     QWidget* page(const QString& caption) const;
@@ -65,6 +67,7 @@ private:
     void buildOutputPage();
     void buildOutput2Page();
     void buildAdvancedPage();
+    void buildFormatPage();
     void loadControls();
     void storeControls();
     void btnScriptexecClick();

@@ -4,11 +4,16 @@
 #include "app/mainwin/fake_connection_helper.h"
 #include "app/main_window.h"
 #include "app/option_dialog.h"
+#include "app/format_option_frame.h"
+#include "app/options.h"
 #include "app/shortcut_tree.h"
 #include "controls/inputs/inputs.h"
 #include "support/modal_helper.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QButtonGroup>
+#include <QPlainTextEdit>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -363,4 +368,28 @@ TEST_F(OptionDialogTest, PagesRenderWithoutClippedText)
             }
         }
     }
+}
+
+// The hidden "整形出力" page is never shown, yet it loads the formatter options and OK stores
+// what its controls hold; the sample follows the choices.
+TEST_F(OptionDialogTest, HiddenFormatPageLoadsAndStoresTheFormatterOptions)
+{
+    FormatOption.Indent = 6;
+    FormatOption.ReserveTrans = 1;
+    TfrmOption dlg(nullptr, main.get());
+    const int tab = dlg.pages->indexOf(dlg.page("整形出力"));
+    ASSERT_GE(tab, 0);
+    EXPECT_FALSE(dlg.pages->isTabVisible(tab));
+    ASSERT_NE(dlg.fraFormat, nullptr);
+    EXPECT_EQ(dlg.fraFormat->txtIndent->text(), "6");
+    EXPECT_TRUE(dlg.fraFormat->txtFormat->toPlainText().contains("select")); // lower-case reserved words
+    dlg.fraFormat->txtIndent->setText("2");
+    dlg.fraFormat->radios.value("CommaPos")->button(1)->setChecked(true);
+    dlg.fraFormat->radios.value("ItemTrans")->button(2)->setChecked(true);
+    dlg.btnOkClick();
+    ASSERT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(FormatOption.Indent, 2);
+    EXPECT_EQ(FormatOption.CommaPos, 1);
+    EXPECT_EQ(FormatOption.ItemTrans, 2);
+    EXPECT_EQ(FormatOption.ReserveTrans, 1);
 }
