@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "app/menu_bar.h"
 #include <QAbstractButton>
 #include <QAction>
 #include <QKeyEvent>
@@ -584,6 +585,7 @@ void TfrmMain::ResetToolBars()
 
 void TfrmMain::createMenus()
 {
+    setMenuBar(new TqvMenuBar(this));
     QMenuBar* mb = menuBar();
     mb->setObjectName(QStringLiteral("mnuMain"));
     auto menuOf = [this](QMenu* parent, const char* name, const QString& title) {

@@ -1,5 +1,6 @@
 #include "app/news_check.h"
 
+#include "app/menu_bar.h"
 #include "app/message_box.h"
 #include "platform/registry.h"
 
@@ -76,17 +77,17 @@ NewsCheck::NewsCheck(QAction* menuItem, QObject* parent)
 
 NewsCheck::~NewsCheck() = default;
 
-QString NewsMarkedCaption(const QString& caption) { return QStringLiteral("★") + caption; }
+QString NewsMarkedCaption(const QString& caption) { return MenuMarkedCaption(caption); }
 
 void NewsCheck::setMark(bool on)
 {
     m_existNew = on;
     if (!m_item)
         return;
-    // The menu bar shows an item's image instead of its caption, so the mark is a sign in the
-    // caption; the image (166) is kept as the item's icon data for menus that show both.
+    // The main menu bar draws image 166 in the room the marked caption leaves at its start.
     m_item->setText(on ? NewsMarkedCaption(m_caption) : m_caption);
     m_item->setData(on ? 166 : -1);
+    m_item->setProperty(kMenuMarkProperty, on ? 166 : -1);
 }
 
 void NewsCheck::probeOnline(const QUrl& url, std::function<void(bool)> next)

@@ -36,8 +36,9 @@ QString NewsOfflineWarning();
 class NewsCheck : public QObject {
     Q_OBJECT
 public:
-    // menuItem: the main menu's news item; marked, its caption starts with "★" and its data
-    // holds the mark's image index 166 (-1 unmarked).
+    // menuItem: the main menu's news item; marked, its caption makes room for image 166, which
+    // the main menu bar draws there (property "qvMarkImage"; the item's data holds the same
+    // index, -1 unmarked).
     explicit NewsCheck(QAction* menuItem, QObject* parent = nullptr);
     ~NewsCheck() override;
 

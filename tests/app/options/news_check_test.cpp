@@ -93,7 +93,8 @@ TEST_F(NewsCheckTest, NewerFileMarksTheItemAndTheCommandStoresItsTime)
     ASSERT_TRUE(waitFinished(news));
     EXPECT_TRUE(warnings.isEmpty());
     EXPECT_TRUE(news.marked());
-    EXPECT_EQ(item.text(), "★Qorvel情報(&I)");
+    EXPECT_EQ(item.text(), "\u3000\u3000Qorvel情報(&I)");
+    EXPECT_EQ(item.property("qvMarkImage").toInt(), 166);
     EXPECT_EQ(item.data().toInt(), 166);
     EXPECT_EQ(server.requests, 1);
 

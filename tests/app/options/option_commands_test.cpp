@@ -1,5 +1,6 @@
 // The main window's commands reach the dialogs: the editor options re-style the open SQL
 // editors, the news item is marked by the check at start and cleared by its command.
+#include "app/menu_bar.h"
 #include "app/editor_option_dialog.h"
 #include "app/found/settings_helper.h"
 #include "app/main_window.h"
@@ -129,12 +130,26 @@ TEST_F(OptionCommandsTest, NewsCheckAtStartMarksTheMenuAndItsCommandClearsIt)
     ASSERT_TRUE(news->isChecking());
     ASSERT_TRUE(waitFinished(*news));
     QAction* item = main.action("mnuQvInfo");
-    EXPECT_EQ(item->text(), "★Qorvel情報(&I)");
+    EXPECT_EQ(item->text(), "\u3000\u3000Qorvel情報(&I)");
     EXPECT_EQ(item->data().toInt(), 166);
     main.resize(1000, 500);
     main.show();
     QApplication::processEvents();
     saveGrab(&main, "main_news_mark");
+    // The menu bar shows image 166 (a red sign) beside the caption.
+    auto* bar = qobject_cast<TqvMenuBar*>(main.menuBar());
+    ASSERT_NE(bar, nullptr);
+    const QRect mark = bar->markRect(item);
+    ASSERT_FALSE(mark.isEmpty());
+    EXPECT_TRUE(bar->actionGeometry(item).contains(mark));
+    const QImage shot = bar->grab().toImage();
+    int red = 0;
+    for (int y = mark.top(); y <= mark.bottom(); ++y)
+        for (int x = mark.left(); x <= mark.right(); ++x) {
+            const QColor c = shot.pixelColor(x * shot.width() / bar->width(), y * shot.height() / bar->height());
+            red += c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+        }
+    EXPECT_GT(red, 10);
     item->trigger();
     ASSERT_TRUE(waitFinished(*news));
     EXPECT_EQ(item->text(), "Qorvel情報(&I)");
