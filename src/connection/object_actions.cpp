@@ -43,6 +43,12 @@ bool OnTypeListLevel(int treeLevel, int treeSort)
 
 QString IndexTable(const Row& r, bool typeListLevel) { return r.sub.value(typeListLevel ? 3 : 5); }
 
+QString ConstraintTableSql(const Row& r)
+{
+    return QStringLiteral("select object_name(parent_obj) from sysobjects where id = object_id(") +
+           NLit(Q(r.schema()) + QStringLiteral(".") + Q(r.name)) + QStringLiteral(")");
+}
+
 ActionStates ComputeListStates(const EnableInputs& in)
 {
     ActionStates s;

@@ -34,6 +34,9 @@ bool OnTypeListLevel(int treeLevel, int treeSort);
 // The table of an index row: sub-item 3 on the type-list level, sub-item 5 in a listing of
 // every kind.
 QString IndexTable(const Row& r, bool typeListLevel);
+// The table of a constraint row is sub-item 4 of the constraint listing. A listing of every kind
+// has no table column, so the table is asked of the server (the row's database in use).
+QString ConstraintTableSql(const Row& r);
 
 // ---- enabling
 

@@ -352,6 +352,21 @@ bool TObjectActions::TypeListLevel() const
     return actions::OnTypeListLevel(m_w->TreeLevel(), m_w->btnTree2->isChecked() ? 1 : 0);
 }
 
+actions::Row TObjectActions::WithConstraintTable(const actions::Row& r) const
+{
+    if (r.type != 66 || TypeListLevel())
+        return r;
+    TObjectSession* s = m_w->session();
+    const QString table = FirstValue(s, s->Use(r.database()) + actions::ConstraintTableSql(r));
+    if (table.isEmpty())
+        throw Exception(S("制約 %1 のテーブルが見つかりません。").arg(r.name));
+    actions::Row full = r;
+    while (full.sub.size() < 5)
+        full.sub << QString();
+    full.sub[4] = table;
+    return full;
+}
+
 int TObjectActions::listingType() const
 {
     QTreeWidgetItem* node = m_w->lstTree->currentItem();
@@ -665,7 +680,7 @@ void TObjectActions::actDeleteExecute()
     const bool level = TypeListLevel();
     actions::DeleteHooks hooks;
     hooks.drop = [&](const actions::Row& r) {
-        const QString sql = actions::DropStatement(r, s->IsAzure, level);
+        const QString sql = actions::DropStatement(WithConstraintTable(r), s->IsAzure, level);
         if (!sql.isEmpty())
             s->ExecuteSQL(s->Use(r.database()) + sql);
     };
@@ -710,7 +725,7 @@ void TObjectActions::ConstraintSwitch(bool enable)
         if (r.type != 66)
             return;
         try {
-            s->ExecuteSQL(s->Use(r.database()) + actions::ConstraintSwitchStatement(r, enable));
+            s->ExecuteSQL(s->Use(r.database()) + actions::ConstraintSwitchStatement(WithConstraintTable(r), enable));
         } catch (const EAbort&) {
             throw;
         } catch (...) {

@@ -118,6 +118,9 @@ public:
     void SetRowSelected(QTreeWidgetItem* item, bool on);
     // The list shows one object type (index table in sub-item 3).
     bool TypeListLevel() const;
+    // A constraint row with its table at sub-item 4, asked of the server where the listing has
+    // no table column.
+    actions::Row WithConstraintTable(const actions::Row& r) const;
 
 private:
     QAction* add(const QString& name, const QString& caption, const std::function<void()>& handler, int image = -1);

@@ -317,14 +317,27 @@ TEST_F(ObjectActionsWindow, ConstraintSwitchSendsOnlyForConstraints)
 {
     Open();
     session->fixture().exact("use [Sales]\r\nALTER TABLE [dbo].[Orders] CHECK CONSTRAINT [CK_Qty]");
-    Row("CK_Qty", 66, {"Sales", "dbo", "CONSTRAINT", "C", "Orders"});
-    Row("Orders", 45, {"Sales", "dbo", "TABLE"});
+    // The database's listing of every kind has no table column: sub-item 4 is the comment.
+    Answer("use [Sales]\r\nselect object_name(parent_obj) from sysobjects where id = object_id(N'[dbo].[CK_Qty]')", "Orders");
+    Row("CK_Qty", 66, {"Sales", "dbo", "C", "2026/01/05 10:00:00", "数量の確認"});
+    Row("Orders", 45, {"Sales", "dbo", "U"});
     w->actions()->mnuObjectClick();
     EXPECT_TRUE(w->actions()->action("actConstEnable")->isVisible());
     session->clearRecord();
     Trigger("actConstEnable");
     EXPECT_EQ(Sent("CONSTRAINT"), QStringList({"use [Sales]\nALTER TABLE [dbo].[Orders] CHECK CONSTRAINT [CK_Qty]"}));
     EXPECT_EQ(boxes, QStringList({QString::fromUtf8("制約を有効にしました。")}));
+
+    // Deleting it names the same table.
+    session->fixture().exact("use [Sales]\r\nalter table [dbo].[Orders] DROP CONSTRAINT [CK_Qty]");
+    w->lstObject->clearSelection();
+    w->lstObject->topLevelItem(0)->setSelected(true);
+    boxes.clear();
+    session->clearRecord();
+    Trigger("actDelete");
+    EXPECT_EQ(Sent("CONSTRAINT"), QStringList({"use [Sales]\nalter table [dbo].[Orders] DROP CONSTRAINT [CK_Qty]"}));
+    EXPECT_EQ(boxes, QStringList({QString::fromUtf8("オブジェクトが削除されました。")}));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("|").toStdString();
 }
 
 TEST_F(ObjectActionsWindow, OpeningAndToolWindows)
