@@ -1,5 +1,6 @@
 #include "connection/object_window.h"
 
+#include "app/pickers.h"
 #include "app/object_types.h"
 #include "app/escape_watch.h"
 #include "app/images.h"
@@ -45,7 +46,6 @@ namespace qv {
 
 namespace {
 const QString ObjectKey = QStringLiteral("\\Software\\Velmora\\QVS22\\GUI\\OBJECT");
-const QString TreeKey = QStringLiteral("\\Software\\Velmora\\QVS22\\OBJECTTREE\\");
 const char* const OwnerProperty = "qvOwnerForm";
 // The tree panel is never narrower than this.
 constexpr int TreeMinWidth = 30;
@@ -163,7 +163,7 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
         (qvOption.TreeSort == 1 ? btnTree2 : btnTree1)->setChecked(true);
         Disp = 0;
         TqvRegistry reg;
-        if (reg.OpenKeyReadOnly(TreeKey + s.dmSQLServer->Server()))
+        if (reg.OpenKeyReadOnly(ProjectKey(s.dmSQLServer->Server())))
             Disp = reg.GetInteger(QStringLiteral("Disp"), 0);
         if (s.IsAzure) {
             Disp = tree::DispLogin;
@@ -231,8 +231,15 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
     connect(btnLevel0, &QToolButton::toggled, this, [](bool on) { qvOption.ShowLevel0 = on; });
     connect(btnLevel1, &QToolButton::toggled, this, [](bool on) { qvOption.ShowLevel1 = on; });
     connect(cmbTree, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-        if (!m_session->IsAzure)
+        if (!m_session->IsAzure) {
+            // "設定" first asks which databases to show; cancelled, the display stays as it was.
+            if (index == tree::DispConfigured && !TfrmProject::ShowWindow(this)) {
+                cmbTree->setCurrentIndex(qBound(0, Disp, 2));
+                lstTree->setFocus();
+                return;
+            }
             Disp = index;
+        }
         ShowTree();
         lstTree->setFocus();
     });
@@ -360,10 +367,7 @@ void TfrmObject::buildUi()
 
 QStringList TfrmObject::configuredDatabases() const
 {
-    TqvRegistry reg;
-    if (!reg.OpenKeyReadOnly(TreeKey + m_session->dmSQLServer->Server()))
-        return {};
-    return reg.ReadString(QStringLiteral("DataBase")).split(QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
+    return StoredProjectDatabases(m_session->dmSQLServer->Server());
 }
 
 void TfrmObject::ShowTree()
@@ -597,7 +601,7 @@ void TfrmObject::formClose()
     }
     {
         TqvRegistry reg;
-        if (reg.OpenKey(TreeKey + m_session->dmSQLServer->Server(), true))
+        if (reg.OpenKey(ProjectKey(m_session->dmSQLServer->Server()), true))
             reg.WriteInteger(QStringLiteral("Disp"), Disp);
     }
     // The main window drops the connection from its list, selects its last one and tells

@@ -1,6 +1,7 @@
 #include "connection/object_window.h"
 
 #include "app/main_window.h"
+#include "app/pickers.h"
 #include "app/qvform.h"
 #include "connection/connection_commands.h"
 #include "connection/logon_dialog.h"
@@ -13,9 +14,11 @@
 #include "platform/messages.h"
 #include "platform/registry.h"
 #include "app/textfiles.h"
+#include "support/modal_helper.h"
 #include "support/test_env.h"
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSplitter>
@@ -139,6 +142,41 @@ TEST_F(ObjectWindow, AzureShowsOnlyTheLoginDatabase)
     EXPECT_EQ(TopTexts(w), QStringList({"Sales"}));
     EXPECT_EQ(w.cmbTree->count(), 1);
     EXPECT_FALSE(w.btnShowFragment->isChecked());
+}
+
+// "設定" asks which databases to show; cancelled, the tree and the combo stay as they were.
+TEST_F(ObjectWindow, ConfiguredDisplayAsksForTheDatabases)
+{
+    Server("16.0.4135.4", "Developer Edition");
+    TfrmObject w(nullptr, "Sales", "sa", "pw", "srv", session);
+    ASSERT_EQ(w.cmbTree->currentIndex(), 0);
+    bool asked = false;
+    qvtest::whenModal([&](QWidget* d) {
+        asked = qobject_cast<TfrmProject*>(d) != nullptr;
+        d->close();
+    });
+    w.cmbTree->setCurrentIndex(2);
+    emit w.cmbTree->activated(2);
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(w.cmbTree->currentIndex(), 0);
+    EXPECT_EQ(TopTexts(w), QStringList({"master", "Sales", "tempdb"}));
+
+    qvtest::whenModal([](QWidget* d) {
+        auto* p = qobject_cast<TfrmProject*>(d);
+        ASSERT_TRUE(p);
+        for (int i = 0; i < p->lstDatabase->count(); ++i)
+            if (p->lstDatabase->item(i)->text() == "tempdb")
+                p->lstDatabase->item(i)->setCheckState(Qt::Checked);
+        p->btnOkClick();
+    });
+    w.cmbTree->setCurrentIndex(2);
+    emit w.cmbTree->activated(2);
+    EXPECT_EQ(w.cmbTree->currentIndex(), 2);
+    EXPECT_EQ(StoredProjectDatabases("srv"), QStringList({"tempdb"}));
+    EXPECT_EQ(TopTexts(w), QStringList({"tempdb"}));
+    // The other tests of this process see the server as it was.
+    emit w.cmbTree->activated(0);
+    TqvRegistry().DeleteKey(ProjectKey("srv"));
 }
 
 TEST_F(ObjectWindow, OpenObjectByType)
