@@ -10,6 +10,7 @@
 #include "app/options.h"
 
 class QAction;
+class QMenu;
 class QWidget;
 
 namespace qv {
@@ -83,6 +84,8 @@ public:
     // After the options dialog: rebuild the tree in the new order (when it changed), show or
     // hide the filter panel by Find and set whole-row highlighting by RowSelect.
     virtual void ApplyListOptions(bool treeOrderChanged) { (void)treeOrderChanged; }
+    // The window's own menu, shown in the main window's menu bar while it is active.
+    virtual QMenu* MergeMenu() const { return nullptr; }
 };
 
 // Login " @ " server ["." database], or schema "." name " @ " server ["." database] when

@@ -1359,9 +1359,12 @@ void TfrmMain::subWindowActivated(QMdiSubWindow* sub)
 {
     // Only the active child's own menu stands in the menu bar.
     QMenu* merge = nullptr;
-    if (sub)
+    if (sub) {
         if (auto* form = qobject_cast<TqvForm*>(sub->widget()))
             merge = form->MergeMenu();
+        else if (IConnectionWindow* c = connectionOf(sub->widget()))
+            merge = c->MergeMenu();
+    }
     if (m_mergedMenu != merge) {
         if (m_mergedMenu)
             menuBar()->removeAction(m_mergedMenu->menuAction());

@@ -365,6 +365,9 @@ void TfrmObject::buildUi()
     spl1->setSizes({240, 660});
 }
 
+// "オブジェクトリスト(&O)" stands in the main menu bar while this window is active.
+QMenu* TfrmObject::MergeMenu() const { return m_actions->mnuObject; }
+
 QStringList TfrmObject::configuredDatabases() const
 {
     return StoredProjectDatabases(m_session->dmSQLServer->Server());

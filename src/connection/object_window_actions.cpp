@@ -246,6 +246,8 @@ void TObjectActions::buildMenus()
     auto A = [this](const char* n) { return m_actions.value(QLatin1String(n)); };
     mnuObject = new QMenu(S("オブジェクトリスト(&O)"), m_w);
     mnuObject->setObjectName(QStringLiteral("mnuObject"));
+    // Opened from the main menu bar, the items follow the selection as they do in the pop-up.
+    connect(mnuObject, &QMenu::aboutToShow, this, [this] { mnuObjectClick(); });
     mnuNew1 = mnuObject->addMenu(S("新規作成(&N)"));
     mnuNew1->setObjectName(QStringLiteral("mnuNew1"));
     for (const char* n : {"actNewTable", "actNewIndex", "actNewView", "actNewProc", "actNewFunc", "actNewTrigger",
@@ -419,12 +421,16 @@ void TObjectActions::mnuObjectClick()
     }
     for (QAction* item : mnuReport->actions())
         item->setEnabled(actions::ReportItemEnabled(item->data().toInt(), in.selectedTypes));
-    // Copy and paste show the main window's edit shortcuts.
+    // Copy and paste show the main window's edit shortcuts. The keys stay the main window's:
+    // they only act here while the menu itself has the focus (the menu also stands in the
+    // main menu bar, where a second owner of the same key would make it ambiguous).
     if (TfrmMain* m = Main()) {
-        if (QAction* c = m->action(QStringLiteral("actEditCopy")))
-            m_actions.value(QStringLiteral("actCopy"))->setShortcut(c->shortcut());
-        if (QAction* p = m->action(QStringLiteral("actEditPaste")))
-            m_actions.value(QStringLiteral("actPaste"))->setShortcut(p->shortcut());
+        for (const auto& [mine, main] : {std::pair{"actCopy", "actEditCopy"}, std::pair{"actPaste", "actEditPaste"}})
+            if (QAction* source = m->action(QLatin1String(main))) {
+                QAction* a = m_actions.value(QLatin1String(mine));
+                a->setShortcutContext(Qt::WidgetShortcut);
+                a->setShortcut(source->shortcut());
+            }
     }
 }
 

@@ -17,6 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QDir>
 #include <QImage>
 #include <QKeyEvent>
@@ -338,6 +341,32 @@ TEST_F(ObjectActionsWindow, ConstraintSwitchSendsOnlyForConstraints)
     EXPECT_EQ(Sent("CONSTRAINT"), QStringList({"use [Sales]\nalter table [dbo].[Orders] DROP CONSTRAINT [CK_Qty]"}));
     EXPECT_EQ(boxes, QStringList({QString::fromUtf8("オブジェクトが削除されました。")}));
     EXPECT_TRUE(errors.isEmpty()) << errors.join("|").toStdString();
+}
+
+// While the connection window is active its "オブジェクトリスト(&O)" menu stands in the main menu
+// bar before the window menu, with the items enabled for the selection.
+TEST_F(ObjectActionsWindow, ObjectMenuStandsInTheMainMenuBarWhileActive)
+{
+    Open();
+    main.show();
+    auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+    ASSERT_TRUE(sub);
+    main.mdiArea()->setActiveSubWindow(sub);
+    QApplication::processEvents();
+    QStringList bar;
+    for (QAction* a : main.menuBar()->actions())
+        bar << a->text();
+    const int at = bar.indexOf(QString::fromUtf8("オブジェクトリスト(&O)"));
+    ASSERT_GE(at, 0) << bar.join("|").toStdString();
+    EXPECT_EQ(bar.value(at + 1), QString::fromUtf8("ウィンドウ(&W)"));
+    Row("T", 45, {"Sales", "dbo", "U"});
+    emit w->actions()->mnuObject->aboutToShow();
+    EXPECT_TRUE(w->actions()->action("actOpenData")->isEnabled());
+    // Closed, the window takes its menu with it.
+    w.reset();
+    QApplication::processEvents();
+    for (QAction* a : main.menuBar()->actions())
+        EXPECT_NE(a->text(), QString::fromUtf8("オブジェクトリスト(&O)"));
 }
 
 TEST_F(ObjectActionsWindow, OpeningAndToolWindows)
