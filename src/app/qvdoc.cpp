@@ -348,37 +348,58 @@ int ReportOutputKind(const QString& path)
 
 // ---- the menus -------------------------------------------------------------------------------
 
+void OrderUserCommands(QList<UserCommandListEntry>& list)
+{
+    QCollator c;
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(list.begin(), list.end(),
+                     [&](const UserCommandListEntry& a, const UserCommandListEntry& b) { return c.compare(a.Name, b.Name) < 0; });
+    // The exchange sort by SEQ: equal values may leave name order once a swap moved them.
+    for (qsizetype i = 0; i + 1 < list.size(); ++i)
+        for (qsizetype j = i + 1; j < list.size(); ++j)
+            if (list[i].Seq > list[j].Seq)
+                std::swap(list[i], list[j]);
+}
+
+namespace {
+
+struct CommandFacts {
+    int seq = 0;
+    int shortCut = 0;
+};
+
+// SEQ and SHORTCUT of a command file; an unreadable or refused file gives zeros.
+CommandFacts readCommandFacts(const QString& dir, const QString& name)
+{
+    CommandFacts f;
+    try {
+        const QvDocument doc = QvDocument::load(UserCommandFile(dir, name), QvDocMissingVersion::AsZero);
+        const QDomElement e = doc.element(kUserCmd);
+        f.seq = QvDocInt(e, QStringLiteral("SEQ"));
+        f.shortCut = QvDocInt(e, QStringLiteral("SHORTCUT"));
+    } catch (const std::exception&) {
+    }
+    return f;
+}
+
+} // namespace
+
+QList<UserCommandListEntry> UserCommandListEntries(const QString& dir)
+{
+    QList<UserCommandListEntry> list;
+    for (const QString& name : definitionNames(dir, QStringLiteral("cmd")))
+        list << UserCommandListEntry{name, readCommandFacts(dir, name).seq};
+    OrderUserCommands(list);
+    return list;
+}
+
 QList<QvMenuEntry> UserCommandMenuEntries(const QString& dir)
 {
-    QStringList names = definitionNames(dir, QStringLiteral("cmd"));
-    sortByName(names);
-    struct Item {
-        QvMenuEntry entry;
-        int seq = 0;
-    };
-    QList<Item> items;
-    for (const QString& name : names) {
-        Item it;
-        it.entry.Name = name;
-        try {
-            const QvDocument doc = QvDocument::load(UserCommandFile(dir, name), QvDocMissingVersion::AsZero);
-            const QDomElement e = doc.element(kUserCmd);
-            it.seq = QvDocInt(e, QStringLiteral("SEQ"));
-            it.entry.ShortCut = QvDocInt(e, QStringLiteral("SHORTCUT"));
-            it.entry.Tag = it.seq;
-        } catch (const std::exception&) {
-            // listed all the same, with SEQ 0, no shortcut and tag 0
-        }
-        items << it;
-    }
-    // The exchange sort by SEQ: equal values may leave name order once a swap moved them.
-    for (qsizetype i = 0; i + 1 < items.size(); ++i)
-        for (qsizetype j = i + 1; j < items.size(); ++j)
-            if (items[i].seq > items[j].seq)
-                std::swap(items[i], items[j]);
     QList<QvMenuEntry> out;
-    for (const Item& it : items)
-        out << it.entry;
+    for (const UserCommandListEntry& e : UserCommandListEntries(dir)) {
+        const CommandFacts f = readCommandFacts(dir, e.Name);
+        out << QvMenuEntry{e.Name, f.shortCut, f.seq};
+    }
     return out;
 }
 

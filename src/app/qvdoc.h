@@ -128,6 +128,17 @@ struct QvMenuEntry {
     bool operator==(const QvMenuEntry&) const = default;
 };
 
+// A user command as its list shows it: name and SEQ.
+struct UserCommandListEntry {
+    QString Name;
+    int Seq = 0;
+};
+// The list order of the commands: by name ignoring case, then an exchange sort by SEQ (a later
+// entry with a strictly smaller SEQ is swapped forward).
+void OrderUserCommands(QList<UserCommandListEntry>& list);
+// The entries of the "*.cmd" files of dir in list order; unreadable or refused files with SEQ 0.
+QList<UserCommandListEntry> UserCommandListEntries(const QString& dir);
+
 // The user-command menu's entries from the "*.cmd" files of dir, in menu order: sorted by
 // name ignoring case, then ordered by SEQ with an exchange sort; unreadable or refused files are
 // listed with SEQ 0, no shortcut and tag 0. A missing folder gives no entry.

@@ -6,6 +6,7 @@
 #include "connection/object_script_commands.h"
 #include "connection/object_window.h"
 #include "sql/sql_window.h"
+#include "sql/user_command_window.h"
 
 #include <QPointer>
 
@@ -30,6 +31,7 @@ void InstallConnectionCommands(TfrmMain& main)
         auto* w = new TfrmSQL(conn->session());
         mainPtr->AddChildWindow(w);
     });
+    TfrmMain::setCommandHandler(QStringLiteral("actToolCommandSetup"), [](IConnectionWindow*) { TfrmUserCommand::ShowWindow(); });
     InstallScriptCommands(main);
 }
 

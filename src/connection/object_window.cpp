@@ -140,6 +140,9 @@ TfrmObject::TfrmObject(QWidget* parent, const QString& sid, const QString& userI
 {
     buildUi();
     m_actions = new TObjectActions(this);
+    SetCommandList();
+    SetReportList();
+    SetShortCut();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     auto restore = [] {
         QGuiApplication::restoreOverrideCursor();
@@ -363,6 +366,73 @@ void TfrmObject::buildUi()
     layout->addWidget(spl1);
     resize(900, 560);
     spl1->setSizes({240, 660});
+}
+
+namespace {
+
+// Fills target with copies of the items of the main window's menu source above its separator
+// sepName: caption, shortcut (shown; the key stays the main window's) and tag.
+void CopyMenuItems(QMenu* target, const QString& source, const QString& sepName, QObject* owner,
+                   const std::function<void(QAction*)>& click)
+{
+    for (QAction* a : target->actions()) {
+        target->removeAction(a);
+        delete a;
+    }
+    TfrmMain* m = TfrmMain::instance();
+    QMenu* menu = m ? m->menu(source) : nullptr;
+    if (!menu)
+        return;
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator() && a->objectName() == sepName)
+            break;
+        auto* copy = new QAction(a->text(), owner);
+        copy->setShortcutContext(Qt::WidgetShortcut);
+        copy->setShortcut(a->shortcut());
+        copy->setData(a->data());
+        QObject::connect(copy, &QAction::triggered, owner, [copy, click] { click(copy); });
+        target->addAction(copy);
+    }
+}
+
+} // namespace
+
+void TfrmObject::SetCommandList()
+{
+    CopyMenuItems(m_actions->mnuCommand, S("mnuCommandMenu"), S("mnuTB1"), this,
+                  [this](QAction* a) { UserCommandClick(a); });
+}
+
+void TfrmObject::SetReportList()
+{
+    CopyMenuItems(m_actions->mnuReport, S("mnuReportMenu"), S("mnuTB2"), this, [this](QAction* a) { ReportClick(a); });
+}
+
+void TfrmObject::SetShortCut()
+{
+    // Each object-list action shows the key the user gave the main window's action; the key
+    // itself is handled by the main window, so here it only acts while the menu has the focus.
+    TfrmMain* m = TfrmMain::instance();
+    if (!m)
+        return;
+    static const std::pair<const char*, const char*> kMap[] = {
+        {"actNew", "actNew"},           {"actDelete", "actEditDelete"}, {"actOpen", "actOpen"},
+        {"actOpenDefine", "actOpenDefine"}, {"actOpenSource", "actOpenSource"}, {"actOpenData", "actOpenData"},
+        {"actOpenDataTop", "actOpenDataTop"}, {"actExec", "actExec"},   {"actScript", "actScript"},
+        {"actPrint", "actPrint"},       {"actSynonym", "actSynonym"},   {"actCross", "actCross"},
+        {"actMatrix", "actMatrix"},     {"actGrant", "actGrant"},       {"actAnalyze", "actAnalyze"},
+        {"actGrep", "actGrep"},         {"actExport", "actExport"},     {"actLoad", "actLoad"},
+        {"actBackUp", "actAdminBackup"}, {"actRestore", "actRestore"},  {"actComment", "actComment"},
+        {"actAddWorkSpace", "actAddWorkSpace"},
+    };
+    for (const auto& [mine, main] : kMap) {
+        QAction* target = m_actions->action(QLatin1String(mine));
+        QAction* source = m->action(QLatin1String(main));
+        if (!target || !source)
+            continue;
+        target->setShortcutContext(Qt::WidgetShortcut);
+        target->setShortcut(source->shortcut());
+    }
 }
 
 // "オブジェクトリスト(&O)" stands in the main menu bar while this window is active.

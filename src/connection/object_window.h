@@ -110,9 +110,9 @@ public:
     void NewObject(int objectType) override;
     void GetDatabase(QStringList& list) override { m_session->GetDatabase(list); }
     void ExecuteSQL(const QString& sql) override { m_session->ExecuteSQL(sql); }
-    void SetCommandList() override {}
-    void SetReportList() override {}
-    void SetShortCut() override {}
+    void SetCommandList() override;
+    void SetReportList() override;
+    void SetShortCut() override;
     // Runs the user command named by the item (sql/user_command_click.cpp).
     void UserCommandClick(QAction* item) override;
     void ReportClick(QAction*) override {}

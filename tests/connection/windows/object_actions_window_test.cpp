@@ -9,6 +9,7 @@
 #include "editor/sqlmemo/qvmemo.h"
 #include "editor/editor_strings.h"
 #include "app/main_window.h"
+#include "app/qvdoc.h"
 #include "app/options.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/db/scripted_session.h"
@@ -21,6 +22,10 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QDir>
+#include <QTimer>
+#include <QMessageBox>
+#include <QScopeGuard>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -367,6 +372,44 @@ TEST_F(ObjectActionsWindow, ObjectMenuStandsInTheMainMenuBarWhileActive)
     QApplication::processEvents();
     for (QAction* a : main.menuBar()->actions())
         EXPECT_NE(a->text(), QString::fromUtf8("オブジェクトリスト(&O)"));
+}
+
+// The window mirrors the main window's user-command and report menus and shows its keys; a
+// mirrored command runs on this window's session.
+TEST_F(ObjectActionsWindow, MirrorsTheMainMenusCommandsAndKeys)
+{
+    UserCommand c;
+    c.Name = "stats";
+    c.Seq = 1;
+    c.ShortCut = ShortCutToCode(QKeySequence("Ctrl+Shift+U"));
+    c.Sql = "update statistics [dbo].[&NAME]";
+    WriteUserCommand(UserCommandDir(), c);
+    const auto cleanup = qScopeGuard([] { QFile::remove(UserCommandFile(UserCommandDir(), "stats")); });
+    main.action("actEditDelete")->setShortcut(QKeySequence("Ctrl+Del"));
+    Open();
+    main.SetCommandList(); // as after the command editor closes
+    const QList<QAction*> items = w->actions()->mnuCommand->actions();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0]->text(), "stats");
+    EXPECT_EQ(items[0]->shortcut(), QKeySequence("Ctrl+Shift+U"));
+    EXPECT_EQ(w->actions()->action("actDelete")->shortcut(), QKeySequence("Ctrl+Del"));
+
+    session->fixture().exact("update statistics [dbo].[Orders]");
+    Row("Orders", 45, {"Sales", "dbo", "U"});
+    session->clearRecord();
+    QStringList shown; // the command's own message box, answered
+    QTimer answer;
+    answer.setInterval(0);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* mb = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); mb && mb->isVisible()) {
+            shown << mb->text();
+            mb->close();
+        }
+    });
+    answer.start();
+    items[0]->trigger();
+    EXPECT_EQ(Sent("update statistics"), QStringList({"update statistics [dbo].[Orders]"}));
+    EXPECT_EQ(shown, QStringList({QString::fromUtf8("コマンドを実行しました。")}));
 }
 
 TEST_F(ObjectActionsWindow, OpeningAndToolWindows)
