@@ -86,6 +86,13 @@ public:
     virtual void ApplyListOptions(bool treeOrderChanged) { (void)treeOrderChanged; }
     // The window's own menu, shown in the main window's menu bar while it is active.
     virtual QMenu* MergeMenu() const { return nullptr; }
+    // Opens the stored-program runner for a procedure (51) or function (52) of this connection
+    // (an open runner of that program is shown instead); null when the window has none.
+    virtual QWidget* RunStoredProgram(const QString& database, const QString& schema, const QString& name, int objectType)
+    {
+        (void)database, (void)schema, (void)name, (void)objectType;
+        return nullptr;
+    }
 };
 
 // Login " @ " server ["." database], or schema "." name " @ " server ["." database] when

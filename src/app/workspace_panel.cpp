@@ -363,6 +363,8 @@ void TfrmMain::WorkSpaceExec()
         if (!conn || (e.ObjectType != 51 && e.ObjectType != 52))
             continue;
         // The stored-program runner, one per program.
+        if (conn->RunStoredProgram(e.DataBase, e.Schema, e.ObjectName, e.ObjectType))
+            continue;
         const QString caption = QStringLiteral("ストアドプログラム実行 - ") + e.Schema + u'.' + e.ObjectName +
                                 QStringLiteral(" @ ") + conn->Server() + u'.' + e.DataBase;
         if (FindWindow(TfrmPlaceholder::staticMetaObject, caption, true))

@@ -5,6 +5,8 @@
 #include "connection/logon_dialog.h"
 #include "connection/object_script_commands.h"
 #include "connection/object_window.h"
+#include "connection/object_window_actions.h"
+#include "sql/exec_proc_window.h"
 #include "sql/sql_window.h"
 #include "sql/user_command_window.h"
 
@@ -32,6 +34,14 @@ void InstallConnectionCommands(TfrmMain& main)
         mainPtr->AddChildWindow(w);
     });
     TfrmMain::setCommandHandler(QStringLiteral("actToolCommandSetup"), [](IConnectionWindow*) { TfrmUserCommand::ShowWindow(); });
+    // The stored-program runner, one per program and connection.
+    ToolWindowFactories()[QStringLiteral("TfrmExecProc")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        const QString caption = TfrmExecProc::CaptionFor(owner->Server(), r.database, r.schema, r.name);
+        if (TfrmMain* m = TfrmMain::instance())
+            if (m->FindWindow(TfrmExecProc::staticMetaObject, caption, true))
+                return nullptr;
+        return new TfrmExecProc(owner->session(), r.database, r.schema, r.name, r.objectType);
+    };
     InstallScriptCommands(main);
 }
 

@@ -435,6 +435,18 @@ void TfrmObject::SetShortCut()
     }
 }
 
+QWidget* TfrmObject::RunStoredProgram(const QString& database, const QString& schema, const QString& name, int objectType)
+{
+    ToolRequest r;
+    r.window = S("TfrmExecProc");
+    r.caption = S("実行 - ") + schema + QStringLiteral(".") + name;
+    r.database = database;
+    r.schema = schema;
+    r.name = name;
+    r.objectType = objectType;
+    return m_actions->OpenTool(r);
+}
+
 // "オブジェクトリスト(&O)" stands in the main menu bar while this window is active.
 QMenu* TfrmObject::MergeMenu() const { return m_actions->mnuObject; }
 

@@ -119,6 +119,8 @@ public:
     QList<QVariantList> QueryRows(const QString& sql) override { return RunRowQuery(m_session->dmSQLServer->Connection, sql); }
     int ObjectTreeLevel() const override { return TreeLevel(); }
     QMenu* MergeMenu() const override;
+    QWidget* RunStoredProgram(const QString& database, const QString& schema, const QString& name,
+                              int objectType) override;
     // The connection's text in the main window's list.
     QString ConnectText() const { return m_session->ConnectionText(); }
     // The task-bar caption: login "@" server, cut to its first 10 characters and "…" when longer than 12.

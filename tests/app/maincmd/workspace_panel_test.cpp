@@ -166,6 +166,19 @@ TEST_F(WorkSpacePanel, OpensThroughTheEntrysConnectionOnThePage)
     pop->hide();
     EXPECT_TRUE(pop->findChild<QAction*>("mnuWorkSpaceOpenData")->isEnabled());
     EXPECT_FALSE(pop->findChild<QAction*>("mnuWorkSpaceExec")->isEnabled());
+    // A procedure's entry runs through its connection's stored-program runner.
+    c->calls.clear();
+    auto* list = c->findChild<QTreeWidget*>("lstObject");
+    list->clearSelection();
+    auto* proc = new QTreeWidgetItem(list, {"P", "Sales", "dbo"});
+    proc->setData(0, Qt::UserRole, 51);
+    proc->setSelected(true);
+    w.WorkSpaceDropFrom(list);
+    Select(w, "P (Sales.dbo)");
+    w.lstWorkSpace()->customContextMenuRequested(QPoint(1, 1));
+    pop->hide();
+    pop->findChild<QAction*>("mnuWorkSpaceExec")->trigger();
+    EXPECT_EQ(c->calls, QStringList({"RunStoredProgram 51 Sales.dbo.P"}));
     // An entry whose connection is closed is skipped.
     c->calls.clear();
     delete c;

@@ -62,6 +62,11 @@ public:
     void ReportClick(QAction*) override { calls << QStringLiteral("Report"); }
     bool CloseQuery() override { return allowClose; }
     int ObjectTreeLevel() const override { return treeLevel; }
+    QWidget* RunStoredProgram(const QString& db, const QString& sch, const QString& name, int objectType) override
+    {
+        calls << QStringLiteral("RunStoredProgram %1 %2.%3.%4").arg(objectType).arg(db, sch, name);
+        return this;
+    }
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -9,6 +9,8 @@
 #include "editor/sqlmemo/qvmemo.h"
 #include "editor/editor_strings.h"
 #include "app/main_window.h"
+#include "connection/connection_commands.h"
+#include "sql/exec_proc_window.h"
 #include "app/qvdoc.h"
 #include "app/options.h"
 #include "controls/lists/qv_treeview.h"
@@ -444,14 +446,30 @@ TEST_F(ObjectActionsWindow, OpeningAndToolWindows)
     EXPECT_EQ(seen[0].name, "");
     EXPECT_EQ(seen[0].targetName, "P");
     EXPECT_EQ(seen[0].targetType, "PROCEDURE");
-    // The stored-program runner is not built yet: its placeholder opens, nothing is dropped.
-    w->lstObject->topLevelItem(1)->setSelected(true);
-    Trigger("actExec");
-    bool placeholder = false;
-    for (QWidget* c : main.MDIChildren())
-        if (qobject_cast<TfrmToolPlaceholder*>(c) && c->windowTitle().contains("dbo.P"))
-            placeholder = true;
-    EXPECT_TRUE(placeholder);
+    // Execute opens the stored-program runner with the procedure's parameters, once.
+    InstallConnectionCommands(main);
+    session->fixture().exact("use [Sales]");
+    session->fixture().pattern("select type from sys\\.objects .*").returns({column("type", "char(2)")}, {{"P "}});
+    session->fixture()
+        .pattern("select param\\.parameter_id .* order by 1")
+        .returns({column("parameter_id", "int"), column("name", "nvarchar(128)"), column("type", "nvarchar(128)"),
+                  column("length", "int"), column("precision", "int"), column("scale", "int"),
+                  column("usertype", "nvarchar(128)"), column("default_value", "nvarchar(10)"), column("is_output", "bit")},
+                 {{0, "", "int", 0, 0, 0, "", " ", false}, {1, "@id", "int", 4, 10, 0, "", " ", false}});
+    auto runners = [&] {
+        QList<TfrmExecProc*> out;
+        for (QWidget* c : main.MDIChildren())
+            if (auto* r = qobject_cast<TfrmExecProc*>(c))
+                out << r;
+        return out;
+    };
+    for (int twice = 0; twice < 2; ++twice) {
+        w->lstObject->topLevelItem(1)->setSelected(true);
+        Trigger("actExec");
+    }
+    ASSERT_EQ(runners().size(), 1) << errors.join("|").toStdString();
+    EXPECT_EQ(runners()[0]->windowTitle(), QString::fromUtf8("ストアドプログラム実行 - dbo.P @ srv.Sales"));
+    EXPECT_EQ(runners()[0]->lstParam->topLevelItemCount(), 2);
     WindowFactories() = saved;
 }
 
