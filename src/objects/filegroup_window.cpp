@@ -56,36 +56,40 @@ DefineKind TbsKind(int tabImage)
 
 const QString FolderTitle = QStringLiteral("ファイル作成先を選択して下さい。");
 
-// The server's folder for a new file, typed in: the server's file system is not this
-// computer's, so it cannot be browsed from here.
 std::optional<QString> AskFolder(QWidget* parent, const QString& defaultFolder)
 {
-    QDialog dlg(parent);
-    dlg.setWindowTitle(FolderTitle);
-    auto* layout = new QVBoxLayout(&dlg);
-    auto* note = new QLabel(QStringLiteral("ファイルはサーバー上に作成されます。サーバーのファイルシステムはこのコンピューターの"
-                                           "ものとは別なので、ここから参照することはできません。\n"
-                                           "サーバー上の既存のフォルダーのパスを入力して下さい。"),
-                            &dlg);
-    note->setWordWrap(true);
-    auto* edit = new QLineEdit(defaultFolder, &dlg);
-    edit->setObjectName(QStringLiteral("txtFolder"));
-    edit->setMinimumWidth(360);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
-    layout->addWidget(note);
-    layout->addWidget(edit);
-    layout->addWidget(buttons);
-    if (dlg.exec() != QDialog::Accepted)
+    std::unique_ptr<QDialog> dlg = TfrmTBS::FolderDialog(parent, defaultFolder);
+    if (dlg->exec() != QDialog::Accepted)
         return std::nullopt;
-    return edit->text().trimmed();
+    return dlg->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->text().trimmed();
 }
 
 // Rows of the usage bar in a row of any height: the bar keeps its 12-pixel height, centred.
 int BarTop(const QRect& rect) { return rect.top() + qMax(0, (rect.height() - 17) / 2); }
 
 } // namespace
+
+std::unique_ptr<QDialog> TfrmTBS::FolderDialog(QWidget* parent, const QString& defaultFolder)
+{
+    auto dlg = std::make_unique<QDialog>(parent);
+    dlg->setWindowTitle(FolderTitle);
+    auto* layout = new QVBoxLayout(dlg.get());
+    auto* note = new QLabel(QStringLiteral("ファイルはサーバー上に作成されます。サーバーのファイルシステムはこのコンピューターの"
+                                           "ものとは別なので、ここから参照することはできません。\n"
+                                           "サーバー上の既存のフォルダーのパスを入力して下さい。"),
+                            dlg.get());
+    note->setWordWrap(true);
+    auto* edit = new QLineEdit(defaultFolder, dlg.get());
+    edit->setObjectName(QStringLiteral("txtFolder"));
+    edit->setMinimumWidth(420);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dlg.get());
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dlg.get(), &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dlg.get(), &QDialog::reject);
+    layout->addWidget(note);
+    layout->addWidget(edit);
+    layout->addWidget(buttons);
+    return dlg;
+}
 
 TfrmTBS::TfrmTBS(QObject* owner, const QString& database, const QString& objectName, int tabImage, TOpenMode mode)
     : TfrmTBS(owner, database, objectName, tabImage, mode, false)
@@ -351,10 +355,16 @@ void TfrmTBS::ShowData(bool isDrop)
         }
     }
     SetEditStyles();
+    // The snapshot first: the select-cell rules tell loaded rows from new ones by it.
+    grdFile->Save();
     grdFile->SetRow(1);
     grdFile->SetCol(0);
     SelectCell(grdFile->Col(), grdFile->Row());
-    grdFile->Save();
+    // An editor left open would show the text before the load; the grid hides only an editor
+    // on screen, and a window being built is not on screen yet.
+    grdFile->SetEditorMode(false);
+    if (QWidget* editor = grdFile->InplaceEditor())
+        editor->hide();
     if (SourcePageActive() && SourceMode == smShow)
         SetSourceLines(isDrop ? GetSourceDrop() : GetSourceCreate());
     cmbDatabase->Save();

@@ -10,8 +10,10 @@
 #include "tables/define_script.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QDialog;
 class QIODevice;
 class QMenu;
 class QTreeWidgetItem;
@@ -41,6 +43,8 @@ public:
     // The folder on the server for a new file: text shown, the default folder; answers the
     // folder typed, or nothing when cancelled. Tests answer here (unset: the dialog).
     static std::function<std::optional<QString>(QWidget* parent, const QString& defaultFolder)> FolderHook;
+    // The dialog of that choice: a note that the folder is the server's, the folder typed.
+    static std::unique_ptr<QDialog> FolderDialog(QWidget* parent, const QString& defaultFolder);
 
     filegroup::Kind FileKind() const { return m_fileKind; }
     // The grid column of a value; -1 when the kind has none.

@@ -15,6 +15,7 @@
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QImage>
 #include <QMdiSubWindow>
@@ -274,6 +275,11 @@ TEST_F(FileGroupWindow, FolderOnTheServerIsTypedAndNamesTheFile)
     w->grdFileEditButtonClick();
     EXPECT_EQ(proposed, "C:\\MSSQL");
     EXPECT_EQ(CellOf(w, Field::Path, 3), "E:\\data\\fg1_3.ndf");
+    // The dialog says why the folder is typed rather than browsed.
+    const std::unique_ptr<QDialog> dlg = TfrmTBS::FolderDialog(w, "C:\\MSSQL");
+    dlg->adjustSize();
+    saveGrab(dlg.get(), "filegroup_folder");
+    EXPECT_EQ(dlg->windowTitle(), QString::fromUtf8("ファイル作成先を選択して下さい。"));
     // Cancelled: the cell stays.
     TfrmTBS::FolderHook = [](QWidget*, const QString&) -> std::optional<QString> { return std::nullopt; };
     w->grdFileEditButtonClick();
@@ -308,8 +314,8 @@ const QString ContentsSelect = ContentsSql(15, "sales", false);
 // whose index is listed as an index and as a key.
 void Contents(FileGroupWindow& t)
 {
-    FixtureRule& r = t.session->fixture().exact(ContentsSelect.mid(ContentsSelect.indexOf('\n') + 1));
-    r.params = QVariantList{"fg1"};
+    FixtureRule& r = t.session->fixture().exact(Sent(ContentsSelect.mid(ContentsSelect.indexOf('\n') + 1)));
+    r.params = QVariantList{"fg1", "fg1", "fg1", "fg1"};
     r.returns({column("OBJECT_TYPE", "nvarchar(2)"), column("OBJECT_TYPE_DESC", "nvarchar(60)"),
                column("OBJECT_NAME", "sysname"), column("SCHEMA_NAME", "sysname"),
                column("PARENT_OBJECT_NAME", "nvarchar(30)")},
@@ -347,7 +353,7 @@ TEST_F(FileGroupWindow, StoredObjectsListsIndexesAndKeys)
     TwoFiles(*this);
     Contents(*this);
     TfrmTBS* w = OpenGroup("fg1", omCross); // the page of its own
-    ASSERT_TRUE(w);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString() << Lines(session->statements());
     EXPECT_EQ(w->pagObject->currentWidget(), w->tabContents);
     EXPECT_EQ(Listed(w), QStringList({"Heap|dbo|TABLE|", "IX_Orders_Date|dbo|INDEX|Orders", "Orders|dbo|TABLE|",
                                       "PK_Orders|dbo|CONSTRAINT|Orders", "UQ_Orders_No|dbo|INDEX|Orders",
@@ -383,9 +389,14 @@ TEST_F(FileGroupWindow, StoredObjectsDropBracketedAndReportFailures)
     EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
     EXPECT_TRUE(Listed(w).contains("Orders|dbo|TABLE|"));
 
-    // Several with errors ignored: what still fails is reported as not deleted.
+    // Several with errors ignored: what still fails after the passes is reported as not
+    // deleted (here the table, and the unique constraint listed as index and as key).
     session->fixture().exact("use [sales]\nDROP INDEX [IX_Orders_Date] ON [dbo].[Orders]").affects(0);
-    Select(w, {"Orders", "IX_Orders_Date"});
+    session->fixture().exact("use [sales]\nDROP INDEX [UQ_Orders_No] ON [dbo].[Orders]").fails("in use by constraint");
+    session->fixture()
+        .exact("use [sales]\nALTER TABLE [dbo].[Orders] DROP CONSTRAINT [UQ_Orders_No]")
+        .fails("referenced by a foreign key");
+    Select(w, {"Orders", "IX_Orders_Date", "UQ_Orders_No"});
     checkAnswers = {true};
     errors.clear();
     w->popDelClick();
@@ -393,8 +404,9 @@ TEST_F(FileGroupWindow, StoredObjectsDropBracketedAndReportFailures)
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes.first().contains(QString::fromUtf8("削除できませんでした"))) << boxes.first().toStdString();
     EXPECT_FALSE(boxes.first().contains(QString::fromUtf8("オブジェクトが削除されました。")));
-    EXPECT_TRUE(Listed(w).contains("Orders|dbo|TABLE|"));
-    EXPECT_FALSE(Listed(w).contains("IX_Orders_Date|dbo|INDEX|Orders"));
+    EXPECT_TRUE(boxes.first().contains("referenced by a foreign key"));
+    EXPECT_EQ(Listed(w), QStringList({"Orders|dbo|TABLE|", "UQ_Orders_No|dbo|INDEX|Orders",
+                                      "UQ_Orders_No|dbo|CONSTRAINT|Orders"}));
     qvOption.DelErr = false;
 }
 
@@ -403,7 +415,11 @@ TEST_F(FileGroupWindow, UsageIsDrawnAsABar)
     TwoFiles(*this);
     TfrmTBS* w = OpenGroup("fg1");
     ASSERT_TRUE(w);
-    w->resize(1100, 320);
+    main->resize(1400, 500);
+    main->show(); // as on screen: an in-place editor the grid hides is hidden then
+    if (QWidget* f = w->parentWidget())
+        f->resize(1340, 360);
+    w->resize(1300, 320);
     QCoreApplication::processEvents();
     saveGrab(w, "filegroup_define");
     const QImage img = w->grdFile->viewport()->grab().toImage();
