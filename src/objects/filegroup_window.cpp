@@ -410,6 +410,8 @@ void TfrmTBS::PickList(int c, QStringList& items)
     case Field::Type: items = {DataText, LogText}; break;
     case Field::FileGroup:
         if (FFileGroup.isEmpty()) {
+            // The file groups of the window's database, whatever the shared session is in.
+            Session()->ExecuteSQL(QStringLiteral("use ") + QuoteIdentifier(Database(), true));
             Session()->GetFileGroup(FFileGroup);
             Session()->dmSQLServer->qryGeneral->Close();
         }

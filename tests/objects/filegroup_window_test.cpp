@@ -13,8 +13,11 @@
 #include "connection/dm_sqlserver.h"
 #include "connection/object_session.h"
 #include "support/test_env.h"
+#include "platform/exceptions.h"
+#include "tables/define_script.h"
 #include "tables/define_session_helper.h"
 
+#include <QBuffer>
 #include <QDialog>
 #include <QDir>
 #include <QImage>
@@ -360,6 +363,13 @@ TEST_F(FileGroupWindow, StoredObjectsListsIndexesAndKeys)
                                       "UQ_Orders_No|dbo|CONSTRAINT|Orders"}));
     EXPECT_EQ(w->lstObject->topLevelItem(0)->data(0, Qt::UserRole).toInt(), 45);
     saveGrab(w, "filegroup_contents");
+
+    // Open: each selected object in its own window, in the window's database; then deselected.
+    const qsizetype before = main->MDIChildren().size();
+    Select(w, {"Heap", "IX_Orders_Date", "PK_Orders"});
+    w->popOpenClick();
+    EXPECT_EQ(main->MDIChildren().size(), before + 3);
+    EXPECT_TRUE(w->lstObject->selectedItems().isEmpty());
 }
 
 TEST_F(FileGroupWindow, StoredObjectsDropBracketedAndReportFailures)
@@ -437,4 +447,44 @@ TEST_F(FileGroupWindow, UsageIsDrawnAsABar)
     // The second file is empty: silver only.
     const int mid2 = mid + w->grdFile->RowHeights(1) + 1;
     EXPECT_EQ(img.pixelColor(left + width / 4, mid2), QColor(192, 192, 192));
+}
+
+TEST_F(FileGroupWindow, ScriptRoutineWritesCreateAndDrop)
+{
+    TwoFiles(*this);
+    ASSERT_TRUE(DefinitionScripts().contains(69));
+    ASSERT_TRUE(DefinitionScripts().contains(71));
+    ScriptOption.Database = qmAlways;
+    ScriptOption.Drop = false;
+    DefineScriptRequest r;
+    r.objectType = 69;
+    r.database = "sales";
+    r.name = "fg1";
+    QBuffer memory;
+    memory.open(QIODevice::WriteOnly);
+    EXPECT_THROW(DefinitionScripts().value(69)(conn, r, memory), EAbort);
+    const QString create = QString::fromUtf16(reinterpret_cast<const char16_t*>(memory.data().constData()),
+                                              memory.data().size() / 2);
+    EXPECT_EQ(create.toStdString(),
+              QString("ALTER DATABASE [sales]\r\n  ADD FILEGROUP [fg1]\r\ngo\r\n"
+                      "ALTER DATABASE [sales]\r\n  ADD FILE ( NAME = N'fg1_1', FILENAME = N'D:\\data\\fg1_1.ndf', "
+                      "SIZE = 10240KB, FILEGROWTH = 10%)\r\n   TO FILEGROUP [fg1]\r\ngo\r\n"
+                      "ALTER DATABASE [sales]\r\n  ADD FILE ( NAME = N'fg1_2', FILENAME = N'D:\\data\\fg1_2.ndf', "
+                      "SIZE = 65536KB, MAXSIZE = 102400KB, FILEGROWTH = 8192KB)\r\n   TO FILEGROUP [fg1]\r\ngo\r\n")
+                  .toStdString());
+
+    session->fixture()
+        .exact("use [sales]\nselect name from sysfiles where groupid = filegroup_id(N'fg1')")
+        .returns({column("name", "sysname")}, {{"fg1_1"}, {"fg1_2"}});
+    ScriptOption.Drop = true;
+    QBuffer drop;
+    drop.open(QIODevice::WriteOnly);
+    EXPECT_THROW(DefinitionScripts().value(69)(conn, r, drop), EAbort);
+    const QString dropText = QString::fromUtf16(reinterpret_cast<const char16_t*>(drop.data().constData()),
+                                                drop.data().size() / 2);
+    EXPECT_EQ(dropText.toStdString(),
+              QString("use [master]\r\ngo\r\nALTER DATABASE [sales] REMOVE FILE [fg1_1]\r\ngo\r\n"
+                      "ALTER DATABASE [sales] REMOVE FILE [fg1_2]\r\ngo\r\n"
+                      "ALTER DATABASE [sales] REMOVE FILEGROUP [fg1]\r\ngo\r\n")
+                  .toStdString());
 }
