@@ -21,6 +21,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTabWidget>
@@ -487,4 +489,48 @@ TEST_F(FileGroupWindow, ScriptRoutineWritesCreateAndDrop)
                       "ALTER DATABASE [sales] REMOVE FILE [fg1_2]\r\ngo\r\n"
                       "ALTER DATABASE [sales] REMOVE FILEGROUP [fg1]\r\ngo\r\n")
                   .toStdString());
+}
+
+TEST_F(FileGroupWindow, FileWindowShowsOneFileAndModifiesIt)
+{
+    FixtureRule& r = session->fixture().exact(Sent(FileSql(15, FileKind)));
+    r.params = QVariantList{"sales_log", "sales"};
+    r.returns({column("name", "sysname"), column("physical_name", "nvarchar(260)"), column("fg", "sysname"),
+               column("size", "int"), column("growth", "int"), column("max_size", "int"), column("used", "int"),
+               column("state_desc", "nvarchar(60)"), column("pct", "bit"), column("log", "int")},
+              {{"sales_log", "L:\\sales_log.ldf", QVariant(), 128, 10, 268435456, 64, "ONLINE", true, 1}});
+    // The storage window opens a file's window with the kind 71.
+    auto* w = new TfrmTBS(conn, "sales", "sales_log", 71, omDefine);
+    main->AddChildWindow(w);
+    EXPECT_EQ(w->windowTitle(), "FILE - sales.sales_log @ srv.master");
+    EXPECT_EQ(w->pagObject->indexOf(w->tabContents), -1);
+    ASSERT_EQ(w->grdFile->RowCount(), 2); // exactly one file
+    EXPECT_EQ(w->grdFile->Rows(1), QStringList({"L:\\sales_log.ldf", QString::fromUtf8("ログ"), "", "1", "10", "%",
+                                                "2097152", "0.50", "500"}));
+    // The log file's file group cannot be edited; its size can.
+    w->grdFile->SetRow(1);
+    w->grdFile->SetCol(w->Column(Field::FileGroup));
+    EXPECT_FALSE(w->grdFile->GridOptions() & goEditing);
+    w->grdFile->SetCol(w->Column(Field::Size));
+    EXPECT_TRUE(w->grdFile->GridOptions() & goEditing);
+    // Sizes are whole numbers: the editor refuses ".".
+    w->grdFile->SetEditorMode(true);
+    QLineEdit* editor = w->grdFile->InplaceEditor();
+    ASSERT_TRUE(editor);
+    editor->setText("");
+    QKeyEvent dot(QEvent::KeyPress, Qt::Key_Period, Qt::NoModifier, ".");
+    QKeyEvent two(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+    QCoreApplication::sendEvent(editor, &two);
+    QCoreApplication::sendEvent(editor, &dot);
+    EXPECT_EQ(editor->text(), "2");
+    w->grdFile->SetEditorMode(false);
+
+    // A log file's 2 TB maximum writes no MAXSIZE.
+    Type(w, Field::Size, 1, "2");
+    const QString modify = "ALTER DATABASE [sales]\nMODIFY FILE (NAME = N'sales_log', SIZE = 2048KB, FILEGROWTH = 10%)";
+    session->fixture().exact(modify).affects(0);
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(Lines(StatementsFrom(mark).mid(0, 2)), Lines(QStringList({"use [sales]", modify})));
 }
