@@ -52,14 +52,28 @@ const QString FileSelect = Sent(FileSql(15, FileGroupKind));
 
 std::string Lines(const QStringList& l) { return l.join("\n----\n").toStdString(); }
 
+// A scripted session that notes, for each ALTER DATABASE, whether a transaction was open.
+struct TransactionWatch : qv::db::ScriptedSession {
+    QList<bool> alterInTransaction;
+    qv::db::ExecOutcome execute(const qv::db::StatementRequest& request) override
+    {
+        if (request.sql.contains("ALTER DATABASE", Qt::CaseInsensitive))
+            alterInTransaction << !autoCommit();
+        return ScriptedSession::execute(request);
+    }
+};
+
 struct FileGroupWindow : DefineSession {
     QStringList checkBoxes;       // texts of the boxes with check boxes
     QList<bool> checkAnswers;     // states the next box's first check box takes
     QList<int> checkButtons;      // answers of those boxes (IDYES when none is left)
 
+    std::shared_ptr<TransactionWatch> watch = std::make_shared<TransactionWatch>();
+
     void SetUp() override
     {
         DefineSession::SetUp();
+        session = watch;
         Connect();
         for (const char* db : {"use [sales]", "use [master]"})
             session->fixture().exact(db);
@@ -225,6 +239,7 @@ TEST_F(FileGroupWindow, OpenTransactionIsCommittedBeforeTheRunAndRestartedAfter)
     qvOption.AutoTran = savedAutoTran;
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_TRUE(session->statements().contains(modify));
+    EXPECT_EQ(watch->alterInTransaction, QList<bool>({false})); // committed before the run
     EXPECT_EQ(session->events().mid(events), QStringList({"Commit", "AutoCommit", "StartTransaction"}));
     EXPECT_TRUE(link->InTransaction());
 }
@@ -301,6 +316,7 @@ TEST_F(FileGroupWindow, DeleteRemovesTheFilesAndOnRequestTheGroup)
     session->fixture().exact("alter database [sales] remove file [fg1_2]").affects(0);
     session->fixture().exact("alter database [sales] remove filegroup [fg1]").affects(0);
     checkAnswers = {true};
+    w->Session()->dmSQLServer->Connection->StartTransaction(); // committed before the removal
     const qsizetype mark = Mark();
     w->actDelete->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -309,6 +325,7 @@ TEST_F(FileGroupWindow, DeleteRemovesTheFilesAndOnRequestTheGroup)
                                                  "alter database [sales] remove filegroup [fg1]"})));
     EXPECT_EQ(boxes.last(), QString::number(MB_OK | MB_ICONINFORMATION) + ":" + QString::fromUtf8("オブジェクトが削除されました。"));
     EXPECT_FALSE(w);
+    EXPECT_EQ(watch->alterInTransaction, QList<bool>({false, false, false}));
 }
 
 namespace {
