@@ -143,6 +143,12 @@ TEST_F(FileGroupWindow, NewFileGroupRunsTheExactAddStatements)
     Type(w, Field::Growth, 1, "10");
     Type(w, Field::Unit, 1, "%");
     EXPECT_TRUE(w->Modified());
+    main->resize(1400, 500);
+    main->show();
+    if (QWidget* f = w->parentWidget())
+        f->resize(1340, 300);
+    QCoreApplication::processEvents();
+    saveGrab(w, "filegroup_new");
 
     const QString addGroup = "ALTER DATABASE [sales]\n  ADD FILEGROUP [fg2]";
     const QString addFile = "ALTER DATABASE [sales]\n"
@@ -466,6 +472,12 @@ TEST_F(FileGroupWindow, UsageIsDrawnAsABar)
     // The second file is empty: silver only.
     const int mid2 = mid + w->grdFile->RowHeights(1) + 1;
     EXPECT_EQ(img.pixelColor(left + width / 4, mid2), QColor(192, 192, 192));
+
+    // The source page shows the create script.
+    w->pagObject->setCurrentWidget(w->tabSource);
+    QCoreApplication::processEvents();
+    saveGrab(w, "filegroup_source");
+    EXPECT_EQ(w->SourceLines().mid(0, 3), QStringList({"ALTER DATABASE [sales]", "  ADD FILEGROUP [fg1]", "go"}));
 }
 
 TEST_F(FileGroupWindow, ScriptRoutineWritesCreateAndDrop)
