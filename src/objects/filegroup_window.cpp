@@ -155,7 +155,7 @@ TfrmTBS::TfrmTBS(QObject* owner, const QString& database, const QString& objectN
     }
 
     // The window's own delete: the files, and on request the file group.
-    disconnect(actDelete, &QAction::triggered, nullptr, nullptr);
+    disconnect(actDelete, &QAction::triggered, this, nullptr);
     connect(actDelete, &QAction::triggered, this, [this] { DeleteObject(); });
 
     InitGrid();
