@@ -1,5 +1,6 @@
 #include "objects/filegroup_text.h"
 
+#include "app/object_types.h"
 #include "app/qvstrings.h"
 #include "controls/inputs/number_text.h"
 
@@ -232,6 +233,227 @@ QStringList DeleteScript(const ScriptInput& in, const QStringList& fileNames, bo
     if (dropFileGroup && in.kind == FileGroupKind)
         lines << alter + QStringLiteral(" remove filegroup ") + Name(in.name) << Go;
     return lines;
+}
+
+QList<Field> Columns(Kind kind)
+{
+    if (kind == FileGroupKind)
+        return {Field::Name, Field::Path, Field::Size, Field::Growth, Field::Unit, Field::Max, Field::Used,
+                Field::Usage};
+    return {Field::Path, Field::Type, Field::FileGroup, Field::Size, Field::Growth, Field::Unit, Field::Max,
+            Field::Used, Field::Usage};
+}
+
+QString Header(Field f)
+{
+    switch (f) {
+    case Field::Name: return QStringLiteral("データファイル名");
+    case Field::Path: return QStringLiteral("ファイルパス");
+    case Field::Type: return QStringLiteral("種類");
+    case Field::FileGroup: return QStringLiteral("ファイルグループ");
+    case Field::Size: return QStringLiteral("サイズ(M)");
+    case Field::Growth: return QStringLiteral("増分値");
+    case Field::Unit: return QStringLiteral("増分単位");
+    case Field::Max: return QStringLiteral("最大(M)");
+    case Field::Used: return QStringLiteral("使用済(M)");
+    case Field::Usage: return QStringLiteral("使用率");
+    }
+    return QString();
+}
+
+int DefaultWidth(Field f)
+{
+    switch (f) {
+    case Field::Name: return 150;
+    case Field::Path: return 400;
+    case Field::Type: return 60;
+    case Field::FileGroup: return 120;
+    case Field::Growth:
+    case Field::Unit: return 70;
+    case Field::Usage: return 150;
+    default: return 100;
+    }
+}
+
+bool CellEditable(Field f, bool newRow, const QString& savedType, const QString& type)
+{
+    switch (f) {
+    case Field::Name:
+    case Field::Path: return newRow;
+    case Field::Type: return newRow && savedType.isEmpty();
+    case Field::FileGroup: return type == DataText;
+    case Field::Size:
+    case Field::Growth:
+    case Field::Unit:
+    case Field::Max: return true;
+    default: return false;
+    }
+}
+
+QString FileSql(int dbVer, Kind kind)
+{
+    if (dbVer < 9) {
+        return QStringLiteral("select name, filename, filegroup_name(groupid), size, growth, maxsize,"
+                              " fileproperty(name, 'SpaceUsed'), 'ONLINE',"
+                              " case when (status & 0x100000) <> 0 then 1 else 0 end,"
+                              " fileproperty(name, 'IsLogFile')\r\nfrom sysfiles\r\n") +
+               (kind == FileGroupKind ? QStringLiteral("where filegroup_name(groupid) = :FILEGROUP")
+                                      : QStringLiteral("where name = :FILE"));
+    }
+    return QStringLiteral("select name, physical_name, filegroup_name(data_space_id), size, growth, max_size,"
+                          " fileproperty(name, 'SpaceUsed'), state_desc, is_percent_growth,"
+                          " fileproperty(name, 'IsLogFile')\r\nfrom master.sys.master_files\r\n") +
+           (kind == FileGroupKind ? QStringLiteral("where filegroup_name(data_space_id) = :FILEGROUP")
+                                  : QStringLiteral("where name = :FILE")) +
+           QStringLiteral("\r\nand database_id = db_id(:DATABASE)\r\nand is_name_reserved = 'False'");
+}
+
+ShownFile ShowFile(const CatalogFile& f)
+{
+    ShownFile s;
+    s.row.name = f.name.trimmed();
+    s.row.path = f.path.trimmed();
+    s.row.type = f.logFlag.trimmed() == QStringLiteral("1") ? LogText : DataText;
+    s.row.fileGroup = f.fileGroup;
+    const qint64 size = f.size.trimmed().toLongLong();
+    s.row.size = PagesToMb(size);
+    const QString flag = f.percentFlag.trimmed();
+    const bool percent = flag == QStringLiteral("1") || flag.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+    const GrowthCells g = GrowthText(f.growth.trimmed(), percent);
+    s.row.growth = g.growth;
+    s.row.unit = g.unit;
+    s.row.maximum = MaxSizeText(f.maxSize);
+    const qint64 used = f.used.trimmed().toLongLong();
+    s.used = PagesToMb(used, true);
+    s.usage = QString::number(UsagePerMille(used, size));
+    return s;
+}
+
+QString InstallFolderSql()
+{
+    return QStringLiteral("declare @SmoRoot nvarchar(512)\r\n"
+                          "exec master.dbo.xp_instance_regread N'HKEY_LOCAL_MACHINE', "
+                          "N'SOFTWARE\\Microsoft\\MSSQLServer\\Setup', N'SQLPath', @SmoRoot OUTPUT\r\n"
+                          "select @SmoRoot");
+}
+
+QString FilePathInFolder(Kind kind, const QString& folder, const QString& name, const QString& type)
+{
+    if (name.trimmed().isEmpty())
+        return folder;
+    QString base = folder;
+    if (!base.endsWith(QLatin1Char('\\')))
+        base += QLatin1Char('\\');
+    base += name.trimmed();
+    if (kind == FileGroupKind)
+        return base + QStringLiteral(".ndf");
+    if (type == DataText)
+        return base + QStringLiteral(".mdf");
+    if (type == LogText)
+        return base + QStringLiteral(".ldf");
+    return base;
+}
+
+namespace {
+struct ContentPart {
+    QString select, type, name, parent, condition;
+};
+
+QString SysObjectFilter(int dbVer)
+{
+    if (dbVer >= 9)
+        return QStringLiteral(" and obj.type <> N'S' and obj.name <> N'dtproperties' and (obj.is_ms_shipped <> 1"
+                              " and (select major_id from sys.extended_properties"
+                              " where major_id = obj.object_id and minor_id = 0 and class = 1"
+                              " and name = N'microsoft_database_tools_support' ) is null)");
+    return QStringLiteral(" AND obj.xtype NOT IN (N'S', N'V', N'P',N'RF',N'X', N'FN', N'IF', N'TF')"
+                          " AND obj.name <> N'dtproperties'"
+                          " AND objectproperty(obj.id, N'IsMSShipped') <> 1"
+                          " AND objectproperty(obj.id, N'IsSystemTable') <> 1");
+}
+} // namespace
+
+QString ContentsSql(int dbVer, const QString& database, bool showSysObj)
+{
+    const bool catalog = dbVer >= 9;
+    const QString from = catalog ? QStringLiteral(" FROM sys.indexes idx INNER JOIN sys.objects obj ON idx.object_id = obj.object_id")
+                                 : QStringLiteral(" FROM sysindexes idx INNER JOIN sysobjects obj ON idx.id = obj.id");
+    const QString desc = catalog ? QStringLiteral("obj.type_desc") : QStringLiteral("'UNKNOWN'");
+    const QString schema = catalog ? QStringLiteral("schema_name(obj.schema_id)") : QStringLiteral("user_name(obj.uid)");
+    const QString group = catalog ? QStringLiteral(" AND idx.data_space_id = filegroup_id(:FILEGROUP)")
+                                  : QStringLiteral(" AND idx.groupid = filegroup_id(:FILEGROUP)");
+    const QString constraint = QStringLiteral(" SELECT con.constid, con.id FROM sysconstraints con"
+                                              " INNER JOIN dbo.sysobjects AS conobj ON conobj.id = con.constid"
+                                              " WHERE conobj.name = idx.name AND con.id = obj.id");
+    const QString none = QStringLiteral("cast(null as nvarchar)");
+    QList<ContentPart> parts;
+    if (catalog) {
+        parts = {
+            {QStringLiteral(" SELECT DISTINCT"), QStringLiteral("obj.type"), QStringLiteral("obj.name"), none,
+             QStringLiteral(" AND obj.type IN ('U', 'S') AND ( (idx.is_primary_key = 1) or (idx.type = 0) )")},
+            {QStringLiteral(" SELECT"), QStringLiteral("'IX'"), QStringLiteral("idx.name"), QStringLiteral("obj.name"),
+             QStringLiteral(" AND NOT( (idx.is_primary_key = 1) or (idx.type = 0) )")},
+            {QStringLiteral(" SELECT"), QStringLiteral("'PK'"), QStringLiteral("idx.name"), QStringLiteral("obj.name"),
+             QStringLiteral(" AND ( (idx.is_primary_key = 1) or (idx.is_unique_constraint = 1) )")},
+            {QStringLiteral(" SELECT"), QStringLiteral("obj.type"), QStringLiteral("obj.name"), none,
+             QStringLiteral(" AND obj.type NOT IN ('U', 'S')")},
+        };
+    } else {
+        parts = {
+            {QStringLiteral(" SELECT DISTINCT"), QStringLiteral("obj.type"), QStringLiteral("obj.name"), none,
+             QStringLiteral(" AND obj.type IN ('U', 'S')")},
+            {QStringLiteral(" SELECT"), QStringLiteral("'IX'"), QStringLiteral("idx.name"), QStringLiteral("obj.name"),
+             QStringLiteral(" AND (idx.indid <> 0) AND NOT EXISTS(") + constraint + QStringLiteral(" )")},
+            {QStringLiteral(" SELECT"), QStringLiteral("'PK'"), QStringLiteral("idx.name"), QStringLiteral("obj.name"),
+             QStringLiteral(" AND (idx.indid <> 0) AND EXISTS(") + constraint + QStringLiteral(" )")},
+            {QStringLiteral(" SELECT"), QStringLiteral("obj.type"), QStringLiteral("obj.name"), none,
+             QStringLiteral(" AND obj.type NOT IN ('U', 'S')")},
+        };
+    }
+    QStringList selects;
+    for (const ContentPart& p : parts) {
+        QString sql = p.select + QStringLiteral(" ") + p.type + QStringLiteral(" AS OBJECT_TYPE, ") + desc +
+                      QStringLiteral(" AS OBJECT_TYPE_DESC, ") + p.name + QStringLiteral(" AS OBJECT_NAME, ") + schema +
+                      QStringLiteral(" AS SCHEMA_NAME, ") + p.parent + QStringLiteral(" AS PARENT_OBJECT_NAME") + from +
+                      QStringLiteral(" WHERE 0 = 0") + p.condition + group;
+        if (!showSysObj)
+            sql += SysObjectFilter(dbVer);
+        selects << sql;
+    }
+    return QStringLiteral("use ") + QuoteIdentifier(database.trimmed(), true) + QStringLiteral("\r\n") +
+           selects.join(QStringLiteral(" UNION ALL"));
+}
+
+ContentItem ContentFromRecord(const QString& objectType, const QString& typeDesc, const QString& name,
+                              const QString& schema, const QString& parent)
+{
+    ContentItem item;
+    item.type = XTypeToObjectType(objectType);
+    item.typeName = XTypeToTypeName(objectType);
+    if (item.typeName.isEmpty())
+        item.typeName = typeDesc;
+    item.name = name;
+    item.schema = schema;
+    item.parent = parent;
+    return item;
+}
+
+QString ContentDropStatement(const ContentItem& item, int dbVer)
+{
+    const auto q = [](const QString& n) { return QuoteIdentifier(n, true); };
+    switch (item.type) {
+    case 45: return QStringLiteral("DROP TABLE ") + q(item.schema) + QStringLiteral(".") + q(item.name);
+    case 66:
+        return QStringLiteral("ALTER TABLE ") + q(item.schema) + QStringLiteral(".") + q(item.parent) +
+               QStringLiteral(" DROP CONSTRAINT ") + q(item.name);
+    case 46:
+        if (dbVer >= 9)
+            return QStringLiteral("DROP INDEX ") + q(item.name) + QStringLiteral(" ON ") + q(item.schema) +
+                   QStringLiteral(".") + q(item.parent);
+        return QStringLiteral("DROP INDEX ") + q(item.schema) + QStringLiteral(".") + q(item.parent) +
+               QStringLiteral(".") + q(item.name);
+    default: return QString();
+    }
 }
 
 } // namespace qv::filegroup

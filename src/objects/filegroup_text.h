@@ -83,4 +83,58 @@ QStringList DropScript(const ScriptInput& in, const QStringList& groupFiles, boo
 // the loaded rows) or the file, and with dropFileGroup the file group too.
 QStringList DeleteScript(const ScriptInput& in, const QStringList& fileNames, bool dropFileGroup);
 
+// ---- The window's grid and catalog reads ----
+
+// The values a grid column shows; the kind decides which columns there are.
+enum class Field { Name, Path, Type, FileGroup, Size, Growth, Unit, Max, Used, Usage };
+// The columns of the kind, left to right.
+QList<Field> Columns(Kind kind);
+QString Header(Field f);
+int DefaultWidth(Field f);
+// Whether the in-place editor may open on a cell: names and paths only on new rows, the kind
+// only on new rows without a loaded kind, the file group only on data files, the sizes,
+// growth and maximum always, the figures never.
+bool CellEditable(Field f, bool newRow, const QString& savedType, const QString& type);
+
+// The files of a file group (parameters FILEGROUP, then DATABASE from version 9) or of one
+// file (FILE, then DATABASE), run after the database switch. Columns: name, path, file group,
+// size, growth, maximum, space used (pages), state, percent-growth flag, log-file flag.
+QString FileSql(int dbVer, Kind kind);
+// One record of FileSql as texts.
+struct CatalogFile {
+    QString name, path, fileGroup, size, growth, maxSize, used, percentFlag, logFlag;
+};
+// A grid row as the window shows it, with the read-only figures.
+struct ShownFile {
+    FileRow row;
+    QString used;  // megabytes, two decimals
+    QString usage; // per mille
+};
+ShownFile ShowFile(const CatalogFile& f);
+// The server's installation folder (one row, one column), for the file path's folder choice.
+QString InstallFolderSql();
+// The path of a file created in a folder on the server: file group files "<name>.ndf", the
+// file window's data file "<name>.mdf", log file "<name>.ldf"; the folder alone without a name.
+QString FilePathInFolder(Kind kind, const QString& folder, const QString& name, const QString& type);
+
+// ---- Stored objects ----
+
+// The objects whose data lies in the file group (parameter FILEGROUP), after the switch to the
+// database: tables, indexes, keys (primary keys and unique constraints, whose indexes are
+// listed as indexes too) and other objects. Columns OBJECT_TYPE, OBJECT_TYPE_DESC,
+// OBJECT_NAME, SCHEMA_NAME, PARENT_OBJECT_NAME.
+QString ContentsSql(int dbVer, const QString& database, bool showSysObj);
+struct ContentItem {
+    int type = 0;     // object-type code (the list's image)
+    QString typeName; // "TABLE", "INDEX", "CONSTRAINT" … or the catalog's type description
+    QString name;
+    QString schema;
+    QString parent;   // the table of an index or key
+};
+ContentItem ContentFromRecord(const QString& objectType, const QString& typeDesc, const QString& name,
+                              const QString& schema, const QString& parent);
+// The statement that drops a listed object: a table, a constraint or key (ALTER TABLE … DROP
+// CONSTRAINT) or an index; every name bracket-quoted. Empty for kinds the page cannot drop.
+QString ContentDropStatement(const ContentItem& item, int dbVer);
+
 } // namespace qv::filegroup

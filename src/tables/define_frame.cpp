@@ -14,6 +14,7 @@
 #include "connection/object_session.h"
 #include "connection/object_window.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
@@ -392,6 +393,7 @@ void TfrmDefine::pagObjectChange()
     if (SourcePageActive() && fraMemo)
         fraMemo->ShowData();
     SetModified(false);
+    PageShown();
     UpdateActions();
 }
 
@@ -434,13 +436,28 @@ void TfrmDefine::DoCompile()
     TfrmDefine::PreviewTarget(objectDatabase, objectSchema, objectName); // the object itself
     if (!TqvForm::IsNew())
         SaveBeforeSource(context, objectDatabase, objectSchema, objectName, ObjType());
+    db::Connection* link = session->dmSQLServer->Connection;
+    const auto quietly = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const std::exception&) {
+        }
+    };
+    if (m_kind.commitBeforeRun && link->InTransaction())
+        quietly([link] { link->Commit(); });
+    const auto restartTransaction = [&] {
+        if (m_kind.commitBeforeRun && qvOption.AutoTran && link->Connected() && !link->InTransaction())
+            quietly([link] { link->StartTransaction(); });
+    };
     try {
         TfrmDDLExec::ShowWindow(session, lines, main);
     } catch (...) {
         TfrmDDLExec::WaitProc();
+        restartTransaction();
         throw; // a run stopped at an error: the window keeps its state
     }
     TfrmDDLExec::WaitProc();
+    restartTransaction();
     SaveAfterSource(context, objectDatabase, objectSchema, objectName, ObjType());
     TqvForm::SetIsNew(false);
     pagObjectChange();

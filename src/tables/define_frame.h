@@ -49,6 +49,9 @@ struct DefineKind {
     QString menuTitle;                        // the kind's menu ("SCHEMA(&O)")
     bool hasSchema = true;                    // the name panel has a schema combo
     bool hasSource = true;                    // a source page with the SQL editor frame
+    // Statements that cannot run inside a user transaction (ALTER DATABASE …): an open
+    // transaction is committed before the run and, with AutoTran, a new one started after it.
+    bool commitBeforeRun = false;
 };
 
 // The object a window opens on; an empty name opens a new object.
@@ -149,6 +152,9 @@ protected:
     virtual QWidget* PageForMode(TOpenMode mode);
     // Pages shown only for an existing object (the source page by default).
     virtual QList<QWidget*> ExistingOnlyPages();
+    // After every load of the page change handler: the page's own work (a list filled when
+    // its page becomes active).
+    virtual void PageShown() {}
     // "変更箇所が見つかりませんでした。": a warning, the table window an information box.
     virtual int NoChangeFlags() const;
 

@@ -219,3 +219,98 @@ TEST(FileGroupText, FileWindowModifiesOnlyItsFile)
     const QStringList drop{"ALTER DATABASE [sales] REMOVE FILE [sales_2]", "go"};
     EXPECT_EQ(DropScript(in, {}, false), drop);
 }
+
+TEST(FileGroupText, CatalogRecordAsShown)
+{
+    CatalogFile f{"fg1_1 ", " D:\\fg1_1.ndf", "fg1", "1280", "10", "-1", "640", "true", "0"};
+    ShownFile s = ShowFile(f);
+    EXPECT_EQ(s.row.name, "fg1_1");
+    EXPECT_EQ(s.row.path, "D:\\fg1_1.ndf");
+    EXPECT_EQ(s.row.type, DataText);
+    EXPECT_EQ(s.row.size, "10");
+    EXPECT_EQ(s.row.growth, "10");
+    EXPECT_EQ(s.row.unit, "%");
+    EXPECT_EQ(s.row.maximum, "UNLIMITED");
+    EXPECT_EQ(s.used, "5.00");
+    EXPECT_EQ(s.usage, "500");
+    // Before version 9 the flag is 0 or 1; growth in pages shows megabytes.
+    f = {"log", "L:\\log.ldf", "", "128", "8192", "12800", "0", "0", "1"};
+    s = ShowFile(f);
+    EXPECT_EQ(s.row.type, LogText);
+    EXPECT_EQ(s.row.growth, "64");
+    EXPECT_EQ(s.row.unit, "MB");
+    EXPECT_EQ(s.row.maximum, "100");
+    EXPECT_EQ(s.usage, "0");
+}
+
+TEST(FileGroupText, FileQueriesByVersion)
+{
+    const QString old = FileSql(8, FileGroupKind);
+    EXPECT_TRUE(old.contains("from sysfiles")) << old.toStdString();
+    EXPECT_TRUE(old.endsWith("where filegroup_name(groupid) = :FILEGROUP"));
+    EXPECT_TRUE(old.contains("case when (status & 0x100000) <> 0 then 1 else 0 end"));
+    EXPECT_TRUE(FileSql(8, FileKind).endsWith("where name = :FILE"));
+    const QString now = FileSql(9, FileKind);
+    EXPECT_TRUE(now.contains("from master.sys.master_files\r\nwhere name = :FILE\r\nand database_id = db_id(:DATABASE)"))
+        << now.toStdString();
+}
+
+TEST(FileGroupText, GridCellsAndFolder)
+{
+    EXPECT_EQ(Columns(FileGroupKind).size(), 8);
+    EXPECT_EQ(Columns(FileKind).first(), Field::Path);
+    struct Case {
+        Field f;
+        bool newRow;
+        QString savedType, type;
+        bool editable;
+    };
+    const QList<Case> cases{
+        {Field::Name, false, "", "", false},         {Field::Name, true, "", "", true},
+        {Field::Path, false, "", "", false},         {Field::Type, true, DataText, DataText, false},
+        {Field::Type, true, "", "", true},           {Field::FileGroup, false, DataText, DataText, true},
+        {Field::FileGroup, true, "", LogText, false}, {Field::Size, false, "", "", true},
+        {Field::Max, false, "", "", true},           {Field::Used, true, "", "", false},
+        {Field::Usage, true, "", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Header(c.f).toStdString() + (c.newRow ? " new" : " loaded"));
+        EXPECT_EQ(CellEditable(c.f, c.newRow, c.savedType, c.type), c.editable);
+    }
+    EXPECT_EQ(FilePathInFolder(FileGroupKind, "E:\\data", "f1", ""), "E:\\data\\f1.ndf");
+    EXPECT_EQ(FilePathInFolder(FileKind, "E:\\data\\", "f1", DataText), "E:\\data\\f1.mdf");
+    EXPECT_EQ(FilePathInFolder(FileKind, "E:\\data", "f1", LogText), "E:\\data\\f1.ldf");
+    EXPECT_EQ(FilePathInFolder(FileKind, "E:\\data", "", LogText), "E:\\data");
+}
+
+TEST(FileGroupText, StoredObjectsQueryAndDrops)
+{
+    const QString sql = ContentsSql(15, "sa]les", false);
+    EXPECT_TRUE(sql.startsWith("use [sa]]les]\r\n SELECT DISTINCT obj.type AS OBJECT_TYPE")) << sql.toStdString();
+    EXPECT_EQ(sql.count(" UNION ALL"), 3);
+    EXPECT_EQ(sql.count("AND idx.data_space_id = filegroup_id(:FILEGROUP)"), 4);
+    // A unique constraint's index is both an index (not a primary key or heap) and a key.
+    EXPECT_TRUE(sql.contains("'IX' AS OBJECT_TYPE") && sql.contains("AND NOT( (idx.is_primary_key = 1) or (idx.type = 0) )"));
+    EXPECT_TRUE(sql.contains("AND ( (idx.is_primary_key = 1) or (idx.is_unique_constraint = 1) )"));
+    EXPECT_EQ(sql.count("microsoft_database_tools_support"), 4);
+    EXPECT_FALSE(ContentsSql(15, "sales", true).contains("microsoft_database_tools_support"));
+    const QString old = ContentsSql(8, "sales", false);
+    EXPECT_TRUE(old.contains("FROM sysindexes idx INNER JOIN sysobjects obj ON idx.id = obj.id"));
+    EXPECT_TRUE(old.contains("user_name(obj.uid)"));
+    EXPECT_FALSE(old.contains("schema_name"));
+
+    ContentItem pk = ContentFromRecord("PK", "USER_TABLE", "PK]1", "d'bo", "T]1");
+    EXPECT_EQ(pk.type, 66);
+    EXPECT_EQ(pk.typeName, "CONSTRAINT");
+    EXPECT_EQ(ContentDropStatement(pk, 15), "ALTER TABLE [d'bo].[T]]1] DROP CONSTRAINT [PK]]1]");
+    const ContentItem table = ContentFromRecord("U ", "USER_TABLE", "a b", "dbo", "");
+    EXPECT_EQ(table.typeName, "TABLE");
+    EXPECT_EQ(ContentDropStatement(table, 15), "DROP TABLE [dbo].[a b]");
+    const ContentItem index = ContentFromRecord("IX", "USER_TABLE", "IX]", "dbo", "T");
+    EXPECT_EQ(ContentDropStatement(index, 15), "DROP INDEX [IX]]] ON [dbo].[T]");
+    EXPECT_EQ(ContentDropStatement(index, 8), "DROP INDEX [dbo].[T].[IX]]]");
+    // A kind without a type name shows the catalog's description and cannot be dropped here.
+    const ContentItem other = ContentFromRecord("ZZ", "SOME_KIND", "q", "dbo", "");
+    EXPECT_EQ(other.typeName, "SOME_KIND");
+    EXPECT_TRUE(ContentDropStatement(other, 15).isEmpty());
+}
