@@ -160,3 +160,62 @@ bool SwitchWanted(bool scriptMode, int databaseOption, bool azure, const QString
 }
 
 } // namespace qv::grants
+
+namespace qv::grants {
+
+QString DatabaseResourceQuery(const QString& database, bool castNames)
+{
+    const QString userName = castNames ? QStringLiteral("cast(o.name as nvarchar(4000))") : QStringLiteral("o.name");
+    const QString schemaName = castNames ? QStringLiteral("cast(s.name as nvarchar(4000))") : QStringLiteral("s.name");
+    return QStringLiteral("use ") + QuoteIdentifier(database.trimmed(), true) + QStringLiteral("\r\n") +
+           QStringLiteral("select distinct ") + userName + QStringLiteral(" as ResName, '0' as ResType,\r\n") +
+           QStringLiteral("case\r\n"
+                          "when perm.permission_name is null then '0' else '1'\r\n"
+                          "end as HasPerms\r\n"
+                          "from sys.database_principals o\r\n"
+                          "left outer join sys.database_permissions perm\r\n"
+                          "on perm.major_id = o.principal_id and perm.class = 4\r\n"
+                          "and (select grantee.name from sys.database_principals grantee\r\n"
+                          "where perm.grantee_principal_id = grantee.principal_id ) = :NAME\r\n"
+                          "where o.type in ('G', 'U', 'S')\r\n"
+                          "union\r\n") +
+           QStringLiteral("select distinct ") + schemaName + QStringLiteral(" as ResName, '1' as ResType,\r\n") +
+           QStringLiteral("case\r\n"
+                          "when perm.permission_name is null then '0' else '1'\r\n"
+                          "end as HasPerms\r\n"
+                          "from sys.schemas s\r\n"
+                          "left outer join sys.database_permissions perm\r\n"
+                          "on perm.major_id = s.schema_id AND perm.minor_id = 0 AND perm.class = 3\r\n"
+                          "and (select grantee.name from sys.database_principals grantee\r\n"
+                          "where perm.grantee_principal_id = grantee.principal_id ) = :NAME\r\n"
+                          "order by ResName");
+}
+
+QString DatabaseGrantQuery(const QString& database)
+{
+    return QStringLiteral("use ") + QuoteIdentifier(database.trimmed(), true) + QStringLiteral("\r\n") +
+           QStringLiteral("SELECT prms.state, grantor.name, prms.permission_name\r\n"
+                          "FROM sys.database_permissions AS prms\r\n"
+                          "INNER JOIN sys.database_principals AS grantor\r\n"
+                          "ON grantor.principal_id = prms.grantor_principal_id\r\n"
+                          "INNER JOIN sys.database_principals AS grantee\r\n"
+                          "ON grantee.principal_id = prms.grantee_principal_id\r\n"
+                          "left outer join sys.schemas AS s\r\n"
+                          "ON prms.class = 3 AND prms.major_id = s.schema_id AND prms.minor_id = 0\r\n"
+                          "left outer join sys.database_principals AS target\r\n"
+                          "ON prms.class = 4 AND prms.major_id = target.principal_id\r\n"
+                          "WHERE\r\n"
+                          "(prms.class = :CLASS) and (grantee.name = :GRANTEE)\r\n"
+                          "and ((prms.class <> 3) or (s.name = :SCHEMA))\r\n"
+                          "and ((prms.class <> 4) or (target.name = :TARGET))\r\n"
+                          "order by prms.permission_name");
+}
+
+QStringList DatabaseGrantParams(const QString& resType, const QString& resName, const QString& principal)
+{
+    if (resType == QLatin1String("0"))
+        return {QStringLiteral("4"), principal, QString(), resName};
+    return {QStringLiteral("3"), principal, resName, QString()};
+}
+
+} // namespace qv::grants

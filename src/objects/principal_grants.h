@@ -82,3 +82,18 @@ bool SwitchWanted(bool scriptMode, int databaseOption, bool azure, const QString
                   const QString& connectionDatabase);
 
 } // namespace qv::grants
+
+namespace qv::grants {
+
+// The resource list of a database principal :NAME, after the database's "use" line: ResName,
+// ResType ("0" database user, "1" schema), HasPerms. A user is listed with permissions when
+// the principal holds a class-4 permission on that user (the securable, major_id); a schema
+// when it holds a class-3 permission on it. castNames: names cast to nvarchar(4000).
+QString DatabaseResourceQuery(const QString& database, bool castNames);
+// The permissions of the principal on one securable: state, grantor name, permission name.
+// Parameters by position: CLASS, GRANTEE, SCHEMA (class 3), TARGET (the user, class 4).
+QString DatabaseGrantQuery(const QString& database);
+// Parameter values of DatabaseGrantQuery for a resource of ResType "0" or "1".
+QStringList DatabaseGrantParams(const QString& resType, const QString& resName, const QString& principal);
+
+} // namespace qv::grants
