@@ -342,9 +342,10 @@ TEST_F(SourceWindows, SourcesBelowVersion9AreJoinedFromTheirStoredPieces)
     conn->session()->DBVer = 8;
     Rule("select text, datalength(text) / 2 from syscomments where id = object_id(?) order by number, colid",
          {"[dbo].[p]"}, {column("text", "nvarchar(4000)"), column("", "int")}, rows);
-    const std::optional<QString> read = source::ReadSource(*conn->session(), "sales", "dbo", "p");
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(*read, body);
+    TfrmSource* w = OpenSource(51, "p");
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    const QStringList lines = Editor(w);
+    EXPECT_EQ(lines.mid(2, lines.size() - 3).join("\r\n"), body);
 }
 
 TEST_F(SourceWindows, RunIsOfferedOnlyForACleanCompiledObjectAndOpensTheRunner)
