@@ -1,6 +1,8 @@
 #include "objects/object_windows.h"
 
 #include "objects/schema_window.h"
+#include "objects/source_window.h"
+#include "objects/trigger_window.h"
 
 namespace qv {
 
@@ -8,6 +10,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
 {
     factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
     };
 }
 
@@ -17,6 +25,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
         };
+    routines[57] = &TfrmTrigger::GetScript;
+    for (int code : {51, 52})
+        routines[code] = &TfrmSource::GetScript;
 }
 
 } // namespace qv
