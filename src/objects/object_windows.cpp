@@ -3,6 +3,8 @@
 #include "objects/role_window.h"
 #include "objects/schema_window.h"
 #include "objects/user_window.h"
+#include "objects/source_window.h"
+#include "objects/trigger_window.h"
 
 namespace qv {
 
@@ -16,6 +18,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::User)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmUser(owner, r.database, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
     };
 }
 
@@ -32,6 +40,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmUser::GetScript(owner, r, stream);
         };
+    routines[57] = &TfrmTrigger::GetScript;
+    for (int code : {51, 52})
+        routines[code] = &TfrmSource::GetScript;
 }
 
 } // namespace qv

@@ -174,7 +174,7 @@ void TfraResource::grdGrantSetEditText(int col, int row, const QString& value)
     const Checks now{grdGrant->Cells(ckGrant, row) == QLatin1String("1"),
                      grdGrant->Cells(ckWithGrant, row) == QLatin1String("1"),
                      grdGrant->Cells(ckDeny, row) == QLatin1String("1")};
-    rec.NewAut[i] = StateOf(now);
+    rec.SetFromBoxes(i, now.grant, now.withGrant, now.deny);
     if (rec.NewAut.at(i) != rec.OldAut.at(i)) {
         rec.Modified = true;
         if (OnModified)
@@ -250,7 +250,7 @@ bool LoadDatabaseResources(TObjectSession& session, TfraResource& page, const QS
         e.kindText = isUser ? QStringLiteral("ユーザー") : QStringLiteral("スキーマ");
         e.image = isUser ? 2 : 4;
         const int type = isUser ? rsUser : rsSchema;
-        e.record = NewRecord(type, r.name, int(DatabasePermissions(type).size()), session.g_UserID);
+        e.record = DatabaseRecord(type, r.name, session.g_UserID);
         db::Query* q = session.OpenSQL(DatabaseGrantQuery(database), DatabaseGrantParams(r.type, r.name, principal.trimmed()));
         try {
             for (q->First(); !q->Eof(); q->Next())

@@ -232,8 +232,6 @@ QStringList TfrmRole::GetSourceGrant() const
     s.scriptMode = in.scriptMode;
     if (grants::SwitchWanted(in.scriptMode, in.databaseOption, in.azure, in.database, in.connectionDatabase))
         s.switchDatabase = in.database;
-    s.clause = [](const grants::RecGrants& r) { return grants::DatabaseClause(r); };
-    s.permissions = [](int t) -> const QStringList& { return grants::DatabasePermissions(t); };
     return grants::Statements(fraResource->Rows(), s);
 }
 

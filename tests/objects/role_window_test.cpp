@@ -71,7 +71,7 @@ struct RoleWindow : DefineSession {
         r.returns({column("ResName", "nvarchar(4000)"), column("ResType", "varchar(1)"), column("HasPerms", "varchar(1)")},
                   rows);
     }
-    // The permissions of `principal` on one securable (params CLASS, GRANTEE, SCHEMA, TARGET).
+    // The permissions of `principal` on one securable (params CLASS, GRANTEE, SECURABLE).
     void Grants(const QVariantList& params, const std::vector<QVariantList>& rows)
     {
         FixtureRule& r = session->fixture().pattern("SELECT prms\\.state, grantor\\.name, prms\\.permission_name.*");
@@ -90,8 +90,8 @@ struct RoleWindow : DefineSession {
         Members("r1", {{"u1", 1, 0, 0, 0, "1"}, {"r2", 0, 1, 0, 0, "0"}, {"DOM\\w", 0, 0, 1, 0, "0"}});
         Schemas({{"dbo", "dbo"}, {"s1", "r1"}, {"s2", "dbo"}});
         Resources("r1", {{"s1", "1", "1"}, {"u1", "0", "0"}, {"u2", "0", "1"}});
-        Grants({"4", "r1", "", "u2"}, {{"W", "dbo", "IMPERSONATE"}});
-        Grants({"3", "r1", "s1", ""}, {{"G", "dbo", "SELECT"}, {"G", "dbo", "RECEIVE"}});
+        Grants({"4", "r1", "u2"}, {{"W", "dbo", "IMPERSONATE"}});
+        Grants({"3", "r1", "s1"}, {{"G", "dbo", "SELECT"}, {"G", "dbo", "RECEIVE"}});
     }
 };
 

@@ -137,7 +137,7 @@ TEST_F(UserWindow, PermissionOnAnotherUserIsReadAndWrittenOnThatUser)
     User("u1", "l1", "dbo");
     Resources("u1", {{"u1", "0", "0"}, {"u2", "0", "1"}});
     // IMPERSONATE on u2 granted by dbo: read with u2 as the securable, not as the grantor.
-    Grants({"4", "u1", "", "u2"}, {{"G", "dbo", "IMPERSONATE"}});
+    Grants({"4", "u1", "u2"}, {{"G", "dbo", "IMPERSONATE"}});
     TfrmUser* w = OpenUser("sales", "u1", omGrant);
     ASSERT_TRUE(w) << errors.join("\n").toStdString();
     ASSERT_EQ(w->pagObject->currentWidget(), w->tabResource);
@@ -173,8 +173,8 @@ TEST_F(UserWindow, RendersDefinitionAndResourcePages)
 {
     User("u1", "l1", "s1");
     Resources("u1", {{"s1", "1", "1"}, {"u2", "0", "1"}});
-    Grants({"3", "u1", "s1", ""}, {{"G", "dbo", "SELECT"}, {"D", "dbo", "DELETE"}});
-    Grants({"4", "u1", "", "u2"}, {{"W", "dbo", "IMPERSONATE"}});
+    Grants({"3", "u1", "s1"}, {{"G", "dbo", "SELECT"}, {"D", "dbo", "DELETE"}});
+    Grants({"4", "u1", "u2"}, {{"W", "dbo", "IMPERSONATE"}});
     main->resize(1100, 760);
     main->show();
     TfrmUser* w = OpenUser("sales", "u1");
