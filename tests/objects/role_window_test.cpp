@@ -5,6 +5,8 @@
 #include "objects/role_window.h"
 
 #include "app/message_box.h"
+#include "connection/object_session.h"
+#include "platform/db/connection.h"
 #include "controls/grid/string_grid.h"
 #include "controls/inputs/inputs.h"
 #include "controls/lists/qv_listview.h"
@@ -192,9 +194,21 @@ TEST_F(RoleWindow, MembersAndOwnedSchemasOfAnExistingRole)
     for (const char* s : {"EXEC sp_droprolemember [r1], [u1]", "EXEC sp_addrolemember [r1], [r2]",
                           "ALTER AUTHORIZATION ON SCHEMA::[s1] TO [dbo]"})
         session->fixture().exact(s).affects(0);
+    // An open transaction is committed before the run; with AutoTran one is started after it.
+    const bool savedAutoTran = qvOption.AutoTran;
+    qvOption.AutoTran = true;
+    db::Connection* con = conn->session()->dmSQLServer->Connection;
+    con->StartTransaction();
+    const qsizetype events = session->events().size();
     const qsizetype mark = Mark();
     w->Compile();
+    qvOption.AutoTran = savedAutoTran;
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    const QStringList after = session->events().mid(events);
+    ASSERT_GE(after.size(), 2);
+    EXPECT_EQ(after.first(), "Commit");
+    EXPECT_EQ(after.last(), "StartTransaction");
+    EXPECT_TRUE(con->InTransaction());
     EXPECT_EQ(StatementsFrom(mark).mid(0, 4),
               QStringList({"use [sales]", "EXEC sp_droprolemember [r1], [u1]", "EXEC sp_addrolemember [r1], [r2]",
                            "ALTER AUTHORIZATION ON SCHEMA::[s1] TO [dbo]"}));

@@ -33,10 +33,14 @@ void saveGrab(QWidget* w, const QString& name)
 QString Utf16(const QByteArray& bytes) { return TextEncoding::get(TextEncoding::Utf16LE).decode(bytes); }
 
 struct UserWindow : DefineSession {
+    bool version8 = false;
     void SetUp() override
     {
         DefineSession::SetUp();
-        Connect();
+        if (version8)
+            Connect8();
+        else
+            Connect();
         for (const char* db : {"use [sales]", "use [master]"})
             session->fixture().exact(db);
         session->fixture().pattern("use \\[sales\\]\\nSELECT sc\\.name, ow\\.name from sys\\.schemas sc.*")
@@ -60,6 +64,22 @@ struct UserWindow : DefineSession {
         FixtureRule& r = session->fixture().pattern("SELECT prms\\.state, grantor\\.name, prms\\.permission_name.*");
         r.params = params;
         r.returns({column("state", "char(1)"), column("name", "sysname"), column("permission_name", "nvarchar(128)")}, rows);
+    }
+    // The log-on facts of a SQL Server 2000 server.
+    void Connect8()
+    {
+        using namespace qv::catalog;
+        for (const QString& sql : {QString("select SERVERPROPERTY('productversion')"), QString(facts::ProductVersion)})
+            Answer(sql, "8.00.2039");
+        Answer(facts::Edition, "Developer Edition");
+        Answer(facts::LoginName, "sa");
+        Answer(facts::CurrentDatabase, "master");
+        Answer(facts::UserName, "dbo");
+        Answer(facts::Spid, "55");
+        session->fixture().pattern("set showplan.*").affects(0);
+        session->fixture().exact(DatabaseListSql(false)).returns({column("name", "sysname")}, {{"master"}, {"sales"}});
+        conn = new TfrmObject(nullptr, "master", "sa", "pw", "srv", session);
+        main->AddChildWindow(conn);
     }
     TfrmUser* OpenUser(const QString& db, const QString& name, TOpenMode mode = omDefine)
     {
@@ -90,6 +110,31 @@ TEST_F(UserWindow, NewUserIsCreatedForItsLogin)
     EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "CREATE USER [u9] FOR LOGIN [l9]"}));
     EXPECT_FALSE(w->IsNew());
     EXPECT_EQ(w->windowTitle(), "USER - sales.u9 @ srv.master");
+}
+
+struct UserWindow8 : UserWindow {
+    UserWindow8() { version8 = true; }
+};
+
+TEST_F(UserWindow8, NewUserIsGrantedDatabaseAccess)
+{
+    ASSERT_EQ(conn->DBVer(), 8);
+    TfrmUser* w = OpenUser("sales", "");
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_FALSE(w->pnlDefSchema->isVisibleTo(w));
+    EXPECT_FALSE(w->pnlRight->isVisibleTo(w));
+    w->txtName->setText("u9");
+    w->cmbLogin->setEditText("l9");
+    session->fixture().exact("EXEC sp_grantdbaccess [l9], [u9]").affects(0);
+    FixtureRule& r = session->fixture().pattern("SELECT suser_sname\\(u\\.sid\\), '' FROM sysusers AS u.*");
+    r.params = QVariantList{"u9"};
+    r.returns({column("", "nvarchar(128)"), column("", "varchar(1)")}, {{"l9", ""}});
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "EXEC sp_grantdbaccess [l9], [u9]"}));
+    EXPECT_FALSE(w->IsNew());
+    EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabResource)));
 }
 
 TEST_F(UserWindow, UserWithoutLoginIsScriptedWithoutLogin)
