@@ -14,6 +14,7 @@
 #include "platform/exceptions.h"
 #include "tables/define_text.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -155,6 +156,11 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
         cmbSchema->setEnabled(false);
     }
     TrackChanges(cmbSchema);
+    // Only a user-defined role can be deleted.
+    connect(actDelete, &QAction::changed, this, [this] {
+        if (RoleMode != role::rmUser && actDelete->isEnabled())
+            actDelete->setEnabled(false);
+    });
     Start();
 }
 

@@ -16,6 +16,7 @@
 #include "tables/define_script.h"
 #include "tables/define_session_helper.h"
 
+#include <QAction>
 #include <QBuffer>
 #include <QDir>
 #include <QTabWidget>
@@ -106,6 +107,7 @@ TEST_F(RoleWindow, FixedRoleIsScriptedAsMembersOnly)
     TfrmRole* w = OpenRole("sales", "dbo", "db_ddladmin", omSource);
     ASSERT_TRUE(w) << boxes.join("\n").toStdString() << errors.join("\n").toStdString();
     EXPECT_EQ(w->RoleMode, 1);
+    EXPECT_FALSE(w->actDelete->isEnabled()); // only a user-defined role is deleted
     EXPECT_EQ(w->windowTitle(), "ROLE - sales.db_ddladmin @ srv.master");
     EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabResource)));
     EXPECT_EQ(w->SourceLines(), QStringList({"use [sales]", "go", "EXEC sp_addrolemember [db_ddladmin], [u1]", "go"}));
