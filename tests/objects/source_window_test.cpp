@@ -19,6 +19,8 @@
 #include "support/test_env.h"
 #include "tables/define_script.h"
 #include "tables/define_session_helper.h"
+#include "tables/privileges_frame.h"
+#include "connection/catalog_queries.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -474,4 +476,35 @@ TEST_F(SourceWindows, SampleViewerIsOnePerWindowAndFollowsTheConnectionKind)
     EXPECT_EQ(after.GetInteger("Width", 0), 480);
     TfrmSample::WarningHook = nullptr;
     QFile::remove(file);
+}
+
+TEST_F(SourceWindows, PrivilegesPageAppliesThroughTheDefinitionRoad)
+{
+    Module("[dbo].[p]", "CREATE PROCEDURE [dbo].[p] AS select 1");
+    session->fixture()
+        .exact(catalog::UserListSql({15, false}, "sales", true))
+        .returns({column("name", "sysname")}, {{"u1"}, {"public"}});
+    session->fixture().exact("select issqluser from sysusers where name = ?").returns({column("issqluser", "int")}, {{1}});
+    FixtureRule& perms = session->fixture().pattern("select d\\.name GRANTEE.*");
+    perms.params = QVariantList{"sales", "dbo", "p"};
+    perms.returns({column("GRANTEE", "sysname"), column("PRIVILEGE", "varchar(30)"), column("PRIVTYPE", "int")},
+                  {{"u1", "EXECUTE", 205}});
+    TfrmSource* w = OpenSource(51, "p", omGrant);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabGrant);
+    ASSERT_EQ(w->fraGrant->lstGrant->topLevelItemCount(), 1);
+    w->fraGrant->SelectPrincipals({"u1"});
+    w->fraGrant->ClickBox(3, grants::ColDeny); // EXECUTE
+    EXPECT_TRUE(w->Modified());
+    EXPECT_FALSE(w->actExec->isEnabled());
+    session->fixture().exact("DENY EXECUTE ON [dbo].[p] TO [u1]");
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    const QStringList sent = StatementsFrom(mark);
+    ASSERT_GE(sent.size(), 2) << sent.join("\n---\n").toStdString();
+    EXPECT_EQ(sent.mid(0, 2), QStringList({"use [sales]", "DENY EXECUTE ON [dbo].[p] TO [u1]"}));
+    EXPECT_FALSE(w->Modified());
+    w->resize(760, 460);
+    saveGrab(w, "source_window_privileges");
 }
