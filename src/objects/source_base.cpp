@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -68,8 +69,8 @@ TfrmSourceBase::TfrmSourceBase(QObject* owner, const DefineKind& kind, const Def
                         QStringLiteral("依存関係フレームはこのウィンドウにまだ組み込まれていません。"));
     pagObject->addTab(tabCross, QStringLiteral("依存関係"));
 
-    txtName->keys.autoSave = true;
-    cmbSchema->keys.autoSave = true;
+    // The name fields take their snapshot when the user enters them (not when a drop-down
+    // list or another window takes the focus for a moment), see eventFilter.
     for (QWidget* w : {static_cast<QWidget*>(txtName), static_cast<QWidget*>(cmbSchema),
                        static_cast<QWidget*>(cmbDatabase)})
         w->installEventFilter(this);
@@ -107,8 +108,20 @@ void TfrmSourceBase::ChangedIsNew()
 
 bool TfrmSourceBase::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == txtName || watched == cmbSchema || watched == cmbDatabase))
-        Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+    const bool field = watched == txtName || watched == cmbSchema || watched == cmbDatabase;
+    if (field && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (event->type() == QEvent::FocusIn) {
+                if (watched == txtName)
+                    txtName->Save();
+                else if (watched == cmbSchema)
+                    cmbSchema->Save();
+            } else {
+                Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+            }
+        }
+    }
     return TfrmDefine::eventFilter(watched, event);
 }
 

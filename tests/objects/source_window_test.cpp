@@ -22,7 +22,9 @@
 #include "tables/privileges_frame.h"
 #include "connection/catalog_queries.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QFocusEvent>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -253,6 +255,18 @@ TEST_F(SourceWindows, NewTriggerTemplatesAndHeaderRenames)
     blank->txtName->setText("t2");
     blank->txtNameExit(blank->txtName);
     EXPECT_EQ(Editor(blank).at(0), "CREATE TRIGGER [hr].[t2]");
+    // Through the focus: a schema picked from the drop-down list still renames on leaving.
+    const auto focus = [](QWidget* w, QEvent::Type type, Qt::FocusReason reason) {
+        QFocusEvent e(type, reason);
+        QApplication::sendEvent(w, &e);
+    };
+    focus(blank->cmbSchema, QEvent::FocusIn, Qt::TabFocusReason);
+    focus(blank->cmbSchema, QEvent::FocusOut, Qt::PopupFocusReason);
+    focus(blank->cmbSchema, QEvent::FocusIn, Qt::PopupFocusReason);
+    blank->cmbSchema->setEditText("sales2");
+    focus(blank->cmbSchema, QEvent::FocusOut, Qt::TabFocusReason);
+    EXPECT_EQ(Editor(blank).mid(0, 2), QStringList({"CREATE TRIGGER [sales2].[t2]",
+                                                    QString::fromUtf8("ON [sales2].[/*参照先テーブル*/]")}));
     // A new object that compiles nothing stays new.
     auto* empty = new TfrmTrigger(conn, "sales", "dbo", "", omSource);
     main->AddChildWindow(empty);
