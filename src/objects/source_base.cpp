@@ -11,6 +11,7 @@
 #include "connection/source_history.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/connection.h"
+#include "platform/db/server_error.h"
 #include "platform/exceptions.h"
 #include "sql/memo_frame.h"
 
@@ -294,6 +295,7 @@ void TfrmSourceBase::DoOwnCompile()
         c->StartTransaction();
     int baseRow = 0;
     QString failure;
+    QList<int> failureLines;
     try {
         try {
             s->ExecuteSQL(s->Use(db) + DropStatement());
@@ -319,13 +321,17 @@ void TfrmSourceBase::DoOwnCompile()
         if (outer)
             c->StartTransaction();
         throw;
+    } catch (const db::EServerError& e) {
+        failure = e.message();
+        failureLines = e.lines();
     } catch (const Exception& e) {
         failure = e.message();
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }
     if (!failure.isNull()) {
-        ShowErrors(source::MapErrorLines(source::ErrorItems(failure), baseRow));
+        const QStringList items = source::NumberErrorItems(source::ErrorItems(failure), failureLines);
+        ShowErrors(source::MapErrorLines(items, baseRow));
         c->Rollback();
         if (outer)
             c->StartTransaction();

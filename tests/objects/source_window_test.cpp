@@ -10,7 +10,7 @@
 #include "objects/trigger_window.h"
 
 #include "app/globals.h"
-#include "connection/object_script.h"
+#include "platform/exceptions.h"
 #include "editor/editor_strings.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/registry.h"
@@ -187,6 +187,7 @@ TEST_F(SourceWindows, ACompileErrorRollsEverythingBackAndListsTheEditorLines)
     EXPECT_TRUE(w->Modified());
     session->fixture().exact("use [sales]\ndrop trigger [dbo].[t_x]");
     session->fixture().exact("insert into dbo.Log values (1)").affects(1);
+    // An error item naming line 4 of the batch.
     session->fixture()
         .pattern("CREATE TRIGGER .*")
         .fails(QString::fromUtf8("行番号 4: 'SELEC' 付近に不適切な構文があります。\r\nステートメントは準備できませんでした。"));
@@ -285,20 +286,36 @@ TEST_F(SourceWindows, ScriptRoutinesWriteTheCopyHeaderAndTheDrop)
     Module("[dbo].[p]", "CREATE PROC dbo.p @a int AS select @a");
     ScriptOption.Database = qmAlways;
     ScriptOption.Owner = qmAlways;
-    const ScriptContext context{conn->session(), conn};
-    EXPECT_EQ(ObjectScriptText(context, ObjType::Trigger, "sales", "dbo", "t_x"),
+    const auto script = [&](auto routine, const DefineScriptRequest& r, bool drop) {
+        ScriptOption.Drop = drop;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            routine(conn, r, buffer);
+        } catch (const EAbort&) {
+        }
+        ScriptOption.Drop = false;
+        const QByteArray& b = buffer.data();
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData()), b.size() / 2);
+    };
+    DefineScriptRequest t;
+    t.objectType = 57;
+    t.database = "sales";
+    t.schema = "dbo";
+    t.name = "t_x";
+    EXPECT_EQ(script(&TfrmTrigger::GetScript, t, false),
               "use [sales]\r\ngo\r\nCREATE TRIGGER [dbo].[t_x]\r\non dbo.T for insert as select 1\r\ngo\r\n");
-    ScriptRequest copy;
-    copy.type = ObjType::Procedure;
+    DefineScriptRequest copy;
+    copy.objectType = 51;
     copy.database = "sales";
     copy.schema = "dbo";
-    copy.objectName = "p";
+    copy.name = "p";
     copy.newSchema = "hr";
-    copy.newObjectName = "p2";
-    EXPECT_EQ(FindScriptRoutine(ObjType::Procedure)(context, copy),
+    copy.newName = "p2";
+    EXPECT_EQ(script(&TfrmSource::GetScript, copy, false),
               "use [sales]\r\ngo\r\nCREATE PROCEDURE [hr].[p2]\r\n@a int AS select @a\r\ngo\r\n");
-    copy.drop = true;
-    EXPECT_EQ(FindScriptRoutine(ObjType::Procedure)(context, copy),
+    // The DROP variant names the object itself, the name inside the literal bracketed.
+    EXPECT_EQ(script(&TfrmSource::GetScript, copy, true),
               "use [sales]\r\ngo\r\nIF EXISTS (SELECT * FROM sysobjects WHERE id = object_id(N'[dbo].[p]'))\r\n"
               "DROP PROCEDURE [dbo].[p]\r\ngo\r\n");
 }
