@@ -157,7 +157,7 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
     }
     TrackChanges(cmbSchema);
     // Only a user-defined role can be deleted.
-    connect(actDelete, &QAction::changed, this, [this] {
+    connect(actDelete, &QAction::enabledChanged, this, [this] {
         if (RoleMode != role::rmUser && actDelete->isEnabled())
             actDelete->setEnabled(false);
     });
