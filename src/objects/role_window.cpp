@@ -161,6 +161,8 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
         if (RoleMode != role::rmUser && actDelete->isEnabled())
             actDelete->setEnabled(false);
     });
+    if (RoleMode != role::rmUser)
+        actDelete->setEnabled(false);
     Start();
 }
 
