@@ -50,7 +50,7 @@ DefineKind TbsKind(int tabImage)
     k.menuTitle = QStringLiteral("ファイル情報(&O)");
     k.hasSchema = false;
     k.hasSource = true;
-    k.commitBeforeRun = true;
+    k.commitAroundDDL = true;
     return k;
 }
 
@@ -563,24 +563,15 @@ void TfrmTBS::DeleteObject()
         for (int r = 1; r < grdFile->RowCount() - 1; ++r)
             files << Cell(Field::Name, r).trimmed();
         const QStringList lines = DeleteScript(Input(), files, dropFileGroup);
-        db::Connection* link = Session()->dmSQLServer->Connection;
-        const auto quietly = [](const std::function<void()>& f) {
-            try {
-                f();
-            } catch (const std::exception&) {
-            }
-        };
-        if (link->InTransaction())
-            quietly([link] { link->Commit(); });
+        // ALTER DATABASE cannot run inside a user transaction.
+        CommitOpenTransaction();
         try {
             Session()->ExecuteSQL(lines, false);
         } catch (...) {
-            if (qvOption.AutoTran && link->Connected() && !link->InTransaction())
-                quietly([link] { link->StartTransaction(); });
+            StartTransactionWhenAuto();
             throw;
         }
-        if (qvOption.AutoTran && link->Connected() && !link->InTransaction())
-            quietly([link] { link->StartTransaction(); });
+        StartTransactionWhenAuto();
         done = true;
     });
     if (!done)

@@ -1,7 +1,11 @@
 #include "objects/object_windows.h"
 
 #include "objects/filegroup_window.h"
+#include "objects/role_window.h"
 #include "objects/schema_window.h"
+#include "objects/user_window.h"
+#include "objects/source_window.h"
+#include "objects/trigger_window.h"
 
 namespace qv {
 
@@ -12,6 +16,18 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::FileGroup)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTBS(owner, r.database, r.name, r.tabImage ? r.tabImage : 69, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Role)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmRole(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::User)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmUser(owner, r.database, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
     };
 }
 
@@ -25,6 +41,16 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmTBS::GetScript(owner, r, stream);
         };
+    routines[68] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmRole::GetScript(owner, r, stream);
+    };
+    for (int code : {2, 3})
+        routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+            TfrmUser::GetScript(owner, r, stream);
+        };
+    // Procedures, functions and triggers keep the catalog-source scripts of the object-script
+    // registry (the text exactly as the server holds it); their windows' GetScript serves the
+    // windows themselves.
 }
 
 } // namespace qv

@@ -406,7 +406,7 @@ void TfrmDefine::PreviewTarget(QString& database, QString& schema, QString& name
 
 void TfrmDefine::Compile() { Guard([this] { DoCompile(); }); }
 
-void TfrmDefine::DoCompile()
+void TfrmDefine::CheckNames()
 {
     if (cmbDatabase->IsNull())
         Warn(QStringLiteral("データベース名を入力して下さい。"), cmbDatabase);
@@ -414,6 +414,31 @@ void TfrmDefine::DoCompile()
         Warn(QStringLiteral("スキーマ名を入力して下さい。"), cmbSchema);
     if (txtName->IsNull())
         Warn(QStringLiteral("名前を入力して下さい。"), txtName);
+}
+
+void TfrmDefine::CommitOpenTransaction()
+{
+    try {
+        db::Connection* con = Session()->dmSQLServer->Connection;
+        if (con->InTransaction())
+            con->Commit();
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmDefine::StartTransactionWhenAuto()
+{
+    try {
+        db::Connection* con = Session()->dmSQLServer->Connection;
+        if (qvOption.AutoTran && !con->InTransaction())
+            con->StartTransaction();
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmDefine::DoCompile()
+{
+    CheckNames();
     CheckDefinition();
     QStringList lines = GetDDL();
     if (IsBlankScript(lines)) {
@@ -436,28 +461,19 @@ void TfrmDefine::DoCompile()
     TfrmDefine::PreviewTarget(objectDatabase, objectSchema, objectName); // the object itself
     if (!TqvForm::IsNew())
         SaveBeforeSource(context, objectDatabase, objectSchema, objectName, ObjType());
-    db::Connection* link = session->dmSQLServer->Connection;
-    const auto quietly = [](const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const std::exception&) {
-        }
-    };
-    if (m_kind.commitBeforeRun && link->InTransaction())
-        quietly([link] { link->Commit(); });
-    const auto restartTransaction = [&] {
-        if (m_kind.commitBeforeRun && qvOption.AutoTran && link->Connected() && !link->InTransaction())
-            quietly([link] { link->StartTransaction(); });
-    };
+    if (m_kind.commitAroundDDL)
+        CommitOpenTransaction();
     try {
         TfrmDDLExec::ShowWindow(session, lines, main);
     } catch (...) {
         TfrmDDLExec::WaitProc();
-        restartTransaction();
+        if (m_kind.commitAroundDDL)
+            StartTransactionWhenAuto();
         throw; // a run stopped at an error: the window keeps its state
     }
     TfrmDDLExec::WaitProc();
-    restartTransaction();
+    if (m_kind.commitAroundDDL)
+        StartTransactionWhenAuto();
     SaveAfterSource(context, objectDatabase, objectSchema, objectName, ObjType());
     TqvForm::SetIsNew(false);
     pagObjectChange();
@@ -498,11 +514,16 @@ void TfrmDefine::actDeleteExecute()
     if (Box(QStringLiteral("オブジェクトを削除しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     bool done = false;
+    const bool outside = DeleteOutsideTransaction();
+    if (outside)
+        CommitOpenTransaction();
     Guard([&] {
         WaitCursor cursor;
         Session()->ExecuteSQL(DeleteStatement());
         done = true;
     });
+    if (outside)
+        StartTransactionWhenAuto();
     if (!done)
         return;
     Box(QStringLiteral("オブジェクトが削除されました。"), MB_OK | MB_ICONINFORMATION);
