@@ -690,6 +690,8 @@ void TfrmIndex::Compile()
     m_applying = true;
     TfrmDefine::Compile();
     m_applying = false;
+    if (!IsNew())
+        ChangedIsNew(); // the caption names the table the index now lives on
     IConnectionWindow* conn = OwnerForm();
     if (!(conn && conn->IsAzure()) && !Modified())
         fraStorage->Init(Database(), cmbSchema->currentText().trimmed(), txtName->text().trimmed(), FTableName);
