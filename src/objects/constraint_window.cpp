@@ -236,6 +236,7 @@ void TfrmConst::BuildPage(const QString& tableName)
     refs->addWidget(cmbRefTable, 1, 1);
     refs->addWidget(new QLabel(QStringLiteral("インデックス"), tabForeign), 2, 0);
     refs->addWidget(cmbRefIndex, 2, 1);
+    refs->setColumnStretch(1, 1);
     rdoDeleteAction = new QGroupBox(QStringLiteral("親の削除時のアクション"), tabForeign);
     rdoDeleteAction->setObjectName(QStringLiteral("rdoDeleteAction"));
     grpDeleteAction = new QButtonGroup(rdoDeleteAction);
@@ -629,6 +630,7 @@ void TfrmConst::ShowData(bool isDrop)
             if (grdForeign->RowCount() > 1) {
                 grdForeign->SetRow(1);
                 grdForeign->SetCol(1);
+                grdForeign->SetLeftCol(0); // both columns stay in view
             }
             break;
         }

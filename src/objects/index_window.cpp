@@ -572,7 +572,7 @@ void TfrmIndex::ShowData(bool isDrop)
             const QString name = q->Fields().at(0)->AsString();
             lstIdxCol->addItem(name);
             const auto* desc = q->Fields().at(1);
-            if (!desc->IsNull() && desc->AsInteger() == 1)
+            if (desc->AsBoolean())
                 m_descending.insert(name);
         }
         q->Close();
