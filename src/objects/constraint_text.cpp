@@ -105,11 +105,13 @@ QStringList CreateText(const ConstraintDef& def, const TextContext& ctx)
             referenced << p.first;
             own << p.second;
         }
-        static const char* const actions[] = {" ON DELETE CASCADE", " ON DELETE SET NULL", " ON DELETE NO ACTION",
-                                              " ON DELETE SET DEFAULT"};
-        out << QStringLiteral("FOREIGN KEY (") + Joined(own) + QStringLiteral(") REFERENCES ") + ctx.refSchemaPrefix +
-                   Q(def.refTable) + QStringLiteral(" (") + Joined(referenced) + QStringLiteral(")") +
-                   QString::fromLatin1(actions[def.deleteAction]);
+        static const char* const actions[] = {" CASCADE", " SET NULL", " NO ACTION", " SET DEFAULT"};
+        QString line = QStringLiteral("FOREIGN KEY (") + Joined(own) + QStringLiteral(") REFERENCES ") +
+                       ctx.refSchemaPrefix + Q(def.refTable) + QStringLiteral(" (") + Joined(referenced) +
+                       QStringLiteral(") ON DELETE") + QString::fromLatin1(actions[def.deleteAction]);
+        if (def.updateAction != NoAction)
+            line += QStringLiteral(" ON UPDATE") + QString::fromLatin1(actions[def.updateAction]);
+        out << line;
         break;
     }
     case Default:
@@ -164,7 +166,8 @@ QString ConstraintSql(int dbVer)
                    "ri.name as R_CONSTRAINT_NAME, replace(g.delete_referential_action_desc, '_', ' ') as DELETE_RULE, "
                    "object_name(g.referenced_object_id) as R_TABLE_NAME, "
                    "col_name(aa.parent_object_id, aa.parent_column_id) as DEF_COLUMN_NAME, "
-                   "aa.definition as DEF_VALUE, objectproperty(a.object_id, 'CnstIsDisabled') as STATUS "
+                   "aa.definition as DEF_VALUE, objectproperty(a.object_id, 'CnstIsDisabled') as STATUS, "
+                   "replace(g.update_referential_action_desc, '_', ' ') as UPDATE_RULE "
                    "from sys.all_objects a "
                    "left outer join sys.default_constraints aa on aa.object_id = a.object_id "
                    "left outer join sys.check_constraints cc on cc.object_id = a.object_id "
@@ -178,7 +181,7 @@ QString ConstraintSql(int dbVer)
                "select object_name(a.id) as TABLE_NAME, b.xtype as CONSTRAINT_TYPE, c.CHECK_CLAUSE as "
                "SEARCH_CONDITION, %1(r.uid) as R_OWNER, ri.name as R_CONSTRAINT_NAME, d.DELETE_RULE as DELETE_RULE, "
                "r.name as R_TABLE_NAME, col_name(a.id, a.colid) as DEF_COLUMN_NAME, e.COLUMN_DEFAULT as DEF_VALUE, "
-               "objectproperty(a.constid, 'CnstIsDisabled') as STATUS "
+               "objectproperty(a.constid, 'CnstIsDisabled') as STATUS, d.UPDATE_RULE as UPDATE_RULE "
                "from sysconstraints a "
                "inner join sysobjects b on b.id = a.constid "
                "left outer join INFORMATION_SCHEMA.CHECK_CONSTRAINTS c on a.constid = "

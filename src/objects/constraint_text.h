@@ -35,6 +35,7 @@ struct ConstraintDef {
     QString refSchema, refTable, refIndex;    // FOREIGN KEY
     QList<QPair<QString, QString>> pairs;     // FOREIGN KEY: (referenced column, table column)
     DeleteAction deleteAction = Cascade;
+    DeleteAction updateAction = NoAction;     // kept as read: " ON UPDATE …" unless no action
     QString expression;                       // CHECK, DEFAULT
     QString defColumn;                        // DEFAULT
     bool enabled = true;                      // FOREIGN KEY, CHECK
@@ -68,7 +69,7 @@ QString DeleteStatement(const ConstraintDef& def);
 
 // Catalog reads (parameters in order of their markers).
 // The constraint row (OWNER, NAME): TABLE_NAME, CONSTRAINT_TYPE, SEARCH_CONDITION, R_OWNER,
-// R_CONSTRAINT_NAME, DELETE_RULE, R_TABLE_NAME, DEF_COLUMN_NAME, DEF_VALUE, STATUS.
+// R_CONSTRAINT_NAME, DELETE_RULE, R_TABLE_NAME, DEF_COLUMN_NAME, DEF_VALUE, STATUS, UPDATE_RULE.
 QString ConstraintSql(int dbVer);
 // The columns of a table in column order (OWNER, NAME).
 QString TableColumnSql();

@@ -249,6 +249,11 @@ void TfrmConst::BuildPage(const QString& tableName)
         actions->addWidget(r);
     }
     grpDeleteAction->button(Cascade)->setChecked(true);
+    if (OwnerForm() && OwnerForm()->DBVer() < 9) {
+        // SQL Server 2000 knows only CASCADE and NO ACTION.
+        grpDeleteAction->button(SetNull)->setEnabled(false);
+        grpDeleteAction->button(SetDefault)->setEnabled(false);
+    }
     auto* foreignTop = new QHBoxLayout;
     foreignTop->addLayout(refs, 1);
     foreignTop->addWidget(rdoDeleteAction);
@@ -601,6 +606,7 @@ void TfrmConst::ShowData(bool isDrop)
         const QString condition = value(2);
         const QString refOwner = value(3), refIndex = value(4), rule = value(5), refTable = value(6);
         const QString defColumn = value(7), defValue = value(8), status = value(9).trimmed();
+        m_updateAction = q->Fields().size() > 10 ? ActionOfRule(value(10)) : NoAction;
         q->Close();
         cmbTableName->setEditText(table);
         {
@@ -669,6 +675,7 @@ constraint::ConstraintDef TfrmConst::Def() const
         if (!grdForeign->Cells(0, r).isEmpty() || !grdForeign->Cells(1, r).isEmpty())
             d.pairs.append({grdForeign->Cells(0, r), grdForeign->Cells(1, r)});
     d.deleteAction = DeleteAction(DeleteActionIndex());
+    d.updateAction = IsNew() ? NoAction : m_updateAction;
     d.expression = d.kind == Check ? CheckText() : DefaultText();
     d.defColumn = cmbDefColumn->currentText().trimmed();
     d.enabled = chkEnabled->isChecked();

@@ -118,6 +118,7 @@ private:
     QString DefDatabase() const { return cmbDefDatabase->currentText().trimmed(); }
 
     bool m_loading = false;
+    constraint::DeleteAction m_updateAction = constraint::NoAction; // the foreign key's update rule as read
     QString m_tabColTable; // the table name last used for the table's columns
 };
 

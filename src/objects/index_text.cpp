@@ -4,6 +4,8 @@
 #include "app/qvstrings.h"
 #include "tables/define_text.h"
 
+#include <QRegularExpression>
+
 namespace qv::index {
 
 namespace {
@@ -65,8 +67,13 @@ QStringList CreateText(const IndexDef& def, const TextContext& ctx)
     out << QStringLiteral("(") + Joined(def.columns, def.descending) + QStringLiteral(")");
     if (!def.included.isEmpty())
         out << QStringLiteral("INCLUDE(") + Joined(def.included) + QStringLiteral(")");
+    if (!def.filter.trimmed().isEmpty())
+        out << QStringLiteral("WHERE ") + QString(def.filter.trimmed()).replace(QRegularExpression(QStringLiteral("\r\n|\r|\n")), QStringLiteral(" "));
     if (def.fillFactorOn)
-        out << QStringLiteral("WITH FILLFACTOR = ") + def.fillFactor.trimmed();
+        out << QStringLiteral("WITH ") + (def.padIndex ? QStringLiteral("PAD_INDEX, ") : QString()) +
+                   QStringLiteral("FILLFACTOR = ") + def.fillFactor.trimmed();
+    else if (def.padIndex)
+        out << QStringLiteral("WITH PAD_INDEX");
     if (!ctx.storageClause.isEmpty())
         out << ctx.storageClause;
     if (!def.enabled) {
@@ -135,12 +142,15 @@ QString IndexSql(int dbVer, const QString& database, const QString& tableOwner, 
     if (dbVer < 9)
         sql = QStringLiteral("select db_name(), object_name(a.id), indexproperty(a.id, a.name, 'IsClustered'), "
                              "indexproperty(a.id, a.name, 'IsUnique'), indexproperty(a.id, a.name, 'IsDisabled'), "
-                             "indexproperty(a.id, a.name, 'IndexFillFactor') from sysindexes a inner join sysobjects b "
+                             "indexproperty(a.id, a.name, 'IndexFillFactor'), indexproperty(a.id, a.name, 'IsPadIndex') from "
+                             "sysindexes a inner join sysobjects b "
                              "on a.id = b.id where a.name = :NAME and b.uid = user_id(:OWNER)");
     else
         sql = QStringLiteral("select db_name(), object_name(a.object_id) , a.type , a.is_unique , a.is_disabled , "
-                             "a.fill_factor, a.is_primary_key, a.is_unique_constraint from sys.indexes a inner join "
-                             "sysobjects b on a.object_id = b.id where a.name = :NAME and b.uid = schema_id(:OWNER)");
+                             "a.fill_factor, a.is_primary_key, a.is_unique_constraint, a.is_padded%1 from sys.indexes a "
+                             "inner join sysobjects b on a.object_id = b.id where a.name = :NAME and b.uid = "
+                             "schema_id(:OWNER)")
+                  .arg(dbVer >= 10 ? QStringLiteral(", a.filter_definition") : QString());
     if (!table.trimmed().isEmpty())
         sql += (dbVer < 9 ? QStringLiteral(" and a.id = object_id(") : QStringLiteral(" and a.object_id = object_id(")) +
                ObjectLiteral({database, tableOwner, table}) + QStringLiteral(")");

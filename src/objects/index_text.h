@@ -27,6 +27,8 @@ struct IndexDef {
     bool enabled = true;
     bool fillFactorOn = false;
     QString fillFactor;   // the percent text
+    bool padIndex = false; // the fill factor applies to the intermediate pages too
+    QString filter;       // the WHERE condition of a filtered index (version 10 on)
 };
 
 // Where the text goes and what the connection is.
@@ -46,8 +48,8 @@ struct TextContext {
 bool WantsDatabaseSwitch(const TextContext& ctx, const QString& database);
 
 // The CREATE script: the switch, "CREATE [UNIQUE ][CLUSTERED ][NONCLUSTERED COLUMNSTORE ]INDEX
-// [name]", "ON [owner].[table]", "(cols)", "INCLUDE(cols)", "WITH FILLFACTOR = n", the storage
-// clause, then the tail: a disabled index gets "go" and "ALTER INDEX … DISABLE" with "go"; an
+// [name]", "ON [owner].[table]", "(cols)", "INCLUDE(cols)", "WHERE filter", "WITH FILLFACTOR = n"
+// ("WITH PAD_INDEX, FILLFACTOR = n" when padded), the storage clause, then the tail: a disabled index gets "go" and "ALTER INDEX … DISABLE" with "go"; an
 // enabled one "go", and from version 9 when nothing forces a re-create "ALTER INDEX … REBUILD".
 QStringList CreateText(const IndexDef& def, const TextContext& ctx);
 // The switch, "IF EXISTS (…)" and "DROP INDEX [schema].[table].[name]" (Azure: "DROP INDEX
@@ -61,7 +63,8 @@ QString DeleteStatement(const IndexDef& def, bool azure);
 QString FillFactorProblem(bool checked, const QString& text);
 
 // Catalog reads (parameters in order of their markers).
-// The index row (NAME, OWNER): database, table, clustered/type, unique, disabled, fill factor.
+// The index row (NAME, OWNER): database, table, clustered/type, unique, disabled, fill factor,
+// then padded (column 6 before version 9, else 8) and from version 10 the filter (column 9).
 // With a table name the row is narrowed to that table.
 QString IndexSql(int dbVer, const QString& database, const QString& tableOwner, const QString& table);
 // The table's columns in column order (OWNER, NAME).

@@ -140,6 +140,9 @@ TfrmIndex::TfrmIndex(QObject* owner, const QString& database, const QString& sch
         chkFillFactor->hide();
     chkAddColumn->setEnabled(ver >= 9);
     chkColumnStore->setEnabled(!(ver <= 10 || azure));
+    FilterRule();
+    lblFilter->setVisible(ver >= 10);
+    txtFilter->setVisible(ver >= 10);
     if (!scriptMode)
         resize(946, 498);
     if (azure)
@@ -186,6 +189,14 @@ void TfrmIndex::BuildPage()
     txtFillFactorPercent->setMaxLength(3);
     txtFillFactorPercent->setMaximumWidth(txtFillFactorPercent->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 16);
     lblPercent = new QLabel(QStringLiteral("%"), body1);
+    chkPadIndex = check(QStringLiteral("パディング"), "chkPadIndex");
+    chkPadIndex->setToolTip(QStringLiteral("中間レベルのページにも FillFactor を適用します。"));
+    chkPadIndex->setVisible(false);
+    lblFilter = new QLabel(QStringLiteral("フィルタ"), body1);
+    txtFilter = new TqvStrEdit(body1);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setPlaceholderText(QStringLiteral("例: [Status] = N'受付'"));
+    lblFilter->setBuddy(txtFilter);
     chkEnable = check(QStringLiteral("有効"), "chkEnable");
     chkEnable->setChecked(true);
     chkAddColumn = check(QStringLiteral("付加列"), "chkAddColumn");
@@ -209,12 +220,15 @@ void TfrmIndex::BuildPage()
     fill->addWidget(chkFillFactor);
     fill->addWidget(txtFillFactorPercent);
     fill->addWidget(lblPercent);
+    fill->addWidget(chkPadIndex);
     checks->addLayout(fill);
     checks->addWidget(chkEnable);
     checks->addWidget(chkAddColumn);
     checks->addWidget(chkColumnStore);
     checks->addStretch(1);
     top->addLayout(checks, 1, 0, 1, 2);
+    top->addWidget(lblFilter, 2, 0);
+    top->addWidget(txtFilter, 2, 1);
     top->setColumnStretch(1, 1);
 
     // Left: the key columns and (below) the included columns, each with its buttons.
@@ -280,7 +294,8 @@ void TfrmIndex::BuildPage()
                        static_cast<QWidget*>(txtFillFactorPercent), static_cast<QWidget*>(chkEnable),
                        static_cast<QWidget*>(chkUnique), static_cast<QWidget*>(chkCluster),
                        static_cast<QWidget*>(chkFillFactor), static_cast<QWidget*>(chkAddColumn),
-                       static_cast<QWidget*>(chkColumnStore)})
+                       static_cast<QWidget*>(chkColumnStore), static_cast<QWidget*>(chkPadIndex),
+                       static_cast<QWidget*>(txtFilter)})
         TrackChanges(w);
     connect(chkUnique, &QCheckBox::toggled, this, [this] { chkUniqueClick(); });
     connect(chkCluster, &QCheckBox::toggled, this, [this] { chkClusterClick(); });
@@ -352,6 +367,16 @@ void TfrmIndex::ColumnStoreRule(std::initializer_list<TqvCheckBox*> others)
     chkColumnStore->setEnabled(enable);
 }
 
+// A filter needs version 10 and a nonclustered row-store index.
+void TfrmIndex::FilterRule()
+{
+    IConnectionWindow* conn = OwnerForm();
+    const bool possible = (!conn || conn->DBVer() >= 10) && !chkCluster->isChecked() && !chkColumnStore->isChecked();
+    txtFilter->setEnabled(possible);
+    if (!possible)
+        txtFilter->clear();
+}
+
 void TfrmIndex::chkUniqueClick()
 {
     if (chkUnique->isChecked())
@@ -362,6 +387,7 @@ void TfrmIndex::chkUniqueClick()
 
 void TfrmIndex::chkClusterClick()
 {
+    FilterRule();
     IConnectionWindow* conn = OwnerForm();
     if (chkCluster->isChecked() || (conn && conn->DBVer() < 9)) {
         chkAddColumn->setChecked(false);
@@ -379,6 +405,9 @@ void TfrmIndex::chkFillFactorClick()
     txtFillFactorPercent->setEnabled(on);
     txtFillFactorPercent->setVisible(on);
     lblPercent->setVisible(on);
+    chkPadIndex->setVisible(on);
+    if (!on)
+        chkPadIndex->setChecked(false);
     if (on)
         chkColumnStore->setEnabled(false);
     else
@@ -399,6 +428,7 @@ void TfrmIndex::chkAddColumnClick()
 
 void TfrmIndex::chkColumnStoreClick()
 {
+    FilterRule();
     const bool on = chkColumnStore->isChecked();
     for (TqvCheckBox* c : {chkCluster, chkUnique, chkAddColumn, chkFillFactor}) {
         if (on)
@@ -501,6 +531,8 @@ void TfrmIndex::ShowData(bool isDrop)
     chkEnable->setEnabled(ver >= 9);
     chkFillFactor->setChecked(false);
     txtFillFactorPercent->clear();
+    chkPadIndex->setChecked(false);
+    txtFilter->clear();
     {
         const QSignalBlocker b1(cmbTableOwner), b2(cmbTableName);
         cmbTableOwner->setEditText(cmbSchema->currentText().trimmed());
@@ -547,6 +579,9 @@ void TfrmIndex::ShowData(bool isDrop)
             enabled = field(4)->IsNull() || !field(4)->AsBoolean();
         }
         const int fillFactor = field(5)->IsNull() ? 0 : field(5)->AsInteger();
+        const int padColumn = ver < 9 ? 6 : 8;
+        const bool padded = q->Fields().size() > padColumn && field(padColumn)->AsBoolean();
+        const QString filter = ver >= 10 && q->Fields().size() > 9 ? field(9)->AsString() : QString();
         q->Close();
         {
             const QSignalBlocker b1(cmbDatabase), b2(cmbTableName);
@@ -564,6 +599,8 @@ void TfrmIndex::ShowData(bool isDrop)
         chkFillFactor->setChecked(fillFactor > 0);
         if (fillFactor > 0)
             txtFillFactorPercent->setText(QString::number(fillFactor));
+        chkPadIndex->setChecked(padded);
+        txtFilter->setText(filter);
 
         ShowTabCol();
         const QStringList params{cmbSchema->currentText().trimmed(), table, txtName->text().trimmed()};
@@ -629,6 +666,8 @@ index::IndexDef TfrmIndex::Def() const
     d.enabled = chkEnable->isChecked();
     d.fillFactorOn = chkFillFactor->isChecked();
     d.fillFactor = txtFillFactorPercent->text();
+    d.padIndex = chkPadIndex->isChecked();
+    d.filter = txtFilter->isEnabled() ? txtFilter->text() : QString();
     return d;
 }
 

@@ -41,6 +41,9 @@ public:
     TqvCheckBox* chkFillFactor = nullptr;
     TqvNumEdit* txtFillFactorPercent = nullptr;
     QLabel* lblPercent = nullptr;
+    TqvCheckBox* chkPadIndex = nullptr;  // the fill factor for the intermediate pages too
+    QLabel* lblFilter = nullptr;
+    TqvStrEdit* txtFilter = nullptr;     // the condition of a filtered index (version 10 on)
     TqvCheckBox* chkEnable = nullptr;
     TqvCheckBox* chkAddColumn = nullptr;
     TqvCheckBox* chkColumnStore = nullptr;
@@ -94,6 +97,7 @@ private:
     void chkFillFactorClick();
     void chkAddColumnClick();
     void chkColumnStoreClick();
+    void FilterRule();
     void AddSelected(TqvListBox* target);
     void RemoveSelected(TqvListBox* list);
     bool StorageReady() const;

@@ -65,6 +65,14 @@ TEST(ConstraintText, ForeignKeyActionsAndEnabledBatch)
                                           QString::fromLatin1(actions[a]),
                                       "go"}));
     }
+    // An update rule read from the catalog is kept.
+    ConstraintDef upd = Def(ForeignKey);
+    upd.refTable = "Customers";
+    upd.pairs = {{"CustomerID", "CustomerID"}};
+    upd.deleteAction = NoAction;
+    upd.updateAction = Cascade;
+    EXPECT_EQ(CreateText(upd, Ctx()).at(3).toStdString(),
+              "FOREIGN KEY ([CustomerID]) REFERENCES [dbo].[Customers] ([CustomerID]) ON DELETE NO ACTION ON UPDATE CASCADE");
     // An existing foreign key or check constraint gets its own CHECK / NOCHECK batch.
     ConstraintDef fk = Def(ForeignKey);
     fk.refTable = "Customers";
@@ -144,6 +152,8 @@ TEST(ConstraintText, CatalogMappings)
     EXPECT_TRUE(ConstraintSql(9).contains("from sysconstraints a"));
     EXPECT_TRUE(ConstraintSql(9).contains("schema_name(r.uid)"));
     EXPECT_TRUE(ConstraintSql(8).contains("user_name(r.uid)"));
+    EXPECT_TRUE(ConstraintSql(8).contains("d.UPDATE_RULE as UPDATE_RULE"));
+    EXPECT_TRUE(ConstraintSql(15).contains("as UPDATE_RULE"));
     EXPECT_TRUE(ReferenceIndexSql(true).startsWith("select name from sys.indexes"));
     EXPECT_TRUE(ReferenceIndexSql(false).startsWith("select name from sysindexes"));
 }

@@ -45,9 +45,17 @@ void saveGrab(QWidget* w, const QString& name)
 std::string S(const QStringList& l) { return l.join("|").toStdString(); }
 
 struct ConstraintWindow : DefineSession {
+    int version = 15;
     void SetUp() override
     {
         DefineSession::SetUp();
+        const QString name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        if (name.startsWith("Sql2000")) {
+            // A SQL Server 2000 log-on: these answers come before the helper's own.
+            version = 8;
+            Answer("select SERVERPROPERTY('productversion')", "8.00.2039");
+            Answer(catalog::facts::ProductVersion, "8.00.2039");
+        }
         Connect();
         for (const char* db : {"use [sales]", "use [master]", "USE [sales]"})
             session->fixture().exact(db);
@@ -66,19 +74,19 @@ struct ConstraintWindow : DefineSession {
              const QVariant& refIndex, const QVariant& rule, const QVariant& defColumn, const QVariant& defValue,
              int status)
     {
-        Rule(constraint::ConstraintSql(15), {"dbo", name},
+        Rule(constraint::ConstraintSql(version), {"dbo", name},
              {column("TABLE_NAME", "sysname"), column("CONSTRAINT_TYPE", "char(2)"),
               column("SEARCH_CONDITION", "nvarchar(4000)"), column("R_OWNER", "sysname"),
               column("R_CONSTRAINT_NAME", "sysname"), column("DELETE_RULE", "varchar(11)"),
               column("R_TABLE_NAME", "sysname"), column("DEF_COLUMN_NAME", "sysname"),
-              column("DEF_VALUE", "nvarchar(4000)"), column("STATUS", "int")},
+              column("DEF_VALUE", "nvarchar(4000)"), column("STATUS", "int"), column("UPDATE_RULE", "nvarchar(60)")},
              {{"Orders", type, condition, refTable.isNull() ? QVariant() : QVariant("dbo"), refIndex, rule, refTable,
-               defColumn, defValue, status}});
+               defColumn, defValue, status, rule}});
     }
     void DisabledForeignKey()
     {
         Row("FK_Orders_Customers", "F ", QVariant(), "Customers", "PK_Customers", "NO ACTION", QVariant(), QVariant(), 1);
-        Rule(constraint::IndexColumnSql(15), {"dbo", "Customers", "PK_Customers"}, {column("name", "sysname")},
+        Rule(constraint::IndexColumnSql(version), {"dbo", "Customers", "PK_Customers"}, {column("name", "sysname")},
              {{"CustomerID"}});
         Rule(constraint::ForeignKeyColumnSql(), {"dbo", "FK_Orders_Customers"}, {column("COLUMN_NAME", "sysname")},
              {{"CustomerID"}});
@@ -296,4 +304,20 @@ TEST_F(ConstraintWindow, ScriptRoutineWritesTheAddOrTheDrop)
     EXPECT_EQ(script(true), "IF EXISTS (SELECT * FROM sysconstraints WHERE constid = "
                             "object_id(N'[dbo].[FK_Orders_Customers]') and id = object_id(N'[dbo].[Orders]'))\r\n"
                             "ALTER TABLE [dbo].[Orders] DROP CONSTRAINT [FK_Orders_Customers]\r\ngo\r\n");
+}
+
+TEST_F(ConstraintWindow, Sql2000ForeignKeyReadsTheSystemTablesAndOffersItsActionsOnly)
+{
+    DisabledForeignKey();
+    TfrmConst* w = OpenConst("FK_Orders_Customers");
+    ASSERT_TRUE(w) << errors.join("\n").toStdString() << boxes.join("\n").toStdString();
+    EXPECT_FALSE(w->grpDeleteAction->button(constraint::SetNull)->isEnabled());
+    EXPECT_FALSE(w->grpDeleteAction->button(constraint::SetDefault)->isEnabled());
+    EXPECT_TRUE(w->grpDeleteAction->button(constraint::Cascade)->isEnabled());
+    EXPECT_EQ(w->grdForeign->Cells(1, 1), "CustomerID");
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(Batches(mark), QStringList({FkDrop, FkAdd, "ALTER TABLE [dbo].[Orders] NOCHECK CONSTRAINT [FK_Orders_Customers]"}))
+        << S(Batches(mark));
 }

@@ -70,6 +70,15 @@ TEST(IndexText, FillFactorIncludedColumnStoreStorageAndDescending)
               QStringList({"use [sales]", "go", "CREATE UNIQUE CLUSTERED INDEX [IX_Orders]", "ON [dbo].[Orders]",
                            "([CustomerID], [OrderedAt] DESC)", "INCLUDE([Status], [Total])", "WITH FILLFACTOR = 80",
                            "ON [PRIMARY]", "go", "ALTER INDEX [IX_Orders] ON [dbo].[Orders] REBUILD"}));
+    IndexDef filtered = Def();
+    filtered.filter = "[Status] = N'A'\r\nand [Total] > 0";
+    filtered.padIndex = true;
+    filtered.fillFactorOn = true;
+    filtered.fillFactor = "90";
+    EXPECT_EQ(CreateText(filtered, Ctx()).mid(5, 2),
+              QStringList({"WHERE [Status] = N'A' and [Total] > 0", "WITH PAD_INDEX, FILLFACTOR = 90"}));
+    filtered.fillFactorOn = false;
+    EXPECT_EQ(CreateText(filtered, Ctx()).value(6), "WITH PAD_INDEX");
     IndexDef cs = Def();
     cs.columnStore = true;
     EXPECT_EQ(CreateText(cs, Ctx()).at(2), "CREATE NONCLUSTERED COLUMNSTORE INDEX [IX_Orders]");
@@ -163,6 +172,9 @@ TEST(IndexText, CatalogReadsByVersion)
     EXPECT_TRUE(IndexSql(8, "", "", "").contains("indexproperty(a.id, a.name, 'IndexFillFactor')"));
     EXPECT_TRUE(IndexSql(8, "", "", "").endsWith("b.uid = user_id(:OWNER)"));
     EXPECT_TRUE(IndexSql(15, "", "", "").endsWith("b.uid = schema_id(:OWNER)"));
+    EXPECT_TRUE(IndexSql(8, "", "", "").contains("'IsPadIndex')"));
+    EXPECT_TRUE(IndexSql(9, "", "", "").contains("a.is_padded from"));
+    EXPECT_TRUE(IndexSql(10, "", "", "").contains("a.is_padded, a.filter_definition from"));
     EXPECT_TRUE(KeyColumnSql(8).contains("sysindexkeys"));
     EXPECT_TRUE(KeyColumnSql(8).endsWith("order by c.keyno"));
     EXPECT_TRUE(KeyColumnSql(9).contains("not(a.is_included_column = 1 and c.type = 2)"));

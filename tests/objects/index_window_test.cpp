@@ -64,14 +64,15 @@ struct IndexWindow : DefineSession {
         r.returns(std::move(cols), std::move(rows));
     }
     // IX_Orders on dbo.Orders in sales: (CustomerID, OrderedAt DESC), nonclustered, on PRIMARY.
-    void Existing(int fillFactor = 0, bool disabled = false)
+    void Existing(int fillFactor = 0, bool disabled = false, bool padded = false, const QVariant& filter = QVariant())
     {
         if (version >= 9)
             Rule(index::IndexSql(version, "sales", "dbo", "Orders"), {"IX_Orders", "dbo"},
                  {column("", "nvarchar(128)"), column("", "nvarchar(128)"), column("type", "tinyint"),
                   column("is_unique", "bit"), column("is_disabled", "bit"), column("fill_factor", "tinyint"),
-                  column("is_primary_key", "bit"), column("is_unique_constraint", "bit")},
-                 {{"sales", "Orders", 2, false, disabled, fillFactor, false, false}});
+                  column("is_primary_key", "bit"), column("is_unique_constraint", "bit"), column("is_padded", "bit"),
+                  column("filter_definition", "nvarchar(max)")},
+                 {{"sales", "Orders", 2, false, disabled, fillFactor, false, false, padded, filter}});
         else
             Rule(index::IndexSql(version, "sales", "dbo", "Orders"), {"IX_Orders", "dbo"},
                  {column("", "nvarchar(128)"), column("", "nvarchar(128)"), column("", "int"), column("", "int"),
@@ -160,6 +161,30 @@ TEST_F(IndexWindow, FillFactorOnlyChangeDropsCreatesAndRebuilds)
                                           "WITH FILLFACTOR = 80\nON [PRIMARY]",
                                           "ALTER INDEX [IX_Orders] ON [dbo].[Orders] REBUILD"}));
     EXPECT_FALSE(w->Modified());
+}
+
+TEST_F(IndexWindow, PaddingAndFilterSurviveTheReCreate)
+{
+    Start();
+    Existing(75, false, true, "([Status]=N'受付')");
+    TfrmIndex* w = OpenIndex("IX_Orders");
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->chkPadIndex->isChecked());
+    EXPECT_TRUE(w->txtFilter->isEnabled());
+    EXPECT_EQ(w->txtFilter->text().toStdString(), "([Status]=N'受付')");
+    w->txtFillFactorPercent->setText("70");
+    const qsizetype mark = Mark();
+    w->actCompile->trigger();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(Batches(mark).value(1).toStdString(),
+              "CREATE INDEX [IX_Orders]\nON [dbo].[Orders]\n([CustomerID], [OrderedAt] DESC)\n"
+              "WHERE ([Status]=N'受付')\nWITH PAD_INDEX, FILLFACTOR = 70\nON [PRIMARY]");
+    // Unchecking the fill factor drops the padding; a clustered index has no filter.
+    w->chkFillFactor->click();
+    EXPECT_FALSE(w->chkPadIndex->isChecked());
+    w->chkCluster->click();
+    EXPECT_FALSE(w->txtFilter->isEnabled());
+    EXPECT_TRUE(w->txtFilter->text().isEmpty());
 }
 
 TEST_F(IndexWindow, FillFactorAbove100IsRefused)
@@ -272,8 +297,9 @@ TEST_F(IndexWindow, OpenedWithoutTableFindsItAndDeletes)
     Existing();
     Rule(index::IndexSql(15, "sales", "dbo", ""), {"IX_Orders", "dbo"},
          {column("", "nvarchar(128)"), column("", "nvarchar(128)"), column("type", "tinyint"), column("u", "bit"),
-          column("d", "bit"), column("f", "tinyint"), column("p", "bit"), column("q", "bit")},
-         {{"sales", "Orders", 1, true, false, 0, false, false}});
+          column("d", "bit"), column("f", "tinyint"), column("p", "bit"), column("q", "bit"), column("pad", "bit"),
+          column("filter", "nvarchar(max)")},
+         {{"sales", "Orders", 1, true, false, 0, false, false, false, QVariant()}});
     TfrmIndex* w = OpenIndex("IX_Orders", "");
     ASSERT_TRUE(w) << errors.join("\n").toStdString();
     EXPECT_EQ(w->cmbTableName->currentText(), "Orders");
