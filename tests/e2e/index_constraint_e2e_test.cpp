@@ -21,6 +21,8 @@
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace qvtest;
@@ -41,6 +43,10 @@ struct IndexConstraintE2E : ::testing::Test {
     decltype(TfrmLogon::Message) savedLogonMessage = TfrmLogon::Message;
     bool savedShowDDL = qvOption.ShowDDL;
     bool savedCloseDDL = qvOption.CloseDDL;
+    // A run stopped at an error keeps its execution window open: close it (as the user would)
+    // so that the failure is reported instead of waiting.
+    QTimer closer;
+    std::function<int(QWidget*, const QString&)> savedAsk = TfrmDDLExec::AskHook;
 
     void SetUp() override
     {
@@ -54,6 +60,13 @@ struct IndexConstraintE2E : ::testing::Test {
             return 6;
         };
         SetExceptionBox([this](const QString&, const QString& text, bool) { errors << text; });
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            for (TfrmDDLExec* e : TfrmDDLExec::OpenWindows())
+                if (e->btnOK->isEnabled())
+                    e->close();
+        });
+        closer.start(50);
+        TfrmDDLExec::AskHook = [](QWidget*, const QString&) { return 6; };
         InstallConnectionCommands(main);
         main.setCommandLineArguments({QStringLiteral("/U=sa/pass@127.0.0.1,%1").arg(server.port())});
         main.FormPaint();
@@ -67,6 +80,7 @@ struct IndexConstraintE2E : ::testing::Test {
         TfrmDefine::MessageHook = nullptr;
         SetExceptionBox(nullptr);
         TfrmLogon::ConnectionFactory = nullptr;
+        TfrmDDLExec::AskHook = savedAsk;
         qvOption.ShowDDL = savedShowDDL;
         qvOption.CloseDDL = savedCloseDDL;
     }

@@ -8,6 +8,7 @@
 #include "objects/storage_text.h"
 
 #include "app/message_box.h"
+#include "connection/ddl_exec.h"
 #include "app/qvform.h"
 #include "controls/grid/string_grid.h"
 #include "controls/inputs/inputs.h"
@@ -22,6 +23,8 @@
 #include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QPushButton>
+#include <QTimer>
 
 using namespace qv;
 using namespace qv::db;
@@ -45,10 +48,19 @@ void saveGrab(QWidget* w, const QString& name)
 std::string S(const QStringList& l) { return l.join("|").toStdString(); }
 
 struct ConstraintWindow : DefineSession {
+    // A run stopped at an error keeps its execution window open: close it (as the user would)
+    // so that the failure is reported instead of waiting.
+    QTimer closer;
     int version = 15;
     void SetUp() override
     {
         DefineSession::SetUp();
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            for (TfrmDDLExec* e : TfrmDDLExec::OpenWindows())
+                if (e->btnOK->isEnabled())
+                    e->close();
+        });
+        closer.start(50);
         const QString name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
         if (name.startsWith("Sql2000")) {
             // A SQL Server 2000 log-on: these answers come before the helper's own.

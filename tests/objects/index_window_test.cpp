@@ -8,6 +8,7 @@
 #include "objects/storage_text.h"
 
 #include "app/message_box.h"
+#include "connection/ddl_exec.h"
 #include "controls/inputs/inputs.h"
 #include "platform/exceptions.h"
 #include "support/test_env.h"
@@ -18,6 +19,8 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QPushButton>
+#include <QTimer>
 
 using namespace qv;
 using namespace qv::db;
@@ -42,7 +45,19 @@ void saveGrab(QWidget* w, const QString& name)
 struct IndexWindow : DefineSession {
     int version = 15;
 
-    void SetUp() override { DefineSession::SetUp(); }
+    // A run stopped at an error keeps its execution window open: close it (as the user would)
+    // so that the failure is reported instead of waiting.
+    QTimer closer;
+    void SetUp() override
+    {
+        DefineSession::SetUp();
+        QObject::connect(&closer, &QTimer::timeout, [] {
+            for (TfrmDDLExec* e : TfrmDDLExec::OpenWindows())
+                if (e->btnOK->isEnabled())
+                    e->close();
+        });
+        closer.start(50);
+    }
     void Start(int ver = 15)
     {
         version = ver;
