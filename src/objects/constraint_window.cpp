@@ -1,5 +1,6 @@
 #include "objects/constraint_window.h"
 
+#include "app/code_assist.h"
 #include "app/connection_window_iface.h"
 #include "app/images.h"
 #include "app/message_box.h"
@@ -7,6 +8,7 @@
 #include "app/qvstrings.h"
 #include "app/wait_cursor.h"
 #include "connection/object_session.h"
+#include "connection/object_window.h"
 #include "controls/grid/string_grid.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "objects/storage_frame.h"
@@ -119,6 +121,8 @@ TfrmConst::TfrmConst(QObject* owner, const QString& database, const QString& sch
         resize(919, 406);
     Start();
 }
+
+TfrmConst::~TfrmConst() = default;
 
 bool TfrmConst::Azure() const { return OwnerForm() && OwnerForm()->IsAzure(); }
 int TfrmConst::Version() const { return OwnerForm() ? OwnerForm()->DBVer() : 99; }
@@ -305,6 +309,21 @@ void TfrmConst::BuildPage(const QString& tableName)
     connect(grpDeleteAction, &QButtonGroup::idClicked, this, [this] { Changed(); });
     connect(cmbConstType, &QComboBox::currentIndexChanged, this, [this] { Guard([this] { cmbConstTypeChange(); }); });
     for (TfraMemo* memo : {fraMemoC, fraMemoD}) {
+        // Completion with the window's own schema and database.
+        memo->CodeAssistContext = [this, memo](CodeAssistRequest& r) {
+            IConnectionWindow* conn = OwnerForm();
+            auto* window = conn ? dynamic_cast<TfrmObject*>(conn->connectionWidget()) : nullptr;
+            if (!window || memo != (ConstKind() == Check ? fraMemoC : fraMemoD))
+                return false;
+            if (!qrySQL)
+                qrySQL = std::make_unique<db::Query>();
+            qrySQL->SetConnection(window->session()->dmSQLServer->Connection);
+            r.query = qrySQL.get();
+            r.database = Database();
+            r.schema = cmbSchema->currentText().trimmed();
+            r.dbVer = conn->DBVer();
+            return true;
+        };
         auto previous = memo->txtSQL->OnChange;
         memo->txtSQL->OnChange = [this, previous](TEditor* e) {
             if (previous)

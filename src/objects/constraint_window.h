@@ -8,6 +8,8 @@
 #include "tables/define_frame.h"
 #include "tables/define_script.h"
 
+#include <memory>
+
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -20,6 +22,9 @@ class TfraMemo;
 class TfraStorage;
 class TqvListBox;
 class TqvStringGrid;
+namespace db {
+class Query;
+}
 
 class TfrmConst : public TfrmDefine {
     Q_OBJECT
@@ -28,6 +33,7 @@ public:
     // constraint's window is already open or the constraint cannot be read.
     TfrmConst(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
               const QString& tableName);
+    ~TfrmConst() override;
 
     // The class-level script routine (see define_script.h): ends with EAbort.
     static void GetScript(IConnectionWindow* owner, const QString& database, const QString& schema,
@@ -117,6 +123,7 @@ private:
     QString Database() const { return cmbDatabase->currentText().trimmed(); }
     QString DefDatabase() const { return cmbDefDatabase->currentText().trimmed(); }
 
+    std::unique_ptr<db::Query> qrySQL; // completion look-ups of the CHECK and DEFAULT editors
     bool m_loading = false;
     constraint::DeleteAction m_updateAction = constraint::NoAction; // the foreign key's update rule as read
     QString m_tabColTable; // the table name last used for the table's columns

@@ -187,6 +187,8 @@ TEST_F(IndexWindow, PaddingAndFilterSurviveTheReCreate)
     EXPECT_TRUE(w->chkPadIndex->isChecked());
     EXPECT_TRUE(w->txtFilter->isEnabled());
     EXPECT_EQ(w->txtFilter->text().toStdString(), "([Status]=N'受付')");
+    w->resize(946, 498);
+    saveGrab(w, "index_window_filtered");
     w->txtFillFactorPercent->setText("70");
     const qsizetype mark = Mark();
     w->actCompile->trigger();
@@ -247,6 +249,8 @@ TEST_F(IndexWindow, DisablingAndChangingColumnsAndTheRules)
     w->btnIns2Click();
     EXPECT_EQ(w->lstAddColumn->count(), 1);
     EXPECT_TRUE(w->IsCreate());
+    w->resize(946, 498);
+    saveGrab(w, "index_window_included");
     mark = Mark();
     w->actCompile->trigger();
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
