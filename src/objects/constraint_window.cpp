@@ -102,7 +102,7 @@ TfrmConst::TfrmConst(QObject* owner, const QString& database, const QString& sch
     : TfrmDefine(owner, ConstKindDescriptor(), DefineArgs{database, schema, objectName, omDefine}, scriptMode)
 {
     setObjectName(QStringLiteral("frmConst"));
-    BuildPage(tableName);
+    BuildPage();
     {
         const QSignalBlocker block(cmbDefDatabase);
         cmbDefDatabase->setEditText(database);
@@ -127,9 +127,8 @@ TfrmConst::~TfrmConst() = default;
 bool TfrmConst::Azure() const { return OwnerForm() && OwnerForm()->IsAzure(); }
 int TfrmConst::Version() const { return OwnerForm() ? OwnerForm()->DBVer() : 99; }
 
-void TfrmConst::BuildPage(const QString& tableName)
+void TfrmConst::BuildPage()
 {
-    (void)tableName;
     auto* define = new QVBoxLayout(tabDefine);
     define->setContentsMargins(0, 0, 0, 0);
     auto* pnlDefine = new QWidget(tabDefine);

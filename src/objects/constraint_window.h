@@ -111,7 +111,7 @@ protected:
 private:
     TfrmConst(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
               const QString& tableName, bool scriptMode);
-    void BuildPage(const QString& tableName);
+    void BuildPage();
     void ShowTabCol();
     void ShowIdxCol();
     void FillForeignGrid(const QString& database);
