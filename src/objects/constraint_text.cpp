@@ -89,7 +89,12 @@ QStringList CreateText(const ConstraintDef& def, const TextContext& ctx)
     if (WantsDatabaseSwitch(ctx, def.database) && !def.defDatabase.trimmed().isEmpty())
         out << DatabaseSwitchLine(def.defDatabase.trimmed()) << Go;
     const QString table = ctx.schemaPrefix + Q(def.table);
-    out << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + Q(def.name);
+    // A switched-off foreign key or check constraint is added back without checking the rows
+    // (they may well break it): otherwise the DROP would succeed and the ADD fail.
+    const bool switchedOff = def.existing && !def.enabled && (def.kind == ForeignKey || def.kind == Check);
+    out << QStringLiteral("ALTER TABLE ") + table +
+               (switchedOff ? QStringLiteral(" WITH NOCHECK ADD CONSTRAINT ") : QStringLiteral(" ADD CONSTRAINT ")) +
+               Q(def.name);
     switch (def.kind) {
     case Check: out << QStringLiteral("CHECK (") + OneLine(def.expression) + QStringLiteral(")"); break;
     case Unique:

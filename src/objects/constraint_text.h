@@ -56,7 +56,8 @@ struct TextContext {
 // 1 for another database than the connection's, never otherwise or on Azure).
 bool WantsDatabaseSwitch(const TextContext& ctx, const QString& database);
 
-// The ADD script: switch, "ALTER TABLE [s].[t] ADD CONSTRAINT [n]", the kind's line(s), for an
+// The ADD script: switch, "ALTER TABLE [s].[t] ADD CONSTRAINT [n]" ("WITH NOCHECK ADD" for an
+// existing foreign key or check constraint that is switched off), the kind's line(s), for an
 // existing foreign key or check constraint "go" and "ALTER TABLE … CHECK|NOCHECK CONSTRAINT
 // [n]", and "go".
 QStringList CreateText(const ConstraintDef& def, const TextContext& ctx);

@@ -178,7 +178,9 @@ TEST_F(IndexConstraintE2E, ConstraintWindowLoadsAppliesCreatesAndDrops)
     EXPECT_TRUE(errors.isEmpty()) << Problems();
     EXPECT_TRUE(Unmatched().isEmpty()) << Unmatched().toStdString();
     const QString log = server.logText();
-    EXPECT_TRUE(log.contains("ALTER TABLE [dbo].[Orders] NOCHECK CONSTRAINT [FK_Orders_Customers]")) << log.toStdString();
+    EXPECT_TRUE(log.contains("ALTER TABLE [dbo].[Orders] WITH NOCHECK ADD CONSTRAINT [FK_Orders_Customers]"))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains("ALTER TABLE [dbo].[Orders] NOCHECK CONSTRAINT [FK_Orders_Customers]"));
     EXPECT_TRUE(log.contains("ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [CK_Orders_Total]"));
     EXPECT_TRUE(log.contains("alter table [SalesDemo].[dbo].[Orders] drop constraint [CK_Orders_Total]"));
 }

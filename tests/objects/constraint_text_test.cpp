@@ -81,18 +81,22 @@ TEST(ConstraintText, ForeignKeyActionsAndEnabledBatch)
     fk.existing = true;
     fk.enabled = false;
     const QStringList disabled = CreateText(fk, Ctx());
+    EXPECT_EQ(disabled.at(2).toStdString(), "ALTER TABLE [dbo].[Orders] WITH NOCHECK ADD CONSTRAINT [C1]");
     EXPECT_EQ(disabled.mid(4), QStringList({"go", "ALTER TABLE [dbo].[Orders] NOCHECK CONSTRAINT [C1]", "go"}));
     fk.enabled = true;
+    EXPECT_EQ(CreateText(fk, Ctx()).at(2).toStdString(), "ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [C1]");
     EXPECT_EQ(CreateText(fk, Ctx()).mid(4), QStringList({"go", "ALTER TABLE [dbo].[Orders] CHECK CONSTRAINT [C1]", "go"}));
     ConstraintDef ck = Def(Check);
     ck.expression = "1 = 1";
     ck.existing = true;
     ck.enabled = false;
+    EXPECT_EQ(CreateText(ck, Ctx()).at(2).toStdString(), "ALTER TABLE [dbo].[Orders] WITH NOCHECK ADD CONSTRAINT [C1]");
     EXPECT_EQ(CreateText(ck, Ctx()).mid(4), QStringList({"go", "ALTER TABLE [dbo].[Orders] NOCHECK CONSTRAINT [C1]", "go"}));
     ConstraintDef pk = Def(PrimaryKey); // never for keys and defaults
     pk.existing = true;
     pk.enabled = false;
     EXPECT_EQ(CreateText(pk, Ctx()).size(), 5);
+    EXPECT_EQ(CreateText(pk, Ctx()).at(2).toStdString(), "ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [C1]");
 }
 
 TEST(ConstraintText, DropWithAndWithoutDatabase)

@@ -132,8 +132,9 @@ struct ConstraintWindow : DefineSession {
 const QString FkDrop = "IF EXISTS (SELECT * FROM sysconstraints WHERE constid = object_id(N'[dbo].[FK_Orders_Customers]') "
                        "and id = object_id(N'[dbo].[Orders]'))\nALTER TABLE [sales].[dbo].[Orders] DROP CONSTRAINT "
                        "[FK_Orders_Customers]";
-const QString FkAdd = "ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [FK_Orders_Customers]\nFOREIGN KEY ([CustomerID]) "
-                      "REFERENCES [dbo].[Customers] ([CustomerID]) ON DELETE NO ACTION";
+// The foreign key is switched off: added back without checking the rows.
+const QString FkAdd = "ALTER TABLE [dbo].[Orders] WITH NOCHECK ADD CONSTRAINT [FK_Orders_Customers]\nFOREIGN KEY "
+                      "([CustomerID]) REFERENCES [dbo].[Customers] ([CustomerID]) ON DELETE NO ACTION";
 
 } // namespace
 
@@ -166,6 +167,9 @@ TEST_F(ConstraintWindow, DisabledForeignKeyDropsAddsAndSwitchesOffChecking)
     EXPECT_TRUE(w->Modified());
     mark = Mark();
     w->Compile();
+    EXPECT_EQ(Batches(mark).value(1).toStdString(),
+              "ALTER TABLE [dbo].[Orders] ADD CONSTRAINT [FK_Orders_Customers]\nFOREIGN KEY ([CustomerID]) REFERENCES "
+              "[dbo].[Customers] ([CustomerID]) ON DELETE NO ACTION");
     EXPECT_EQ(Batches(mark).value(2).toStdString(), "ALTER TABLE [dbo].[Orders] CHECK CONSTRAINT [FK_Orders_Customers]");
 }
 
