@@ -65,7 +65,7 @@ OpenRequest ResolveOpen(TObjectTypeCode type, const QString& database, const QSt
     case 57: r.window = DefinitionWindow::Trigger; break;
     case 58: r.window = DefinitionWindow::Sequence; break;
     case 60: r.window = DefinitionWindow::Synonym; break;
-    case 66: r.window = DefinitionWindow::Constraint; break;
+    case 66: r.window = DefinitionWindow::Constraint; r.tableName = parentObject; break;
     case 68: r.window = DefinitionWindow::Role; break;
     case 69: r.window = DefinitionWindow::FileGroup; r.tabImage = 69; break;
     case 73:

@@ -2,6 +2,8 @@
 
 #include "objects/filegroup_window.h"
 #include "objects/role_window.h"
+#include "objects/constraint_window.h"
+#include "objects/index_window.h"
 #include "objects/schema_window.h"
 #include "objects/user_window.h"
 #include "objects/source_window.h"
@@ -29,6 +31,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
     };
+    factories[static_cast<int>(DefinitionWindow::Index)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmIndex(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Constraint)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmConst(owner, r.database, r.schema, r.name, r.tableName);
+    };
 }
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
@@ -51,6 +59,12 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     // Procedures, functions and triggers keep the catalog-source scripts of the object-script
     // registry (the text exactly as the server holds it); their windows' GetScript serves the
     // windows themselves.
+    routines[46] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmIndex::GetScript(owner, r, stream);
+    };
+    routines[66] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmConst::GetScript(owner, r, stream);
+    };
 }
 
 } // namespace qv
