@@ -124,6 +124,7 @@ void TfrmSynonym::BuildDefinePage()
     cmbType->setObjectName(QStringLiteral("cmbType"));
     cmbType->setEditable(true);
     cmbType->setMaxVisibleItems(20);
+    cmbType->setMinimumContentsLength(12);
     cmbType->addItems(synonym::TypeItems());
     cmbType->setEditText(QString());
     cmbTableName = combo(QStringLiteral("cmbTableName"));
