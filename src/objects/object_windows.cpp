@@ -3,6 +3,8 @@
 #include "objects/schema_window.h"
 #include "objects/sequence_window.h"
 #include "objects/synonym_window.h"
+#include "objects/source_window.h"
+#include "objects/trigger_window.h"
 
 namespace qv {
 
@@ -18,6 +20,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
         return new TfrmSynonym(owner, r.database, r.schema, r.name, r.mode, r.targetDatabase, r.targetSchema,
                                r.targetName, r.targetType);
     };
+    factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
+    };
 }
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
@@ -32,6 +40,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     routines[60] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmSynonym::GetScript(owner, r, stream);
     };
+    routines[57] = &TfrmTrigger::GetScript;
+    for (int code : {51, 52})
+        routines[code] = &TfrmSource::GetScript;
 }
 
 } // namespace qv
