@@ -6,7 +6,7 @@
 
 #include <QRegularExpression>
 
-namespace qv::grants {
+namespace qv::kept {
 
 QString PermissionQuery(const QString& database)
 {
@@ -57,4 +57,4 @@ QList<Grant> ReadGrants(TObjectSession& session, const QString& database, const 
     return out;
 }
 
-} // namespace qv::grants
+} // namespace qv::kept

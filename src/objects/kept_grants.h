@@ -11,7 +11,7 @@ namespace qv {
 class TObjectSession;
 }
 
-namespace qv::grants {
+namespace qv::kept {
 
 struct Grant {
     QString state;      // sys.database_permissions.state: "G", "W" (with grant option), "D"
@@ -31,4 +31,4 @@ QStringList RegrantText(const QList<Grant>& grants, const QString& schema, const
 // Reads the permissions through the session's shared query.
 QList<Grant> ReadGrants(TObjectSession& session, const QString& database, const QString& schema, const QString& name);
 
-} // namespace qv::grants
+} // namespace qv::kept

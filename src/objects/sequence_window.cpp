@@ -425,13 +425,13 @@ QStringList TfrmSeq::GetDDL()
         Loaded now;
         if (!Read(now))
             Abort();
-        const QList<grants::Grant> kept = grants::ReadGrants(*Session(), Database(), Schema(), Name());
+        const QList<kept::Grant> kept = kept::ReadGrants(*Session(), Database(), Schema(), Name());
         lines << GetSourceDrop() << SourceLines();
         if (!lines.isEmpty() && lines.last().trimmed().compare(QLatin1String("go"), Qt::CaseInsensitive) != 0)
             lines << QStringLiteral("go");
         lines << seq::RestartText(Schema(), Name(), now.current, now.def.increment, now.def.minimum, now.def.maximum,
                                   now.def.cycle);
-        lines << grants::RegrantText(kept, Schema(), Name());
+        lines << kept::RegrantText(kept, Schema(), Name());
         return lines;
     }
     return IsCreate() ? GetSourceCreate() : GetSourceAlter();

@@ -316,10 +316,10 @@ QStringList TfrmSynonym::GetDDL()
     if (pagObject->currentWidget() == tabGrant)
         return GrantPageSource(tabGrant);
     QStringList lines;
-    QList<grants::Grant> kept;
+    QList<kept::Grant> kept;
     if (!IsNew()) {
         // Dropped and created again: its users keep their permissions.
-        kept = grants::ReadGrants(*Session(), Database(), Schema(), Name());
+        kept = kept::ReadGrants(*Session(), Database(), Schema(), Name());
         lines << GetSourceDrop();
     }
     if (SourcePageActive()) {
@@ -329,7 +329,7 @@ QStringList TfrmSynonym::GetDDL()
     } else {
         lines << GetSourceCreate();
     }
-    lines << grants::RegrantText(kept, Schema(), Name());
+    lines << kept::RegrantText(kept, Schema(), Name());
     return lines;
 }
 

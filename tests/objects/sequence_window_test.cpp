@@ -5,6 +5,10 @@
 #include "objects/sequence_window.h"
 
 #include "app/message_box.h"
+#include "controls/lists/qv_listview.h"
+#include "objects/object_pages.h"
+#include "tables/privileges_frame.h"
+#include "connection/catalog_queries.h"
 #include "connection/ddl_preview.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/exceptions.h"
@@ -376,8 +380,11 @@ TEST_F(SequenceWindow, MissingSequenceOpensNoWindowAndDeleteRunsTheDrop)
 TEST_F(SequenceWindow, OpenModesAndPagesOfNewAndExisting)
 {
     Exists("DBO", "S1");
+    // The dependency page's reads find nothing.
+    session->fixture().pattern(".*").returns({column("name", "sysname")}, {});
     TfrmSeq* w = OpenSeq("S1", omCross);
-    ASSERT_TRUE(w);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_TRUE(CrossFrame(w->tabCross));
     EXPECT_EQ(w->pagObject->currentWidget(), w->tabCross);
     QStringList tabs;
     for (int i = 0; i < w->pagObject->count(); ++i)
@@ -417,4 +424,31 @@ TEST_F(SequenceWindow, RendersNewAndExisting)
     }
     EXPECT_EQ(e->txtCacheSize->text(), "50");
     EXPECT_TRUE(e->rdoCacheSpecified->isChecked());
+}
+
+TEST_F(SequenceWindow, PrivilegesPageAppliesItsGrantsInTheSequencesDatabase)
+{
+    Exists("DBO", "S1");
+    session->fixture()
+        .exact(catalog::UserListSql({15, false}, "sales", true))
+        .returns({column("name", "sysname")}, {{"u1"}, {"public"}});
+    session->fixture().exact("select issqluser from sysusers where name = ?").returns({column("issqluser", "int")}, {{1}});
+    session->fixture()
+        .pattern("select d\\.name GRANTEE.*")
+        .returns({column("GRANTEE", "sysname"), column("PRIVILEGE", "varchar(30)"), column("PRIVTYPE", "int")}, {});
+    TfrmSeq* w = OpenSeq("S1", omGrant);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabGrant);
+    TfraGrant* f = GrantFrame(w->tabGrant);
+    ASSERT_TRUE(f);
+    f->SetShowMode(1);
+    f->ShowData("sales", "DBO", "S1");
+    f->SelectPrincipals({"u1"});
+    f->ClickBox(1, grants::ColGrant); // ALTER
+    EXPECT_TRUE(w->Modified());
+    session->fixture().exact("GRANT ALTER ON [DBO].[S1] TO [u1]").affects(0);
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "GRANT ALTER ON [DBO].[S1] TO [u1]"}));
 }

@@ -60,16 +60,16 @@ TEST(SynonymText, CreateAndDropLines)
 
 TEST(SynonymText, KeptPermissionsAreWrittenBack)
 {
-    const QList<grants::Grant> kept = {
+    const QList<kept::Grant> kept = {
         {"G", "SELECT", "u1"},
         {"W", "VIEW DEFINITION", "r]1"},
         {"D", "UPDATE", "guest"},
         {"R", "DELETE", "u2"},          // revoked: nothing to keep
         {"G", "SELECT; DROP", "u3"},    // not a permission name
     };
-    EXPECT_EQ(grants::RegrantText(kept, "dbo", "s1"),
+    EXPECT_EQ(kept::RegrantText(kept, "dbo", "s1"),
               QStringList({"GRANT SELECT ON OBJECT::[dbo].[s1] TO [u1]",
                            "GRANT VIEW DEFINITION ON OBJECT::[dbo].[s1] TO [r]]1] WITH GRANT OPTION",
                            "DENY UPDATE ON OBJECT::[dbo].[s1] TO [guest]", "go"}));
-    EXPECT_TRUE(grants::RegrantText({}, "dbo", "s1").isEmpty());
+    EXPECT_TRUE(kept::RegrantText({}, "dbo", "s1").isEmpty());
 }

@@ -5,6 +5,9 @@
 #include "objects/synonym_window.h"
 
 #include "app/message_box.h"
+#include "controls/lists/qv_listview.h"
+#include "objects/object_pages.h"
+#include "tables/privileges_frame.h"
 #include "connection/catalog_queries.h"
 #include "connection/ddl_preview.h"
 #include "connection/open_object_map.h"
@@ -309,4 +312,31 @@ TEST_F(SynonymWindow, RendersNewAndExisting)
         tools << a->text();
     EXPECT_EQ(tools.mid(0, 2), QStringList({QString::fromUtf8("作成(&C)"), QString::fromUtf8("参照(&O)")}));
     EXPECT_TRUE(e->actOpen->isEnabled());
+}
+
+TEST_F(SynonymWindow, PrivilegesPageAppliesOnlyItsGrants)
+{
+    Exists("s1", "[hr].[dbo].[t1]");
+    Kind("dbo", "t1", "U ");
+    session->fixture()
+        .exact(catalog::UserListSql({15, false}, "sales", true))
+        .returns({column("name", "sysname")}, {{"u1"}, {"public"}});
+    session->fixture().exact("select issqluser from sysusers where name = ?").returns({column("issqluser", "int")}, {{1}});
+    session->fixture()
+        .pattern("select d\\.name GRANTEE.*")
+        .returns({column("GRANTEE", "sysname"), column("PRIVILEGE", "varchar(30)"), column("PRIVTYPE", "int")},
+                 {{"u1", "SELECT", 205}});
+    TfrmSynonym* w = OpenSynonym("s1", omGrant);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    TfraGrant* f = GrantFrame(w->tabGrant);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->lstGrant->topLevelItemCount(), 1);
+    f->SelectPrincipals({"u1"});
+    f->ClickBox(2, grants::ColDeny); // DELETE
+    session->fixture().exact("DENY DELETE ON [dbo].[s1] TO [u1]").affects(0);
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    // No drop and no re-create from the privileges page.
+    EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "DENY DELETE ON [dbo].[s1] TO [u1]"}));
 }
