@@ -424,6 +424,23 @@ TEST_F(SequenceWindow, RendersNewAndExisting)
     }
     EXPECT_EQ(e->txtCacheSize->text(), "50");
     EXPECT_TRUE(e->rdoCacheSpecified->isChecked());
+    // The privileges and dependency pages.
+    session->fixture()
+        .exact(catalog::UserListSql({15, false}, "sales", true))
+        .returns({column("name", "sysname")}, {{"u1"}, {"public"}});
+    session->fixture().exact("select issqluser from sysusers where name = ?").returns({column("issqluser", "int")}, {{1}});
+    session->fixture()
+        .pattern("select d\\.name GRANTEE.*")
+        .returns({column("GRANTEE", "sysname"), column("PRIVILEGE", "varchar(30)"), column("PRIVTYPE", "int")},
+                 {{"u1", "ALTER", 205}});
+    session->fixture().pattern(".*").returns({column("name", "sysname")}, {});
+    e->pagObject->setCurrentWidget(e->tabGrant);
+    QCoreApplication::processEvents();
+    saveGrab(e, "sequence_window_grant");
+    e->pagObject->setCurrentWidget(e->tabCross);
+    QCoreApplication::processEvents();
+    saveGrab(e, "sequence_window_cross");
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
 
 TEST_F(SequenceWindow, PrivilegesPageAppliesItsGrantsInTheSequencesDatabase)
