@@ -8,6 +8,7 @@
 #include "objects/object_pages.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
+#include "tables/define_text.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -420,18 +421,21 @@ QStringList TfrmSeq::GetDDL()
     if (page == tabGrant)
         return GrantPageSource(tabGrant);
     if (page == tabSource) {
+        // An emptied editor drops nothing.
+        if (IsBlankScript(SourceLines()))
+            return {};
         // Re-created from its source: it goes on where the dropped one stood, and its users
         // keep their permissions.
         Loaded now;
         if (!Read(now))
             Abort();
-        const QList<kept::Grant> kept = kept::ReadGrants(*Session(), Database(), Schema(), Name());
+        const QList<kept::Grant> keptGrants = kept::ReadGrants(*Session(), Database(), Schema(), Name());
         lines << GetSourceDrop() << SourceLines();
         if (!lines.isEmpty() && lines.last().trimmed().compare(QLatin1String("go"), Qt::CaseInsensitive) != 0)
             lines << QStringLiteral("go");
         lines << seq::RestartText(Schema(), Name(), now.current, now.def.increment, now.def.minimum, now.def.maximum,
                                   now.def.cycle);
-        lines << kept::RegrantText(kept, Schema(), Name());
+        lines << kept::RegrantText(keptGrants, Schema(), Name());
         return lines;
     }
     return IsCreate() ? GetSourceCreate() : GetSourceAlter();

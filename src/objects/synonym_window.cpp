@@ -12,6 +12,7 @@
 #include "objects/object_pages.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
+#include "tables/define_text.h"
 
 #include <QAction>
 #include <QFormLayout>
@@ -315,11 +316,14 @@ QStringList TfrmSynonym::GetDDL()
 {
     if (pagObject->currentWidget() == tabGrant)
         return GrantPageSource(tabGrant);
+    // An emptied editor drops nothing.
+    if (SourcePageActive() && IsBlankScript(SourceLines()))
+        return {};
     QStringList lines;
-    QList<kept::Grant> kept;
+    QList<kept::Grant> keptGrants;
     if (!IsNew()) {
         // Dropped and created again: its users keep their permissions.
-        kept = kept::ReadGrants(*Session(), Database(), Schema(), Name());
+        keptGrants = kept::ReadGrants(*Session(), Database(), Schema(), Name());
         lines << GetSourceDrop();
     }
     if (SourcePageActive()) {
@@ -329,7 +333,7 @@ QStringList TfrmSynonym::GetDDL()
     } else {
         lines << GetSourceCreate();
     }
-    lines << kept::RegrantText(kept, Schema(), Name());
+    lines << kept::RegrantText(keptGrants, Schema(), Name());
     return lines;
 }
 

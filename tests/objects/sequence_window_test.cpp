@@ -11,6 +11,7 @@
 #include "connection/catalog_queries.h"
 #include "connection/ddl_preview.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "sql/memo_frame.h"
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
 #include "support/test_env.h"
@@ -468,4 +469,17 @@ TEST_F(SequenceWindow, PrivilegesPageAppliesItsGrantsInTheSequencesDatabase)
     w->Compile();
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "GRANT ALTER ON [DBO].[S1] TO [u1]"}));
+}
+
+TEST_F(SequenceWindow, AnEmptiedSourceDropsNothing)
+{
+    Exists("DBO", "S1");
+    TfrmSeq* w = OpenSeq("S1", omSource);
+    ASSERT_TRUE(w);
+    w->fraMemo->txtSQL->Lines().Assign(QStringList{"", "  "});
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_EQ(boxes, QStringList({"48:" + QString::fromUtf8("変更箇所が見つかりませんでした。")}));
+    for (const QString& s : StatementsFrom(mark))
+        EXPECT_FALSE(s.contains("DROP")) << s.toStdString();
 }
