@@ -40,9 +40,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     routines[60] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmSynonym::GetScript(owner, r, stream);
     };
-    routines[57] = &TfrmTrigger::GetScript;
-    for (int code : {51, 52})
-        routines[code] = &TfrmSource::GetScript;
+    // Procedures, functions and triggers keep the catalog-source scripts of the object-script
+    // registry (the text exactly as the server holds it); their windows' GetScript serves the
+    // windows themselves.
 }
 
 } // namespace qv

@@ -11,11 +11,13 @@
 #include "connection/source_history.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/connection.h"
+#include "platform/db/server_error.h"
 #include "platform/exceptions.h"
 #include "sql/memo_frame.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -68,8 +70,8 @@ TfrmSourceBase::TfrmSourceBase(QObject* owner, const DefineKind& kind, const Def
                         QStringLiteral("依存関係フレームはこのウィンドウにまだ組み込まれていません。"));
     pagObject->addTab(tabCross, QStringLiteral("依存関係"));
 
-    txtName->keys.autoSave = true;
-    cmbSchema->keys.autoSave = true;
+    // The name fields take their snapshot when the user enters them (not when a drop-down
+    // list or another window takes the focus for a moment), see eventFilter.
     for (QWidget* w : {static_cast<QWidget*>(txtName), static_cast<QWidget*>(cmbSchema),
                        static_cast<QWidget*>(cmbDatabase)})
         w->installEventFilter(this);
@@ -107,8 +109,20 @@ void TfrmSourceBase::ChangedIsNew()
 
 bool TfrmSourceBase::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == txtName || watched == cmbSchema || watched == cmbDatabase))
-        Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+    const bool field = watched == txtName || watched == cmbSchema || watched == cmbDatabase;
+    if (field && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (event->type() == QEvent::FocusIn) {
+                if (watched == txtName)
+                    txtName->Save();
+                else if (watched == cmbSchema)
+                    cmbSchema->Save();
+            } else {
+                Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+            }
+        }
+    }
     return TfrmDefine::eventFilter(watched, event);
 }
 
@@ -281,6 +295,7 @@ void TfrmSourceBase::DoOwnCompile()
         c->StartTransaction();
     int baseRow = 0;
     QString failure;
+    QList<int> failureLines;
     try {
         try {
             s->ExecuteSQL(s->Use(db) + DropStatement());
@@ -306,13 +321,17 @@ void TfrmSourceBase::DoOwnCompile()
         if (outer)
             c->StartTransaction();
         throw;
+    } catch (const db::EServerError& e) {
+        failure = e.message();
+        failureLines = e.lines();
     } catch (const Exception& e) {
         failure = e.message();
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }
     if (!failure.isNull()) {
-        ShowErrors(source::MapErrorLines(source::ErrorItems(failure), baseRow));
+        const QStringList items = source::NumberErrorItems(source::ErrorItems(failure), failureLines);
+        ShowErrors(source::MapErrorLines(items, baseRow));
         c->Rollback();
         if (outer)
             c->StartTransaction();
