@@ -340,3 +340,20 @@ TEST_F(SynonymWindow, PrivilegesPageAppliesOnlyItsGrants)
     // No drop and no re-create from the privileges page.
     EXPECT_EQ(StatementsFrom(mark).mid(0, 2), QStringList({"use [sales]", "DENY DELETE ON [dbo].[s1] TO [u1]"}));
 }
+
+struct SynonymWindowAzure : DefineSession {
+    void SetUp() override
+    {
+        DefineSession::SetUp();
+        Connect(true, "sales");
+    }
+};
+
+TEST_F(SynonymWindowAzure, BaseObjectLiesInTheSynonymsOwnDatabase)
+{
+    auto* w = qobject_cast<TfrmSynonym*>(Open(60, "sales", "dbo", ""));
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_FALSE(w->cmbDatabase->isEnabled());
+    EXPECT_FALSE(w->cmbDatabaseList->isEnabled());
+    EXPECT_EQ(w->cmbDatabaseList->currentText(), "sales");
+}
