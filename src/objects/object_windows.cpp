@@ -6,6 +6,8 @@
 #include "objects/index_window.h"
 #include "objects/schema_window.h"
 #include "objects/user_window.h"
+#include "objects/sequence_window.h"
+#include "objects/synonym_window.h"
 #include "objects/source_window.h"
 #include "objects/trigger_window.h"
 
@@ -24,6 +26,13 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::User)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmUser(owner, r.database, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Sequence)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSeq(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Synonym)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSynonym(owner, r.database, r.schema, r.name, r.mode, r.targetDatabase, r.targetSchema,
+                               r.targetName, r.targetType);
     };
     factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
@@ -56,6 +65,12 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmUser::GetScript(owner, r, stream);
         };
+    routines[58] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmSeq::GetScript(owner, r, stream);
+    };
+    routines[60] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmSynonym::GetScript(owner, r, stream);
+    };
     // Procedures, functions and triggers keep the catalog-source scripts of the object-script
     // registry (the text exactly as the server holds it); their windows' GetScript serves the
     // windows themselves.
