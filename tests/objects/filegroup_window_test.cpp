@@ -12,6 +12,8 @@
 #include "platform/db/connection.h"
 #include "connection/dm_sqlserver.h"
 #include "connection/object_session.h"
+#include "connection/object_window.h"
+#include "connection/open_object_map.h"
 #include "support/test_env.h"
 #include "platform/exceptions.h"
 #include "tables/define_script.h"
@@ -390,10 +392,22 @@ TEST_F(FileGroupWindow, StoredObjectsListsIndexesAndKeys)
     saveGrab(w, "filegroup_contents");
 
     // Open: each selected object in its own window, in the window's database; then deselected.
+    QList<OpenRequest> seen;
+    const auto saved = WindowFactories();
+    for (DefinitionWindow kind : {DefinitionWindow::Table, DefinitionWindow::Index, DefinitionWindow::Constraint})
+        WindowFactories()[static_cast<int>(kind)] = [&](TfrmObject*, const OpenRequest& r) -> QWidget* {
+            seen << r;
+            return new QWidget;
+        };
     const qsizetype before = main->MDIChildren().size();
     Select(w, {"Heap", "IX_Orders_Date", "PK_Orders"});
     w->popOpenClick();
+    WindowFactories() = saved;
     EXPECT_EQ(main->MDIChildren().size(), before + 3);
+    ASSERT_EQ(seen.size(), 3);
+    EXPECT_EQ(seen[1].name, "IX_Orders_Date");
+    EXPECT_EQ(seen[1].tableName, "Orders");
+    EXPECT_EQ(seen[2].window, DefinitionWindow::Constraint);
     EXPECT_TRUE(w->lstObject->selectedItems().isEmpty());
 }
 
