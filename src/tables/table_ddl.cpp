@@ -9,6 +9,8 @@ namespace {
 
 QString Prefix(const TableModel& m, const DdlOptions& o)
 {
+    if (o.noSchemaPrefix)
+        return {};
     return o.schemaPrefix.isEmpty() ? QuoteIdentifier(m.schema) + u'.' : o.schemaPrefix;
 }
 
@@ -77,6 +79,19 @@ bool ChkNPrefixForDef(const QString& value, const QString& dataType)
     return (t == u"NCHAR" || t == u"NVARCHAR" || t == u"NTEXT") && !value.startsWith(u"(N'");
 }
 
+QString DefaultValueText(const QString& value, const QString& type)
+{
+    if (ChkNPrefixForDef(value, type) && value.startsWith(u'(') && value.endsWith(u')') &&
+        IsSingleLiteral(value.mid(1, value.size() - 2)))
+        return AddUnicodePrefix(value.mid(1, value.size() - 2));
+    return value;
+}
+
+QString CommentLevelType(int version)
+{
+    return version < 9 ? QStringLiteral("user") : QStringLiteral("schema");
+}
+
 QString CreateTableName(const TableModel& m)
 {
     switch (m.temp) {
@@ -121,10 +136,7 @@ QString ColumnLine(const TableModel& m, int index, const DdlOptions& o)
         if (c.defaultValue.toUpper().contains(u"IDENTITY(")) {
             line += u' ' + c.defaultValue;
         } else {
-            QString value = c.defaultValue;
-            if (ChkNPrefixForDef(value, c.type) && value.startsWith(u'(') && value.endsWith(u')') &&
-                IsSingleLiteral(value.mid(1, value.size() - 2)))
-                value = AddUnicodePrefix(value.mid(1, value.size() - 2));
+            const QString value = DefaultValueText(c.defaultValue, c.type);
             if (!constraint.isEmpty() && !o.copy)
                 line += QStringLiteral(" CONSTRAINT ") + QuoteIdentifier(constraint) + QStringLiteral(" DEFAULT ") + value;
             else
@@ -173,6 +185,13 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
         lines << QStringLiteral("go");
     }
 
+    if (o.withComments)
+        AppendCreateComments(lines, m, o);
+}
+
+void AppendCreateComments(QStringList& lines, const TableModel& m, const DdlOptions& o)
+{
+    const QString tableName = CreateTableName(m);
     if (m.temp != TempKind::None)
         return;
     if (!o.azure)
