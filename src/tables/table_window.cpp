@@ -35,6 +35,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -422,11 +423,18 @@ QStringList TfrmTable::DependentLines()
     const QList<QVariantList> triggers = Rows(TriggerQuery(QueryTarget{Version(), Azure(), database}), params);
     TObjectSession* session = Session();
     const ScriptContext context{session, dynamic_cast<TfrmObject*>(OwnerForm())};
+    // The statements run on this connection right after the new table: always schema-qualified.
+    const TScriptOption savedOption = ScriptOption;
+    struct Restore {
+        const TScriptOption& saved;
+        ~Restore() { ScriptOption = saved; }
+    } restore{savedOption};
+    ScriptOption.Owner = qmAlways;
     for (const QVariantList& t : triggers) {
         const QString text = ObjectScriptText(context, ObjType::Trigger, database, Text(t, 0), Text(t, 1));
         if (text.trimmed().isEmpty())
             throw Exception(QStringLiteral("トリガー %1 のスクリプトを読み込めませんでした。").arg(Text(t, 1)));
-        QStringList piece = text.split(QStringLiteral("\r\n"));
+        QStringList piece = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
         while (!piece.isEmpty() && piece.last().isEmpty())
             piece.removeLast();
         lines << piece;
