@@ -106,7 +106,7 @@ void TfrmTable::BuildPages()
         return a;
     };
     btnColInsert = add(39, QStringLiteral("列の追加"), &TfrmTable::btnColInsertClick);
-    btnColDelete = add(40, QStringLiteral("列の削除"), &TfrmTable::btnColDeleteClick);
+    btnColDelete = add(41, QStringLiteral("列の削除"), &TfrmTable::btnColDeleteClick);
     actColUp = add(35, QStringLiteral("上へ移動"), &TfrmTable::actColUpExecute);
     actColDown = add(36, QStringLiteral("下へ移動"), &TfrmTable::actColDownExecute);
     top->addWidget(tooColSetting);
@@ -189,6 +189,7 @@ void TfrmTable::BuildPages()
     TrackChanges(txtComment);
     grdColumn->SetCol(colName);
     grdColumn->SetRow(1);
+    grdColumn->SetLeftCol(0);
     UpdateColumnActions();
 }
 
@@ -224,6 +225,9 @@ void TfrmTable::ChangedIsNew()
     const QSignalBlocker block(pagObject);
     pagObject->setTabVisible(pagObject->indexOf(tabStorage), !Azure());
     pagObject->setTabVisible(pagObject->indexOf(tabTemporal), Version() >= 13);
+    // Dynamic data masks exist from version 13, not on Azure.
+    if (Version() < 13 || Azure())
+        grdColumn->SetColWidths(colMask, -1);
 }
 
 void TfrmTable::SetGridRowCount(int rows)
@@ -248,13 +252,15 @@ void TfrmTable::FillGrid(const QList<QVariantList>& rows, qint64 seed, qint64 in
         TableColumn c;
         c.name = Text(f, 0);
         c.type = Text(f, 1);
-        c.length = LengthText(c.type, Text(f, 5), Text(f, 3), Text(f, 4), Text(f, 11), version);
+        // From version 9 the fraction scale comes before the collation; the older query has none.
+        const int collationAt = version >= 9 ? 12 : 11;
+        c.length = LengthText(c.type, Text(f, 5), Text(f, 3), Text(f, 4), version >= 9 ? Text(f, 11) : QString(), version);
         c.notNull = Text(f, 6) != u"Y";
         c.defaultValue = DefaultCellText(Text(f, 7), Text(f, 9).trimmed() == u"1", seed, increment);
         c.primary = Text(f, 10) == u"Y";
         c.comment = Text(f, 8);
-        c.collation = Text(f, 12);
-        int next = 13;
+        c.collation = Text(f, collationAt);
+        int next = collationAt + 1;
         if (masks)
             c.mask = Text(f, next);
         if (version >= 13)
@@ -338,6 +344,7 @@ void TfrmTable::ShowData(bool isDrop)
     txtComment->Save();
     fraStorage->Save();
     grdColumn->Save();
+    grdColumn->SetLeftCol(0);
     UpdateColumnActions();
     if (SourcePageActive() && SourceMode == smShow)
         SetSourceLines(isDrop ? GetSourceDrop() : GetSourceCreate());

@@ -114,7 +114,10 @@ struct TableWindow : DefineSession {
                            c.scale ? QVariant(c.scale) : QVariant(), c.maxLength ? QVariant(c.maxLength) : QVariant(),
                            c.nullable ? "Y" : "N", c.def ? QVariant(c.def) : QVariant(),
                            c.comment ? QVariant(QString::fromUtf8(c.comment)) : QVariant(), c.identity ? 1 : 0,
-                           c.primary ? "Y" : "N", 0, c.collation ? QVariant(c.collation) : QVariant()};
+                           c.primary ? "Y" : "N"};
+            if (version >= 9)
+                r << 0; // fraction scale
+            r << (c.collation ? QVariant(c.collation) : QVariant());
             if (version >= 13)
                 r << QVariant();
             if (version >= 9)
@@ -126,7 +129,10 @@ struct TableWindow : DefineSession {
                                column("NUMERIC_SCALE", "int"), column("CHARACTER_MAXIMUM_LENGTH", "int"),
                                column("IS_NULLABLE", "nvarchar(1)"), column("COLUMN_DEFAULT", "nvarchar(4000)"),
                                column("comment", "nvarchar(max)"), column("isIdentity", "int"),
-                               column("isPrimary", "nvarchar(1)"), column("scale", "int"), column("collation", "sysname")};
+                               column("isPrimary", "nvarchar(1)")};
+        if (version >= 9)
+            cols.push_back(column("scale", "int"));
+        cols.push_back(column("collation", "sysname"));
         if (version >= 13)
             cols.push_back(column("masking_function", "nvarchar(4000)"));
         if (version >= 9)
@@ -215,6 +221,7 @@ TEST_F(TableWindow, Version8ShowsTheStoredLengthAndUsesTheOldForms)
     ASSERT_TRUE(w) << errors.join("\n").toStdString();
     EXPECT_EQ(w->grdColumn->Cells(table::colLength, 6), "-1");
     EXPECT_EQ(w->grdColumn->Cells(table::colDefault, 1), "IDENTITY(1, 1)");
+    EXPECT_EQ(w->grdColumn->Cells(table::colCollation, 2), "Japanese_CI_AS");
     const QString sent = StatementsFrom(mark).join("\n");
     EXPECT_TRUE(sent.contains("user_name(a.uid)"));
     EXPECT_TRUE(sent.contains("nvarchar(4000)"));
