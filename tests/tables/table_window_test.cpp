@@ -392,6 +392,7 @@ TEST_F(Recreate, WithoutBackupDataAsksAndStillReappliesTheDependents)
     ASSERT_TRUE(w);
     w->grdColumn->SetCells(table::colLength, 5, "100");
     w->grdColumnSetEditText(table::colLength, 5, "100");
+    w->txtComment->setText(""); // a cleared comment is no statement for a table created afresh
     session->fixture().pattern("(IF EXISTS|CREATE|ALTER TABLE|GRANT|EXEC sp_).*").affects(1);
     const qsizetype mark = Mark();
     w->Compile();
@@ -446,4 +447,66 @@ TEST_F(TableWindow, GridEditingRules)
     // Moving a column makes the table be re-created.
     w->actColUpExecute();
     EXPECT_TRUE(w->IsRecreate());
+}
+
+TEST_F(Recreate, Version8UsesTheOldFormsThroughout)
+{
+    ConnectAt(8);
+    SampleTable();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    w->grdColumn->SetCells(table::colLength, 5, "100");
+    w->grdColumnSetEditText(table::colLength, 5, "100");
+    session->fixture().pattern("(SELECT \\* INTO|IF EXISTS|CREATE|ALTER TABLE|INSERT INTO|SET IDENTITY_INSERT|GRANT|DROP TABLE|EXEC sp_|use \\[sales\\]\\s+DROP TABLE).*")
+        .affects(1);
+    session->fixture().pattern("select distinct user_name\\(b\\.uid\\).*")
+        .returns({column("a", "sysname"), column("b", "nvarchar(60)"), column("c", "nvarchar(4)"), column("d", "sysname")}, {});
+    const QString trigger = "CREATE TRIGGER [dbo].[tr_T] ON [dbo].[T] FOR INSERT AS\r\nUPDATE P SET n = n + 1";
+    session->fixture().pattern("select text, datalength.*")
+        .returns({column("text", "nvarchar(4000)"), column("len", "int")}, {{trigger, int(trigger.size())}});
+    const qsizetype mark = Mark();
+    w->Compile();
+    const QString sent = StatementsFrom(mark).join("\n---\n");
+    EXPECT_FALSE(sent.contains("sys.")) << sent.toStdString();
+    EXPECT_FALSE(sent.contains("schema_name(")) << sent.toStdString();
+    EXPECT_TRUE(sent.contains("N'user', N'dbo', N'table', N'T'")) << sent.toStdString();
+    EXPECT_TRUE(sent.contains("SELECT * INTO [dbo].[T_"));
+}
+
+TEST_F(Recreate, AzureFillsTheBackupBeforeTheDrop)
+{
+    Connect(true);
+    version = 12;
+    session->fixture().exact("use [sales]");
+    SampleTable();
+    Fixture& f = session->fixture();
+    f.pattern("select type from sys\\.indexes where object_id = object_id\\(N'\\[dbo\\]\\.\\[T\\]'\\) and type = 1")
+        .returns({column("type", "int")}, {{1}});
+    f.pattern("use \\[sales\\]\\s+select a\\.name, type_name.*")
+        .returns({column("name", "sysname"), column("type", "sysname"), column("len", "int"), column("p", "int"),
+                  column("s", "int"), column("n", "bit"), column("i", "bit"), column("seed", "int"), column("inc", "int"),
+                  column("def", "nvarchar(max)")},
+                 {{"id", "int", QVariant(), 10, 0, false, true, 1, 1, QVariant()},
+                  {"code", "nvarchar", 10, 0, 0, false, false, QVariant(), QVariant(), "(N'x')"}});
+    f.pattern("use \\[sales\\]\\s+select c\\.name, b\\.is_included_column.*")
+        .returns({column("name", "sysname"), column("inc", "bit")}, {{"id", false}});
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    w->grdColumn->SetCells(table::colLength, 5, "100");
+    w->grdColumnSetEditText(table::colLength, 5, "100");
+    f.pattern("(IF EXISTS|CREATE|ALTER TABLE|INSERT INTO|SET IDENTITY_INSERT|GRANT|EXEC sp_|use \\[sales\\]\\s+DROP TABLE).*")
+        .affects(1);
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    const QStringList sent = StatementsFrom(mark);
+    const qsizetype create = sent.indexOf(QRegularExpression("(?s)^CREATE TABLE \\[dbo\\]\\.\\[T_\\d{10}\\].*"));
+    const qsizetype fill = sent.indexOf(QRegularExpression("(?s)^INSERT INTO \\[dbo\\]\\.\\[T_\\d{10}\\].*FROM \\[dbo\\]\\.\\[T\\]$"));
+    const qsizetype drop = sent.indexOf(QRegularExpression("(?s)^IF EXISTS .*DROP TABLE \\[dbo\\]\\.\\[T\\]$"));
+    const qsizetype back = sent.indexOf(QRegularExpression("(?s)^INSERT INTO \\[dbo\\]\\.\\[T\\].*"));
+    ASSERT_GE(create, 0) << sent.join("\n---\n").toStdString();
+    EXPECT_LT(create, fill);
+    EXPECT_LT(fill, drop);
+    EXPECT_LT(drop, back);
+    EXPECT_EQ(sent.at(fill - 1), QRegularExpression("^SET IDENTITY_INSERT \\[dbo\\]\\.\\[T_\\d{10}\\] ON$").match(sent.at(fill - 1)).captured(0));
 }
