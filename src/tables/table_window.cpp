@@ -670,7 +670,9 @@ void TfrmTable::DoTableCompile()
         Box(QStringLiteral("ソース修正時には、既存のデータは別テーブルに退避され、再作成後のテーブルは空になります。\r\n処理を続行しますか？"),
             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         Abort();
-    if (exists && recreate && !sourcePage && !copyBackRuns) {
+    // Rows are kept only when the copy back writes at least one column.
+    const bool keepsRows = copyBackRuns && !parts.copyBack.isEmpty();
+    if (exists && recreate && !sourcePage && !keepsRows) {
         const QString text =
             azure && !clustered && qvOption.BackupData
                 ? QStringLiteral("クラスタインデックスが存在しない為、既存のデータを別テーブルに退避することができません。\r\n"
@@ -699,7 +701,7 @@ void TfrmTable::DoTableCompile()
         }
         SaveAfterSource(context, database, schema, name, ObjType());
         // The backup goes only after a clean run that copied the rows back.
-        if (backupMade && copyBackRuns && !sourcePage)
+        if (backupMade && keepsRows && !sourcePage)
             session->ExecuteSQL(DropBackupStatement(database, schema, backupName));
         else if (backupMade)
             m_backupName = backupName;

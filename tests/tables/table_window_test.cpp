@@ -11,7 +11,9 @@
 #include "tables/define_script.h"
 #include "tables/table_grid.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QKeyEvent>
 #include <QDir>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -509,4 +511,41 @@ TEST_F(Recreate, AzureFillsTheBackupBeforeTheDrop)
     EXPECT_LT(fill, drop);
     EXPECT_LT(drop, back);
     EXPECT_EQ(sent.at(fill - 1), QRegularExpression("^SET IDENTITY_INSERT \\[dbo\\]\\.\\[T_\\d{10}\\] ON$").match(sent.at(fill - 1)).captured(0));
+}
+
+namespace {
+void TypeText(QWidget* target, const QString& text)
+{
+    for (const QChar ch : text) {
+        auto* grid = qobject_cast<TqvStringGrid*>(target);
+        QWidget* to = grid && grid->InplaceEditor() && grid->InplaceEditor()->isVisible() ? grid->InplaceEditor() : target;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(to, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(to, &release);
+    }
+}
+} // namespace
+
+TEST_F(TableWindow, TypingIntoTheEmptyLastRowAddsAColumn)
+{
+    ConnectAt(15);
+    SampleTable();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    main->show();
+    w->activateWindow();
+    TqvStringGrid* g = w->grdColumn;
+    const int rows = g->RowCount();
+    g->setFocus();
+    g->MoveCurrent(table::colName, rows - 1, true, true);
+    TypeText(g, "extra");
+    EXPECT_EQ(g->Cells(table::colName, rows - 1), "extra");
+    EXPECT_EQ(g->RowCount(), rows + 1);
+    EXPECT_EQ(g->Objects(table::colName, rows - 1), nullptr);
+    EXPECT_TRUE(w->Modified());
+    // The length of an int column takes no text.
+    g->MoveCurrent(table::colLength, 1, true, true);
+    TypeText(g, "9");
+    EXPECT_EQ(g->Cells(table::colLength, 1), "");
 }
