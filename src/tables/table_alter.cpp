@@ -118,19 +118,23 @@ void AppendAlterScript(QStringList& lines, const TableModel& m, const DdlOptions
                             QuoteLiteral(table + u'.' + QuoteIdentifier(s.name)) + QStringLiteral(", @newname=N") +
                             QuoteLiteral(c.name) + QStringLiteral(", @objtype=N'COLUMN'")
                      << QStringLiteral("go");
-            if (c.type != s.type || c.length != s.length || c.notNull != s.notNull || c.collation != s.collation ||
-                (c.mask != s.mask && !c.mask.isEmpty())) {
+            if (c.type != s.type || c.length != s.length || c.notNull != s.notNull || c.collation != s.collation) {
                 QString def = QStringLiteral("ALTER COLUMN  ") + Padded(QuoteIdentifier(c.name)) + u' ' + c.type;
                 if (!c.length.isEmpty())
                     def += u'(' + c.length + u')';
                 if (!c.collation.isEmpty())
                     def += QStringLiteral(" COLLATE ") + c.collation;
-                if (masks && !c.mask.isEmpty())
-                    def += QStringLiteral("  MASKED WITH (FUNCTION = ") + QuoteLiteral(c.mask) + u')';
                 def += c.notNull ? QStringLiteral(" NOT NULL") : QStringLiteral(" NULL");
                 side << use << QStringLiteral("go") << QStringLiteral("ALTER TABLE ") + table << def
                      << QStringLiteral("go");
             }
+            // A mask is set (or its function changed) by its own ALTER COLUMN … ADD MASKED: the
+            // type form of ALTER COLUMN takes no mask.
+            if (masks && c.mask != s.mask && !c.mask.isEmpty())
+                side << QStringLiteral("ALTER TABLE ") + table
+                     << QStringLiteral(" ALTER COLUMN ") + QuoteIdentifier(c.name) +
+                            QStringLiteral(" ADD MASKED WITH (FUNCTION = ") + QuoteLiteral(c.mask) + u')'
+                     << QStringLiteral("go");
             if (c.defaultValue != s.defaultValue) {
                 QString constraint;
                 if (!s.defaultValue.isEmpty()) {

@@ -173,9 +173,31 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
                          QuoteIdentifier(QStringLiteral("PK_") + m.name)
                   << QStringLiteral("PRIMARY KEY (") + keys.join(QStringLiteral(", ")) + u')';
     } else if (!m.serverKey.columns.isEmpty()) {
+        // The server's key columns under the names the grid gives them now (a renamed key column
+        // keeps its place in the key; a deleted one leaves it).
         QStringList keys;
-        for (const QString& c : m.serverKey.columns)
-            keys << QuoteIdentifier(c);
+        for (const QString& c : m.serverKey.columns) {
+            int loadedRow = 0;
+            for (int i = 0; i < m.saved.size(); ++i)
+                if (m.saved.at(i).name == c) {
+                    loadedRow = m.saved.at(i).loadedRow > 0 ? m.saved.at(i).loadedRow : i + 1;
+                    break;
+                }
+            if (loadedRow == 0) {
+                keys << QuoteIdentifier(c);
+                continue;
+            }
+            for (const TableColumn& col : m.columns)
+                if (col.loadedRow == loadedRow && !col.name.isEmpty()) {
+                    keys << QuoteIdentifier(col.name);
+                    break;
+                }
+        }
+        if (keys.isEmpty()) {
+            if (o.withComments)
+                AppendCreateComments(lines, m, o);
+            return;
+        }
         const QString name = m.serverKey.name.isEmpty() ? QStringLiteral("PK_") + m.name : m.serverKey.name;
         lines << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + QuoteIdentifier(name)
               << (m.serverKey.nonClustered ? QStringLiteral("PRIMARY KEY NONCLUSTERED (") : QStringLiteral("PRIMARY KEY (")) +

@@ -61,8 +61,6 @@ DefineKind TableKind()
     return k;
 }
 
-QString RowObjectText(void* o) { return QString::number(qintptr(o)); }
-
 int LoadedRow(const TqvStringGrid* g, int row) { return int(qintptr(g->Objects(colName, row))); }
 
 QString Text(const QVariantList& row, int i) { return i < row.size() ? row.at(i).toString() : QString(); }
@@ -460,6 +458,7 @@ QStringList TfrmTable::GetSourceCreate()
     if (!NewObjectName.isEmpty() && !NewSchema.isEmpty()) {
         m.schema = NewSchema;
         m.name = NewObjectName;
+        m.serverKey.name.clear(); // the copy's key is named after the copy: constraint names are unique per schema
         o.copy = true;
     }
     if (text) {
@@ -630,7 +629,10 @@ void TfrmTable::DoTableCompile()
                 AppendAzureBackup(parts.backup, schema, name, backupName, columns, index);
             }
         }
-        AppendDropScript(parts.drop, GridModel(), DdlOptions{Version(), azure});
+        DdlOptions dropOptions;
+        dropOptions.version = Version();
+        dropOptions.azure = azure;
+        AppendDropScript(parts.drop, GridModel(), dropOptions);
     }
     const bool copyBackRuns = exists && recreate && backup &&
                               ((!azure && (definePage || storagePage || sourcePage)) || (azure && definePage && clustered));
@@ -672,7 +674,8 @@ void TfrmTable::DoTableCompile()
         Abort();
     // Rows are kept only when the copy back writes at least one column.
     const bool keepsRows = copyBackRuns && !parts.copyBack.isEmpty();
-    if (exists && recreate && !sourcePage && !keepsRows) {
+    // The source page keeps the rows in the backup table only; without one they are lost as well.
+    if (exists && recreate && !keepsRows && !(sourcePage && !parts.backup.isEmpty())) {
         const QString text =
             azure && !clustered && qvOption.BackupData
                 ? QStringLiteral("クラスタインデックスが存在しない為、既存のデータを別テーブルに退避することができません。\r\n"

@@ -289,3 +289,46 @@ TEST_F(Fixture, RecreateOrderPutsRowsBackBeforeDependents)
 }
 
 } // namespace
+
+namespace {
+TEST_F(Fixture, RecreatedKeyFollowsARenamedKeyColumn)
+{
+    TableModel m = Loaded(true);
+    m.columns[0].name = QStringLiteral("a2");
+    DdlOptions o;
+    o.writeUse = false;
+    o.recreating = true;
+    o.withComments = false;
+    QStringList lines;
+    AppendCreateScript(lines, m, o);
+    EXPECT_EQ(lines.mid(lines.size() - 3),
+              QStringList({QStringLiteral("ALTER TABLE [dbo].[T] ADD CONSTRAINT [PK_T]"), QStringLiteral("PRIMARY KEY ([a2])"),
+                           QStringLiteral("go")}));
+}
+} // namespace
+
+namespace {
+TEST_F(Fixture, MaskIsSetByItsOwnStatement)
+{
+    TableModel m = Loaded();
+    m.columns[1].mask = QStringLiteral("partial(1, \"zzzzz\", 1)");
+    QStringList lines;
+    AppendAlterScript(lines, m, DdlOptions{}, AlterLookups{});
+    EXPECT_EQ(lines, QStringList({QStringLiteral("ALTER TABLE [dbo].[T]"),
+                                  QStringLiteral(" ALTER COLUMN [b] ADD MASKED WITH (FUNCTION = 'partial(1, \"zzzzz\", 1)')"),
+                                  QStringLiteral("go")}));
+    // Dropped again: DROP MASKED. No masks on Azure or before version 13.
+    TableModel back = m;
+    back.saved = m.columns;
+    back.columns[1].mask.clear();
+    lines.clear();
+    AppendAlterScript(lines, back, DdlOptions{}, AlterLookups{});
+    EXPECT_EQ(lines, QStringList({QStringLiteral("ALTER TABLE [dbo].[T]"), QStringLiteral(" ALTER COLUMN [b] DROP MASKED"),
+                                  QStringLiteral("go")}));
+    DdlOptions old;
+    old.version = 12;
+    lines.clear();
+    AppendAlterScript(lines, m, old, AlterLookups{});
+    EXPECT_TRUE(lines.isEmpty());
+}
+} // namespace

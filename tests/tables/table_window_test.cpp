@@ -251,7 +251,12 @@ TEST_F(TableWindow, SourcePageAndScriptRoutineGiveCreateAndDrop)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     try {
-        DefinitionScripts().value(45)(conn, DefineScriptRequest{45, "sales", "dbo", "T"}, buffer);
+        DefineScriptRequest request;
+        request.objectType = 45;
+        request.database = "sales";
+        request.schema = "dbo";
+        request.name = "T";
+        DefinitionScripts().value(45)(conn, request, buffer);
     } catch (const EAbort&) {
     }
     const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer.data().constData()),
@@ -363,7 +368,7 @@ TEST_F(Recreate, FailedCopyBackKeepsTheBackupAndSaysItsName)
     w->grdColumnSetEditText(table::colLength, 5, "100");
     Fixture& f = session->fixture();
     f.pattern("INSERT INTO \\[dbo\\]\\.\\[T\\].*").fails("Cannot insert the value NULL");
-    f.pattern("select object_id\\(N'\\[dbo\\]\\.\\[T_\\d{10}\\]'\\)").returns({column("", "int")}, {{77}});
+    f.pattern("use \\[sales\\]\\s+select object_id\\(N'\\[dbo\\]\\.\\[T_\\d{10}\\]'\\)").returns({column("", "int")}, {{77}});
     f.pattern("(SELECT \\* INTO|IF EXISTS|CREATE|ALTER TABLE|SET IDENTITY_INSERT|GRANT|DROP TABLE|EXEC sp_).*").affects(1);
     const qsizetype mark = Mark();
     w->Compile();
@@ -548,4 +553,50 @@ TEST_F(TableWindow, TypingIntoTheEmptyLastRowAddsAColumn)
     g->MoveCurrent(table::colLength, 1, true, true);
     TypeText(g, "9");
     EXPECT_EQ(g->Cells(table::colLength, 1), "");
+}
+
+TEST_F(Recreate, DefaultAutoQuoteQuotesOnlyTypedPlainText)
+{
+    ConnectAt(15);
+    qv::qvOption.DefaultAutoQuote = true;
+    SampleTable();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    w->grdColumn->SetCells(table::colDefault, 5, "abc");
+    w->grdColumnSetEditText(table::colDefault, 5, "abc");
+    session->fixture().pattern("(SELECT \\* INTO|IF EXISTS|CREATE|ALTER TABLE|INSERT INTO|SET IDENTITY_INSERT|GRANT|DROP TABLE|EXEC sp_|use \\[sales\\]\\s+DROP TABLE).*")
+        .affects(1);
+    const qsizetype mark = Mark();
+    w->Compile();
+    qv::qvOption.DefaultAutoQuote = false;
+    const QString create = StatementsFrom(mark).filter(QRegularExpression("^CREATE TABLE \\[dbo\\]\\.\\[T\\]")).value(0);
+    EXPECT_TRUE(create.contains("[note]" + QString(25, u' ') + "varchar(50) COLLATE Japanese_CI_AS  DEFAULT 'abc' NULL"))
+        << create.toStdString();
+    EXPECT_TRUE(create.contains("DEFAULT (N'x') NOT NULL")) << create.toStdString();   // loaded, unchanged
+    EXPECT_TRUE(create.contains("DEFAULT ((0)) NULL")) << create.toStdString();        // loaded, unchanged
+}
+
+TEST_F(Recreate, FailureInsideATransactionRollsItBackAndSaysSo)
+{
+    ConnectAt(15);
+    SampleTable();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    w->grdColumn->SetCells(table::colLength, 5, "100");
+    w->grdColumnSetEditText(table::colLength, 5, "100");
+    Fixture& f = session->fixture();
+    f.pattern("(?s)CREATE TABLE \\[dbo\\]\\.\\[T\\].*").fails("Column names in each table must be unique.");
+    f.pattern("use \\[sales\\]\\s+select object_id\\(N'\\[dbo\\]\\.\\[T_\\d{10}\\]'\\)").returns({column("", "int")}, {{QVariant()}});
+    f.pattern("(SELECT \\* INTO|IF EXISTS|ALTER TABLE|SET IDENTITY_INSERT|GRANT|DROP TABLE|EXEC sp_).*").affects(1);
+    conn->session()->dmSQLServer->Connection->StartTransaction();
+    const qsizetype events = session->events().size();
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(session->events().mid(events).contains("Rollback")) << session->events().join(",").toStdString();
+    EXPECT_FALSE(StatementsFrom(mark).join("\n").contains("INSERT INTO [dbo].[T]"));
+    ASSERT_EQ(boxes.size(), 1);
+    // Rolled back: the backup went with the rest, the table keeps its rows.
+    EXPECT_TRUE(boxes.first().contains(QString::fromUtf8("ロールバック"))) << boxes.first().toStdString();
+    EXPECT_TRUE(boxes.first().contains(QString::fromUtf8("データは変更されていません"))) << boxes.first().toStdString();
+    EXPECT_TRUE(w->LastBackupName().isEmpty());
 }
