@@ -1,5 +1,6 @@
 #include "tables/table_window.h"
 
+#include "app/application.h"
 #include "app/connection_window_iface.h"
 #include "app/images.h"
 #include "app/main_window.h"
@@ -21,6 +22,7 @@
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
+#include "platform/registry.h"
 #include "tables/define_text.h"
 #include "tables/table_alter.h"
 #include "tables/table_ddl.h"
@@ -80,6 +82,7 @@ TfrmTable::TfrmTable(QObject* owner, const QString& database, const QString& sch
 {
     setObjectName(QStringLiteral("frmTable"));
     BuildPages();
+    LoadWindowSettings(); // the frame read its own part before this window's controls existed
     Start();
 }
 
@@ -159,11 +162,14 @@ void TfrmTable::BuildPages()
     lstConst->header()->resizeSection(0, 180);
     lstConst->header()->resizeSection(1, 120);
     lstConst->setRootIsDecorated(false);
+    lstConst->setMinimumHeight(30); // the splitter may make the panel low
+    pnlConst->setMinimumHeight(30);
     constLayout->addWidget(lstConst);
     spl1->addWidget(grdColumn);
     spl1->addWidget(pnlConst);
-    spl1->setStretchFactor(0, 2);
-    spl1->setStretchFactor(1, 1);
+    spl1->setStretchFactor(0, 1);
+    spl1->setStretchFactor(1, 0);
+    connect(spl1, &QSplitter::splitterMoved, this, [this] { m_constHeight = pnlConst->height(); });
     define->addWidget(spl1, 1);
 
     tabStorage = new QWidget(pagObject);
@@ -646,10 +652,7 @@ void TfrmTable::DoTableCompile()
         o.recreating = exists;
         o.withComments = false;
         AppendCreateScript(parts.create, m, o);
-        if (!exists)
-            AppendCreateComments(parts.comments, m, o);
-        else
-            AppendCreateComments(parts.comments, m, o);
+        AppendCreateComments(parts.comments, m, o);
     } else {
         parts.create = GetSourceAlter();
     }
@@ -704,8 +707,14 @@ void TfrmTable::DoTableCompile()
         }
         SaveAfterSource(context, database, schema, name, ObjType());
         // The backup goes only after a clean run that copied the rows back.
-        if (backupMade && keepsRows && !sourcePage)
-            session->ExecuteSQL(DropBackupStatement(database, schema, backupName));
+        if (backupMade && keepsRows && !sourcePage) {
+            try {
+                session->ExecuteSQL(DropBackupStatement(database, schema, backupName));
+            } catch (...) {
+                m_backupName = backupName; // the table is done; the backup stays and the error is shown
+                HandleException(std::current_exception());
+            }
+        }
         else if (backupMade)
             m_backupName = backupName;
     } else {
@@ -912,6 +921,33 @@ void TfrmTable::grdColumnEditButtonClick()
     }
 }
 
+void TfrmTable::LoadWindowSettings()
+{
+    TfrmDefine::LoadWindowSettings();
+    if (ScriptMode())
+        return;
+    TqvRegistry reg;
+    if (reg.OpenKey(SettingsKey(), true))
+        m_constHeight = reg.GetInteger(QStringLiteral("ConstHeight"), -1);
+}
+
+void TfrmTable::SaveWindowSettings()
+{
+    TfrmDefine::SaveWindowSettings();
+    if (ScriptMode())
+        return;
+    TqvRegistry reg;
+    if (reg.OpenKey(SettingsKey(), true))
+        reg.WriteInteger(QStringLiteral("ConstHeight"), pnlConst->height());
+}
+
+void TfrmTable::showEvent(QShowEvent* e)
+{
+    TfrmDefine::showEvent(e);
+    // The window may have its size before it is shown: lay the splitter out once it is.
+    QMetaObject::invokeMethod(this, [this] { FormResize(); }, Qt::QueuedConnection);
+}
+
 void TfrmTable::resizeEvent(QResizeEvent* e)
 {
     TfrmDefine::resizeEvent(e);
@@ -922,11 +958,24 @@ void TfrmTable::FormResize()
 {
     if (!grdColumn)
         return;
+    if (spl1->isVisible() && spl1->height() > 100) {
+        // The panel below the splitter keeps its height (stored, else a third of the page); the
+        // grid takes what the window gains or loses. Moving the splitter sets a new height.
+        const int total = spl1->height();
+        if (m_constHeightPending) {
+            m_constHeightPending = false;
+            m_constHeight = m_constHeight > 0 ? m_constHeight : total / 3;
+        }
+        const int height = qBound(1, m_constHeight, qMax(1, total - 40));
+        spl1->setSizes({total - height, height});
+    }
     int used = 0;
     for (int c = 0; c < colComment; ++c)
         used += qMax(0, grdColumn->ColWidths(c));
-    const int width = grdColumn->viewport()->width() - used - 24;
-    grdColumn->SetColWidths(colComment, qMax(120, width));
+    // The comment column takes the rest of the grid's width (the viewport is already without
+    // the vertical scroll bar).
+    const int width = grdColumn->viewport()->width() - used - 4;
+    grdColumn->SetColWidths(colComment, qMax(64, width));
 }
 
 void TfrmTable::GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream)

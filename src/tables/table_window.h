@@ -73,6 +73,9 @@ public:
 
     void Compile() override;
     void ChangedIsNew() override;
+    // GUI\TABLE: the frame's size and ConstHeight, the height of the dependent-object panel.
+    void LoadWindowSettings() override;
+    void SaveWindowSettings() override;
 
 protected:
     void ShowData(bool isDrop) override;
@@ -82,6 +85,7 @@ protected:
     QList<QWidget*> ExistingOnlyPages() override;
     int NoChangeFlags() const override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     TfrmTable(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
@@ -111,6 +115,8 @@ private:
     QString m_tableId;
     QString m_backupName;
     int m_defTopRecord = 0;
+    int m_constHeight = -1;
+    bool m_constHeightPending = true;
 };
 
 } // namespace qv

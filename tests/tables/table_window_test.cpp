@@ -20,6 +20,8 @@
 #include <QTimer>
 #include "connection/ddl_exec.h"
 #include "platform/exceptions.h"
+#include "platform/registry.h"
+#include <QSplitter>
 
 using namespace qv;
 using namespace qv::db;
@@ -210,7 +212,11 @@ TEST_F(TableWindow, LoadShowsMaxIdentityDefaultsAndTheStatementsOfVersion15)
         << sent.join("\n---\n").toStdString();
     EXPECT_TRUE(sent.filter("schema_name(a.uid) = ? collate database_default").size() == 1);
     EXPECT_TRUE(sent.filter("maskcol.masking_function").size() == 1);
-    w->resize(1000, 600);
+    main->resize(1100, 800);
+    main->show();
+    if (QWidget* frame = w->parentWidget())
+        frame->resize(1000, 640);
+    QApplication::processEvents();
     saveGrab(w, "table_window");
 }
 
@@ -599,4 +605,33 @@ TEST_F(Recreate, FailureInsideATransactionRollsItBackAndSaysSo)
     EXPECT_TRUE(boxes.first().contains(QString::fromUtf8("ロールバック"))) << boxes.first().toStdString();
     EXPECT_TRUE(boxes.first().contains(QString::fromUtf8("データは変更されていません"))) << boxes.first().toStdString();
     EXPECT_TRUE(w->LastBackupName().isEmpty());
+}
+
+TEST_F(TableWindow, ConstraintPanelHeightIsKeptUnderGuiTable)
+{
+    ConnectAt(15);
+    SampleTable();
+    {
+        TqvRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Velmora\\QVS22\\GUI\\TABLE", true));
+        reg.WriteInteger("Height", 600);
+        reg.WriteInteger("ConstHeight", 150);
+    }
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    main->resize(1100, 800);
+    main->show();
+    QApplication::processEvents();
+    EXPECT_NEAR(w->pnlConst->height(), 150, 8);
+    // The panel keeps its height when the window grows.
+    QWidget* frame = w->parentWidget() ? w->parentWidget() : w;
+    frame->resize(frame->width(), frame->height() + 150);
+    QApplication::processEvents();
+    EXPECT_GT(w->grdColumn->height(), 300);
+    EXPECT_NEAR(w->pnlConst->height(), 150, 8);
+    const int kept = w->pnlConst->height();
+    w->SaveWindowSettings();
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Velmora\\QVS22\\GUI\\TABLE", false));
+    EXPECT_EQ(reg.GetInteger("ConstHeight", -1), kept);
 }
