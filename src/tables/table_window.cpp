@@ -974,7 +974,7 @@ void TfrmTable::FormResize()
         used += qMax(0, grdColumn->ColWidths(c));
     // The comment column takes the rest of the grid's width (the viewport is already without
     // the vertical scroll bar).
-    const int width = grdColumn->viewport()->width() - used - 4;
+    const int width = grdColumn->viewport()->width() - used - GridColCount * grdColumn->GridLineWidth() - 2;
     grdColumn->SetColWidths(colComment, qMax(64, width));
 }
 
