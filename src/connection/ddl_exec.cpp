@@ -29,6 +29,13 @@ QList<TfrmDDLExec*>& windows()
     static QList<TfrmDDLExec*> list;
     return list;
 }
+// Whether the last run of any window ran every batch without error (read after the window may
+// already be closed).
+bool& lastRunClean()
+{
+    static bool clean = false;
+    return clean;
+}
 const QString kLogKey = SettingsRootKey + QStringLiteral("\\GUI\\LOG");
 } // namespace
 
@@ -115,6 +122,7 @@ bool TfrmDDLExec::RunBatches()
 {
     btnOK->setEnabled(false);
     const DdlScriptRun::Outcome outcome = m_run->run(chkErrorStop->isChecked());
+    lastRunClean() = outcome == DdlScriptRun::Outcome::Completed && m_run->errorCount() == 0;
     if (outcome == DdlScriptRun::Outcome::StoppedAtError) {
         btnOK->setEnabled(true);
         btnOK->setFocus();
@@ -169,6 +177,46 @@ void TfrmDDLExec::ShowWindow(TObjectSession* owner, const QStringList& sql, QWid
         } catch (const std::exception&) {
         }
     }
+}
+
+bool TfrmDDLExec::ShowWindowStrict(TObjectSession* owner, const QStringList& sql, QWidget* mainWindow)
+{
+    auto* w = new TfrmDDLExec(owner, mainWindow);
+    if (mainWindow)
+        mainWindow->setEnabled(false);
+    auto cursor = std::make_optional<WaitCursor>();
+    w->chkErrorStop->setChecked(true);
+    w->chkErrorStop->setEnabled(false);
+    w->m_run->setScript(sql);
+    w->m_run->resetErrors();
+    w->LoadGeometry();
+    w->show();
+    QPointer<TfrmDDLExec> guard(w);
+    lastRunClean() = false;
+    w->RunBatches();
+    cursor.reset();
+    const bool clean = lastRunClean();
+    if (!clean && guard && !w->m_closed) {
+        // The rest of the script never runs: only the way out is left.
+        w->btnOK->setEnabled(false);
+        w->m_endProc = true;
+        w->btnCancel->setText(QStringLiteral("終了(&X)"));
+        w->btnCancel->setFocus();
+    }
+    if (clean && owner && owner->dmSQLServer && owner->dmSQLServer->Connection) {
+        db::Connection* c = owner->dmSQLServer->Connection;
+        try {
+            if (c->InTransaction())
+                c->Commit();
+        } catch (const std::exception&) {
+        }
+        try {
+            if (qvOption.AutoTran && !c->InTransaction())
+                c->StartTransaction();
+        } catch (const std::exception&) {
+        }
+    }
+    return clean;
 }
 
 void TfrmDDLExec::WaitProc()

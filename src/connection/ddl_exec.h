@@ -27,6 +27,11 @@ public:
     // silent abort). The window may stay open after it returns. mainWindow, when given, is
     // disabled while the window is open.
     static void ShowWindow(TObjectSession* owner, const QStringList& sql, QWidget* mainWindow = nullptr);
+    // Runs a script that must not go on past a failing batch (the re-create of a table): it
+    // stops at the first failure whatever the check box says and offers no continuation; a
+    // transaction left open by a failed run is the caller's. True only when every batch ran
+    // without error (a run stopped by the user is no clean run).
+    static bool ShowWindowStrict(TObjectSession* owner, const QStringList& sql, QWidget* mainWindow = nullptr);
     // Processes events until no execution window is left.
     static void WaitProc();
     // The windows still open (for WaitProc and tests).

@@ -10,6 +10,7 @@
 #include "objects/synonym_window.h"
 #include "objects/source_window.h"
 #include "objects/trigger_window.h"
+#include "tables/table_window.h"
 
 namespace qv {
 
@@ -46,6 +47,9 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     factories[static_cast<int>(DefinitionWindow::Constraint)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmConst(owner, r.database, r.schema, r.name, r.tableName);
     };
+    factories[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTable(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
+    };
 }
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
@@ -79,6 +83,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     };
     routines[66] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmConst::GetScript(owner, r, stream);
+    };
+    routines[45] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmTable::GetScript(owner, r, stream);
     };
 }
 

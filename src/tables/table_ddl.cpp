@@ -9,6 +9,8 @@ namespace {
 
 QString Prefix(const TableModel& m, const DdlOptions& o)
 {
+    if (o.noSchemaPrefix)
+        return {};
     return o.schemaPrefix.isEmpty() ? QuoteIdentifier(m.schema) + u'.' : o.schemaPrefix;
 }
 
@@ -77,6 +79,19 @@ bool ChkNPrefixForDef(const QString& value, const QString& dataType)
     return (t == u"NCHAR" || t == u"NVARCHAR" || t == u"NTEXT") && !value.startsWith(u"(N'");
 }
 
+QString DefaultValueText(const QString& value, const QString& type)
+{
+    if (ChkNPrefixForDef(value, type) && value.startsWith(u'(') && value.endsWith(u')') &&
+        IsSingleLiteral(value.mid(1, value.size() - 2)))
+        return AddUnicodePrefix(value.mid(1, value.size() - 2));
+    return value;
+}
+
+QString CommentLevelType(int version)
+{
+    return version < 9 ? QStringLiteral("user") : QStringLiteral("schema");
+}
+
 QString CreateTableName(const TableModel& m)
 {
     switch (m.temp) {
@@ -121,10 +136,7 @@ QString ColumnLine(const TableModel& m, int index, const DdlOptions& o)
         if (c.defaultValue.toUpper().contains(u"IDENTITY(")) {
             line += u' ' + c.defaultValue;
         } else {
-            QString value = c.defaultValue;
-            if (ChkNPrefixForDef(value, c.type) && value.startsWith(u'(') && value.endsWith(u')') &&
-                IsSingleLiteral(value.mid(1, value.size() - 2)))
-                value = AddUnicodePrefix(value.mid(1, value.size() - 2));
+            const QString value = DefaultValueText(c.defaultValue, c.type);
             if (!constraint.isEmpty() && !o.copy)
                 line += QStringLiteral(" CONSTRAINT ") + QuoteIdentifier(constraint) + QStringLiteral(" DEFAULT ") + value;
             else
@@ -161,9 +173,31 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
                          QuoteIdentifier(QStringLiteral("PK_") + m.name)
                   << QStringLiteral("PRIMARY KEY (") + keys.join(QStringLiteral(", ")) + u')';
     } else if (!m.serverKey.columns.isEmpty()) {
+        // The server's key columns under the names the grid gives them now (a renamed key column
+        // keeps its place in the key; a deleted one leaves it).
         QStringList keys;
-        for (const QString& c : m.serverKey.columns)
-            keys << QuoteIdentifier(c);
+        for (const QString& c : m.serverKey.columns) {
+            int loadedRow = 0;
+            for (int i = 0; i < m.saved.size(); ++i)
+                if (m.saved.at(i).name == c) {
+                    loadedRow = m.saved.at(i).loadedRow > 0 ? m.saved.at(i).loadedRow : i + 1;
+                    break;
+                }
+            if (loadedRow == 0) {
+                keys << QuoteIdentifier(c);
+                continue;
+            }
+            for (const TableColumn& col : m.columns)
+                if (col.loadedRow == loadedRow && !col.name.isEmpty()) {
+                    keys << QuoteIdentifier(col.name);
+                    break;
+                }
+        }
+        if (keys.isEmpty()) {
+            if (o.withComments)
+                AppendCreateComments(lines, m, o);
+            return;
+        }
         const QString name = m.serverKey.name.isEmpty() ? QStringLiteral("PK_") + m.name : m.serverKey.name;
         lines << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD CONSTRAINT ") + QuoteIdentifier(name)
               << (m.serverKey.nonClustered ? QStringLiteral("PRIMARY KEY NONCLUSTERED (") : QStringLiteral("PRIMARY KEY (")) +
@@ -173,6 +207,13 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
         lines << QStringLiteral("go");
     }
 
+    if (o.withComments)
+        AppendCreateComments(lines, m, o);
+}
+
+void AppendCreateComments(QStringList& lines, const TableModel& m, const DdlOptions& o)
+{
+    const QString tableName = CreateTableName(m);
     if (m.temp != TempKind::None)
         return;
     if (!o.azure)

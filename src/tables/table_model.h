@@ -47,6 +47,7 @@ struct TableModel {
     QList<TableColumn> columns;
     QList<DefaultColumn> defaultColumns;
     int snapshotRows = 0;  // columns at the last load
+    QList<TableColumn> saved; // the grid rows as loaded (row 1 first): the snapshot of the last load
     bool isNew = true;
     ServerKey serverKey;   // used for an existing table only
     TempKind temp = TempKind::None;

@@ -176,4 +176,13 @@ QString PrimaryKeyQuery()
     return QStringLiteral("EXEC sp_pkeys @table_owner = :OWNER, @table_name = :NAME");
 }
 
+QString PrimaryKeyIndexQuery(int version)
+{
+    const QString object = QStringLiteral("object_id(quotename(:OWNER) + '.' + quotename(:NAME))");
+    if (version < 9)
+        return QStringLiteral("select o.name, i.indid from sysobjects o inner join sysindexes i on i.id = o.parent_obj"
+                              " and i.name = o.name where o.xtype = 'PK' and o.parent_obj = %1").arg(object);
+    return QStringLiteral("select name, type from sys.indexes where object_id = %1 and is_primary_key = 1").arg(object);
+}
+
 } // namespace qv::table

@@ -38,5 +38,7 @@ QString TemporalQuery();
 QString DefaultNameQuery();
 // Primary-key columns of the table (OWNER, NAME) in the current database.
 QString PrimaryKeyQuery();
+// Name and kind (1 clustered) of the primary key's index (OWNER, NAME) in the current database.
+QString PrimaryKeyIndexQuery(int version);
 
 } // namespace qv::table

@@ -269,6 +269,15 @@ TEST_F(JumpSession, SendsUseAndTheQuotedNameThenOpensTheObject)
 {
     Server();
     RecentObjectList.clear();
+    // The table opens as a placeholder here: what counts is which object the jump opens.
+    const QHash<int, WindowFactory> savedFactories = WindowFactories();
+    WindowFactories()[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmPlaceholder(owner, r);
+    };
+    struct Restore {
+        const QHash<int, WindowFactory>& saved;
+        ~Restore() { WindowFactories() = saved; }
+    } restore{savedFactories};
     TfrmMain main;
     TfrmObject conn(nullptr, "Sales", "sa", "pw", "srv", session);
     auto* memo = new TqvMemo;

@@ -8,6 +8,7 @@
 #include "controls/lists/qv_treeview.h"
 #include "script_session_helper.h"
 #include "connection/script_output_options.h"
+#include "tables/define_script.h"
 
 #include <QApplication>
 #include <QDir>
@@ -231,6 +232,16 @@ TEST_F(Window, ScriptOutputOfTheSelectedRows)
 {
     QTemporaryDir dir;
     ScriptOption = TScriptOption();
+    // The run goes on past a kind without a script routine: the table stands for one here.
+    const DefineScriptRoutine tableRoutine = DefinitionScripts().take(ObjType::Table);
+    struct Restore {
+        const DefineScriptRoutine& routine;
+        ~Restore()
+        {
+            if (routine)
+                DefinitionScripts().insert(ObjType::Table, routine);
+        }
+    } restore{tableRoutine};
     s.source("dbo", "P1", "CREATE PROCEDURE dbo.P1 AS select 1\r\n");
     s.source("dbo", "V1", "CREATE VIEW dbo.V1 AS select 1 x\r\n");
     s.source("sales", "P2", "CREATE PROCEDURE sales.P2 AS select 2\r\n");

@@ -567,6 +567,8 @@ void NoteOpenedTables(QList<OpenRequest>& seen)
 
 TEST_F(ObjectWindow, DoubleClickOnAListedTableOpensItsWindow)
 {
+    QList<OpenRequest> seen;
+    NoteOpenedTables(seen);
     Server("16.0.4135.4", "Developer Edition");
     ListTwoTables(session);
     main.resize(1000, 700);

@@ -1,0 +1,122 @@
+#pragma once
+// TfrmTable: the definition window of a table (object type 45). The definition page holds the
+// column grid and the table comment; the source page the CREATE (or DROP) script; the storage
+// page the storage frame; the system-versioning page and the constraint, index and trigger tree
+// are placeholders for now. An apply either alters the table in place or re-creates it with its
+// rows kept in a backup table (see table_alter.h and table_recreate.h for the text).
+#include "tables/define_frame.h"
+#include "tables/define_script.h"
+#include "tables/table_model.h"
+
+class QIODevice;
+class QSplitter;
+class QToolButton;
+class QTreeWidget;
+
+namespace qv {
+
+class TfraStorage;
+class TqvStringGrid;
+
+class TfrmTable : public TfrmDefine {
+    Q_OBJECT
+public:
+    // Raises EAbort (no window) when the table's window is already open or the table cannot be read.
+    TfrmTable(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
+              TOpenMode mode, int defTopRecord = 0);
+
+    // The class-level script routine (see define_script.h): ends with EAbort.
+    static void GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream);
+
+    // Definition page.
+    QWidget* pnlFieldTop = nullptr;
+    QToolBar* tooColSetting = nullptr;
+    QAction* btnColInsert = nullptr;
+    QAction* btnColDelete = nullptr;
+    QAction* actColUp = nullptr;
+    QAction* actColDown = nullptr;
+    TqvStrEdit* txtComment = nullptr;
+    TqvStringGrid* grdColumn = nullptr;
+    QSplitter* spl1 = nullptr;
+    QWidget* pnlConst = nullptr;
+    QTreeWidget* lstConst = nullptr; // constraint, index and trigger tree: filled by a later unit
+    // Other pages.
+    QWidget* tabStorage = nullptr;
+    TfraStorage* fraStorage = nullptr;
+    QWidget* tabTemporal = nullptr;  // system-versioning settings: a placeholder page for now
+
+    QStringList FPrimary;            // key columns as loaded (sp_pkeys)
+    QStringList FDataType, FCollType;
+
+    // The grid (and the comment, names and storage) as a table model.
+    table::TableModel GridModel() const;
+    // True when an apply drops and re-creates the table.
+    bool IsRecreate() const;
+    // The scripts of the current state.
+    QStringList GetSourceCreate();
+    QStringList GetSourceDrop() const;
+    QStringList GetSourceAlter();
+    // The backup table name of the last re-create ("" when none was made).
+    QString LastBackupName() const { return m_backupName; }
+
+    // Grid handlers.
+    void btnColInsertClick();
+    void btnColDeleteClick();
+    void actColUpExecute();
+    void actColDownExecute();
+    void UpdateColumnActions();
+    bool grdColumnSelectCell(int col, int row);
+    void grdColumnGetPickListitems(int col, int row, QStringList& items);
+    void grdColumnSelectListItems(int col, int row);
+    void grdColumnSetEditText(int col, int row, const QString& value);
+    void grdColumnEditButtonClick();
+
+    void Compile() override;
+    void ChangedIsNew() override;
+    // GUI\TABLE: the frame's size and ConstHeight, the height of the dependent-object panel.
+    void LoadWindowSettings() override;
+    void SaveWindowSettings() override;
+
+protected:
+    void ShowData(bool isDrop) override;
+    QStringList GetDDL() override;
+    QStringList ScriptText(bool isDrop) override;
+    QString DropStatement() override;
+    QList<QWidget*> ExistingOnlyPages() override;
+    int NoChangeFlags() const override;
+    void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    TfrmTable(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
+              TOpenMode mode, int defTopRecord, bool scriptMode);
+    void BuildPages();
+    void DoTableCompile();
+    void CheckGrid();
+    QString Database() const;
+    QString Schema() const;
+    QString TableName() const;
+    int Version() const;
+    bool Azure() const;
+    QList<QVariantList> Rows(const QString& sql, const QStringList& params);
+    // Statements of the table's constraints (CHECK, FOREIGN KEY, UNIQUE) as the server holds them.
+    QStringList ServerConstraintLines(bool withChecksAndForeignKeys);
+    // Indexes, triggers and privileges of the table, read before it is dropped.
+    QStringList DependentLines();
+    // Re-create failure: roll back what the connection's transaction holds and say where the rows are.
+    void ReportRecreateFailure(bool backup);
+    void FillGrid(const QList<QVariantList>& rows, qint64 seed, qint64 increment);
+    void FormResize();
+    void SetGridRowCount(int rows);
+
+    table::TableModel m_loaded;      // the table as last loaded
+    QList<table::DefaultColumn> FDefaultColumns;
+    table::ServerKey m_serverKey;
+    QString m_tableId;
+    QString m_backupName;
+    int m_defTopRecord = 0;
+    int m_constHeight = -1;
+    bool m_constHeightPending = true;
+};
+
+} // namespace qv
