@@ -15,7 +15,7 @@
 #include "objects/index_window.h"
 #include "objects/storage_frame.h"
 #include "support/test_env.h"
-#include "test_server_helper.h"
+#include "define_window_e2e_helper.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,19 +30,8 @@ using namespace qv;
 
 namespace {
 
-struct IndexConstraintE2E : ::testing::Test {
-    QTemporaryDir work;
-    QString unmatched = work.path() + "/unmatched.sql";
-    TestServer server{{demoFixtures(), sourceDir() + "/tests/objects/fixtures/index_window",
-                       sourceDir() + "/tests/objects/fixtures/constraint_window"},
-                      {QStringLiteral("--record"), unmatched}};
-    QStringList boxes;
-    QStringList errors;
-    TfrmMain main;
-    TfrmObject* conn = nullptr;
-    decltype(TfrmLogon::Message) savedLogonMessage = TfrmLogon::Message;
-    bool savedShowDDL = qvOption.ShowDDL;
-    bool savedCloseDDL = qvOption.CloseDDL;
+struct IndexConstraintE2E : DefineWindowE2E {
+    IndexConstraintE2E() : DefineWindowE2E({"index_window", "constraint_window"}) {}
     // A run stopped at an error keeps its execution window open: close it (as the user would)
     // so that the failure is reported instead of waiting.
     QTimer closer;
@@ -50,16 +39,6 @@ struct IndexConstraintE2E : ::testing::Test {
 
     void SetUp() override
     {
-        usePrivateOdbcConfig();
-        ASSERT_TRUE(server.ok()) << server.error().toStdString();
-        qvOption.ShowDDL = false;
-        qvOption.CloseDDL = true;
-        TfrmLogon::Message = [this](QWidget*, const QString& text, int) { boxes << text; };
-        TfrmDefine::MessageHook = [this](const QString& text, int) {
-            boxes << text;
-            return 6;
-        };
-        SetExceptionBox([this](const QString&, const QString& text, bool) { errors << text; });
         QObject::connect(&closer, &QTimer::timeout, [] {
             for (TfrmDDLExec* e : TfrmDDLExec::OpenWindows())
                 if (e->btnOK->isEnabled())
@@ -67,27 +46,12 @@ struct IndexConstraintE2E : ::testing::Test {
         });
         closer.start(50);
         TfrmDDLExec::AskHook = [](QWidget*, const QString&) { return 6; };
-        InstallConnectionCommands(main);
-        main.setCommandLineArguments({QStringLiteral("/U=sa/pass@127.0.0.1,%1").arg(server.port())});
-        main.FormPaint();
-        conn = dynamic_cast<TfrmObject*>(main.CurrentForm());
-        ASSERT_TRUE(conn) << boxes.join("\n").toStdString() << server.logText().toStdString();
+        DefineWindowE2E::SetUp();
     }
     void TearDown() override
     {
-        main.close();
-        TfrmLogon::Message = savedLogonMessage;
-        TfrmDefine::MessageHook = nullptr;
-        SetExceptionBox(nullptr);
-        TfrmLogon::ConnectionFactory = nullptr;
+        DefineWindowE2E::TearDown();
         TfrmDDLExec::AskHook = savedAsk;
-        qvOption.ShowDDL = savedShowDDL;
-        qvOption.CloseDDL = savedCloseDDL;
-    }
-    QString Unmatched() const
-    {
-        QFile f(unmatched);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
     QWidget* Open(int type, const QString& name, const QString& table)
     {

@@ -13,7 +13,7 @@
 #include "objects/sequence_window.h"
 #include "objects/synonym_window.h"
 #include "support/test_env.h"
-#include "test_server_helper.h"
+#include "define_window_e2e_helper.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,53 +27,8 @@ using namespace qv;
 
 namespace {
 
-struct SeqSynE2E : ::testing::Test {
-    QTemporaryDir work;
-    QString unmatched = work.path() + "/unmatched.sql";
-    TestServer server{{demoFixtures(), sourceDir() + "/tests/objects/fixtures/sequence_window",
-                       sourceDir() + "/tests/objects/fixtures/synonym_window"},
-                      {QStringLiteral("--record"), unmatched}};
-    QStringList boxes;
-    QStringList errors;
-    TfrmMain main;
-    TfrmObject* conn = nullptr;
-    decltype(TfrmLogon::Message) savedLogonMessage = TfrmLogon::Message;
-    bool savedShowDDL = qvOption.ShowDDL;
-    bool savedCloseDDL = qvOption.CloseDDL;
-
-    void SetUp() override
-    {
-        usePrivateOdbcConfig();
-        ASSERT_TRUE(server.ok()) << server.error().toStdString();
-        qvOption.ShowDDL = false;
-        qvOption.CloseDDL = true;
-        TfrmLogon::Message = [this](QWidget*, const QString& text, int) { boxes << text; };
-        TfrmDefine::MessageHook = [this](const QString& text, int) {
-            boxes << text;
-            return 6;
-        };
-        SetExceptionBox([this](const QString&, const QString& text, bool) { errors << text; });
-        InstallConnectionCommands(main);
-        main.setCommandLineArguments({QStringLiteral("/U=sa/pass@127.0.0.1,%1").arg(server.port())});
-        main.FormPaint();
-        conn = dynamic_cast<TfrmObject*>(main.CurrentForm());
-        ASSERT_TRUE(conn) << boxes.join("\n").toStdString() << server.logText().toStdString();
-    }
-    void TearDown() override
-    {
-        main.close();
-        TfrmLogon::Message = savedLogonMessage;
-        TfrmDefine::MessageHook = nullptr;
-        SetExceptionBox(nullptr);
-        TfrmLogon::ConnectionFactory = nullptr;
-        qvOption.ShowDDL = savedShowDDL;
-        qvOption.CloseDDL = savedCloseDDL;
-    }
-    QString Unmatched() const
-    {
-        QFile f(unmatched);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+struct SeqSynE2E : DefineWindowE2E {
+    SeqSynE2E() : DefineWindowE2E({"sequence_window", "synonym_window"}) {}
     template <class W>
     W* Open(int type, const QString& name)
     {

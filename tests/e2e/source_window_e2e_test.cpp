@@ -15,7 +15,7 @@
 #include "objects/trigger_window.h"
 #include "sql/memo_frame.h"
 #include "support/test_env.h"
-#include "test_server_helper.h"
+#include "define_window_e2e_helper.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -27,46 +27,8 @@ using namespace qv;
 
 namespace {
 
-struct TriggerE2E : ::testing::Test {
-    QTemporaryDir work;
-    QString unmatched = work.path() + "/unmatched.sql";
-    TestServer server{{demoFixtures(), sourceDir() + "/tests/objects/fixtures/source_window"},
-                      {QStringLiteral("--record"), unmatched}};
-    QStringList boxes;
-    QStringList errors;
-    TfrmMain main;
-    TfrmObject* conn = nullptr;
-    decltype(TfrmLogon::Message) savedLogonMessage = TfrmLogon::Message;
-
-    void SetUp() override
-    {
-        usePrivateOdbcConfig();
-        ASSERT_TRUE(server.ok()) << server.error().toStdString();
-        TfrmLogon::Message = [this](QWidget*, const QString& text, int) { boxes << text; };
-        TfrmDefine::MessageHook = [this](const QString& text, int) {
-            boxes << text;
-            return 6;
-        };
-        SetExceptionBox([this](const QString&, const QString& text, bool) { errors << text; });
-        InstallConnectionCommands(main);
-        main.setCommandLineArguments({QStringLiteral("/U=sa/pass@127.0.0.1,%1").arg(server.port())});
-        main.FormPaint();
-        conn = dynamic_cast<TfrmObject*>(main.CurrentForm());
-        ASSERT_TRUE(conn) << boxes.join("\n").toStdString() << server.logText().toStdString();
-    }
-    void TearDown() override
-    {
-        main.close();
-        TfrmLogon::Message = savedLogonMessage;
-        TfrmDefine::MessageHook = nullptr;
-        SetExceptionBox(nullptr);
-        TfrmLogon::ConnectionFactory = nullptr;
-    }
-    QString Unmatched() const
-    {
-        QFile f(unmatched);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+struct TriggerE2E : DefineWindowE2E {
+    TriggerE2E() : DefineWindowE2E({"source_window"}) {}
 };
 
 } // namespace
