@@ -33,7 +33,7 @@ QString CommentQuery(int dbVer, const QString& database)
                .arg(owner) +
            QStringLiteral(" from sysobjects as a") +
            (v9 ? QStringLiteral(" left outer join sys.extended_properties as b on b.name = N'MS_Description' and "
-                                "b.major_id = a.id and b.minor_id = 0")
+                                "b.class = 1 and b.major_id = a.id and b.minor_id = 0")
                : QStringLiteral(" left outer join sysproperties as b on b.name = N'MS_Description' and b.id = a.id "
                                 "and b.smallid = 0")) +
            QStringLiteral(" where ") + owner +
@@ -77,7 +77,7 @@ QString ColumnQuery(int dbVer, const QString& database)
 
 QString ShippedQuery(const QString& database, const QString& schema, const QString& name)
 {
-    return QStringLiteral("select objectproperty(object_id(") +
+    return QStringLiteral("select objectproperty(object_id(N") +
            QuoteLiteral(QuoteIdentifier(database, true) + QStringLiteral(".") + QuoteIdentifier(schema, true) +
                         QStringLiteral(".") + QuoteIdentifier(name, true)) +
            QStringLiteral("), N'IsMSShipped')");

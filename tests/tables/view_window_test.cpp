@@ -132,7 +132,7 @@ struct ViewWindow : DefineSession {
                       {"amount", "decimal", QVariant(), 10, 2, 9, true, "NULL", QVariant(), 0, 2},
                       {"note", "nvarchar", 40, 0, 0, 20, true, QVariant(), QVariant(), 0, 0}});
         session->fixture()
-            .pattern("select objectproperty\\(object_id\\('\\[sales\\]\\.\\[dbo\\]\\.\\[v_order\\]'\\), N'IsMSShipped'\\)")
+            .pattern("select objectproperty\\(object_id\\(N'\\[sales\\]\\.\\[dbo\\]\\.\\[v_order\\]'\\), N'IsMSShipped'\\)")
             .returns({column("", "int")}, {{0}});
         FixtureRule& src = session->fixture().exact("select definition from sys.sql_modules where object_id = object_id(?)");
         src.params = QVariantList{"[dbo].[v_order]"};
