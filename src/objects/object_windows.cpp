@@ -29,7 +29,6 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
         };
-    routines[47] = &TfrmView::GetScript;
     routines[57] = &TfrmTrigger::GetScript;
     for (int code : {51, 52})
         routines[code] = &TfrmSource::GetScript;

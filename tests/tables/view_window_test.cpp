@@ -315,7 +315,7 @@ TEST_F(ViewWindow, CopyScriptRenamesOnlyTheHeader)
     ScriptOption.Database = 3;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    EXPECT_THROW(DefinitionScripts().value(47)(conn, req, buffer), EAbort);
+    EXPECT_THROW(TfrmView::GetScript(conn, req, buffer), EAbort);
     const QString text = TextEncoding::get(TextEncoding::Utf16LE).decode(buffer.data());
     EXPECT_TRUE(text.startsWith("CREATE VIEW [arc].[v_order2]\r\nas\r\nselect id, amount from dbo.orders\r\ngo\r\n"))
         << text.toStdString();
