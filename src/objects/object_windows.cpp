@@ -3,6 +3,7 @@
 #include "objects/schema_window.h"
 #include "objects/source_window.h"
 #include "objects/trigger_window.h"
+#include "tables/view_window.h"
 
 namespace qv {
 
@@ -10,6 +11,9 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
 {
     factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::View)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmView(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
     };
     factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
@@ -25,6 +29,7 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
         };
+    routines[47] = &TfrmView::GetScript;
     // Procedures, functions and triggers keep the catalog-source scripts of the object-script
     // registry (the text exactly as the server holds it); their windows' GetScript serves the
     // windows themselves.
