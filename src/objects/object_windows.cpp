@@ -29,9 +29,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
         };
-    routines[57] = &TfrmTrigger::GetScript;
-    for (int code : {51, 52})
-        routines[code] = &TfrmSource::GetScript;
+    // Procedures, functions, triggers and views keep the catalog-source scripts of the
+    // object-script registry (the text exactly as the server holds it); their windows' GetScript
+    // serves the windows themselves.
 }
 
 } // namespace qv

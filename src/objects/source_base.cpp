@@ -11,12 +11,14 @@
 #include "connection/source_history.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/connection.h"
+#include "platform/db/server_error.h"
 #include "platform/exceptions.h"
 #include "sql/memo_frame.h"
+#include "tables/cross_ref_frame.h"
 
 #include <QApplication>
 #include <QEvent>
-#include <QLabel>
+#include <QFocusEvent>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -64,28 +66,20 @@ TfrmSourceBase::TfrmSourceBase(QObject* owner, const DefineKind& kind, const Def
     lstError->hide();
     spl1->handle(1)->setEnabled(false);
 
-    tabCross = StubPage(QStringLiteral("tabCross"),
-                        QStringLiteral("依存関係フレームはこのウィンドウにまだ組み込まれていません。"));
+    tabCross = new QWidget(pagObject);
+    tabCross->setObjectName(QStringLiteral("tabCross"));
+    auto* crossLayout = new QVBoxLayout(tabCross);
+    crossLayout->setContentsMargins(0, 0, 0, 0);
+    fraCross = new TfraCross(tabCross);
+    fraCross->setObjectName(QStringLiteral("fraCross"));
+    crossLayout->addWidget(fraCross);
     pagObject->addTab(tabCross, QStringLiteral("依存関係"));
 
-    txtName->keys.autoSave = true;
-    cmbSchema->keys.autoSave = true;
+    // The name fields take their snapshot when the user enters them (not when a drop-down
+    // list or another window takes the focus for a moment), see eventFilter.
     for (QWidget* w : {static_cast<QWidget*>(txtName), static_cast<QWidget*>(cmbSchema),
                        static_cast<QWidget*>(cmbDatabase)})
         w->installEventFilter(this);
-}
-
-QWidget* TfrmSourceBase::StubPage(const QString& objectName, const QString& text)
-{
-    auto* page = new QWidget(pagObject);
-    page->setObjectName(objectName);
-    auto* l = new QVBoxLayout(page);
-    auto* label = new QLabel(text, page);
-    label->setObjectName(objectName + QStringLiteral("Stub"));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    l->addWidget(label);
-    return page;
 }
 
 QString TfrmSourceBase::Database() const { return cmbDatabase->currentText().trimmed(); }
@@ -107,8 +101,20 @@ void TfrmSourceBase::ChangedIsNew()
 
 bool TfrmSourceBase::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && (watched == txtName || watched == cmbSchema || watched == cmbDatabase))
-        Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+    const bool field = watched == txtName || watched == cmbSchema || watched == cmbDatabase;
+    if (field && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            if (event->type() == QEvent::FocusIn) {
+                if (watched == txtName)
+                    txtName->Save();
+                else if (watched == cmbSchema)
+                    cmbSchema->Save();
+            } else {
+                Guard([&] { txtNameExit(static_cast<QWidget*>(watched)); });
+            }
+        }
+    }
     return TfrmDefine::eventFilter(watched, event);
 }
 
@@ -190,7 +196,11 @@ void TfrmSourceBase::ShowData(bool isDrop)
     ShowPageFrame();
 }
 
-void TfrmSourceBase::ShowPageFrame() {}
+void TfrmSourceBase::ShowPageFrame()
+{
+    if (pagObject->currentWidget() == tabCross && !IsNew())
+        fraCross->ShowData(Database(), Schema(), Name());
+}
 
 QStringList TfrmSourceBase::ScriptText(bool isDrop)
 {
@@ -281,6 +291,7 @@ void TfrmSourceBase::DoOwnCompile()
         c->StartTransaction();
     int baseRow = 0;
     QString failure;
+    QList<int> failureLines;
     try {
         try {
             s->ExecuteSQL(s->Use(db) + DropStatement());
@@ -306,13 +317,17 @@ void TfrmSourceBase::DoOwnCompile()
         if (outer)
             c->StartTransaction();
         throw;
+    } catch (const db::EServerError& e) {
+        failure = e.message();
+        failureLines = e.lines();
     } catch (const Exception& e) {
         failure = e.message();
     } catch (const std::exception& e) {
         failure = QString::fromUtf8(e.what());
     }
     if (!failure.isNull()) {
-        ShowErrors(source::MapErrorLines(source::ErrorItems(failure), baseRow));
+        const QStringList items = source::NumberErrorItems(source::ErrorItems(failure), failureLines);
+        ShowErrors(source::MapErrorLines(items, baseRow));
         c->Rollback();
         if (outer)
             c->StartTransaction();

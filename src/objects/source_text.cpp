@@ -158,6 +158,16 @@ QStringList ErrorItems(const QString& message)
     return t.split(QLatin1Char('\n'));
 }
 
+QStringList NumberErrorItems(const QStringList& items, const QList<int>& lines)
+{
+    if (lines.size() != items.size())
+        return items;
+    QStringList out;
+    for (qsizetype i = 0; i < items.size(); ++i)
+        out << (lines.at(i) > 0 ? QStringLiteral("行番号 %1: %2").arg(lines.at(i)).arg(items.at(i)) : items.at(i));
+    return out;
+}
+
 int ErrorItemLine(const QString& item)
 {
     const qsizetype colon = item.indexOf(QLatin1Char(':'));

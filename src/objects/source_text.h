@@ -51,6 +51,9 @@ QList<Batch> Batches(const QStringList& lines);
 // The error list items of a database error message: cut at CR LF and LF, empty items and the
 // last piece included.
 QStringList ErrorItems(const QString& message);
+// The items with the server's line number of their record put in front ("行番号 N: " + item)
+// where it is known (lines: one per item, 0 for none; ignored unless there is one per item).
+QStringList NumberErrorItems(const QStringList& items, const QList<int>& lines);
 // The line number an item carries: its characters from the 4th up to the one before the first
 // ":", trimmed, as an integer; 0 when they are not one (or there is no ":").
 int ErrorItemLine(const QString& item);

@@ -17,6 +17,7 @@
 #include "sql/exec_proc_window.h"
 #include "sql/memo_frame.h"
 #include "sql/sql_files.h"
+#include "tables/privileges_frame.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -27,6 +28,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -95,7 +97,14 @@ TfrmSource::TfrmSource(QObject* owner, const QString& database, const QString& s
     mnuTool->insertSeparator(actExit);
     mnuTool->insertActions(actExit, {actPrint, actSave});
 
-    tabGrant = StubPage(QStringLiteral("tabGrant"), QStringLiteral("権限フレームはこのウィンドウにまだ組み込まれていません。"));
+    tabGrant = new QWidget(pagObject);
+    tabGrant->setObjectName(QStringLiteral("tabGrant"));
+    auto* grantLayout = new QVBoxLayout(tabGrant);
+    grantLayout->setContentsMargins(0, 0, 0, 0);
+    fraGrant = new TfraGrant(tabGrant);
+    fraGrant->setObjectName(QStringLiteral("fraGrant"));
+    fraGrant->OnChanged = [this] { UpdateSourceActions(); };
+    grantLayout->addWidget(fraGrant);
     {
         const QSignalBlocker blockPages(pagObject);
         pagObject->insertTab(pagObject->indexOf(tabCross), tabGrant, QStringLiteral("権限"));
@@ -131,6 +140,22 @@ QWidget* TfrmSource::PageForMode(TOpenMode mode)
     if (mode == omGrant)
         return tabGrant;
     return TfrmSourceBase::PageForMode(mode);
+}
+
+void TfrmSource::ShowPageFrame()
+{
+    TfrmSourceBase::ShowPageFrame();
+    if (pagObject->currentWidget() == tabGrant && !IsNew())
+        fraGrant->ShowData(Database(), Schema(), Name());
+    UpdateSourceActions();
+}
+
+QStringList TfrmSource::GetDDL()
+{
+    QStringList lines;
+    if (pagObject->currentWidget() == tabGrant)
+        fraGrant->GetSource(lines);
+    return lines;
 }
 
 QList<QWidget*> TfrmSource::ExistingOnlyPages() { return {tabGrant, tabCross}; }

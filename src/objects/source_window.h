@@ -15,6 +15,8 @@ class QMenu;
 
 namespace qv {
 
+class TfraGrant;
+
 class TfrmSource : public TfrmSourceBase {
     Q_OBJECT
 public:
@@ -35,6 +37,7 @@ public:
     QAction* actSample = nullptr;
     QMenu* popOutput = nullptr;
     QWidget* tabGrant = nullptr;         // privileges page
+    TfraGrant* fraGrant = nullptr;
     QPointer<TfrmSample> SampleWindow;   // the sample viewer this window opened
 
     // Opens the stored-program runner for the object; returns it.
@@ -49,7 +52,9 @@ protected:
     QWidget* PageForMode(TOpenMode mode) override;
     QList<QWidget*> ExistingOnlyPages() override;
     void ErrorsChanged() override { UpdateSourceActions(); }
-    void ShowPageFrame() override { UpdateSourceActions(); }
+    void ShowPageFrame() override;
+    // The privileges page applies its GRANT / DENY / REVOKE statements through the frame's road.
+    QStringList GetDDL() override;
 
 private:
     TfrmSource(QObject* owner, const QString& database, const QString& schema, const QString& objectName,

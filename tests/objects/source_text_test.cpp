@@ -81,6 +81,10 @@ TEST(SourceText, ErrorLinesAreMappedToEditorLines)
     EXPECT_EQ(items.size(), 4);
     EXPECT_EQ(MapErrorLines(items, 2),
               QStringList({QString::fromUtf8("行番号7: 'x' 付近に不適切な構文があります。"), "", "second line", "last"}));
+    // The server's line numbers come with the records.
+    EXPECT_EQ(NumberErrorItems({"a", "b"}, {5, 0}), QStringList({QString::fromUtf8("行番号 5: a"), "b"}));
+    EXPECT_EQ(NumberErrorItems({"a", "b"}, {5}), QStringList({"a", "b"}));
+    EXPECT_EQ(MapErrorLines(NumberErrorItems({"x: y"}, {5}), 2), QStringList({QString::fromUtf8("行番号7: x: y")}));
     const struct {
         QString item;
         int line;

@@ -10,7 +10,7 @@
 #include "objects/trigger_window.h"
 
 #include "app/globals.h"
-#include "connection/object_script.h"
+#include "platform/exceptions.h"
 #include "editor/editor_strings.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/registry.h"
@@ -19,9 +19,15 @@
 #include "support/test_env.h"
 #include "tables/define_script.h"
 #include "tables/define_session_helper.h"
+#include "tables/privileges_frame.h"
+#include "tables/cross_ref_frame.h"
+#include "connection/catalog_queries.h"
 
+#include <QApplication>
 #include <QBuffer>
+#include <QFocusEvent>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
 #include <QMdiArea>
@@ -183,6 +189,7 @@ TEST_F(SourceWindows, ACompileErrorRollsEverythingBackAndListsTheEditorLines)
     EXPECT_TRUE(w->Modified());
     session->fixture().exact("use [sales]\ndrop trigger [dbo].[t_x]");
     session->fixture().exact("insert into dbo.Log values (1)").affects(1);
+    // An error item naming line 4 of the batch.
     session->fixture()
         .pattern("CREATE TRIGGER .*")
         .fails(QString::fromUtf8("行番号 4: 'SELEC' 付近に不適切な構文があります。\r\nステートメントは準備できませんでした。"));
@@ -251,6 +258,18 @@ TEST_F(SourceWindows, NewTriggerTemplatesAndHeaderRenames)
     blank->txtName->setText("t2");
     blank->txtNameExit(blank->txtName);
     EXPECT_EQ(Editor(blank).at(0), "CREATE TRIGGER [hr].[t2]");
+    // Through the focus: a schema picked from the drop-down list still renames on leaving.
+    const auto focus = [](QWidget* w, QEvent::Type type, Qt::FocusReason reason) {
+        QFocusEvent e(type, reason);
+        QApplication::sendEvent(w, &e);
+    };
+    focus(blank->cmbSchema, QEvent::FocusIn, Qt::TabFocusReason);
+    focus(blank->cmbSchema, QEvent::FocusOut, Qt::PopupFocusReason);
+    focus(blank->cmbSchema, QEvent::FocusIn, Qt::PopupFocusReason);
+    blank->cmbSchema->setEditText("sales2");
+    focus(blank->cmbSchema, QEvent::FocusOut, Qt::TabFocusReason);
+    EXPECT_EQ(Editor(blank).mid(0, 2), QStringList({"CREATE TRIGGER [sales2].[t2]",
+                                                    QString::fromUtf8("ON [sales2].[/*参照先テーブル*/]")}));
     // A new object that compiles nothing stays new.
     auto* empty = new TfrmTrigger(conn, "sales", "dbo", "", omSource);
     main->AddChildWindow(empty);
@@ -269,20 +288,36 @@ TEST_F(SourceWindows, ScriptRoutinesWriteTheCopyHeaderAndTheDrop)
     Module("[dbo].[p]", "CREATE PROC dbo.p @a int AS select @a");
     ScriptOption.Database = qmAlways;
     ScriptOption.Owner = qmAlways;
-    const ScriptContext context{conn->session(), conn};
-    EXPECT_EQ(ObjectScriptText(context, ObjType::Trigger, "sales", "dbo", "t_x"),
+    const auto script = [&](auto routine, const DefineScriptRequest& r, bool drop) {
+        ScriptOption.Drop = drop;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            routine(conn, r, buffer);
+        } catch (const EAbort&) {
+        }
+        ScriptOption.Drop = false;
+        const QByteArray& b = buffer.data();
+        return QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData()), b.size() / 2);
+    };
+    DefineScriptRequest t;
+    t.objectType = 57;
+    t.database = "sales";
+    t.schema = "dbo";
+    t.name = "t_x";
+    EXPECT_EQ(script(&TfrmTrigger::GetScript, t, false),
               "use [sales]\r\ngo\r\nCREATE TRIGGER [dbo].[t_x]\r\non dbo.T for insert as select 1\r\ngo\r\n");
-    ScriptRequest copy;
-    copy.type = ObjType::Procedure;
+    DefineScriptRequest copy;
+    copy.objectType = 51;
     copy.database = "sales";
     copy.schema = "dbo";
-    copy.objectName = "p";
+    copy.name = "p";
     copy.newSchema = "hr";
-    copy.newObjectName = "p2";
-    EXPECT_EQ(FindScriptRoutine(ObjType::Procedure)(context, copy),
+    copy.newName = "p2";
+    EXPECT_EQ(script(&TfrmSource::GetScript, copy, false),
               "use [sales]\r\ngo\r\nCREATE PROCEDURE [hr].[p2]\r\n@a int AS select @a\r\ngo\r\n");
-    copy.drop = true;
-    EXPECT_EQ(FindScriptRoutine(ObjType::Procedure)(context, copy),
+    // The DROP variant names the object itself, the name inside the literal bracketed.
+    EXPECT_EQ(script(&TfrmSource::GetScript, copy, true),
               "use [sales]\r\ngo\r\nIF EXISTS (SELECT * FROM sysobjects WHERE id = object_id(N'[dbo].[p]'))\r\n"
               "DROP PROCEDURE [dbo].[p]\r\ngo\r\n");
 }
@@ -474,4 +509,99 @@ TEST_F(SourceWindows, SampleViewerIsOnePerWindowAndFollowsTheConnectionKind)
     EXPECT_EQ(after.GetInteger("Width", 0), 480);
     TfrmSample::WarningHook = nullptr;
     QFile::remove(file);
+}
+
+TEST_F(SourceWindows, PrivilegesPageAppliesThroughTheDefinitionRoad)
+{
+    Module("[dbo].[p]", "CREATE PROCEDURE [dbo].[p] AS select 1");
+    session->fixture()
+        .exact(catalog::UserListSql({15, false}, "sales", true))
+        .returns({column("name", "sysname")}, {{"u1"}, {"public"}});
+    session->fixture().exact("select issqluser from sysusers where name = ?").returns({column("issqluser", "int")}, {{1}});
+    FixtureRule& perms = session->fixture().pattern("select d\\.name GRANTEE.*");
+    perms.params = QVariantList{"sales", "dbo", "p"};
+    perms.returns({column("GRANTEE", "sysname"), column("PRIVILEGE", "varchar(30)"), column("PRIVTYPE", "int")},
+                  {{"u1", "EXECUTE", 205}});
+    TfrmSource* w = OpenSource(51, "p", omGrant);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabGrant);
+    ASSERT_EQ(w->fraGrant->lstGrant->topLevelItemCount(), 1);
+    w->fraGrant->SelectPrincipals({"u1"});
+    w->fraGrant->ClickBox(3, grants::ColDeny); // EXECUTE
+    EXPECT_TRUE(w->Modified());
+    EXPECT_FALSE(w->actExec->isEnabled());
+    session->fixture().exact("DENY EXECUTE ON [dbo].[p] TO [u1]");
+    const qsizetype mark = Mark();
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    const QStringList sent = StatementsFrom(mark);
+    ASSERT_GE(sent.size(), 2) << sent.join("\n---\n").toStdString();
+    EXPECT_EQ(sent.mid(0, 2), QStringList({"use [sales]", "DENY EXECUTE ON [dbo].[p] TO [u1]"}));
+    EXPECT_FALSE(w->Modified());
+    w->resize(760, 460);
+    saveGrab(w, "source_window_privileges");
+}
+
+// With the source history options on, a compile keeps the source before and after it.
+TEST_F(SourceWindows, CompileKeepsTheSourceBeforeAndAfter)
+{
+    const TqvOption savedQv = qvOption;
+    QTemporaryDir before, after;
+    qvOption.SaveBeforeSrc = true;
+    qvOption.SaveBeforeSrcDir = before.path();
+    qvOption.SaveAfterSrc = true;
+    qvOption.SaveAfterSrcDir = after.path();
+    ScriptOption.NameTable.clear();
+    Module("[dbo].[p]", "CREATE PROCEDURE [dbo].[p] AS select 1");
+    TfrmSource* w = OpenSource(51, "p");
+    ASSERT_TRUE(w);
+    ProcedureKeeps("");
+    session->fixture().exact("use [sales]\ndrop procedure [dbo].[p]");
+    session->fixture().exact("CREATE PROCEDURE [dbo].[p]\nAS select 1");
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    for (const QString& root : {before.path(), after.path()}) {
+        QDirIterator it(root, {"*.sql"}, QDir::Files, QDirIterator::Subdirectories);
+        ASSERT_TRUE(it.hasNext()) << root.toStdString();
+        QFile f(it.next());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        EXPECT_TRUE(text.contains("CREATE PROCEDURE [dbo].[p] AS select 1")) << text.constData();
+    }
+    qvOption = savedQv;
+}
+
+TEST_F(SourceWindows, DependencyPageShowsWhatTheTriggerReferences)
+{
+    Trigger("CREATE TRIGGER dbo.t_x ON dbo.T FOR INSERT AS select 1 from dbo.Log", false, false);
+    session->fixture().pattern("select xtype from sysobjects where id = object_id\\(quotename.*")
+        .returns({column("xtype", "char(2)")}, {{"TR"}});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select schema_name\\(b\\.uid\\), object_name\\(a\\.parent_obj\\).*N'\\[dbo\\]\\.\\[t_x\\]'.*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")},
+                 {{"dbo", "Log", "U ", "sales"}});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select schema_name\\(b\\.uid\\), object_name\\(a\\.parent_obj\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")}, {});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select distinct schema_name\\(b\\.uid\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")}, {});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select distinct schema_name\\(b\\.uid\\), object_name\\(a\\.id\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)")}, {});
+    session->fixture().pattern("use \\[sales\\]\nselect \\* from \\(select object_name.*")
+        .returns({column("object_name", "sysname"), column("schema_name", "sysname"),
+                  column("referenced_database_name", "sysname"), column("referenced_schema_name", "sysname"),
+                  column("referenced_entity_name", "sysname"), column("type", "char(2)")},
+                 {});
+    TfrmTrigger* w = OpenTrigger("t_x", omCross);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString() << boxes.join("\n").toStdString()
+                   << session->statements().join("\n---\n").toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabCross);
+    EXPECT_TRUE(w->fraCross->TreeLines(1).join("\n").contains("Log")) << w->fraCross->TreeLines(1).join("\n").toStdString();
+    // The source is loaded all the same.
+    EXPECT_EQ(Editor(w).at(2), "CREATE TRIGGER [dbo].[t_x]");
+    w->resize(760, 460);
+    saveGrab(w, "trigger_window_dependencies");
 }
