@@ -11,6 +11,7 @@
 #include "objects/source_window.h"
 #include "objects/trigger_window.h"
 #include "tables/table_window.h"
+#include "tables/view_window.h"
 
 namespace qv {
 
@@ -34,6 +35,9 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     factories[static_cast<int>(DefinitionWindow::Synonym)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSynonym(owner, r.database, r.schema, r.name, r.mode, r.targetDatabase, r.targetSchema,
                                r.targetName, r.targetType);
+    };
+    factories[static_cast<int>(DefinitionWindow::View)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmView(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
     };
     factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
@@ -75,9 +79,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     routines[60] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmSynonym::GetScript(owner, r, stream);
     };
-    // Procedures, functions and triggers keep the catalog-source scripts of the object-script
-    // registry (the text exactly as the server holds it); their windows' GetScript serves the
-    // windows themselves.
+    // Procedures, functions, triggers and views keep the catalog-source scripts of the
+    // object-script registry (the text exactly as the server holds it); their windows' GetScript
+    // serves the windows themselves.
     routines[46] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmIndex::GetScript(owner, r, stream);
     };

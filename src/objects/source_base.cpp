@@ -14,11 +14,11 @@
 #include "platform/db/server_error.h"
 #include "platform/exceptions.h"
 #include "sql/memo_frame.h"
+#include "tables/cross_ref_frame.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
-#include <QLabel>
 #include <QListWidget>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -66,8 +66,13 @@ TfrmSourceBase::TfrmSourceBase(QObject* owner, const DefineKind& kind, const Def
     lstError->hide();
     spl1->handle(1)->setEnabled(false);
 
-    tabCross = StubPage(QStringLiteral("tabCross"),
-                        QStringLiteral("依存関係フレームはこのウィンドウにまだ組み込まれていません。"));
+    tabCross = new QWidget(pagObject);
+    tabCross->setObjectName(QStringLiteral("tabCross"));
+    auto* crossLayout = new QVBoxLayout(tabCross);
+    crossLayout->setContentsMargins(0, 0, 0, 0);
+    fraCross = new TfraCross(tabCross);
+    fraCross->setObjectName(QStringLiteral("fraCross"));
+    crossLayout->addWidget(fraCross);
     pagObject->addTab(tabCross, QStringLiteral("依存関係"));
 
     // The name fields take their snapshot when the user enters them (not when a drop-down
@@ -75,19 +80,6 @@ TfrmSourceBase::TfrmSourceBase(QObject* owner, const DefineKind& kind, const Def
     for (QWidget* w : {static_cast<QWidget*>(txtName), static_cast<QWidget*>(cmbSchema),
                        static_cast<QWidget*>(cmbDatabase)})
         w->installEventFilter(this);
-}
-
-QWidget* TfrmSourceBase::StubPage(const QString& objectName, const QString& text)
-{
-    auto* page = new QWidget(pagObject);
-    page->setObjectName(objectName);
-    auto* l = new QVBoxLayout(page);
-    auto* label = new QLabel(text, page);
-    label->setObjectName(objectName + QStringLiteral("Stub"));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    l->addWidget(label);
-    return page;
 }
 
 QString TfrmSourceBase::Database() const { return cmbDatabase->currentText().trimmed(); }
@@ -204,7 +196,11 @@ void TfrmSourceBase::ShowData(bool isDrop)
     ShowPageFrame();
 }
 
-void TfrmSourceBase::ShowPageFrame() {}
+void TfrmSourceBase::ShowPageFrame()
+{
+    if (pagObject->currentWidget() == tabCross && !IsNew())
+        fraCross->ShowData(Database(), Schema(), Name());
+}
 
 QStringList TfrmSourceBase::ScriptText(bool isDrop)
 {

@@ -15,12 +15,15 @@ class QSplitter;
 
 namespace qv {
 
+class TfraCross;
+
 class TfrmSourceBase : public TfrmDefine {
     Q_OBJECT
 public:
     QSplitter* spl1 = nullptr;        // editor / error list
     QListWidget* lstError = nullptr;  // the error lines of the last failed compile
     QWidget* tabCross = nullptr;      // dependency page
+    TfraCross* fraCross = nullptr;
     int SaveHeight = 0;               // the last height of the error list
 
     // The own compile on the source page (other pages: the frame's apply road).
@@ -67,9 +70,6 @@ protected:
     QWidget* PageForMode(TOpenMode mode) override;
     QList<QWidget*> ExistingOnlyPages() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-    // A page saying that its frame is not built into this window yet.
-    QWidget* StubPage(const QString& objectName, const QString& text);
 
 private:
     void DoOwnCompile();

@@ -144,6 +144,7 @@ QWidget* TfrmSource::PageForMode(TOpenMode mode)
 
 void TfrmSource::ShowPageFrame()
 {
+    TfrmSourceBase::ShowPageFrame();
     if (pagObject->currentWidget() == tabGrant && !IsNew())
         fraGrant->ShowData(Database(), Schema(), Name());
     UpdateSourceActions();

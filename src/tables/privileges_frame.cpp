@@ -11,7 +11,11 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/messages.h"
+#include "tables/define_frame.h"
 #include "tables/define_text.h"
+
+#include <QAction>
+#include <QEvent>
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -81,6 +85,7 @@ TfraGrant::TfraGrant(QWidget* parent) : QFrame(parent)
     grdGrant->setEnabled(false);
     grdGrant->setMinimumHeight(150);
     grdGrant->OnSetEditText = [this](TqvStringGrid*, int c, int r, const QString& v) { grdGrantSetEditText(c, r, v); };
+    grdGrant->installEventFilter(this);
     opt->addWidget(grdGrant, 1);
     lblComment = new QLabel(QStringLiteral("\u3000* : 許可\u3000G : 許可/許可の付与\u3000D : 拒否"), grpGrantOption);
     lblComment->setObjectName(QStringLiteral("lblComment"));
@@ -100,6 +105,16 @@ TfraGrant::TfraGrant(QWidget* parent) : QFrame(parent)
     lstGrant->header()->resizeSection(0, 200);
     connect(lstGrant, &QTreeWidget::itemSelectionChanged, this, [this] { lstGrantSelectionChanged(); });
     root->addWidget(lstGrant, 1);
+}
+
+// The permission column gives way so that the three check columns stay in view.
+bool TfraGrant::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == grdGrant && event->type() == QEvent::Resize) {
+        const int checks = grdGrant->ColWidths(ColGrant) + grdGrant->ColWidths(ColWithGrant) + grdGrant->ColWidths(ColDeny);
+        grdGrant->SetColWidths(0, qBound(120, grdGrant->viewport()->width() - checks - 4, 284));
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 int TfraGrant::ShowMode() const { return rdoShowAll->isChecked() ? 1 : 0; }
@@ -287,8 +302,11 @@ void TfraGrant::grdGrantSetEditText(int col, int row, const QString& value)
         if (lstGrant->topLevelItem(i)->isSelected())
             RefreshItem(i);
     ShowSelection();
-    if (TqvForm* f = Form())
+    if (TqvForm* f = Form()) {
         f->SetModified(true);
+        if (auto* d = qobject_cast<TfrmDefine*>(f))
+            d->actCompile->setEnabled(true);
+    }
     if (OnChanged)
         OnChanged();
 }

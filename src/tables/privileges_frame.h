@@ -76,6 +76,9 @@ public:
     // Called after every edit that changed a state (besides the window's Modified flag).
     std::function<void()> OnChanged;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     TqvForm* Form() const;
     TObjectSession* Session() const;

@@ -20,12 +20,14 @@
 #include "tables/define_script.h"
 #include "tables/define_session_helper.h"
 #include "tables/privileges_frame.h"
+#include "tables/cross_ref_frame.h"
 #include "connection/catalog_queries.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QFocusEvent>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QListWidget>
 #include <QMdiArea>
@@ -538,4 +540,68 @@ TEST_F(SourceWindows, PrivilegesPageAppliesThroughTheDefinitionRoad)
     EXPECT_FALSE(w->Modified());
     w->resize(760, 460);
     saveGrab(w, "source_window_privileges");
+}
+
+// With the source history options on, a compile keeps the source before and after it.
+TEST_F(SourceWindows, CompileKeepsTheSourceBeforeAndAfter)
+{
+    const TqvOption savedQv = qvOption;
+    QTemporaryDir before, after;
+    qvOption.SaveBeforeSrc = true;
+    qvOption.SaveBeforeSrcDir = before.path();
+    qvOption.SaveAfterSrc = true;
+    qvOption.SaveAfterSrcDir = after.path();
+    ScriptOption.NameTable.clear();
+    Module("[dbo].[p]", "CREATE PROCEDURE [dbo].[p] AS select 1");
+    TfrmSource* w = OpenSource(51, "p");
+    ASSERT_TRUE(w);
+    ProcedureKeeps("");
+    session->fixture().exact("use [sales]\ndrop procedure [dbo].[p]");
+    session->fixture().exact("CREATE PROCEDURE [dbo].[p]\nAS select 1");
+    w->Compile();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    for (const QString& root : {before.path(), after.path()}) {
+        QDirIterator it(root, {"*.sql"}, QDir::Files, QDirIterator::Subdirectories);
+        ASSERT_TRUE(it.hasNext()) << root.toStdString();
+        QFile f(it.next());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        EXPECT_TRUE(text.contains("CREATE PROCEDURE [dbo].[p] AS select 1")) << text.constData();
+    }
+    qvOption = savedQv;
+}
+
+TEST_F(SourceWindows, DependencyPageShowsWhatTheTriggerReferences)
+{
+    Trigger("CREATE TRIGGER dbo.t_x ON dbo.T FOR INSERT AS select 1 from dbo.Log", false, false);
+    session->fixture().pattern("select xtype from sysobjects where id = object_id\\(quotename.*")
+        .returns({column("xtype", "char(2)")}, {{"TR"}});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select schema_name\\(b\\.uid\\), object_name\\(a\\.parent_obj\\).*N'\\[dbo\\]\\.\\[t_x\\]'.*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")},
+                 {{"dbo", "Log", "U ", "sales"}});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select schema_name\\(b\\.uid\\), object_name\\(a\\.parent_obj\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")}, {});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select distinct schema_name\\(b\\.uid\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)"), column("", "sysname")}, {});
+    session->fixture()
+        .pattern("(use \\[sales\\]\n)?select distinct schema_name\\(b\\.uid\\), object_name\\(a\\.id\\).*")
+        .returns({column("", "sysname"), column("", "sysname"), column("", "char(2)")}, {});
+    session->fixture().pattern("use \\[sales\\]\nselect \\* from \\(select object_name.*")
+        .returns({column("object_name", "sysname"), column("schema_name", "sysname"),
+                  column("referenced_database_name", "sysname"), column("referenced_schema_name", "sysname"),
+                  column("referenced_entity_name", "sysname"), column("type", "char(2)")},
+                 {});
+    TfrmTrigger* w = OpenTrigger("t_x", omCross);
+    ASSERT_TRUE(w) << errors.join("\n").toStdString() << boxes.join("\n").toStdString()
+                   << session->statements().join("\n---\n").toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabCross);
+    EXPECT_TRUE(w->fraCross->TreeLines(1).join("\n").contains("Log")) << w->fraCross->TreeLines(1).join("\n").toStdString();
+    // The source is loaded all the same.
+    EXPECT_EQ(Editor(w).at(2), "CREATE TRIGGER [dbo].[t_x]");
+    w->resize(760, 460);
+    saveGrab(w, "trigger_window_dependencies");
 }

@@ -121,6 +121,7 @@ TEST(CrossChoice, NamedInstanceIsStoredUnderANestedKey)
     EXPECT_EQ(reg.ReadString("DataBase"), QStringLiteral("sales\r\nhr\r\n"));
     reg.CloseKey();
     EXPECT_EQ(LoadChoice("H\\I"), QStringList({"sales", "hr"}));
+    TqvRegistry().DeleteKey(SettingsRootKey + "\\CROSSDB");
     EXPECT_EQ(KeepExisting({"Sales", "gone", "hr"}, {"hr", "master", "sales"}), QStringList({"Sales", "hr"}));
 }
 
@@ -173,6 +174,7 @@ struct CrossFrame : DefineSession {
     {
         qvOption.CrossLevel = savedLevel;
         Tfrmdbselect::ExecHook = nullptr;
+        TqvRegistry().DeleteKey(SettingsRootKey + "\\CROSSDB");
         DefineSession::TearDown();
     }
 };

@@ -1,0 +1,86 @@
+#pragma once
+// TfrmView: the definition window of a view (object type 47, key GUI\VIEW). For an existing
+// view: the comment and the columns with their comments (Definition page), the stored source
+// with the comment statements (Source page), the privileges and the dependencies; the data and
+// execution-plan pages are placeholders until the data page arrives. Applying the Definition
+// page writes comment statements only; the Privileges page its GRANT/DENY/REVOKE; the Source
+// page drops the view and creates it from the editor, then puts back its permissions, extended
+// properties and triggers (with a trigger's disabled state). A new view is written on the
+// Source page from a template. Window-free text: tables/view_text.*.
+#include "tables/define_frame.h"
+#include "tables/define_script.h"
+#include "tables/view_text.h"
+
+class QIODevice;
+class QLabel;
+
+namespace qv {
+
+class TfraCross;
+class TfraGrant;
+class TqvStringGrid;
+
+class TfrmView : public TfrmDefine {
+    Q_OBJECT
+public:
+    // Raises EAbort (no window) when the view's window is already open or the view cannot be
+    // read.
+    TfrmView(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
+             TOpenMode mode, int defTopRecord = 0);
+
+    // The class-level script routine (see define_script.h): ends with EAbort. With newSchema and
+    // newName it writes the script of a copy under that name.
+    static void GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream);
+
+    QWidget* pnlFieldTop = nullptr;
+    QLabel* lblComment = nullptr;
+    TqvStrEdit* txtComment = nullptr;
+    TqvStringGrid* grdColumn = nullptr;
+    QWidget* tabData = nullptr;
+    QWidget* tabExplan = nullptr;
+    QWidget* tabGrant = nullptr;
+    QWidget* tabCross = nullptr;
+    TfraGrant* fraGrant = nullptr;
+    TfraCross* fraCross = nullptr;
+
+    // The CREATE and DROP scripts of the loaded view.
+    QStringList GetSourceCreate();
+    QStringList GetSourceDrop();
+    // What the Source page's apply adds after the editor's text: the view's permissions and
+    // extended properties, then its triggers (read from the server now).
+    QStringList RestoreStatements();
+
+    // Leaving the name, schema or database field: the template or the header follows.
+    void txtNameExit(QWidget* left);
+    void ChangedIsNew() override;
+
+protected:
+    void ShowData(bool isDrop) override;
+    QStringList GetDDL() override;
+    QStringList ScriptText(bool isDrop) override;
+    QString DropStatement() override;
+    QWidget* PageForMode(TOpenMode mode) override;
+    QList<QWidget*> ExistingOnlyPages() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    TfrmView(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
+             TOpenMode mode, int defTopRecord, bool scriptMode);
+    QString Database() const;
+    QString Schema() const;
+    QString Name() const;
+    view::ScriptInput Input();
+    QString ReadSourceText();
+    QList<view::ColumnComment> ColumnComments() const;
+    void grdColumnSelectCell(int col, int row);
+    void grdColumnEditButtonClick();
+    void FitCommentColumn();
+    QWidget* StubPage(const QString& objectName, const QString& text);
+
+    QString m_savedComment;
+    QStringList m_savedColumnComments;
+    int m_defTopRecord = 0;
+};
+
+} // namespace qv
