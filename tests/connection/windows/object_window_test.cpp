@@ -162,9 +162,9 @@ TEST_F(ObjectWindow, OpenObjectByType)
     };
     EXPECT_EQ(w.OpenObject(45, "Sales", "dbo", "T", omDefine, false, 0, ""), nullptr);
     // Windows not built yet: the placeholder names the object.
-    std::unique_ptr<QWidget> view(w.OpenObject(47, "Sales", "dbo", "V", omDefine, false, 0, ""));
-    ASSERT_TRUE(view);
-    EXPECT_TRUE(view->windowTitle().contains("dbo.V"));
+    std::unique_ptr<QWidget> job(w.OpenObject(97, "Sales", "dbo", "J", omDefine, false, 0, ""));
+    ASSERT_TRUE(job);
+    EXPECT_TRUE(job->windowTitle().contains("dbo.J"));
 }
 
 TEST_F(ObjectWindow, ListingAndRender)
