@@ -91,11 +91,13 @@ ScriptRoutine FindScriptRoutine(TObjectTypeCode code)
     const auto it = Routines().constFind(code);
     if (it != Routines().constEnd())
         return it.value();
+    // Procedures, functions, views and triggers: the catalog's text as it stands, byte for byte
+    // (their windows' own script routines serve the windows).
+    if (IsSourceKind(code))
+        return SourceScript;
     // The definition windows built so far script their own kinds.
     if (const DefineScriptRoutine own = DefinitionScripts().value(static_cast<int>(code)))
         return DefinitionWindowScript(own);
-    if (IsSourceKind(code))
-        return SourceScript;
     return {};
 }
 
