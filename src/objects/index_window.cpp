@@ -32,6 +32,7 @@ DefineKind IndexKind()
     k.word = QStringLiteral("INDEX");
     k.settingsKey = QStringLiteral("INDEX");
     k.menuTitle = QStringLiteral("INDEX(&O)");
+    k.hasOutput = true;
     k.hasSchema = true;
     k.hasSource = true;
     return k;

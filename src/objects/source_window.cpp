@@ -17,6 +17,7 @@
 #include "sql/exec_proc_window.h"
 #include "sql/memo_frame.h"
 #include "sql/sql_files.h"
+#include "tables/define_output.h"
 #include "tables/privileges_frame.h"
 
 #include <QAction>
@@ -45,6 +46,7 @@ DefineKind SourceKindOf(int objectType)
     k.word = GetObjectTypeName(objectType);
     k.settingsKey = QStringLiteral("SOURCE");
     k.menuTitle = k.word + QStringLiteral("(&O)");
+    k.hasOutput = true;
     k.hasSchema = true;
     k.hasSource = true;
     return k;
@@ -70,32 +72,20 @@ TfrmSource::TfrmSource(QObject* owner, const QString& database, const QString& s
         return a;
     };
     actExec = make(28, QStringLiteral("実行(&E)"), QStringLiteral("プログラムを実行します。"));
-    actOutput = make(36, QStringLiteral("出力(&P)"), QStringLiteral("プログラムの内容を外部に出力します。"));
-    actPrint = make(98, QStringLiteral("印刷(&P)"), QStringLiteral("プログラムソースを印刷します。"));
-    actSave = make(18, QStringLiteral("ファイル保存(&S)"), QStringLiteral("プログラムソースをファイルに保存します。"));
     actSample = make(99, QStringLiteral("サンプル"), QStringLiteral("サンプルコードを表示します。"));
     connect(actExec, &QAction::triggered, this, [this] { Guard([this] { actExecExecute(); }); });
-    connect(actPrint, &QAction::triggered, this, [this] { Guard([this] { actPrintExecute(); }); });
-    connect(actSave, &QAction::triggered, this, [this] { Guard([this] { actSaveExecute(); }); });
     connect(actSample, &QAction::triggered, this, [this] { Guard([this] { actSampleExecute(); }); });
-    popOutput = new QMenu(this);
-    popOutput->addActions({actPrint, actSave});
-    actOutput->setMenu(popOutput);
 
     // Tool bar: compile, run, output, delete, revert, exit … sample.
     tolCmd->insertAction(actRefresh, actExec);
     tolCmd->insertAction(actRefresh, actOutput);
     tolCmd->removeAction(actDelete);
     tolCmd->insertAction(actRefresh, actDelete);
-    if (auto* b = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
-        b->setPopupMode(QToolButton::InstantPopup);
     tolCmd->addSeparator();
     tolCmd->addAction(actSample);
     for (QAction* a : {actExec, actOutput, actDelete, actSample})
         if (QWidget* b = tolCmd->widgetForAction(a))
             b->setMinimumWidth(78);
-    mnuTool->insertSeparator(actExit);
-    mnuTool->insertActions(actExit, {actPrint, actSave});
 
     tabGrant = new QWidget(pagObject);
     tabGrant->setObjectName(QStringLiteral("tabGrant"));
@@ -208,49 +198,17 @@ QWidget* TfrmSource::actExecExecute()
 
 void TfrmSource::actPrintExecute()
 {
-    if (!actPrint->isEnabled())
-        return;
-    const QString title = Database() + QLatin1Char('.') + Schema() + QLatin1Char('.') + Name();
-    const QStringList lines = SourceLines();
-    TfrmPrint::ShowWindow(title, [title, lines] {
-        TfrmPrint::BeginPrint();
-        try {
-            TfrmPrint::PrintSource(title, lines, true);
-        } catch (...) {
-            TfrmPrint::EndPrint();
-            throw;
-        }
-        TfrmPrint::EndPrint();
-    });
+    if (actPrint->isEnabled())
+        PrintScriptLines(Database() + QLatin1Char('.') + Schema() + QLatin1Char('.') + Name(), SourceLines());
 }
 
 void TfrmSource::actSaveExecute()
 {
     if (!actSave->isEnabled())
         return;
-    QString dir = qvOption.FileDir;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    const QString proposed = UniqueFileName(dir + SafeFileName(Schema() + QLatin1Char('.') + Name() + QStringLiteral(".sql")));
-    const QString title = QStringLiteral("名前を付けて保存");
-    QString file = SaveDialogHook ? SaveDialogHook(title, proposed, SqlFileFilter())
-                                  : QFileDialog::getSaveFileName(this, title, proposed, SqlFileFilter());
-    if (file.isEmpty())
-        return;
-    if (QFileInfo(file).suffix().isEmpty() || !HasKnownFileExt(file))
-        file += QStringLiteral(".sql");
-    TEditorStrings& lines = fraMemo->txtSQL->Lines();
-    const bool bom = lines.WriteBOM;
-    lines.WriteBOM = false;
-    try {
-        lines.SaveToFile(file, GetFileEncoding());
-    } catch (...) {
-        lines.WriteBOM = bom;
-        throw;
-    }
-    lines.WriteBOM = bom;
-    Box(QStringLiteral("スクリプトが出力されました。"), MB_OK | MB_ICONINFORMATION);
-    qvOption.FileDir = QFileInfo(file).absolutePath() + QLatin1Char('/');
+    if (!SaveScriptLines(this, Schema() + QLatin1Char('.') + Name() + QStringLiteral(".sql"), SourceLines(), SaveDialogHook)
+             .isEmpty())
+        Box(QStringLiteral("スクリプトが出力されました。"), MB_OK | MB_ICONINFORMATION);
 }
 
 void TfrmSource::actSampleExecute() { TfrmSample::ShowWindow(this, SampleWindow, ObjType()); }

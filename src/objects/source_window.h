@@ -31,19 +31,15 @@ public:
     static std::function<QString(const QString& title, const QString& proposed, const QString& filter)> SaveDialogHook;
 
     QAction* actExec = nullptr;
-    QAction* actOutput = nullptr;
-    QAction* actPrint = nullptr;
-    QAction* actSave = nullptr;
     QAction* actSample = nullptr;
-    QMenu* popOutput = nullptr;
     QWidget* tabGrant = nullptr;         // privileges page
     TfraGrant* fraGrant = nullptr;
     QPointer<TfrmSample> SampleWindow;   // the sample viewer this window opened
 
     // Opens the stored-program runner for the object; returns it.
     QWidget* actExecExecute();
-    void actPrintExecute();
-    void actSaveExecute();
+    void actPrintExecute() override;
+    void actSaveExecute() override;
     void actSampleExecute();
     void UpdateSourceActions();
 

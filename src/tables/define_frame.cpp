@@ -1,5 +1,6 @@
 #include "tables/define_frame.h"
 
+#include "tables/define_output.h"
 #include "app/application.h"
 #include "app/connection_window_iface.h"
 #include "app/images.h"
@@ -105,6 +106,25 @@ void TfrmDefine::BuildFrame()
                      [this] { Guard([this] { Reload(); }); });
     actDelete = add(41, QStringLiteral("削除(&D)"), QStringLiteral("オブジェクトを削除します。"),
                     [this] { actDeleteExecute(); });
+    if (m_kind.hasOutput) {
+        actOutput = add(36, QStringLiteral("出力(&P)"), QStringLiteral("オブジェクトの定義を外部に出力します。"), [] {});
+        const auto item = [this](int image, const QString& caption, const QString& hint, auto slot) {
+            QAction* a = new QAction(imgMain(image), caption, this);
+            a->setToolTip(hint);
+            a->setStatusTip(hint);
+            connect(a, &QAction::triggered, this, slot);
+            return a;
+        };
+        actPrint = item(98, QStringLiteral("印刷(&P)"), QStringLiteral("定義を印刷します。"),
+                        [this] { Guard([this] { actPrintExecute(); }); });
+        actSave = item(18, QStringLiteral("ファイル保存(&S)"), QStringLiteral("定義をファイルに保存します。"),
+                       [this] { Guard([this] { actSaveExecute(); }); });
+        popOutput = new QMenu(this);
+        popOutput->addActions({actPrint, actSave});
+        actOutput->setMenu(popOutput);
+        if (auto* b = qobject_cast<QToolButton*>(tolCmd->widgetForAction(actOutput)))
+            b->setPopupMode(QToolButton::InstantPopup);
+    }
     actExit = add(42, QStringLiteral("終了(&X)"), QStringLiteral("画面を閉じます。"), [this] { frame()->close(); });
     for (QAction* a : tolCmd->actions())
         if (QWidget* b = tolCmd->widgetForAction(a))
@@ -112,6 +132,10 @@ void TfrmDefine::BuildFrame()
 
     mnuTool = new QMenu(m_kind.menuTitle, this);
     mnuTool->addActions({actCompile, actRefresh, actDelete});
+    if (actPrint) {
+        mnuTool->addSeparator();
+        mnuTool->addActions({actPrint, actSave});
+    }
     mnuTool->addSeparator();
     mnuTool->addAction(actExit);
 
@@ -347,6 +371,33 @@ void TfrmDefine::UpdateActions()
     actCompile->setEnabled(Modified() || SourcePageActive());
     actRefresh->setEnabled(true);
     actDelete->setEnabled(!IsNew());
+    // Output writes what the server holds: only for an existing, unmodified object.
+    for (QAction* a : {actOutput, actPrint, actSave})
+        if (a)
+            a->setEnabled(!Modified() && !IsNew());
+}
+
+std::function<QString(const QString&, const QString&, const QString&)> TfrmDefine::OutputSaveDialog;
+
+QString TfrmDefine::OutputFileName() const
+{
+    return cmbSchema->currentText().trimmed() + QLatin1Char('.') + txtName->text().trimmed() + QStringLiteral(".sql");
+}
+
+void TfrmDefine::actPrintExecute()
+{
+    if (actPrint && actPrint->isEnabled())
+        PrintScriptLines(cmbDatabase->currentText().trimmed() + QLatin1Char('.') + cmbSchema->currentText().trimmed() +
+                             QLatin1Char('.') + txtName->text().trimmed(),
+                         OutputLines());
+}
+
+void TfrmDefine::actSaveExecute()
+{
+    if (!actSave || !actSave->isEnabled())
+        return;
+    if (!SaveScriptLines(this, OutputFileName(), OutputLines(), OutputSaveDialog).isEmpty())
+        Box(QStringLiteral("スクリプトが出力されました。"), MB_OK | MB_ICONINFORMATION);
 }
 
 void TfrmDefine::pagObjectChanging(int from, int to)

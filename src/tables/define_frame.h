@@ -49,6 +49,7 @@ struct DefineKind {
     QString menuTitle;                        // the kind's menu ("SCHEMA(&O)")
     bool hasSchema = true;                    // the name panel has a schema combo
     bool hasSource = true;                    // a source page with the SQL editor frame
+    bool hasOutput = false;                   // "出力(&P)": print and save of the CREATE script
     bool commitAroundDDL = false;             // principals: commit before the run, AutoTran after
 };
 
@@ -88,6 +89,10 @@ public:
     QAction* actRefresh = nullptr;
     QAction* actDelete = nullptr;
     QAction* actExit = nullptr;
+    QAction* actOutput = nullptr; // kinds with output: drops down popOutput
+    QAction* actPrint = nullptr;
+    QAction* actSave = nullptr;
+    QMenu* popOutput = nullptr;
     QMenu* mnuTool = nullptr;
 
     // The apply ("作成(&C)"): validation, the kind's DDL with the database switch in front,
@@ -98,6 +103,16 @@ public:
     void Reload() override;
     // Delete ("削除(&D)"): asks, runs the kind's delete statement, says so and closes.
     void actDeleteExecute();
+    // Output of an unmodified existing object: print under db.schema.name, save to a file
+    // proposed as schema.name.sql.
+    virtual void actPrintExecute();
+    virtual void actSaveExecute();
+    // What print and save write: the CREATE script.
+    virtual QStringList OutputLines() { return ScriptText(false); }
+    // The file name save proposes (in the FileDir folder): schema.name.sql.
+    virtual QString OutputFileName() const;
+    // The save dialog's stand-in (tests).
+    static std::function<QString(const QString& title, const QString& proposed, const QString& filter)> OutputSaveDialog;
     void ChangedIsNew() override;
     void LoadWindowSettings() override;
     void SaveWindowSettings() override;

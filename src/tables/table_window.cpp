@@ -58,6 +58,7 @@ DefineKind TableKind()
     k.word = QStringLiteral("TABLE");
     k.settingsKey = QStringLiteral("TABLE");
     k.menuTitle = QStringLiteral("TABLE(&O)");
+    k.hasOutput = true;
     k.hasSchema = true;
     k.hasSource = true;
     return k;

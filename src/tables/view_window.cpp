@@ -35,6 +35,7 @@ DefineKind ViewKind()
     k.word = QStringLiteral("VIEW");
     k.settingsKey = QStringLiteral("VIEW");
     k.menuTitle = QStringLiteral("VIEW(&O)");
+    k.hasOutput = true;
     k.hasSchema = true;
     k.hasSource = true;
     return k;
