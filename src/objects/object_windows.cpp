@@ -1,7 +1,9 @@
 #include "objects/object_windows.h"
 
 #include "objects/login_window.h"
+#include "objects/role_window.h"
 #include "objects/schema_window.h"
+#include "objects/user_window.h"
 
 namespace qv {
 
@@ -9,6 +11,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
 {
     factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Role)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmRole(owner, r.database, r.schema, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::User)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmUser(owner, r.database, r.name, r.mode);
     };
     factories[static_cast<int>(DefinitionWindow::Login)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmLogin(owner, r.name, r.mode);
@@ -20,6 +28,13 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     for (int code : {4, 125, 126})
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
+        };
+    routines[68] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmRole::GetScript(owner, r, stream);
+    };
+    for (int code : {2, 3})
+        routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+            TfrmUser::GetScript(owner, r, stream);
         };
     for (int code : {119, 120})
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {

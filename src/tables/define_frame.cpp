@@ -14,6 +14,7 @@
 #include "connection/object_session.h"
 #include "connection/object_window.h"
 #include "editor/sqlmemo/qvmemo.h"
+#include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
@@ -404,7 +405,7 @@ void TfrmDefine::PreviewTarget(QString& database, QString& schema, QString& name
 
 void TfrmDefine::Compile() { Guard([this] { DoCompile(); }); }
 
-void TfrmDefine::DoCompile()
+void TfrmDefine::CheckNames()
 {
     if (cmbDatabase->IsNull())
         Warn(QStringLiteral("データベース名を入力して下さい。"), cmbDatabase);
@@ -412,6 +413,31 @@ void TfrmDefine::DoCompile()
         Warn(QStringLiteral("スキーマ名を入力して下さい。"), cmbSchema);
     if (txtName->IsNull())
         Warn(QStringLiteral("名前を入力して下さい。"), txtName);
+}
+
+void TfrmDefine::CommitOpenTransaction()
+{
+    try {
+        db::Connection* con = Session()->dmSQLServer->Connection;
+        if (con->InTransaction())
+            con->Commit();
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmDefine::StartTransactionWhenAuto()
+{
+    try {
+        db::Connection* con = Session()->dmSQLServer->Connection;
+        if (qvOption.AutoTran && !con->InTransaction())
+            con->StartTransaction();
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmDefine::DoCompile()
+{
+    CheckNames();
     CheckDefinition();
     QStringList lines = GetDDL();
     if (IsBlankScript(lines)) {
@@ -434,13 +460,19 @@ void TfrmDefine::DoCompile()
     TfrmDefine::PreviewTarget(objectDatabase, objectSchema, objectName); // the object itself
     if (!TqvForm::IsNew())
         SaveBeforeSource(context, objectDatabase, objectSchema, objectName, ObjType());
+    if (m_kind.commitAroundDDL)
+        CommitOpenTransaction();
     try {
         TfrmDDLExec::ShowWindow(session, lines, main);
     } catch (...) {
         TfrmDDLExec::WaitProc();
+        if (m_kind.commitAroundDDL)
+            StartTransactionWhenAuto();
         throw; // a run stopped at an error: the window keeps its state
     }
     TfrmDDLExec::WaitProc();
+    if (m_kind.commitAroundDDL)
+        StartTransactionWhenAuto();
     SaveAfterSource(context, objectDatabase, objectSchema, objectName, ObjType());
     TqvForm::SetIsNew(false);
     pagObjectChange();
@@ -481,11 +513,16 @@ void TfrmDefine::actDeleteExecute()
     if (Box(QStringLiteral("オブジェクトを削除しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     bool done = false;
+    const bool outside = DeleteOutsideTransaction();
+    if (outside)
+        CommitOpenTransaction();
     Guard([&] {
         WaitCursor cursor;
         Session()->ExecuteSQL(DeleteStatement());
         done = true;
     });
+    if (outside)
+        StartTransactionWhenAuto();
     if (!done)
         return;
     Box(QStringLiteral("オブジェクトが削除されました。"), MB_OK | MB_ICONINFORMATION);

@@ -49,6 +49,7 @@ struct DefineKind {
     QString menuTitle;                        // the kind's menu ("SCHEMA(&O)")
     bool hasSchema = true;                    // the name panel has a schema combo
     bool hasSource = true;                    // a source page with the SQL editor frame
+    bool commitAroundDDL = false;             // principals: commit before the run, AutoTran after
 };
 
 // The object a window opens on; an empty name opens a new object.
@@ -134,6 +135,9 @@ protected:
     // for the DROP text in the source editor. Ends with Modified false. Raises EAbort when
     // the object cannot be read.
     virtual void ShowData(bool isDrop) = 0;
+    // The required names before an apply: database, schema (kinds with a schema combo) and
+    // name, each a warning with focus and EAbort.
+    virtual void CheckNames();
     // The kind's own checks before an apply (warn through Box, focus, EAbort).
     virtual void CheckDefinition() {}
     // The statement list of an apply ("go" lines end batches).
@@ -157,6 +161,12 @@ protected:
     static int Box(const QString& text, int flags);
     // Runs an action: EAbort ends it quietly, other errors reach the standard error box.
     void Guard(const std::function<void()>& action);
+    // Commits an open transaction of the connection (errors ignored); after a run, starts one
+    // when the option AutoTran is on and none is open (errors ignored).
+    void CommitOpenTransaction();
+    void StartTransactionWhenAuto();
+    // True when the delete statement runs outside a transaction (commit first, AutoTran after).
+    virtual bool DeleteOutsideTransaction() const { return false; }
     // Sets Modified on a change of the control (kinds connect their own controls).
     void TrackChanges(QWidget* control);
 
