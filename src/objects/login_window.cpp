@@ -1,5 +1,8 @@
 #include "objects/login_window.h"
 
+#include "objects/login_perm_text.h"
+#include "objects/resource_page.h"
+
 #include "app/connection_window_iface.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -160,10 +163,15 @@ void TfrmLogin::BuildPages()
     tabResource = new QWidget(pagObject);
     tabResource->setObjectName(QStringLiteral("tabResource"));
     auto* resourceLayout = new QVBoxLayout(tabResource);
-    auto* pending = new QLabel(QStringLiteral("サーバー権限の表示はまだありません。"), tabResource);
-    pending->setObjectName(QStringLiteral("lblResourcePending"));
-    resourceLayout->addWidget(pending);
-    resourceLayout->addStretch();
+    resourceLayout->setContentsMargins(0, 0, 0, 0);
+    fraResource = new TfraResource(tabResource);
+    fraResource->Permissions = [](int t) -> const QStringList& { return loginperm::Permissions(t); };
+    fraResource->OnModified = [this] {
+        SetModified(true);
+        actCompile->setEnabled(true);
+    };
+    fraResource->OnShowModeClick = [this] { Guard([this] { Reload(); }); };
+    resourceLayout->addWidget(fraResource);
     pagObject->addTab(tabResource, QStringLiteral("リソース"));
 
     for (QWidget* c : {static_cast<QWidget*>(txtPassword1), static_cast<QWidget*>(txtPassword2),
@@ -261,11 +269,66 @@ QStringList TfrmLogin::GetSourceDrop() const { return login::DropText(State()); 
 
 QStringList TfrmLogin::GetSourceGrant() const
 {
-    // The server permissions are written from the resource page; it lists none yet.
-    return {};
+    if (!ResourceShown())
+        return {};
+    loginperm::TextInput in;
+    in.login = txtName->text().trimmed();
+    in.scriptMode = SourceMode == smText;
+    in.databaseOption = ScriptOption.Database;
+    in.azure = Azure();
+    in.defaultDatabase = cmbDatabase->currentText().trimmed();
+    if (IConnectionWindow* conn = OwnerForm())
+        in.connectionDatabase = conn->DataBase();
+    return loginperm::GrantText(fraResource->Rows(), in);
 }
 
-void TfrmLogin::ShowResource() {}
+void TfrmLogin::ShowResource()
+{
+    TObjectSession* s = Session();
+    const QString name = txtName->text().trimmed();
+    QList<loginperm::Resource> rows;
+    {
+        db::Query* q = s->OpenSQL(QStringLiteral("use [master]\r\n") + loginperm::ResourceQuery(), {name});
+        try {
+            for (q->First(); !q->Eof(); q->Next())
+                rows << loginperm::Resource{q->Fields().at(0)->AsString(), q->Fields().at(1)->AsString().trimmed(),
+                                            q->Fields().at(2)->AsString().trimmed()};
+        } catch (...) {
+            q->Close();
+            throw;
+        }
+        q->Close();
+    }
+    if (rows.isEmpty()) {
+        fraResource->Clear();
+        if (SourceMode == smShow)
+            Box(QStringLiteral("定義情報を読み込めませんでした。"), MB_OK | MB_ICONERROR);
+        Abort();
+    }
+    QList<TfraResource::Entry> entries;
+    for (const loginperm::Resource& r : rows) {
+        if (!fraResource->ShowAll() && r.hasPerms != QLatin1String("1"))
+            continue;
+        TfraResource::Entry e;
+        e.caption = r.name;
+        e.kindText = loginperm::KindText(r.resType);
+        e.image = loginperm::KindImage(r.resType);
+        e.record = loginperm::NewRecord(r, s->g_UserID);
+        const QStringList& permissions = loginperm::Permissions(e.record.RsType);
+        db::Query* q = s->OpenSQL(loginperm::GrantQuery(), loginperm::GrantParams(r, name));
+        try {
+            for (q->First(); !q->Eof(); q->Next())
+                grants::LoadPermission(e.record, permissions, q->Fields().at(2)->AsString(), q->Fields().at(0)->AsString(),
+                                       q->Fields().at(1)->AsString());
+        } catch (...) {
+            q->Close();
+            throw;
+        }
+        q->Close();
+        entries << e;
+    }
+    fraResource->SetRows(entries);
+}
 
 void TfrmLogin::ShowData(bool isDrop)
 {
@@ -361,9 +424,14 @@ void TfrmLogin::ShowData(bool isDrop)
     // 6. The user in every database.
     LoadUsers();
     // 7. The resource page.
-    pagObject->setTabVisible(pagObject->indexOf(tabResource), ResourceShown());
+    if (SourceMode == smShow) {
+        const QSignalBlocker block(pagObject);
+        pagObject->setTabVisible(pagObject->indexOf(tabResource), ResourceShown());
+    }
     if (ResourceShown())
         ShowResource();
+    else
+        fraResource->Clear();
     // 8. Snapshots.
     grdUser->Save();
     for (TqvStrEdit* e : {txtPassword1, txtPassword2})

@@ -14,6 +14,7 @@ class QLabel;
 
 namespace qv {
 
+class TfraResource;
 class TqvStringGrid;
 
 class TfrmLogin : public TfrmDefine {
@@ -47,6 +48,7 @@ public:
     TqvCheckBox* chkLock = nullptr;
     TqvStringGrid* grdUser = nullptr;
     QWidget* tabResource = nullptr;
+    TfraResource* fraResource = nullptr; // the login's server permissions
 
     // New, in script mode or on the source page: the login is (re-)created.
     bool IsCreate() const;
@@ -82,7 +84,7 @@ private:
     bool grdUserSelectCell(int c, int r);
     void pnlRightResize();
     void LoadUsers();
-    // The resource page: filled on load, stands empty until its permissions are in.
+    // The resource list and the permission rows of the login (SQL Server 2005 on, not Azure).
     void ShowResource();
     int DbVer() const;
     bool Azure() const;

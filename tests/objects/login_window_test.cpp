@@ -3,6 +3,8 @@
 // script routine without any password, delete, and the rendering.
 #include "objects/login_text.h"
 #include "objects/login_window.h"
+#include "objects/login_perm_text.h"
+#include "objects/resource_page.h"
 
 #include "app/message_box.h"
 #include "controls/grid/string_grid.h"
@@ -33,6 +35,8 @@ QString Sent(QString sql)
 {
     sql.replace("\r\n", "\n");
     sql.replace(":Name", "?").replace(":NAME", "?");
+    for (const char* p : {":CLASS", ":GRANTEE", ":TARGET", ":END"})
+        sql.replace(p, "?");
     return sql;
 }
 
@@ -68,6 +72,19 @@ struct LoginWindow : DefineSession {
         o.params = QVariantList{name, name}; // the one parameter at both markers
         o.returns({column("is_policy_checked", "bit"), column("is_expiration_checked", "bit"), column("", "int")},
                   {{"1", "0", locked ? "1" : "0"}});
+        // Resources: the server and the login y, on which the login holds permissions.
+        FixtureRule& res = session->fixture().exact(Sent(loginperm::ResourceQuery()));
+        res.params = QVariantList{name, name, name};
+        res.returns({column("ResName", "nvarchar(4000)"), column("ResType", "varchar(1)"), column("HasPerms", "varchar(1)")},
+                    {{"srv", "0", "1"}, {"y", "3", "1"}, {"z", "3", "0"}});
+        FixtureRule& server = session->fixture().exact(Sent(loginperm::GrantQuery()));
+        server.params = QVariantList{"100", name, "", ""};
+        server.returns({column("state", "char(1)"), column("name", "sysname"), column("permission_name", "nvarchar(128)")},
+                       {{"G", "sa", "CONNECT SQL"}});
+        FixtureRule& onY = session->fixture().exact(Sent(loginperm::GrantQuery()));
+        onY.params = QVariantList{"101", name, "y", ""};
+        onY.returns({column("state", "char(1)"), column("name", "sysname"), column("permission_name", "nvarchar(128)")},
+                    {{"W", "sa", "IMPERSONATE"}});
     }
     TfrmLogin* OpenLogin(const QString& name, TOpenMode mode = omDefine, int type = 120)
     {
@@ -217,6 +234,28 @@ TEST_F(LoginWindow, ScriptCarriesNoPasswordAndDeleteDropsTheLogin)
     w->actDelete->trigger();
     EXPECT_EQ(StatementsFrom(mark), QStringList({"DROP LOGIN [x]"}));
     EXPECT_EQ(boxes.last(), "64:" + QString::fromUtf8("オブジェクトが削除されました。"));
+}
+
+TEST_F(LoginWindow, ResourcePageWritesPermissionsOnTheSecurableLogin)
+{
+    Exists("x", "2");
+    TfrmLogin* w = OpenLogin("x", omGrant);
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->pagObject->currentWidget(), w->tabResource);
+    ASSERT_EQ(w->fraResource->Rows().size(), 2); // z holds no permission of x
+    w->fraResource->SelectResource(1);            // y
+    // IMPERSONATE (row 3) loaded with grant option; set to a plain grant.
+    w->fraResource->grdGrantSetEditText(grants::ckWithGrant, 3, "");
+    w->fraResource->grdGrantSetEditText(grants::ckGrant, 3, "1");
+    EXPECT_TRUE(w->Modified());
+    session->fixture().exact("REVOKE IMPERSONATE ON LOGIN::[y] TO [x] CASCADE").affects(0);
+    session->fixture().exact("GRANT IMPERSONATE ON LOGIN::[y] TO [x]").affects(0);
+    const QStringList sent = Run(w);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(0, 3), QStringList({"use [master]", "REVOKE IMPERSONATE ON LOGIN::[y] TO [x] CASCADE",
+                                           "GRANT IMPERSONATE ON LOGIN::[y] TO [x]"}))
+        << sent.join("|").toStdString();
 }
 
 TEST_F(LoginWindow, MissingLoginOpensNoWindow)
