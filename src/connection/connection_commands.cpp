@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "connection/logon_dialog.h"
 #include "connection/object_script_commands.h"
+#include "connection/object_window_actions.h"
 #include "connection/object_window.h"
 #include "sql/sql_window.h"
 
@@ -29,6 +30,15 @@ void InstallConnectionCommands(TfrmMain& main)
             return;
         auto* w = new TfrmSQL(conn->session());
         mainPtr->AddChildWindow(w);
+    });
+    // The security list of the current connection.
+    TfrmMain::setCommandHandler(QStringLiteral("actAdminUser"), [mainPtr](IConnectionWindow* c) {
+        auto* conn = dynamic_cast<TfrmObject*>(c);
+        const ToolFactory factory = ToolWindowFactories().value(QStringLiteral("TfrmUserList"));
+        if (!conn || !mainPtr || !factory)
+            return;
+        if (QWidget* w = factory(conn, ToolRequest{}))
+            mainPtr->AddChildWindow(w);
     });
     InstallScriptCommands(main);
 }

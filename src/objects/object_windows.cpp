@@ -3,7 +3,9 @@
 #include "objects/login_window.h"
 #include "objects/role_window.h"
 #include "objects/schema_window.h"
+#include "objects/security_list_window.h"
 #include "objects/user_window.h"
+#include "platform/exceptions.h"
 
 namespace qv {
 
@@ -20,6 +22,17 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::Login)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmLogin(owner, r.name, r.mode);
+    };
+}
+
+void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
+{
+    factories[QStringLiteral("TfrmUserList")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmUserList(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open list of the connection came forward
+        }
     };
 }
 
