@@ -105,23 +105,23 @@ TfrmUserList::TfrmUserList(TfrmObject* owner, const QString& database)
     for (QAction* a : tolCmd->actions())
         if (QWidget* b = tolCmd->widgetForAction(a))
             b->setMinimumWidth(78);
-    auto* pnl = new QWidget(tolCmd);
+    auto* pnl = new QWidget(this);
+    pnl->setObjectName(QStringLiteral("pnlConnection"));
     auto* pl = new QHBoxLayout(pnl);
     pl->setContentsMargins(8, 0, 4, 0);
     pl->addWidget(new QLabel(S("接続"), pnl));
     cmbConnection = new QComboBox(pnl);
     cmbConnection->setObjectName(QStringLiteral("cmbConnection"));
-    cmbConnection->setMinimumContentsLength(22);
+    cmbConnection->setMinimumContentsLength(16);
     cmbConnection->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     pl->addWidget(cmbConnection, 1);
     lblDatabase = new QLabel(S("データベース"), pnl);
     pl->addWidget(lblDatabase);
     cmbDatabase = new QComboBox(pnl);
     cmbDatabase->setObjectName(QStringLiteral("cmbDatabase"));
-    cmbDatabase->setMinimumContentsLength(14);
+    cmbDatabase->setMinimumContentsLength(10);
     cmbDatabase->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     pl->addWidget(cmbDatabase, 1);
-    tolCmd->addWidget(pnl);
 
     mnuObject = new QMenu(S("ユーザー情報(&O)"), this);
     mnuObject->addActions({actNew, actOpen, actScript, actDelete});
@@ -162,7 +162,11 @@ TfrmUserList::TfrmUserList(TfrmObject* owner, const QString& database)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(tolCmd);
+    auto* top = new QHBoxLayout();
+    top->setContentsMargins(0, 0, 0, 0);
+    top->addWidget(tolCmd);
+    top->addWidget(pnl, 1);
+    layout->addLayout(top);
     layout->addWidget(pagUsrList, 1);
 
     CreateTaskButton();
