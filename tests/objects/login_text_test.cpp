@@ -3,6 +3,7 @@
 #include "objects/login_text.h"
 
 #include "app/options.h"
+#include "connection/password_mask.h"
 
 #include <gtest/gtest.h>
 
@@ -214,4 +215,20 @@ TEST(LoginText, QueriesSwitchToMasterAndTakeTheNameAsParameter)
     EXPECT_TRUE(FlagIsSet("true"));
     EXPECT_TRUE(FlagIsSet("1"));
     EXPECT_FALSE(FlagIsSet("0"));
+}
+
+TEST(LoginText, LogLinesNeverShowAPassword)
+{
+    const struct {
+        QString line, expected;
+    } cases[] = {
+        {"    PASSWORD = N'se''cret' UNLOCK", "    PASSWORD = N'********' UNLOCK"},
+        {"    password='x'", "    password=N'********'"},
+        {"EXEC sp_addlogin N'x', N'pw', N'master', N'us_english'", "EXEC sp_addlogin N'x', N'********', N'master', N'us_english'"},
+        {"EXEC sp_password NULL, N'n', [x]", "EXEC sp_password NULL, N'********', [x]"},
+        {"EXEC sp_password N'old', N'new', [x]", "EXEC sp_password N'********', N'********', [x]"},
+        {"CREATE USER [x] FOR LOGIN [x]", "CREATE USER [x] FOR LOGIN [x]"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MaskPasswords(c.line), c.expected) << c.line.toStdString();
 }

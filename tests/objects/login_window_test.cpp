@@ -7,6 +7,7 @@
 #include "objects/resource_page.h"
 
 #include "app/message_box.h"
+#include "connection/ddl_exec_run.h"
 #include "controls/grid/string_grid.h"
 #include "platform/exceptions.h"
 #include "support/test_env.h"
@@ -130,6 +131,23 @@ TEST_F(LoginWindow, NewSqlLoginGivesTheCreateLoginLines)
     EXPECT_EQ(w->windowTitle(), "LOGIN - x @ srv.master");
     EXPECT_EQ(w->txtPassword1->text(), QString(10, u' ')); // the stored password is never read
     EXPECT_TRUE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabResource)));
+}
+
+TEST_F(LoginWindow, TheExecutionLogShowsNoPassword)
+{
+    TfrmLogin* w = OpenLogin("");
+    ASSERT_TRUE(w);
+    w->txtName->setText("x");
+    w->txtPassword1->setText(QString::fromUtf8("se'cret"));
+    w->txtPassword2->setText(QString::fromUtf8("se'cret"));
+    QStringList log, ran;
+    DdlScriptRun run([&](const QString& sql) { ran << sql; }, [&](const QString& line) { log << line; });
+    run.setScript(w->GetSourceCreate());
+    EXPECT_EQ(run.run(true), DdlScriptRun::Outcome::Completed);
+    ASSERT_EQ(ran.size(), 1);
+    EXPECT_TRUE(ran.first().contains(QString::fromUtf8("PASSWORD = N'se''cret'"))); // the server gets it
+    EXPECT_TRUE(log.contains("    PASSWORD = N'********'")) << log.join("\n").toStdString();
+    EXPECT_FALSE(log.join("\n").contains("cret"));
 }
 
 TEST_F(LoginWindow, NewWindowsLoginAndDisabled)
