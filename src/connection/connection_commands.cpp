@@ -35,8 +35,12 @@ void InstallConnectionCommands(TfrmMain& main)
     TfrmMain::setCommandHandler(QStringLiteral("actAdminUser"), [mainPtr](IConnectionWindow* c) {
         auto* conn = dynamic_cast<TfrmObject*>(c);
         const ToolFactory factory = ToolWindowFactories().value(QStringLiteral("TfrmUserList"));
-        if (!conn || !mainPtr || !factory)
+        if (!mainPtr)
             return;
+        if (!conn || !factory) {
+            OpenPendingWindow(*mainPtr, QStringLiteral("actAdminUser"), c);
+            return;
+        }
         if (QWidget* w = factory(conn, ToolRequest{}))
             mainPtr->AddChildWindow(w);
     });
