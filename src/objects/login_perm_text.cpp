@@ -6,34 +6,19 @@ namespace qv::loginperm {
 
 const QStringList& ServerPermissions()
 {
-    static const QStringList list{
-        QStringLiteral("ADMINISTER BULK OPERATIONS"), QStringLiteral("ALTER ANY CONNECTION"),
-        QStringLiteral("ALTER ANY CREDENTIAL"),       QStringLiteral("ALTER ANY DATABASE"),
-        QStringLiteral("ALTER ANY ENDPOINT"),         QStringLiteral("ALTER ANY EVENT NOTIFICATION"),
-        QStringLiteral("ALTER ANY LINKED SERVER"),    QStringLiteral("ALTER ANY LOGIN"),
-        QStringLiteral("ALTER RESOURCES"),            QStringLiteral("ALTER SERVER STATE"),
-        QStringLiteral("ALTER SETTINGS"),             QStringLiteral("ALTER TRACE"),
-        QStringLiteral("AUTHENTICATE SERVER"),        QStringLiteral("CONNECT SQL"),
-        QStringLiteral("CONTROL SERVER"),             QStringLiteral("CREATE ANY DATABASE"),
-        QStringLiteral("CREATE DDL EVENT NOTIFICATION"), QStringLiteral("CREATE ENDPOINT"),
-        QStringLiteral("CREATE TRACE EVENT NOTIFICATION"), QStringLiteral("EXTERNAL ACCESS ASSEMBLY"),
-        QStringLiteral("SHUTDOWN"),                   QStringLiteral("UNSAFE ASSEMBLY"),
-        QStringLiteral("VIEW ANY DATABASE"),          QStringLiteral("VIEW ANY DEFINITION"),
-        QStringLiteral("VIEW SERVER STATE")};
+    static const QStringList list = grants::ClassPermissions(grants::ClassServer);
     return list;
 }
 
 const QStringList& LoginPermissions()
 {
-    static const QStringList list{QStringLiteral("ALTER"), QStringLiteral("CONTROL"), QStringLiteral("IMPERSONATE"),
-                                  QStringLiteral("VIEW DEFINITION")};
+    static const QStringList list = grants::ClassPermissions(grants::ClassLogin);
     return list;
 }
 
 const QStringList& EndpointPermissions()
 {
-    static const QStringList list{QStringLiteral("ALTER"), QStringLiteral("CONNECT"), QStringLiteral("CONTROL"),
-                                  QStringLiteral("TAKE OWNERSHIP"), QStringLiteral("VIEW DEFINITION")};
+    static const QStringList list = grants::ClassPermissions(grants::ClassEndpoint);
     return list;
 }
 
@@ -46,14 +31,18 @@ const QStringList& Permissions(int rsType)
     }
 }
 
-QString Clause(const grants::RecGrants& rec)
+namespace {
+int ClassOf(int rsType)
 {
-    switch (rec.RsType) {
-    case rsServer: return QString();
-    case rsLogin: return QStringLiteral(" ON LOGIN::") + QuoteIdentifier(rec.Grantee);
-    default: return QStringLiteral(" ON ENDPOINT::") + QuoteIdentifier(rec.Grantee);
+    switch (rsType) {
+    case rsServer: return grants::ClassServer;
+    case rsLogin: return grants::ClassLogin;
+    default: return grants::ClassEndpoint;
     }
 }
+} // namespace
+
+QString Clause(const grants::RecGrants& rec) { return grants::SecurableClause(ClassOf(rec.RsType), rec.Grantee); }
 
 QString ResourceQuery()
 {
@@ -156,7 +145,7 @@ QStringList GrantParams(const Resource& r, const QString& login)
 grants::RecGrants NewRecord(const Resource& r, const QString& connectionLogin)
 {
     const int type = RsTypeOf(r.resType);
-    return grants::NewRecord(type, r.name, int(Permissions(type).size()), connectionLogin);
+    return grants::RecGrants::Make(type, ClassOf(type), r.name, connectionLogin);
 }
 
 QStringList GrantText(const QList<grants::RecGrants>& rows, const TextInput& in)
@@ -166,8 +155,6 @@ QStringList GrantText(const QList<grants::RecGrants>& rows, const TextInput& in)
     s.scriptMode = in.scriptMode;
     if (grants::SwitchWanted(in.scriptMode, in.databaseOption, in.azure, in.defaultDatabase, in.connectionDatabase))
         s.switchDatabase = QStringLiteral("master");
-    s.clause = [](const grants::RecGrants& rec) { return Clause(rec); };
-    s.permissions = [](int rsType) -> const QStringList& { return Permissions(rsType); };
     return grants::Statements(rows, s);
 }
 

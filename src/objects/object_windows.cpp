@@ -5,6 +5,8 @@
 #include "objects/schema_window.h"
 #include "objects/security_list_window.h"
 #include "objects/user_window.h"
+#include "objects/source_window.h"
+#include "objects/trigger_window.h"
 #include "platform/exceptions.h"
 
 namespace qv {
@@ -19,6 +21,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::User)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmUser(owner, r.database, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::Trigger)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmTrigger(owner, r.database, r.schema, r.name, r.mode, r.tableName);
+    };
+    factories[static_cast<int>(DefinitionWindow::Source)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmSource(owner, r.database, r.schema, r.name, r.objectType, r.mode);
     };
     factories[static_cast<int>(DefinitionWindow::Login)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmLogin(owner, r.name, r.mode);
@@ -53,6 +61,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmLogin::GetScript(owner, r, stream);
         };
+    // Procedures, functions and triggers keep the catalog-source scripts of the object-script
+    // registry (the text exactly as the server holds it); their windows' GetScript serves the
+    // windows themselves.
 }
 
 } // namespace qv

@@ -65,8 +65,7 @@ TfraResource::TfraResource(QWidget* parent) : QWidget(parent)
     grdGrant = new TqvStringGrid(right);
     grdGrant->setObjectName(QStringLiteral("grdGrant"));
     grdGrant->SetColCount(5);
-    grdGrant->SetRowCount(1);
-    grdGrant->SetFixedRows(1);
+    SetDataRows(grdGrant, 0);
     grdGrant->SetHeader({QStringLiteral("権限名"), QStringLiteral("権限の許可者"), QStringLiteral("許可"),
                          QStringLiteral("許可の有無"), QStringLiteral("拒否")});
     const int widths[] = {175, 130, 75, 75, 75};
@@ -81,8 +80,8 @@ TfraResource::TfraResource(QWidget* parent) : QWidget(parent)
     split->setObjectName(QStringLiteral("splResource"));
     split->addWidget(lstResource);
     split->addWidget(right);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -108,7 +107,7 @@ void TfraResource::Clear()
     m_filling = false;
     m_rows.clear();
     m_current = -1;
-    grdGrant->SetRowCount(1);
+    SetDataRows(grdGrant, 0);
     ViewOnly();
 }
 
@@ -137,8 +136,7 @@ void TfraResource::SelectResource(int index)
     const RecGrants& rec = m_rows.at(index);
     const QStringList& names = Permissions(rec.RsType);
     m_filling = true;
-    grdGrant->SetRowCount(1);
-    grdGrant->SetRowCount(int(names.size()) + 1);
+    SetDataRows(grdGrant, int(names.size()));
     for (int c = 2; c <= 4; ++c)
         grdGrant->SetEditStyles(c, TqvGridEditStyle::geCheckBox);
     for (int i = 0; i < names.size(); ++i) {
@@ -176,7 +174,7 @@ void TfraResource::grdGrantSetEditText(int col, int row, const QString& value)
     const Checks now{grdGrant->Cells(ckGrant, row) == QLatin1String("1"),
                      grdGrant->Cells(ckWithGrant, row) == QLatin1String("1"),
                      grdGrant->Cells(ckDeny, row) == QLatin1String("1")};
-    rec.NewAut[i] = StateOf(now);
+    rec.SetFromBoxes(i, now.grant, now.withGrant, now.deny);
     if (rec.NewAut.at(i) != rec.OldAut.at(i)) {
         rec.Modified = true;
         if (OnModified)
@@ -204,9 +202,20 @@ void TfraResource::resizeEvent(QResizeEvent* e)
 } // namespace qv
 
 #include "connection/object_session.h"
+#include "objects/login_perm_text.h"
 #include "platform/db/query.h"
 
 namespace qv {
+
+void SetDataRows(TqvStringGrid* grid, int rows)
+{
+    grid->SetRowCount(1);
+    grid->SetRowCount(std::max(rows, 1) + 1);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    grid->SetLeftCol(0);
+    grid->SetTopRow(1);
+}
 
 bool LoadDatabaseResources(TObjectSession& session, TfraResource& page, const QString& database,
                            const QString& principal, bool castNames)
@@ -241,7 +250,7 @@ bool LoadDatabaseResources(TObjectSession& session, TfraResource& page, const QS
         e.kindText = isUser ? QStringLiteral("ユーザー") : QStringLiteral("スキーマ");
         e.image = isUser ? 2 : 4;
         const int type = isUser ? rsUser : rsSchema;
-        e.record = NewRecord(type, r.name, int(DatabasePermissions(type).size()), session.g_UserID);
+        e.record = DatabaseRecord(type, r.name, session.g_UserID);
         db::Query* q = session.OpenSQL(DatabaseGrantQuery(database), DatabaseGrantParams(r.type, r.name, principal.trimmed()));
         try {
             for (q->First(); !q->Eof(); q->Next())
@@ -255,6 +264,52 @@ bool LoadDatabaseResources(TObjectSession& session, TfraResource& page, const QS
         entries << e;
     }
     page.Permissions = [](int t) -> const QStringList& { return DatabasePermissions(t); };
+    page.SetRows(entries);
+    return true;
+}
+
+bool LoadLoginResources(TObjectSession& session, TfraResource& page, const QString& login)
+{
+    QList<loginperm::Resource> rows;
+    {
+        db::Query* q = session.OpenSQL(loginperm::ResourceQuery(), {login.trimmed()});
+        try {
+            for (q->First(); !q->Eof(); q->Next())
+                rows << loginperm::Resource{q->Fields().at(0)->AsString(), q->Fields().at(1)->AsString().trimmed(),
+                                            q->Fields().at(2)->AsString().trimmed()};
+        } catch (...) {
+            q->Close();
+            throw;
+        }
+        q->Close();
+    }
+    page.Permissions = [](int t) -> const QStringList& { return loginperm::Permissions(t); };
+    if (rows.isEmpty()) {
+        page.Clear();
+        return false;
+    }
+    QList<TfraResource::Entry> entries;
+    for (const loginperm::Resource& r : rows) {
+        if (!page.ShowAll() && r.hasPerms != QLatin1String("1"))
+            continue;
+        TfraResource::Entry e;
+        e.caption = r.name;
+        e.kindText = loginperm::KindText(r.resType);
+        e.image = loginperm::KindImage(r.resType);
+        e.record = loginperm::NewRecord(r, session.g_UserID);
+        const QStringList& names = loginperm::Permissions(e.record.RsType);
+        db::Query* q = session.OpenSQL(loginperm::GrantQuery(), loginperm::GrantParams(r, login.trimmed()));
+        try {
+            for (q->First(); !q->Eof(); q->Next())
+                LoadPermission(e.record, names, q->Fields().at(2)->AsString(), q->Fields().at(0)->AsString(),
+                               q->Fields().at(1)->AsString());
+        } catch (...) {
+            q->Close();
+            throw;
+        }
+        q->Close();
+        entries << e;
+    }
     page.SetRows(entries);
     return true;
 }

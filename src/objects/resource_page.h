@@ -74,11 +74,22 @@ namespace qv {
 
 class TObjectSession;
 
+// Sizes a grid of the principal windows to its header row and `rows` data rows: a grid keeps
+// at least one row below its fixed header, so an empty grid shows one blank row.
+void SetDataRows(TqvStringGrid* grid, int rows);
+
 // Fills the page with the securables of a database principal (role or user) and its
 // permissions on each listed one: the users and schemas of `database`, all of them or those
 // with permissions by the page's choice. castNames: the user window's names cast to
 // nvarchar(4000). Returns false when the catalog gave no securable at all.
 bool LoadDatabaseResources(TObjectSession& session, TfraResource& page, const QString& database,
                            const QString& principal, bool castNames);
+
+// The login window's resource page: the server (when the login holds a server permission),
+// every Windows group, Windows login and SQL Server login, and every endpoint, all or those
+// with permissions by the page's choice, with the login's permissions on each (permissions on
+// a login or endpoint read against that securable). Sets the page's permission lists to the
+// login's classes. Returns false when the catalog gave no securable at all.
+bool LoadLoginResources(TObjectSession& session, TfraResource& page, const QString& login);
 
 } // namespace qv

@@ -14,6 +14,7 @@
 #include "platform/exceptions.h"
 #include "tables/define_text.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -95,8 +96,7 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
     grdMember = new TqvStringGrid;
     grdMember->setObjectName(QStringLiteral("grdMember"));
     grdMember->SetColCount(3);
-    grdMember->SetRowCount(1);
-    grdMember->SetFixedRows(1);
+    SetDataRows(grdMember, 0);
     grdMember->SetHeader({QStringLiteral("ユーザー名"), QStringLiteral("タイプ"), QStringLiteral("有効/無効")});
     grdMember->SetColWidths(2, 70);
     grdMember->OnSetEditText = [this](TqvStringGrid* g, int c, int r, const QString&) {
@@ -108,8 +108,7 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
     grdSchema = new TqvStringGrid;
     grdSchema->setObjectName(QStringLiteral("grdSchema"));
     grdSchema->SetColCount(3);
-    grdSchema->SetRowCount(1);
-    grdSchema->SetFixedRows(1);
+    SetDataRows(grdSchema, 0);
     grdSchema->SetHeader({QStringLiteral(" "), QStringLiteral("スキーマ名"), QStringLiteral("スキーマの所有者")});
     grdSchema->SetColWidths(0, 28);
     grdSchema->OnSetEditText = [this](TqvStringGrid* g, int c, int r, const QString& v) {
@@ -157,6 +156,13 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
         cmbSchema->setEnabled(false);
     }
     TrackChanges(cmbSchema);
+    // Only a user-defined role can be deleted.
+    connect(actDelete, &QAction::enabledChanged, this, [this] {
+        if (RoleMode != role::rmUser && actDelete->isEnabled())
+            actDelete->setEnabled(false);
+    });
+    if (RoleMode != role::rmUser)
+        actDelete->setEnabled(false);
     Start();
 }
 
@@ -210,11 +216,13 @@ role::TextInput TfrmRole::Input() const
     }
     const int check = RoleMode == role::rmServer ? 1 : 2;
     for (int r = 1; r < grdMember->RowCount(); ++r)
-        in.members << role::Member{grdMember->Cells(0, r), Ticked(grdMember, check, r), WasTicked(grdMember, check, r)};
+        if (!grdMember->Cells(0, r).isEmpty())
+            in.members << role::Member{grdMember->Cells(0, r), Ticked(grdMember, check, r), WasTicked(grdMember, check, r)};
     in.schemaPanel = m_schemaShown;
     if (m_schemaShown)
         for (int r = 1; r < grdSchema->RowCount(); ++r)
-            in.schemas << role::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, 0, r), WasTicked(grdSchema, 0, r)};
+            if (!grdSchema->Cells(1, r).isEmpty())
+                in.schemas << role::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, 0, r), WasTicked(grdSchema, 0, r)};
     return in;
 }
 
@@ -232,8 +240,6 @@ QStringList TfrmRole::GetSourceGrant() const
     s.scriptMode = in.scriptMode;
     if (grants::SwitchWanted(in.scriptMode, in.databaseOption, in.azure, in.database, in.connectionDatabase))
         s.switchDatabase = in.database;
-    s.clause = [](const grants::RecGrants& r) { return grants::DatabaseClause(r); };
-    s.permissions = [](int t) -> const QStringList& { return grants::DatabasePermissions(t); };
     return grants::Statements(fraResource->Rows(), s);
 }
 
@@ -252,7 +258,7 @@ void TfrmRole::ShowMembers()
 {
     grdMember->SetGridMode(TqvGridEditorMode::geNormal);
     grdMember->SetGridOptions(grdMember->GridOptions() & ~goEditing);
-    grdMember->SetRowCount(1);
+    SetDataRows(grdMember, 0);
     TObjectSession* s = Session();
     if (RoleMode == role::rmServer && !Azure()) {
         grdMember->SetColCount(2);
@@ -260,7 +266,7 @@ void TfrmRole::ShowMembers()
         grdMember->SetColWidths(1, 70);
         grdMember->SetEditStyles(1, TqvGridEditStyle::geCheckBox);
         const QList<QStringList> rows = ReadAll(s->OpenSQL(role::MemberQuery(RoleMode, false, Database()), {RoleName()}), 2);
-        grdMember->SetRowCount(int(rows.size()) + 1);
+        SetDataRows(grdMember, int(rows.size()));
         for (int i = 0; i < rows.size(); ++i)
             grdMember->SetRows(i + 1, {rows.at(i).at(0), rows.at(i).at(1).trimmed() == QLatin1String("1") ? QStringLiteral("1")
                                                                                                           : QString()});
@@ -270,7 +276,7 @@ void TfrmRole::ShowMembers()
         grdMember->SetEditStyles(2, TqvGridEditStyle::geCheckBox);
         const QList<QStringList> rows =
             ReadAll(s->OpenSQL(role::MemberQuery(RoleMode, Azure(), Database()), {RoleName(), RoleName()}), 6);
-        grdMember->SetRowCount(int(rows.size()) + 1);
+        SetDataRows(grdMember, int(rows.size()));
         for (int i = 0; i < rows.size(); ++i) {
             const QStringList& r = rows.at(i);
             grdMember->SetRows(i + 1, {r.at(0), role::MemberTypeText(r.at(1), r.at(2), r.at(3), r.at(4)),
@@ -282,12 +288,12 @@ void TfrmRole::ShowMembers()
 
 void TfrmRole::ShowSchema()
 {
-    grdSchema->SetRowCount(1);
+    SetDataRows(grdSchema, 0);
     grdSchema->SetGridOptions(grdSchema->GridOptions() & ~goEditing);
     grdSchema->SetGridMode(TqvGridEditorMode::geAccess);
     grdSchema->SetEditStyles(0, TqvGridEditStyle::geCheckBox);
     const QList<QStringList> rows = ReadAll(Session()->OpenSQL(role::SchemaQuery(Database())), 2);
-    grdSchema->SetRowCount(int(rows.size()) + 1);
+    SetDataRows(grdSchema, int(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         const bool owned = !IsNew() && rows.at(i).at(1) == RoleName();
         grdSchema->SetRows(i + 1, {owned ? QStringLiteral("1") : QString(), rows.at(i).at(0), rows.at(i).at(1)});
@@ -314,7 +320,7 @@ void TfrmRole::ShowData(bool isDrop)
     if (m_schemaShown)
         ShowSchema();
     else
-        grdSchema->SetRowCount(1);
+        SetDataRows(grdSchema, 0);
     pnlObjBack->setVisible(m_schemaShown);
     m_resourceShown = RoleMode == role::rmUser && !IsNew() && Version() >= 9;
     if (m_resourceShown) {

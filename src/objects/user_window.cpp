@@ -109,8 +109,7 @@ TfrmUser::TfrmUser(QObject* owner, const QString& database, const QString& objec
     grdSchema = new TqvStringGrid;
     grdSchema->setObjectName(QStringLiteral("grdSchema"));
     grdSchema->SetColCount(3);
-    grdSchema->SetRowCount(1);
-    grdSchema->SetFixedRows(1);
+    SetDataRows(grdSchema, 0);
     grdSchema->SetHeader({QStringLiteral("所有"), QStringLiteral("スキーマ名"), QStringLiteral("スキーマの所有者")});
     grdSchema->SetColWidths(0, 40);
     grdSchema->OnSetEditText = [this](TqvStringGrid* g, int c, int r, const QString& v) {
@@ -205,7 +204,8 @@ user::TextInput TfrmUser::Input() const
     in.schemaPanel = m_schemaShown;
     if (m_schemaShown)
         for (int r = 1; r < grdSchema->RowCount(); ++r)
-            in.schemas << user::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, r), WasTicked(grdSchema, r)};
+            if (!grdSchema->Cells(1, r).isEmpty())
+                in.schemas << user::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, r), WasTicked(grdSchema, r)};
     return in;
 }
 
@@ -223,8 +223,6 @@ QStringList TfrmUser::GetSourceGrant() const
     s.scriptMode = in.scriptMode;
     if (grants::SwitchWanted(in.scriptMode, in.databaseOption, in.azure, in.database, in.connectionDatabase))
         s.switchDatabase = in.database;
-    s.clause = [](const grants::RecGrants& r) { return grants::DatabaseClause(r); };
-    s.permissions = [](int t) -> const QStringList& { return grants::DatabasePermissions(t); };
     return grants::Statements(fraResource->Rows(), s);
 }
 
@@ -241,7 +239,7 @@ void TfrmUser::SetPageVisible(QWidget* page, bool visible)
 
 void TfrmUser::ShowSchema()
 {
-    grdSchema->SetRowCount(1);
+    SetDataRows(grdSchema, 0);
     grdSchema->SetGridOptions(grdSchema->GridOptions() & ~goEditing);
     grdSchema->SetGridMode(TqvGridEditorMode::geAccess);
     grdSchema->SetEditStyles(0, TqvGridEditStyle::geCheckBox);
@@ -257,7 +255,7 @@ void TfrmUser::ShowSchema()
         throw;
     }
     q->Close();
-    grdSchema->SetRowCount(int(rows.size()) + 1);
+    SetDataRows(grdSchema, int(rows.size()));
     for (int i = 0; i < rows.size(); ++i)
         grdSchema->SetRows(i + 1, {rows.at(i).at(1) == UserName() ? QStringLiteral("1") : QString(), rows.at(i).at(0),
                                    rows.at(i).at(1)});
@@ -298,7 +296,7 @@ void TfrmUser::ShowData(bool isDrop)
     pnlRight->setVisible(m_schemaShown);
     pnlDefSchema->setVisible(m_schemaShown);
     m_resourceShown = !IsNew() && Version() >= 9;
-    grdSchema->SetRowCount(1);
+    SetDataRows(grdSchema, 0);
     if (m_resourceShown) {
         ShowSchema();
         if (!LoadDatabaseResources(*s, *fraResource, Database(), UserName(), true)) {

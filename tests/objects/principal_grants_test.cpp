@@ -14,7 +14,7 @@ namespace {
 
 RecGrants Row(int type, const QString& name, const QStringList& oldStates, const QStringList& newStates)
 {
-    RecGrants r = NewRecord(type, name, int(oldStates.size()), "dbo");
+    RecGrants r = DatabaseRecord(type, name, "dbo");
     r.OldAut = oldStates;
     r.NewAut = newStates;
     r.Modified = oldStates != newStates;
@@ -27,8 +27,6 @@ StatementInput Database(const QString& principal, bool script, const QString& db
     in.principal = principal;
     in.scriptMode = script;
     in.switchDatabase = db;
-    in.clause = [](const RecGrants& r) { return DatabaseClause(r); };
-    in.permissions = [](int t) -> const QStringList& { return DatabasePermissions(t); };
     return in;
 }
 
@@ -53,9 +51,12 @@ TEST(PrincipalGrants, CheckBoxRulesAndStates)
     };
     for (const Case& c : cases) {
         const Checks after = ApplyCheck(c.before, c.column, c.on);
-        EXPECT_EQ(StateOf(after), c.state) << c.column << c.on;
+        RecGrants rec = DatabaseRecord(rsUser, "u", "dbo");
+        rec.SetFromBoxes(0, after.grant, after.withGrant, after.deny);
+        EXPECT_EQ(rec.NewAut.at(0), c.state) << c.column << c.on;
         const Checks shown = ChecksOf(c.state);
-        EXPECT_EQ(StateOf(shown), c.state);
+        rec.SetFromBoxes(1, shown.grant, shown.withGrant, shown.deny);
+        EXPECT_EQ(rec.NewAut.at(1), c.state);
     }
     EXPECT_FALSE(ChecksOf("W").grant); // a "W" row shows only the with-grant tick
 }
@@ -130,7 +131,8 @@ TEST(LoginPermissions, ClassesClausesAndSwitchToMaster)
     EXPECT_TRUE(GrantQuery().contains("target.principal_id = prms.major_id"));
     EXPECT_FALSE(ResourceQuery().contains("grantor_principal_id"));
 
-    QList<grants::RecGrants> rows{NewRecord(server, "sa"), NewRecord(y, "sa"), NewRecord(ep, "sa")};
+    QList<grants::RecGrants> rows{loginperm::NewRecord(server, "sa"), loginperm::NewRecord(y, "sa"),
+                                  loginperm::NewRecord(ep, "sa")};
     EXPECT_EQ(rows[0].NewAut.size(), 25);
     rows[0].NewAut[13] = "G"; // CONNECT SQL
     rows[1].NewAut[2] = "G";  // IMPERSONATE

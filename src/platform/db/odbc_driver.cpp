@@ -1,4 +1,5 @@
 #include "platform/db/odbc_driver.h"
+#include "platform/db/server_error.h"
 #include "platform/db/sqltypes_ss.h"
 #include "platform/exceptions.h"
 
@@ -109,7 +110,11 @@ struct Diag {
     QString message;
     QString state;
     int native = 0;
+    QList<int> lines; // the server's line number of each record (0: none)
 };
+
+// The SQL Server driver field with a record's line number in its batch (SQLUSMALLINT).
+constexpr SQLSMALLINT DiagServerLine = -1154;
 
 Diag diagnostics(SQLSMALLINT type, SQLHANDLE h)
 {
@@ -128,6 +133,11 @@ Diag diagnostics(SQLSMALLINT type, SQLHANDLE h)
             d.native = native;
         }
         lines.append(fromWide(msg, std::clamp<int>(len, 0, 4095)));
+        unsigned char field[8] = {}; // room for any integer width; the field itself is 16 bits
+        const SQLRETURN lr = SQLGetDiagFieldW(type, h, i, DiagServerLine, field, SQL_IS_USMALLINT, nullptr);
+        SQLUSMALLINT line = 0;
+        std::memcpy(&line, field, sizeof line);
+        d.lines.append(SQL_SUCCEEDED(lr) ? static_cast<int>(line) : 0);
     }
     d.message = lines.join(QLatin1Char('\n'));
     return d;
@@ -140,6 +150,8 @@ bool isLost(const Diag& d) { return IsLostLinkError(d.state, d.message); }
     const QString msg = d.message.isEmpty() ? fallback : d.message;
     if (isLost(d))
         throw EConnectionLost(msg, d.state, d.native);
+    if (!d.message.isEmpty())
+        throw EServerError(msg, d.state, d.native, d.lines);
     throw EDatabaseError(msg, d.state, d.native);
 }
 
