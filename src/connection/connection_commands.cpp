@@ -4,9 +4,9 @@
 #include "app/main_window.h"
 #include "connection/logon_dialog.h"
 #include "connection/object_script_commands.h"
+#include "connection/object_window_actions.h"
 #include "connection/object_window.h"
 #include "connection/object_window_actions.h"
-#include "sql/exec_proc_window.h"
 #include "sql/sql_window.h"
 #include "sql/user_command_window.h"
 
@@ -34,14 +34,19 @@ void InstallConnectionCommands(TfrmMain& main)
         mainPtr->AddChildWindow(w);
     });
     TfrmMain::setCommandHandler(QStringLiteral("actToolCommandSetup"), [](IConnectionWindow*) { TfrmUserCommand::ShowWindow(); });
-    // The stored-program runner, one per program and connection.
-    ToolWindowFactories()[QStringLiteral("TfrmExecProc")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
-        const QString caption = TfrmExecProc::CaptionFor(owner->Server(), r.database, r.schema, r.name);
-        if (TfrmMain* m = TfrmMain::instance())
-            if (m->FindWindow(TfrmExecProc::staticMetaObject, caption, true))
-                return nullptr;
-        return new TfrmExecProc(owner->session(), r.database, r.schema, r.name, r.objectType);
-    };
+    // The security list of the current connection.
+    TfrmMain::setCommandHandler(QStringLiteral("actAdminUser"), [mainPtr](IConnectionWindow* c) {
+        auto* conn = dynamic_cast<TfrmObject*>(c);
+        const ToolFactory factory = ToolWindowFactories().value(QStringLiteral("TfrmUserList"));
+        if (!mainPtr)
+            return;
+        if (!conn || !factory) {
+            OpenPendingWindow(*mainPtr, QStringLiteral("actAdminUser"), c);
+            return;
+        }
+        if (QWidget* w = factory(conn, ToolRequest{}))
+            mainPtr->AddChildWindow(w);
+    });
     InstallScriptCommands(main);
 }
 

@@ -4,7 +4,34 @@
 #include "platform/exceptions.h"
 #include "platform/textcodec.h"
 
+#include "connection/password_mask.h"
+
+#include <QRegularExpression>
+
 namespace qv {
+
+QString MaskPasswords(const QString& line)
+{
+    // A literal: optional N, quotes with doubled inner quotes.
+    static const QString lit = QStringLiteral("N?'(?:[^']|'')*'");
+    static const QRegularExpression clause(QStringLiteral("(PASSWORD\\s*=\\s*)") + lit,
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression addlogin(QStringLiteral("(sp_addlogin\\s+(?:") + lit +
+                                                 QStringLiteral("|\\S+)\\s*,\\s*)") + lit,
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression password(QStringLiteral("(sp_password\\s+(?:NULL|") + lit +
+                                                 QStringLiteral(")\\s*,\\s*)") + lit,
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression oldPassword(QStringLiteral("(sp_password\\s+)") + lit,
+                                                QRegularExpression::CaseInsensitiveOption);
+    QString out = line;
+    const QString mask = QStringLiteral("\\1N'********'");
+    out.replace(clause, mask);
+    out.replace(addlogin, mask);
+    out.replace(password, mask);
+    out.replace(oldPassword, mask);
+    return out;
+}
 
 DdlScriptRun::DdlScriptRun(Executor executor, LogSink log) : m_exec(std::move(executor)), m_log(std::move(log)) {}
 
@@ -37,7 +64,7 @@ DdlScriptRun::Outcome DdlScriptRun::run(bool stopAtError)
         if (batch.isEmpty())
             continue;
         for (const QString& line : batch)
-            m_log(line);
+            m_log(MaskPasswords(line));
         try {
             m_exec(JoinTextLines(batch));
             m_log(QStringLiteral("《正常終了》"));

@@ -14,6 +14,7 @@
 #include "connection/object_list_view.h"
 #include "connection/object_window.h"
 #include "controls/lists/qv_treeview.h"
+#include "objects/object_windows.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
@@ -83,6 +84,8 @@ bool HasRow(TObjectSession* s, const QString& sql, const QStringList& params)
 QHash<QString, ToolFactory>& ToolWindowFactories()
 {
     static QHash<QString, ToolFactory> factories;
+    static const bool registered = (RegisterToolWindows(factories), true); // the built tool windows
+    Q_UNUSED(registered);
     return factories;
 }
 

@@ -21,6 +21,7 @@ QString DefinitionWindowClass(DefinitionWindow w)
     case DefinitionWindow::FileGroup: return QStringLiteral("TfrmTBS");
     case DefinitionWindow::Job: return QStringLiteral("TfrmJob");
     case DefinitionWindow::JobSchedule: return QStringLiteral("Tfrmjobschedule");
+    case DefinitionWindow::Login: return QStringLiteral("TfrmLogin");
     }
     return QString();
 }
@@ -80,6 +81,7 @@ OpenRequest ResolveOpen(TObjectTypeCode type, const QString& database, const QSt
         break;
     case 97: r.window = DefinitionWindow::Job; break;
     case 117: r.window = DefinitionWindow::JobSchedule; break;
+    case 119: case 120: r.window = DefinitionWindow::Login; break;
     default: r.window = DefinitionWindow::None; break;
     }
     return r;

@@ -11,7 +11,7 @@ namespace qv {
 
 enum class DefinitionWindow {
     None, Database, User, Schema, Table, Index, View, Source, Trigger, Sequence, Synonym, Constraint, Role,
-    FileGroup, Job, JobSchedule
+    FileGroup, Job, JobSchedule, Login
 };
 
 // The class name of a definition window ("TfrmTable", …); "" for None.

@@ -1,10 +1,15 @@
 #include "objects/object_windows.h"
 
+#include "app/main_window.h"
+#include "connection/object_window.h"
+#include "sql/exec_proc_window.h"
 #include "objects/filegroup_window.h"
+#include "objects/login_window.h"
 #include "objects/role_window.h"
 #include "objects/constraint_window.h"
 #include "objects/index_window.h"
 #include "objects/schema_window.h"
+#include "objects/security_list_window.h"
 #include "objects/user_window.h"
 #include "objects/sequence_window.h"
 #include "objects/synonym_window.h"
@@ -12,6 +17,7 @@
 #include "objects/trigger_window.h"
 #include "tables/table_window.h"
 #include "tables/view_window.h"
+#include "platform/exceptions.h"
 
 namespace qv {
 
@@ -54,6 +60,28 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     factories[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTable(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
     };
+    factories[static_cast<int>(DefinitionWindow::Login)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmLogin(owner, r.name, r.mode);
+    };
+}
+
+void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
+{
+    // The stored-program runner, one per program and connection.
+    factories[QStringLiteral("TfrmExecProc")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        const QString caption = TfrmExecProc::CaptionFor(owner->Server(), r.database, r.schema, r.name);
+        if (TfrmMain* m = TfrmMain::instance())
+            if (m->FindWindow(TfrmExecProc::staticMetaObject, caption, true))
+                return nullptr;
+        return new TfrmExecProc(owner->session(), r.database, r.schema, r.name, r.objectType);
+    };
+    factories[QStringLiteral("TfrmUserList")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmUserList(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open list of the connection came forward
+        }
+    };
 }
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
@@ -91,6 +119,10 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     routines[45] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmTable::GetScript(owner, r, stream);
     };
+    for (int code : {119, 120})
+        routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+            TfrmLogin::GetScript(owner, r, stream);
+        };
 }
 
 } // namespace qv

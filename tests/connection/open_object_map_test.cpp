@@ -15,8 +15,8 @@ TEST(OpenObjectMap, CodesToWindows)
                  {47, DefinitionWindow::View},     {52, DefinitionWindow::Source},    {57, DefinitionWindow::Trigger},
                  {58, DefinitionWindow::Sequence}, {60, DefinitionWindow::Synonym},   {66, DefinitionWindow::Constraint},
                  {68, DefinitionWindow::Role},     {69, DefinitionWindow::FileGroup}, {97, DefinitionWindow::Job},
-                 {117, DefinitionWindow::JobSchedule}, {71, DefinitionWindow::None},  {119, DefinitionWindow::None},
-                 {120, DefinitionWindow::None},    {200, DefinitionWindow::None}};
+                 {117, DefinitionWindow::JobSchedule}, {71, DefinitionWindow::None},  {119, DefinitionWindow::Login},
+                 {120, DefinitionWindow::Login},   {200, DefinitionWindow::None}};
     for (const Case& c : cases)
         EXPECT_EQ(ResolveOpen(c.code, "d", "s", "n", omDefine, 10, "", none).window, c.window) << c.code;
     EXPECT_EQ(ResolveOpen(45, "d", "s", "T", omData, 500, "", none).topRecord, 500);
