@@ -693,6 +693,12 @@ index::TextContext TfrmIndex::Context() const
 
 QStringList TfrmIndex::GetSourceCreate() const { return index::CreateText(Def(), Context()); }
 
+QString TfrmIndex::OutputFileName() const
+{
+    return cmbSchema->currentText().trimmed() + QLatin1Char('.') + TableName() + QLatin1Char('.') + txtName->text().trimmed() +
+           QStringLiteral(".sql");
+}
+
 QStringList TfrmIndex::GetSourceDrop() const { return index::DropText(Def(), Context()); }
 
 void TfrmIndex::CheckDefinition()

@@ -82,6 +82,8 @@ protected:
     void CheckDefinition() override;
     QStringList GetDDL() override;
     QStringList ScriptText(bool isDrop) override;
+    // Saved as schema.table.name.sql.
+    QString OutputFileName() const override;
     QString DropStatement() override;
     QWidget* PageForMode(TOpenMode mode) override;
 

@@ -4,6 +4,7 @@
 // the script routine and the rendering.
 #include "objects/index_text.h"
 #include "objects/index_window.h"
+#include "app/options.h"
 #include "objects/storage_frame.h"
 #include "objects/storage_text.h"
 
@@ -154,6 +155,37 @@ TEST_F(IndexWindow, LoadsTheIndexWithItsColumnsAndStorage)
     saveGrab(w, "index_window");
     w->pagObject->setCurrentWidget(w->tabStorage);
     saveGrab(w, "index_window_storage");
+}
+
+// Output of an unmodified index: its CREATE script saved as schema.table.name.sql; a change
+// turns output off until it is applied or reverted.
+TEST_F(IndexWindow, SavesItsCreateScriptWhenUnmodified)
+{
+    Start();
+    Existing(90);
+    TfrmIndex* w = OpenIndex("IX_Orders");
+    ASSERT_TRUE(w);
+    ASSERT_TRUE(w->actOutput && w->actPrint && w->actSave);
+    EXPECT_TRUE(w->actSave->isEnabled());
+    QTemporaryDir dir;
+    qvOption.FileDir = dir.path();
+    QString proposed;
+    TfrmDefine::OutputSaveDialog = [&](const QString&, const QString& p, const QString&) {
+        proposed = p;
+        return p;
+    };
+    w->actSave->trigger();
+    TfrmDefine::OutputSaveDialog = nullptr;
+    EXPECT_EQ(proposed, dir.path() + "/dbo.Orders.IX_Orders.sql");
+    QFile saved(proposed);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(text.contains("CREATE") && text.contains("[IX_Orders]")) << text.toStdString();
+    EXPECT_EQ(boxes.value(boxes.size() - 1), "64:" + QString::fromUtf8("スクリプトが出力されました。"));
+    EXPECT_EQ(qvOption.FileDir, dir.path() + "/");
+    w->txtFillFactorPercent->setText("80");
+    EXPECT_FALSE(w->actSave->isEnabled());
+    EXPECT_FALSE(w->actPrint->isEnabled());
 }
 
 TEST_F(IndexWindow, FillFactorOnlyChangeDropsCreatesAndRebuilds)
