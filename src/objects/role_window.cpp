@@ -163,6 +163,8 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
     });
     if (RoleMode != role::rmUser)
         actDelete->setEnabled(false);
+    // Another database chosen: its users, roles and schemas are read again.
+    connect(cmbDatabase, qOverload<int>(&QComboBox::activated), this, [this] { Guard([this] { ShowData(false); }); });
     Start();
 }
 

@@ -156,6 +156,8 @@ TfrmUser::TfrmUser(QObject* owner, const QString& database, const QString& objec
     }
     TrackChanges(cmbLogin);
     TrackChanges(cmbDefSchema);
+    // Another database chosen: its users, roles and schemas are read again.
+    connect(cmbDatabase, qOverload<int>(&QComboBox::activated), this, [this] { Guard([this] { ShowData(false); }); });
     Start();
 }
 

@@ -249,6 +249,28 @@ TEST_F(RoleWindow, NewRoleIsCreatedWithItsOwnerAndMembers)
     EXPECT_TRUE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabResource)));
 }
 
+// Another database chosen for a new role: its members are read from that database.
+TEST_F(RoleWindow, ChangingTheDatabaseReadsItsMembersAgain)
+{
+    Members("", {{"u1", 1, 0, 0, 0, "0"}});
+    Schemas({{"s2", "dbo"}});
+    TfrmRole* w = OpenRole("sales", "dbo", "");
+    ASSERT_TRUE(w);
+    session->fixture().exact("use [hr]");
+    session->fixture().pattern("use \\[hr\\]\\nSELECT sc\\.name, ow\\.name from sys\\.schemas sc.*")
+        .returns({column("name", "sysname"), column("name", "sysname")}, {{"dbo", "dbo"}});
+    const qsizetype mark = Mark();
+    w->cmbDatabase->setEditText("hr");
+    emit w->cmbDatabase->activated(0);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+    // The member query runs after the switch to hr.
+    const QStringList sent = StatementsFrom(mark);
+    const qsizetype use = sent.indexOf("use [hr]");
+    ASSERT_GE(use, 0) << sent.join("\n").toStdString();
+    EXPECT_TRUE(sent.value(use + 1).contains("sysmembers")) << sent.join("\n").toStdString();
+    EXPECT_EQ(w->grdSchema->RowCount() > 0, true);
+}
+
 TEST_F(RoleWindow, ServerRoleListsLoginsWithoutDatabaseSwitch)
 {
     FixtureRule& m = session->fixture().pattern("set nocount on create table #SrvRoleMembertemp.*");
