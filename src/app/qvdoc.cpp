@@ -387,8 +387,10 @@ CommandFacts readCommandFacts(const QString& dir, const QString& name)
 QList<UserCommandListEntry> UserCommandListEntries(const QString& dir)
 {
     QList<UserCommandListEntry> list;
-    for (const QString& name : definitionNames(dir, QStringLiteral("cmd")))
-        list << UserCommandListEntry{name, readCommandFacts(dir, name).seq};
+    for (const QString& name : definitionNames(dir, QStringLiteral("cmd"))) {
+        const CommandFacts f = readCommandFacts(dir, name);
+        list << UserCommandListEntry{name, f.seq, f.shortCut};
+    }
     OrderUserCommands(list);
     return list;
 }
@@ -396,10 +398,8 @@ QList<UserCommandListEntry> UserCommandListEntries(const QString& dir)
 QList<QvMenuEntry> UserCommandMenuEntries(const QString& dir)
 {
     QList<QvMenuEntry> out;
-    for (const UserCommandListEntry& e : UserCommandListEntries(dir)) {
-        const CommandFacts f = readCommandFacts(dir, e.Name);
-        out << QvMenuEntry{e.Name, f.shortCut, f.seq};
-    }
+    for (const UserCommandListEntry& e : UserCommandListEntries(dir))
+        out << QvMenuEntry{e.Name, e.ShortCut, e.Seq};
     return out;
 }
 

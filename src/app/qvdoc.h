@@ -128,10 +128,11 @@ struct QvMenuEntry {
     bool operator==(const QvMenuEntry&) const = default;
 };
 
-// A user command as its list shows it: name and SEQ.
+// A user command as its list shows it: name and SEQ (and the shortcut its menu item takes).
 struct UserCommandListEntry {
     QString Name;
     int Seq = 0;
+    int ShortCut = 0;
 };
 // The list order of the commands: by name ignoring case, then an exchange sort by SEQ (a later
 // entry with a strictly smaller SEQ is swapped forward).

@@ -157,6 +157,11 @@ TfrmTBS::TfrmTBS(QObject* owner, const QString& database, const QString& objectN
     // The window's own delete: the files, and on request the file group.
     disconnect(actDelete, &QAction::triggered, this, nullptr);
     connect(actDelete, &QAction::triggered, this, [this] { DeleteObject(); });
+    // Another database's list: the name typed for the old one no longer applies.
+    cmbDatabase->OnDropDown = [this] {
+        cmbDatabaseDropDown();
+        txtName->clear();
+    };
 
     InitGrid();
     ApplyColumnWidths();

@@ -284,50 +284,11 @@ QStringList TfrmLogin::GetSourceGrant() const
 
 void TfrmLogin::ShowResource()
 {
-    TObjectSession* s = Session();
-    const QString name = txtName->text().trimmed();
-    QList<loginperm::Resource> rows;
-    {
-        db::Query* q = s->OpenSQL(QStringLiteral("use [master]\r\n") + loginperm::ResourceQuery(), {name});
-        try {
-            for (q->First(); !q->Eof(); q->Next())
-                rows << loginperm::Resource{q->Fields().at(0)->AsString(), q->Fields().at(1)->AsString().trimmed(),
-                                            q->Fields().at(2)->AsString().trimmed()};
-        } catch (...) {
-            q->Close();
-            throw;
-        }
-        q->Close();
-    }
-    if (rows.isEmpty()) {
-        fraResource->Clear();
+    if (!LoadLoginResources(*Session(), *fraResource, txtName->text())) {
         if (SourceMode == smShow)
             Box(QStringLiteral("定義情報を読み込めませんでした。"), MB_OK | MB_ICONERROR);
         Abort();
     }
-    QList<TfraResource::Entry> entries;
-    for (const loginperm::Resource& r : rows) {
-        if (!fraResource->ShowAll() && r.hasPerms != QLatin1String("1"))
-            continue;
-        TfraResource::Entry e;
-        e.caption = r.name;
-        e.kindText = loginperm::KindText(r.resType);
-        e.image = loginperm::KindImage(r.resType);
-        e.record = loginperm::NewRecord(r, s->g_UserID);
-        const QStringList& permissions = loginperm::Permissions(e.record.RsType);
-        db::Query* q = s->OpenSQL(loginperm::GrantQuery(), loginperm::GrantParams(r, name));
-        try {
-            for (q->First(); !q->Eof(); q->Next())
-                grants::LoadPermission(e.record, permissions, q->Fields().at(2)->AsString(), q->Fields().at(0)->AsString(),
-                                       q->Fields().at(1)->AsString());
-        } catch (...) {
-            q->Close();
-            throw;
-        }
-        q->Close();
-        entries << e;
-    }
-    fraResource->SetRows(entries);
 }
 
 void TfrmLogin::ShowData(bool isDrop)

@@ -272,7 +272,8 @@ bool LoadLoginResources(TObjectSession& session, TfraResource& page, const QStri
 {
     QList<loginperm::Resource> rows;
     {
-        db::Query* q = session.OpenSQL(loginperm::ResourceQuery(), {login.trimmed()});
+        // Server-level securables: read in master, whatever database the session is in.
+        db::Query* q = session.OpenSQL(QStringLiteral("use [master]\r\n") + loginperm::ResourceQuery(), {login.trimmed()});
         try {
             for (q->First(); !q->Eof(); q->Next())
                 rows << loginperm::Resource{q->Fields().at(0)->AsString(), q->Fields().at(1)->AsString().trimmed(),

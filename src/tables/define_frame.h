@@ -193,11 +193,13 @@ protected:
     void WriteScriptTo(QIODevice& stream, const QString& newSchema = {}, const QString& newName = {});
     QString NewSchema, NewObjectName;
 
+    // The drop-down lists of the name panel: the databases, the schemas of the chosen database.
+    void cmbDatabaseDropDown();
+    void cmbSchemaDropDown();
+
 private:
     void BuildFrame();
     void pagObjectChanging(int from, int to);
-    void cmbDatabaseDropDown();
-    void cmbSchemaDropDown();
     void UpdateActions();
     void DoCompile();
 

@@ -577,3 +577,14 @@ TEST_F(FileGroupWindow, FileWindowShowsOneFileAndModifiesIt)
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
     EXPECT_EQ(Lines(StatementsFrom(mark).mid(0, 2)), Lines(QStringList({"use [sales]", modify})));
 }
+
+TEST_F(FileGroupWindow, DroppingDownTheDatabasesClearsTheName)
+{
+    TfrmTBS* w = OpenGroup("");
+    ASSERT_TRUE(w);
+    w->txtName->setText("fg2");
+    w->cmbDatabase->OnDropDown();
+    EXPECT_TRUE(w->txtName->text().isEmpty());
+    EXPECT_EQ(w->cmbDatabase->count(), 3);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}

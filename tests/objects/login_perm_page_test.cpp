@@ -21,6 +21,7 @@ struct LoginPermPage : DefineSession {
     {
         DefineSession::SetUp();
         Connect();
+        session->fixture().exact("use [master]");
         FixtureRule& r = session->fixture().pattern("select distinct cast\\(SERVERPROPERTY.*");
         r.params = QVariantList{"x", "x", "x"};
         r.returns({column("ResName", "nvarchar(4000)"), column("ResType", "varchar(1)"), column("HasPerms", "varchar(1)")},
