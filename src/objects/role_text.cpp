@@ -191,12 +191,6 @@ QString MemberQuery(int roleMode, bool azure, const QString& database)
 
 QString ExistsQuery(const QString& database) { return UseLine(database) + QStringLiteral("EXEC sp_helprole :NAME"); }
 
-QString SchemaQuery(const QString& database)
-{
-    return UseLine(database) + QStringLiteral("SELECT sc.name, ow.name from sys.schemas sc\r\n"
-                                              "inner join sys.database_principals ow on sc.principal_id = ow.principal_id");
-}
-
 QString OwnerListQuery(const QString& database)
 {
     return UseLine(database) + QStringLiteral("select name from sysusers order by name");

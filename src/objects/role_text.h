@@ -3,6 +3,8 @@
 // (server role, fixed database role, user-defined database role), the member and owned-schema
 // reads, and the CREATE, difference and DROP text with their database switch. Members are
 // always written through the system procedures; names are bracket-quoted with "]" doubled.
+#include "objects/owned_schema_grid.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -25,11 +27,7 @@ struct Member {
     bool loaded = false;
 };
 // One owned-schema row: ticked when the role owns it (now / at load).
-struct OwnedSchema {
-    QString schema;
-    bool ticked = false;
-    bool loaded = false;
-};
+using OwnedSchema = grants::OwnedSchema;
 
 struct TextInput {
     int roleMode = rmUser;
@@ -73,7 +71,6 @@ QString MemberQuery(int roleMode, bool azure, const QString& database);
 // Existence check of a user-defined role: "EXEC sp_helprole :NAME" after the switch.
 QString ExistsQuery(const QString& database);
 // Every schema with its owner.
-QString SchemaQuery(const QString& database);
 // The owner candidates: every name of sysusers.
 QString OwnerListQuery(const QString& database);
 

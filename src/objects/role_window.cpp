@@ -1,5 +1,7 @@
 #include "objects/role_window.h"
 
+#include "objects/owned_schema_grid.h"
+
 #include "app/connection_window_iface.h"
 #include "app/message_box.h"
 #include "app/options.h"
@@ -105,22 +107,12 @@ TfrmRole::TfrmRole(QObject* owner, const QString& database, const QString& schem
             actCompile->setEnabled(true);
         }
     };
-    grdSchema = new TqvStringGrid;
-    grdSchema->setObjectName(QStringLiteral("grdSchema"));
-    grdSchema->SetColCount(3);
-    SetDataRows(grdSchema, 0);
-    grdSchema->SetHeader({QStringLiteral(" "), QStringLiteral("スキーマ名"), QStringLiteral("スキーマの所有者")});
-    grdSchema->SetColWidths(0, 28);
-    grdSchema->OnSetEditText = [this](TqvStringGrid* g, int c, int r, const QString& v) {
-        // dbo keeps the schemas it owns: unticking one of them is undone at once.
-        if (c == 0 && !IsNew() && RoleName() == QLatin1String("dbo") && g->Cells(2, r) == QLatin1String("dbo") &&
-            v != QLatin1String("1") && WasTicked(g, 0, r)) {
-            g->SetCells(0, r, QStringLiteral("1"));
-            return;
-        }
-        SetModified(true);
-        actCompile->setEnabled(true);
-    };
+    grdSchema = NewOwnedSchemaGrid(
+        QStringLiteral(" "), 28, [this] { return !IsNew() && RoleName() == QLatin1String("dbo"); },
+        [this] {
+            SetModified(true);
+            actCompile->setEnabled(true);
+        });
 
     QWidget* left = Titled(tabDefine, QStringLiteral("ロールメンバー "), grdMember, QStringLiteral("pnlMember"));
     pnlObjBack = Titled(tabDefine, QStringLiteral("ロールに所有されているスキーマ"), grdSchema, QStringLiteral("pnlObjBack"));
@@ -222,9 +214,7 @@ role::TextInput TfrmRole::Input() const
             in.members << role::Member{grdMember->Cells(0, r), Ticked(grdMember, check, r), WasTicked(grdMember, check, r)};
     in.schemaPanel = m_schemaShown;
     if (m_schemaShown)
-        for (int r = 1; r < grdSchema->RowCount(); ++r)
-            if (!grdSchema->Cells(1, r).isEmpty())
-                in.schemas << role::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, 0, r), WasTicked(grdSchema, 0, r)};
+        in.schemas = OwnedSchemas(grdSchema);
     return in;
 }
 
@@ -288,21 +278,6 @@ void TfrmRole::ShowMembers()
     grdMember->Save();
 }
 
-void TfrmRole::ShowSchema()
-{
-    SetDataRows(grdSchema, 0);
-    grdSchema->SetGridOptions(grdSchema->GridOptions() & ~goEditing);
-    grdSchema->SetGridMode(TqvGridEditorMode::geAccess);
-    grdSchema->SetEditStyles(0, TqvGridEditStyle::geCheckBox);
-    const QList<QStringList> rows = ReadAll(Session()->OpenSQL(role::SchemaQuery(Database())), 2);
-    SetDataRows(grdSchema, int(rows.size()));
-    for (int i = 0; i < rows.size(); ++i) {
-        const bool owned = !IsNew() && rows.at(i).at(1) == RoleName();
-        grdSchema->SetRows(i + 1, {owned ? QStringLiteral("1") : QString(), rows.at(i).at(0), rows.at(i).at(1)});
-    }
-    grdSchema->Save();
-}
-
 void TfrmRole::ShowData(bool isDrop)
 {
     WaitCursor cursor;
@@ -320,7 +295,7 @@ void TfrmRole::ShowData(bool isDrop)
     ShowMembers();
     m_schemaShown = RoleMode != role::rmServer && Version() >= 9;
     if (m_schemaShown)
-        ShowSchema();
+        FillOwnedSchemas(grdSchema, *s, Database(), IsNew() ? QString() : RoleName());
     else
         SetDataRows(grdSchema, 0);
     pnlObjBack->setVisible(m_schemaShown);

@@ -72,7 +72,6 @@ private:
     bool Azure() const;
     role::TextInput Input() const;
     void ShowMembers();
-    void ShowSchema();
     void SetPageVisible(QWidget* page, bool visible);
     void cmbOwnerDropDown();
     void LayoutColumns();

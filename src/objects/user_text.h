@@ -3,6 +3,8 @@
 // user may edit, the CREATE, difference and DROP text (sp_grantdbaccess before SQL Server
 // 2005, CREATE USER from 2005 on) with their database switch, and the user and login reads.
 // Names are bracket-quoted with "]" doubled.
+#include "objects/owned_schema_grid.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -20,11 +22,7 @@ bool DefaultSchemaEditable(bool isNew, const QString& name);
 // Compile needs a login for every user but "sys", "guest" and "INFORMATION_SCHEMA".
 bool LoginRequired(const QString& name);
 
-struct OwnedSchema {
-    QString schema;
-    bool ticked = false;
-    bool loaded = false;
-};
+using OwnedSchema = grants::OwnedSchema;
 
 struct TextInput {
     QString database;

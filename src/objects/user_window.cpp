@@ -1,5 +1,7 @@
 #include "objects/user_window.h"
 
+#include "objects/owned_schema_grid.h"
+
 #include "app/connection_window_iface.h"
 #include "app/message_box.h"
 #include "app/options.h"
@@ -38,8 +40,6 @@ DefineKind UserKind()
     return k;
 }
 
-bool Ticked(const TqvStringGrid* g, int r) { return g->Cells(0, r) == QLatin1String("1"); }
-bool WasTicked(const TqvStringGrid* g, int r) { return r < g->SaveRowCount() && g->SaveCells(0, r) == QLatin1String("1"); }
 
 QStringList ReadColumn(db::Query* q)
 {
@@ -106,21 +106,12 @@ TfrmUser::TfrmUser(QObject* owner, const QString& database, const QString& objec
     lv->addWidget(pnlDefSchema);
     lv->addStretch(1);
 
-    grdSchema = new TqvStringGrid;
-    grdSchema->setObjectName(QStringLiteral("grdSchema"));
-    grdSchema->SetColCount(3);
-    SetDataRows(grdSchema, 0);
-    grdSchema->SetHeader({QStringLiteral("所有"), QStringLiteral("スキーマ名"), QStringLiteral("スキーマの所有者")});
-    grdSchema->SetColWidths(0, 40);
-    grdSchema->OnSetEditText = [this](TqvStringGrid* g, int c, int r, const QString& v) {
-        if (c == 0 && !IsNew() && UserName() == QLatin1String("dbo") && g->Cells(2, r) == QLatin1String("dbo") &&
-            v != QLatin1String("1") && WasTicked(g, r)) {
-            g->SetCells(0, r, QStringLiteral("1"));
-            return;
-        }
-        SetModified(true);
-        actCompile->setEnabled(true);
-    };
+    grdSchema = NewOwnedSchemaGrid(
+        QStringLiteral("所有"), 40, [this] { return !IsNew() && UserName() == QLatin1String("dbo"); },
+        [this] {
+            SetModified(true);
+            actCompile->setEnabled(true);
+        });
     pnlRight = new QWidget;
     pnlRight->setObjectName(QStringLiteral("pnlRight"));
     auto* rv = new QVBoxLayout(pnlRight);
@@ -205,9 +196,7 @@ user::TextInput TfrmUser::Input() const
     in.defaultSchemaEditable = m_defSchemaEditable;
     in.schemaPanel = m_schemaShown;
     if (m_schemaShown)
-        for (int r = 1; r < grdSchema->RowCount(); ++r)
-            if (!grdSchema->Cells(1, r).isEmpty())
-                in.schemas << user::OwnedSchema{grdSchema->Cells(1, r), Ticked(grdSchema, r), WasTicked(grdSchema, r)};
+        in.schemas = OwnedSchemas(grdSchema);
     return in;
 }
 
@@ -237,31 +226,6 @@ void TfrmUser::SetPageVisible(QWidget* page, bool visible)
     if (!visible && pagObject->currentIndex() == i)
         pagObject->setCurrentWidget(tabDefine);
     pagObject->setTabVisible(i, visible);
-}
-
-void TfrmUser::ShowSchema()
-{
-    SetDataRows(grdSchema, 0);
-    grdSchema->SetGridOptions(grdSchema->GridOptions() & ~goEditing);
-    grdSchema->SetGridMode(TqvGridEditorMode::geAccess);
-    grdSchema->SetEditStyles(0, TqvGridEditStyle::geCheckBox);
-    db::Query* q = Session()->OpenSQL(QStringLiteral("use ") + QuoteIdentifier(Database(), true) +
-                                      QStringLiteral("\r\nSELECT sc.name, ow.name from sys.schemas sc\r\n"
-                                                     "inner join sys.database_principals ow on sc.principal_id = ow.principal_id"));
-    QList<QStringList> rows;
-    try {
-        for (q->First(); !q->Eof(); q->Next())
-            rows << QStringList{q->Fields().at(0)->AsString(), q->Fields().at(1)->AsString()};
-    } catch (...) {
-        q->Close();
-        throw;
-    }
-    q->Close();
-    SetDataRows(grdSchema, int(rows.size()));
-    for (int i = 0; i < rows.size(); ++i)
-        grdSchema->SetRows(i + 1, {rows.at(i).at(1) == UserName() ? QStringLiteral("1") : QString(), rows.at(i).at(0),
-                                   rows.at(i).at(1)});
-    grdSchema->Save();
 }
 
 void TfrmUser::ShowData(bool isDrop)
@@ -300,7 +264,7 @@ void TfrmUser::ShowData(bool isDrop)
     m_resourceShown = !IsNew() && Version() >= 9;
     SetDataRows(grdSchema, 0);
     if (m_resourceShown) {
-        ShowSchema();
+        FillOwnedSchemas(grdSchema, *s, Database(), UserName());
         if (!LoadDatabaseResources(*s, *fraResource, Database(), UserName(), true)) {
             if (window)
                 Box(QStringLiteral("定義情報を読み込めませんでした。"), MB_OK | MB_ICONERROR);

@@ -66,7 +66,6 @@ private:
     QString UserName() const;
     int Version() const;
     user::TextInput Input() const;
-    void ShowSchema();
     void SetPageVisible(QWidget* page, bool visible);
     void LayoutColumns();
     bool m_resourceShown = false;
