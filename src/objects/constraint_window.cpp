@@ -9,6 +9,7 @@
 #include "app/wait_cursor.h"
 #include "connection/object_session.h"
 #include "connection/object_window.h"
+#include "controls/key_action.h"
 #include "controls/grid/string_grid.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "objects/storage_frame.h"
@@ -64,29 +65,6 @@ QStringList Column(db::Query* q)
     q->Close();
     return out;
 }
-
-class KeyAction : public QObject {
-public:
-    KeyAction(QObject* parent, int key, std::function<void()> action)
-        : QObject(parent), m_key(key), m_action(std::move(action))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() == QEvent::KeyPress) {
-            const int k = static_cast<QKeyEvent*>(e)->key();
-            if (k == m_key || (m_key == Qt::Key_Return && k == Qt::Key_Enter)) {
-                m_action();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, e);
-    }
-
-private:
-    int m_key;
-    std::function<void()> m_action;
-};
 
 const QString NotFound = QStringLiteral("オブジェクトが見つからないか、参照できませんでした。");
 } // namespace
@@ -337,8 +315,8 @@ void TfrmConst::BuildPage()
     connect(btnDelAll, &QToolButton::clicked, this, [this] { btnDelAllClick(); });
     connect(lstTabCol, &QListWidget::itemDoubleClicked, this, [this] { btnInsClick(); });
     connect(lstIdxCol, &QListWidget::itemDoubleClicked, this, [this] { btnDelClick(); });
-    lstTabCol->installEventFilter(new KeyAction(this, Qt::Key_Return, [this] { btnInsClick(); }));
-    lstIdxCol->installEventFilter(new KeyAction(this, Qt::Key_Delete, [this] { btnDelClick(); }));
+    lstTabCol->installEventFilter(new TqvKeyAction(this, Qt::Key_Return, [this] { btnInsClick(); }));
+    lstIdxCol->installEventFilter(new TqvKeyAction(this, Qt::Key_Delete, [this] { btnDelClick(); }));
     const auto exitOf = [this](TqvDropDownCombo* c, void (TfrmConst::*f)()) {
         connect(c, &QComboBox::activated, this, [this, f] { Guard([&] { (this->*f)(); }); });
         connect(c->lineEdit(), &QLineEdit::editingFinished, this, [this, f] { Guard([&] { (this->*f)(); }); });

@@ -7,6 +7,7 @@
 #include "app/options.h"
 #include "app/wait_cursor.h"
 #include "connection/object_session.h"
+#include "controls/key_action.h"
 #include "objects/storage_frame.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
@@ -95,29 +96,6 @@ QStringList Items(const QListWidget* list)
     return out;
 }
 
-// Enter / Delete and double-click in a list run its button.
-class ListKeys : public QObject {
-public:
-    ListKeys(QObject* parent, int key, std::function<void()> action)
-        : QObject(parent), m_key(key), m_action(std::move(action))
-    {
-    }
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() == QEvent::KeyPress) {
-            const int k = static_cast<QKeyEvent*>(e)->key();
-            if (k == m_key || (m_key == Qt::Key_Return && k == Qt::Key_Enter)) {
-                m_action();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, e);
-    }
-
-private:
-    int m_key;
-    std::function<void()> m_action;
-};
 } // namespace
 
 TfrmIndex::TfrmIndex(QObject* owner, const QString& database, const QString& schema, const QString& objectName,
@@ -310,9 +288,9 @@ void TfrmIndex::BuildPage()
     connect(lstTabCol, &QListWidget::itemDoubleClicked, this, [this] { btnInsClick(); });
     connect(lstIdxCol, &QListWidget::itemDoubleClicked, this, [this] { btnDelClick(); });
     connect(lstAddColumn, &QListWidget::itemDoubleClicked, this, [this] { btnDel2Click(); });
-    lstTabCol->installEventFilter(new ListKeys(this, Qt::Key_Return, [this] { btnInsClick(); }));
-    lstIdxCol->installEventFilter(new ListKeys(this, Qt::Key_Delete, [this] { btnDelClick(); }));
-    lstAddColumn->installEventFilter(new ListKeys(this, Qt::Key_Delete, [this] { btnDel2Click(); }));
+    lstTabCol->installEventFilter(new TqvKeyAction(this, Qt::Key_Return, [this] { btnInsClick(); }));
+    lstIdxCol->installEventFilter(new TqvKeyAction(this, Qt::Key_Delete, [this] { btnDelClick(); }));
+    lstAddColumn->installEventFilter(new TqvKeyAction(this, Qt::Key_Delete, [this] { btnDel2Click(); }));
     const auto guarded = [this](void (TfrmIndex::*f)()) { return [this, f] { Guard([&] { (this->*f)(); }); }; };
     connect(cmbTableName, &QComboBox::activated, this, guarded(&TfrmIndex::cmbTableNameExit));
     connect(cmbTableName->lineEdit(), &QLineEdit::editingFinished, this, guarded(&TfrmIndex::cmbTableNameExit));
