@@ -6,6 +6,7 @@
 #include "tables/view_window.h"
 
 #include "app/message_box.h"
+#include "app/options.h"
 #include "connection/object_script.h"
 #include "controls/grid/string_grid.h"
 #include "controls/lists/qv_listview.h"
@@ -21,6 +22,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include "connection/ddl_exec.h"
 
@@ -357,3 +359,30 @@ TEST_F(ViewWindow, CrossPageShowsTheDependencies)
 }
 
 } // namespace
+
+// The output actions write the loaded view's own script, named schema.view.sql; an edit turns
+// them off until it is applied or reverted.
+TEST_F(ViewWindow, SavesItsScriptWhileUnmodified)
+{
+    TfrmView* w = OpenView();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->actOutput && w->actPrint && w->actSave);
+    EXPECT_TRUE(w->actSave->isEnabled());
+    QTemporaryDir dir;
+    qvOption.FileDir = dir.path();
+    QString proposed;
+    TfrmDefine::OutputSaveDialog = [&](const QString&, const QString& p, const QString&) {
+        proposed = p;
+        return p;
+    };
+    w->actSave->trigger();
+    TfrmDefine::OutputSaveDialog = nullptr;
+    EXPECT_EQ(proposed, dir.path() + "/dbo.v_order.sql");
+    QFile saved(proposed);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(text.contains("create view dbo.v_order") && text.contains("sp_addextendedproperty")) << text.toStdString();
+    w->txtComment->setText(QString::fromUtf8("変更"));
+    EXPECT_FALSE(w->actSave->isEnabled());
+    EXPECT_FALSE(w->actPrint->isEnabled());
+}
