@@ -5,6 +5,9 @@
 
 #include "app/message_box.h"
 #include "app/options.h"
+#include "objects/constraint_window.h"
+#include "objects/index_window.h"
+#include "objects/trigger_window.h"
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
 #include "tables/table_tree_fixture.h"
@@ -107,7 +110,7 @@ struct TableTree : DefineSession {
     {
         Connect();
         Fixture& f = session->fixture();
-        for (const char* db : {"use [sales]", "use [master]"})
+        for (const char* db : {"use [sales]", "use [master]", "USE [sales]"})
             f.exact(db);
         const std::vector<ColumnDesc> triggerColumns{column("s", "sysname"), column("name", "sysname"), column("a", "int"),
                                                      column("b", "int"), column("c", "int"), column("d", "int"),
@@ -138,6 +141,8 @@ struct TableTree : DefineSession {
                      {{"sales", "dbo", "T", "id", 1, "PK_T"}});
         f.pattern("select name, type from sys\\.indexes.*").returns({column("name", "sysname"), column("type", "int")}, {{"PK_T", 1}});
         ConstTreeFixture(f);
+        // The table's columns for the windows of a new index or constraint.
+        f.pattern("select name from syscolumns where id = .*").returns({column("name", "sysname")}, {{"id"}, {"parent_id"}});
     }
 
     TfrmTable* OpenTable()
@@ -276,5 +281,40 @@ TEST_F(TableTree, DeleteAsksRunsTheBracketedDropAndSays)
     const qsizetype mark = Mark();
     w->mnuConstDelete->trigger();
     EXPECT_TRUE(StatementsFrom(mark).isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+TEST_F(TableTree, NewOpensTheKindsWindowForTheTable)
+{
+    Table(0);
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    struct Case {
+        const char* node; // a root or an entry: the new object is of its kind
+        const char* windowClass;
+    } cases[] = {{"TRIGGER", "qv::TfrmTrigger"}, {"IX_T_code", "qv::TfrmIndex"}, {"CONSTRAINT", "qv::TfrmConst"}};
+    for (const Case& c : cases) {
+        Select(w, c.node);
+        w->popConstPopup();
+        ASSERT_TRUE(w->mnuConstNew->isEnabled()) << c.node;
+        const auto before = main->findChildren<TfrmDefine*>();
+        const qsizetype mark0 = Mark();
+        w->mnuConstNew->trigger();
+        TfrmDefine* opened = nullptr;
+        for (TfrmDefine* d : main->findChildren<TfrmDefine*>())
+            if (!before.contains(d))
+                opened = d;
+        ASSERT_TRUE(opened) << c.node << ": " << errors.join("\n").toStdString() << StatementsFrom(mark0).join("\n").toStdString();
+        EXPECT_STREQ(opened->metaObject()->className(), c.windowClass);
+        EXPECT_TRUE(opened->IsNew());
+        EXPECT_EQ(opened->cmbSchema->currentText(), "dbo");
+        // The new object is made for this table.
+        if (auto* index = qobject_cast<TfrmIndex*>(opened))
+            EXPECT_EQ(index->TableName(), "T");
+        if (auto* trigger = qobject_cast<TfrmTrigger*>(opened))
+            EXPECT_EQ(trigger->TblName, "T");
+        if (auto* cnst = qobject_cast<TfrmConst*>(opened))
+            EXPECT_EQ(cnst->cmbTableName->currentText(), "T");
+    }
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
