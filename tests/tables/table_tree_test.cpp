@@ -6,7 +6,10 @@
 #include "app/message_box.h"
 #include "app/options.h"
 #include "objects/constraint_window.h"
+#include "objects/index_text.h"
 #include "objects/index_window.h"
+#include "objects/storage_text.h"
+#include "app/workspace.h"
 #include "objects/trigger_window.h"
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
@@ -316,5 +319,47 @@ TEST_F(TableTree, NewOpensTheKindsWindowForTheTable)
         if (auto* cnst = qobject_cast<TfrmConst*>(opened))
             EXPECT_EQ(cnst->cmbTableName->currentText(), "T");
     }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+TEST_F(TableTree, OpenShowsTheEntryInItsWindowOnceAndRecordsIt)
+{
+    Table(0);
+    // IX_T_code as the index window reads it.
+    const auto rule = [this](const QString& sql, const QVariantList& params, std::vector<ColumnDesc> cols,
+                             std::vector<QVariantList> rows) {
+        static const QRegularExpression marker(QStringLiteral(":[A-Za-z_]+"));
+        FixtureRule& r = session->fixture().exact(QString(sql).replace(marker, QStringLiteral("?")));
+        r.params = params;
+        r.returns(std::move(cols), std::move(rows));
+    };
+    rule(index::IndexSql(15, "sales", "dbo", "T"), {"IX_T_code", "dbo"},
+         {column("", "nvarchar(128)"), column("", "nvarchar(128)"), column("type", "tinyint"), column("is_unique", "bit"),
+          column("is_disabled", "bit"), column("fill_factor", "tinyint"), column("is_primary_key", "bit"),
+          column("is_unique_constraint", "bit"), column("is_padded", "bit"), column("filter_definition", "nvarchar(max)")},
+         {{"sales", "T", 2, false, false, 0, false, false, false, QVariant()}});
+    rule(storage::DataSpaceTypeSql(46), {"dbo", "IX_T_code"}, {column("type", "char(2)")}, {{"FG"}});
+    rule(storage::FileGroupSql(46), {"dbo", "IX_T_code", "dbo", "T"}, {column("", "sysname")}, {{"PRIMARY"}});
+    rule(index::TableColumnSql(), {"dbo", "T"}, {column("name", "sysname")}, {{"id"}, {"code"}, {"qty"}, {"note"}});
+    rule(index::KeyColumnSql(15), {"dbo", "T", "IX_T_code"}, {column("name", "sysname"), column("d", "int")},
+         {{"code", 0}, {"qty", 0}});
+    rule(index::IncludedColumnSql(), {"dbo", "T", "IX_T_code"}, {column("name", "sysname")}, {{"note"}});
+
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    Select(w, "IX_T_code");
+    const auto indexWindows = [this] { return main->findChildren<TfrmIndex*>(); };
+    w->mnuConstOpen->trigger();
+    ASSERT_EQ(indexWindows().size(), 1) << errors.join("\n").toStdString();
+    EXPECT_EQ(indexWindows().first()->windowTitle(), "INDEX - sales.dbo.T.IX_T_code @ srv.master");
+    EXPECT_FALSE(indexWindows().first()->IsNew());
+    bool recorded = false;
+    for (const auto& slot : RecentObjectList)
+        for (const TqvRecentObject& e : slot)
+            recorded |= e.ObjectType == 46 && e.ObjectName == "IX_T_code" && e.ParentObject == "T";
+    EXPECT_TRUE(recorded);
+    // Open again: the open window is brought forward, no second one.
+    w->mnuConstOpen->trigger();
+    EXPECT_EQ(indexWindows().size(), 1);
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
