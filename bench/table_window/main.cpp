@@ -96,6 +96,9 @@ void WideTable(Fixture& f, int n)
                  {{"sales", "dbo", "Wide", "column_0000", 1, "PK_Wide"}});
     f.pattern(QStringLiteral("select name, type from sys\\.indexes.*"))
         .returns({column("name", "sysname"), column("type", "int")}, {{"PK_Wide", 1}});
+    // The constraint, index and trigger tree: none.
+    f.pattern(QStringLiteral("select schema_name\\((b\\.)?uid\\), (b\\.|a\\.)?name, .*"))
+        .returns({column("s", "sysname"), column("name", "sysname")}, {});
 }
 
 int Child(int argc, char** argv, int columns, const QString& which)

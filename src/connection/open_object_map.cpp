@@ -63,7 +63,7 @@ OpenRequest ResolveOpen(TObjectTypeCode type, const QString& database, const QSt
     case 46: r.window = DefinitionWindow::Index; r.tableName = IndexTableName(parentObject, sel); break;
     case 47: r.window = DefinitionWindow::View; r.topRecord = defTopRecord; break;
     case 51: case 52: r.window = DefinitionWindow::Source; break;
-    case 57: r.window = DefinitionWindow::Trigger; break;
+    case 57: r.window = DefinitionWindow::Trigger; r.tableName = parentObject; break;
     case 58: r.window = DefinitionWindow::Sequence; break;
     case 60: r.window = DefinitionWindow::Synonym; break;
     case 66: r.window = DefinitionWindow::Constraint; r.tableName = parentObject; break;

@@ -173,13 +173,6 @@ QString DatabaseResourceQuery(bool unicodeNames);
 // CLASS (3 or 4), GRANTEE (the principal) and SECURABLE (the schema or user name). The
 // securable is matched by major_id.
 QString DatabaseResourceGrantQuery();
-// The resource list of the login window (ResName, ResType "0" server / "1" group / "2"
-// Windows login / "3" SQL login / "4" endpoint, HasPerms); parameter NAME. A login resource
-// holds permissions when a class-101 permission ON that login (major_id) is granted to NAME.
-QString ServerResourceQuery();
-// The permissions of one server resource: state, grantor name, permission_name; parameters
-// CLASS (100, 101, 105), GRANTEE and SECURABLE (the login or endpoint name; ignored for the
-// server).
-QString ServerResourceGrantQuery();
+// The login window's resource and permission reads are objects/login_perm_text.h's.
 
 } // namespace qv::grants

@@ -158,11 +158,7 @@ void TfrmTable::BuildPages()
     constLayout->setContentsMargins(0, 0, 0, 0);
     lstConst = new QTreeWidget(pnlConst);
     lstConst->setObjectName(QStringLiteral("lstConst"));
-    lstConst->setHeaderLabels({QStringLiteral("名前"), QStringLiteral("タイプ"), QStringLiteral("パラメータ"),
-                               QStringLiteral("状態")});
-    lstConst->header()->resizeSection(0, 180);
-    lstConst->header()->resizeSection(1, 120);
-    lstConst->setRootIsDecorated(false);
+    BuildConstTree();
     lstConst->setMinimumHeight(30); // the splitter may make the panel low
     pnlConst->setMinimumHeight(30);
     constLayout->addWidget(lstConst);
@@ -344,6 +340,7 @@ void TfrmTable::ShowData(bool isDrop)
             }
         }
     }
+    ShowConstTree();
     m_loaded.comment = txtComment->text();
     m_loaded.loadedComment = m_loaded.comment;
     txtComment->Save();

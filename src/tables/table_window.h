@@ -1,14 +1,18 @@
 #pragma once
 // TfrmTable: the definition window of a table (object type 45). The definition page holds the
 // column grid and the table comment; the source page the CREATE (or DROP) script; the storage
-// page the storage frame; the system-versioning page and the constraint, index and trigger tree
-// are placeholders for now. An apply either alters the table in place or re-creates it with its
+// page the storage frame; the system-versioning page is a placeholder for now. Below the column
+// grid the tree of the table's constraints, indexes and triggers (table_window_tree.cpp) opens,
+// deletes, creates, enables and disables them. An apply either alters the table in place or re-creates it with its
 // rows kept in a backup table (see table_alter.h and table_recreate.h for the text).
 #include "tables/define_frame.h"
 #include "tables/define_script.h"
 #include "tables/table_model.h"
+#include "tables/table_tree_text.h"
 
 class QIODevice;
+class QMenu;
+class QTreeWidgetItem;
 class QSplitter;
 class QToolButton;
 class QTreeWidget;
@@ -39,7 +43,13 @@ public:
     TqvStringGrid* grdColumn = nullptr;
     QSplitter* spl1 = nullptr;
     QWidget* pnlConst = nullptr;
-    QTreeWidget* lstConst = nullptr; // constraint, index and trigger tree: filled by a later unit
+    QTreeWidget* lstConst = nullptr; // constraint, index and trigger tree
+    QMenu* popConst = nullptr;
+    QAction* mnuConstOpen = nullptr;
+    QAction* mnuConstDelete = nullptr;
+    QAction* mnuConstNew = nullptr;
+    QAction* mnuConstEnable = nullptr;
+    QAction* mnuConstDisable = nullptr;
     // Other pages.
     QWidget* tabStorage = nullptr;
     TfraStorage* fraStorage = nullptr;
@@ -70,6 +80,17 @@ public:
     void grdColumnSelectListItems(int col, int row);
     void grdColumnSetEditText(int col, int row, const QString& value);
     void grdColumnEditButtonClick();
+
+    // The constraint, index and trigger tree: rebuilt from the catalog at every load and after
+    // each delete, enable and disable; its nodes as read (level 1, in tree order).
+    void ShowConstTree();
+    QList<table::TreeNode> ConstNodes() const;
+    void popConstPopup();
+    void mnuConstOpenClick();
+    void mnuConstDeleteClick();
+    void mnuConstNewClick();
+    void mnuConstEnableClick();
+    void mnuConstDisableClick();
 
     void Compile() override;
     void ChangedIsNew() override;
@@ -108,6 +129,10 @@ private:
     void FillGrid(const QList<QVariantList>& rows, qint64 seed, qint64 increment);
     void FormResize();
     void SetGridRowCount(int rows);
+    void BuildConstTree();
+    void SwitchConst(bool enable);
+    // The node of a level-1 item (image 0 for a root or none).
+    table::TreeNode NodeOf(const QTreeWidgetItem* item) const;
 
     table::TableModel m_loaded;      // the table as last loaded
     QList<table::DefaultColumn> FDefaultColumns;

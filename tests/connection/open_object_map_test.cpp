@@ -42,6 +42,9 @@ TEST(OpenObjectMap, TableOfAnIndex)
 {
     ListSelection sel;
     EXPECT_EQ(ResolveOpen(46, "d", "s", "IX", omDefine, 0, "P", sel).tableName, "P");
+    // A new trigger or constraint made from a table's window gets that table.
+    EXPECT_EQ(ResolveOpen(57, "d", "s", "", omDefine, 0, "P", sel).tableName, "P");
+    EXPECT_EQ(ResolveOpen(66, "d", "s", "", omDefine, 0, "P", sel).tableName, "P");
     sel.hasItem = true;
     sel.subItems = {"d", "s", "INDEX", "ListedTable", "", "RowTable"};
     EXPECT_EQ(ResolveOpen(46, "d", "s", "IX", omDefine, 0, "P", sel).tableName, "P");

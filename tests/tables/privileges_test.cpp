@@ -8,6 +8,7 @@
 #include "connection/catalog_queries.h"
 #include "controls/grid/string_grid.h"
 #include "controls/lists/qv_listview.h"
+#include "objects/login_perm_text.h"
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
 
@@ -208,13 +209,13 @@ TEST(RecGrants, StateChangesGiveTheServerStatements)
 TEST(RecGrants, ClassFourAndLoginPermissionsAreTiedToTheirSecurable)
 {
     for (const QString& q : {DatabaseResourceQuery(false), DatabaseResourceQuery(true), DatabaseResourceGrantQuery(),
-                             ServerResourceQuery(), ServerResourceGrantQuery()})
+                             loginperm::ResourceQuery(), loginperm::GrantQuery()})
         EXPECT_FALSE(q.contains("grantor_principal_id = o.principal_id")) << q.toStdString();
     EXPECT_TRUE(DatabaseResourceQuery(false).contains("perm.major_id = o.principal_id and perm.class = 4"));
     EXPECT_TRUE(DatabaseResourceGrantQuery().contains("prms.class = 4 AND prms.major_id = u.principal_id"));
     EXPECT_FALSE(DatabaseResourceGrantQuery().contains("grantor.name LIKE"));
-    EXPECT_TRUE(ServerResourceQuery().contains("perm.major_id = o.principal_id and perm.class = 101"));
-    EXPECT_TRUE(ServerResourceGrantQuery().contains("prms.class = 101 AND lg.principal_id = prms.major_id"));
+    EXPECT_TRUE(loginperm::ResourceQuery().contains("perm.major_id = o.principal_id and perm.class = 101"));
+    EXPECT_TRUE(loginperm::GrantQuery().contains("prms.class = 101 AND target.principal_id = prms.major_id"));
 }
 
 // ---- the frame on the scripted session ----------------------------------------------------

@@ -8,6 +8,7 @@
 #include "objects/storage_frame.h"
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
+#include "tables/table_tree_fixture.h"
 #include "tables/define_script.h"
 #include "tables/table_grid.h"
 
@@ -179,6 +180,7 @@ struct TableWindow : DefineSession {
         f.pattern(" ?select name, colid from syscolumns.*")
             .returns({column("name", "sysname"), column("colid", "smallint")},
                      {{"id", 1}, {"code", 2}, {"qty", 3}, {"parent_id", 4}, {"note", 5}, {"body", 6}});
+        ConstTreeFixture(f);
     }
 
     TfrmTable* OpenTable(const QString& name = QStringLiteral("T"), TOpenMode mode = omDefine)
