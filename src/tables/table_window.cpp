@@ -984,6 +984,12 @@ void TfrmTable::GetScript(IConnectionWindow* owner, const DefineScriptRequest& r
     std::unique_ptr<TfrmTable> w(new TfrmTable(owner ? owner->connectionWidget() : nullptr, request.database,
                                                request.schema, request.name, omDefine, 0, true));
     w->WriteScriptTo(stream, request.newSchema, request.newName);
+    if (!ScriptOption.Drop) {
+        if (ScriptOption.Insert)
+            w->WriteDataScript(stream);
+        if (ScriptOption.Index)
+            w->WriteIndexScripts(stream);
+    }
     Abort();
 }
 

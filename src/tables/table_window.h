@@ -108,6 +108,10 @@ private:
     void FillGrid(const QList<QVariantList>& rows, qint64 seed, qint64 increment);
     void FormResize();
     void SetGridRowCount(int rows);
+    // Script output (table_window_script.cpp): the rows as INSERT statements, to the stream or
+    // to the data file the script options choose, and the scripts of the table's indexes.
+    void WriteDataScript(QIODevice& stream);
+    void WriteIndexScripts(QIODevice& stream);
 
     table::TableModel m_loaded;      // the table as last loaded
     QList<table::DefaultColumn> FDefaultColumns;
