@@ -5,11 +5,17 @@
 #include "app/options.h"
 #include "app/textfiles.h"
 #include "connection/script_output.h"
+#include "objects/index_text.h"
+#include "objects/storage_text.h"
+#include "platform/exceptions.h"
 #include "support/test_env.h"
+#include "tables/define_script.h"
 #include "tables/table_session_helper.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 using namespace qv;
@@ -170,4 +176,66 @@ TEST_F(TableScriptOutput, SeparateFileModeAppendsEveryTableOfTheRunToOneDataFile
     EXPECT_FALSE(QDir(dir.path() + "/sales").exists());
     Output({"B"});
     EXPECT_EQ(Read("sales/dbo/DATA/B.SQL"), "use [sales]\r\ngo\r\nINSERT INTO [dbo].[B]\r\n VALUES(7)\r\ngo\r\n");
+}
+
+namespace {
+
+// The answers of the index window's load of dbo.Orders.IX_Orders (version 15).
+void IndexLoad(qv::db::Fixture& f)
+{
+    using qv::db::column;
+    const auto rule = [&f](const QString& sql, const QVariantList& params, std::vector<qv::db::ColumnDesc> cols,
+                           std::vector<QVariantList> rows) {
+        QString sent = sql;
+        sent.replace(QRegularExpression(":[A-Za-z_]+"), "?");
+        TableSession::Params(f.exact(sent), params).returns(std::move(cols), std::move(rows));
+    };
+    rule(index::IndexSql(15, "sales", "dbo", "Orders"), {"IX_Orders", "dbo"},
+         {column("", "nvarchar(128)"), column("", "nvarchar(128)"), column("type", "tinyint"), column("is_unique", "bit"),
+          column("is_disabled", "bit"), column("fill_factor", "tinyint"), column("is_primary_key", "bit"),
+          column("is_unique_constraint", "bit"), column("is_padded", "bit"), column("filter_definition", "nvarchar(max)")},
+         {{"sales", "Orders", 2, false, false, 0, false, false, false, QVariant()}});
+    rule(storage::DataSpaceTypeSql(46), {"dbo", "IX_Orders"}, {column("type", "char(2)")}, {{"FG"}});
+    rule(storage::FileGroupSql(46), {"dbo", "IX_Orders", "dbo", "Orders"}, {column("", "sysname")}, {{"PRIMARY"}});
+    rule(index::TableColumnSql(), {"dbo", "Orders"}, {column("name", "sysname")}, {{"OrderID"}, {"CustomerID"}});
+    rule(index::KeyColumnSql(15), {"dbo", "Orders", "IX_Orders"}, {column("name", "sysname"), column("d", "int")},
+         {{"CustomerID", 0}});
+    rule(index::IncludedColumnSql(), {"dbo", "Orders", "IX_Orders"}, {column("name", "sysname")}, {});
+}
+
+} // namespace
+
+TEST_F(TableScriptOutput, IndexOptionWritesTheIndexesThatNoConstraintImplements)
+{
+    ScriptOption.Insert = false;
+    ScriptOption.Index = true;
+    AddTable("Orders", 1001, {{"OrderID", "int", "", false, false, true}, {"CustomerID", "int"}});
+    qv::db::Fixture& f = session->fixture();
+    using qv::db::column;
+    Params(f.pattern("select name from sys\\.indexes where .*"), {"dbo", "Orders"})
+        .returns({column("name", "sysname")}, {{"PK_Orders"}, {"IX_Orders"}});
+    Params(f.pattern("select object_name\\(a\\.id\\) from sysconstraints .*"), {"dbo", "Orders", "PK_Orders"})
+        .returns({column("", "sysname")}, {{"Orders"}});
+    Params(f.pattern("select object_name\\(a\\.id\\) from sysconstraints .*"), {"dbo", "Orders", "IX_Orders"})
+        .returns({column("", "sysname")}, {});
+    IndexLoad(f);
+    Output({"Orders"});
+    const QString text = Read("Orders.SQL");
+    EXPECT_TRUE(text.contains("CREATE TABLE [dbo].[Orders]")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("go\r\nCREATE INDEX [IX_Orders]\r\nON [dbo].[Orders]\r\n([CustomerID])\r\nON [PRIMARY]\r\ngo\r\n"))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains("PK_Orders]\r\nON")) << text.toStdString();
+
+    // The DROP pass of the routine writes the DROP statement only: no rows are read, no index.
+    ScriptOption.Insert = true;
+    ScriptOption.Drop = true;
+    const qsizetype mark = Mark();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_THROW(DefinitionScripts().value(45)(conn, {45, "sales", "dbo", "Orders"}, buffer), EAbort);
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t*>(buffer.data().constData()), buffer.data().size() / 2),
+              "IF EXISTS (SELECT * FROM sysobjects WHERE id = object_id(N'[dbo].[Orders]'))\r\n"
+              "DROP TABLE [dbo].[Orders]\r\ngo\r\n");
+    for (const QString& sent : StatementsFrom(mark))
+        EXPECT_FALSE(sent.contains("SELECT *") || sent.contains("select name from sys.indexes")) << sent.toStdString();
 }
