@@ -15,18 +15,6 @@
 
 namespace qv::table {
 
-// The versioning page's values: as loaded, or as the user set them.
-struct TemporalSettings {
-    bool versioned = false;
-    QString historySchema;
-    QString historyTable;
-    QString startColumn;
-    QString endColumn;
-    bool startHidden = false;
-    bool endHidden = false;
-    bool consistency = true; // DATA_CONSISTENCY_CHECK when a history table is named
-};
-
 // A row of TemporalQuery (table_queries.h): temporal_type (0 plain, 1 history table, 2
 // system-versioned), history schema, history table, start column, its generated kind, its
 // hidden flag, end column, its kind, its hidden flag.

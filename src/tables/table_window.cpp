@@ -396,6 +396,8 @@ TableModel TfrmTable::GridModel() const
         }
         m.columns << c;
     }
+    if (Version() >= 13)
+        m.versioning = pnlTmp->Settings();
     if (!Azure()) {
         if (fraStorage->StorageKind() == storage::Temporary)
             m.temp = fraStorage->rdoGlobal->isChecked() ? TempKind::Global : TempKind::Local;

@@ -29,7 +29,7 @@ void TfrmTable::LoadTemporal()
             Session()->GetUser(list, Database(), false);
             return list;
         };
-    if (ScriptMode() || Version() < 13 || IsNew()) {
+    if (Version() < 13 || IsNew()) {
         pnlTmp->Clear();
         return;
     }

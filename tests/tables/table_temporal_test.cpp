@@ -4,6 +4,7 @@
 
 #include "app/message_box.h"
 #include "support/test_env.h"
+#include "tables/table_ddl.h"
 #include "tables/table_session_helper.h"
 #include "tables/table_temporal_page.h"
 #include "tables/table_window.h"
@@ -294,4 +295,54 @@ TEST_F(TemporalWindow, HistoryTableHasNoVersioningPage)
     TfrmTable* w = OpenTable();
     ASSERT_TRUE(w) << errors.join("\n").toStdString();
     EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabTemporal)));
+}
+
+TEST(TemporalText, NewTableAddsThePeriodAfterTheKeyAndSwitchesVersioningOn)
+{
+    TableModel m;
+    m.database = "sales";
+    m.schema = "dbo";
+    m.name = "T";
+    m.columns = {Col("id", "int", true, true), Col("ValidFrom", "datetime2", true), Col("ValidTo", "datetime2", true)};
+    m.versioning = On();
+    m.versioning.startHidden = true;
+    DdlOptions o;
+    o.writeUse = false;
+    o.schemaPrefix = "[dbo].";
+    QStringList lines;
+    AppendCreateScript(lines, m, o);
+    const auto pad = [](const QString& quoted) { return QString(31 - quoted.size(), u' '); };
+    EXPECT_EQ(lines, QStringList({"CREATE TABLE [dbo].[T]", "(", "    [id]" + pad("[id]") + "int NOT NULL", ")", "go",
+                                  "ALTER TABLE [dbo].[T] ADD CONSTRAINT [PK_T]", "PRIMARY KEY ([id])",
+                                  "ALTER TABLE [dbo].[T] ADD ",
+                                  "    [ValidFrom]" + pad("[ValidFrom]") + "datetime2 GENERATED ALWAYS AS ROW START HIDDEN NOT NULL,",
+                                  "    [ValidTo]" + pad("[ValidTo]") + "datetime2 GENERATED ALWAYS AS ROW END NOT NULL,",
+                                  "    PERIOD FOR SYSTEM_TIME ([ValidFrom],[ValidTo])", "go",
+                                  "ALTER TABLE [dbo].[T] SET (SYSTEM_VERSIONING = ON)", "go"}))
+        << lines.join("\n").toStdString();
+    // Without both period columns there is no versioning in the script.
+    m.versioning.endColumn.clear();
+    lines.clear();
+    AppendCreateScript(lines, m, o);
+    EXPECT_FALSE(lines.join("\n").contains("SYSTEM")) << lines.join("\n").toStdString();
+}
+
+TEST_F(TemporalWindow, SourcePageOfAVersionedTableCreatesItVersioned)
+{
+    Versioned();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    w->pagObject->setCurrentWidget(w->tabSource);
+    const QStringList create = w->SourceLines();
+    const qsizetype add = create.indexOf("ALTER TABLE [dbo].[T] ADD ");
+    ASSERT_GT(add, 0) << create.join("\n").toStdString();
+    EXPECT_FALSE(create.mid(0, add).join("\n").contains("[ValidFrom]")) << create.join("\n").toStdString();
+    EXPECT_EQ(create.mid(add + 1, 6),
+              QStringList({"    [ValidFrom]" + QString(20, u' ') + "datetime2(7) GENERATED ALWAYS AS ROW START NOT NULL,",
+                           "    [ValidTo]" + QString(22, u' ') + "datetime2(7) GENERATED ALWAYS AS ROW END HIDDEN NOT NULL,",
+                           "    PERIOD FOR SYSTEM_TIME ([ValidFrom],[ValidTo])", "go",
+                           "ALTER TABLE [dbo].[T] SET (SYSTEM_VERSIONING = ON (HISTORY_TABLE = [dbo].[T_history], "
+                           "DATA_CONSISTENCY_CHECK = ON))",
+                           "go"}))
+        << create.join("\n").toStdString();
 }
