@@ -57,7 +57,7 @@ DataFilePlace DataFilePath(const DataFileFacts& f)
     return place;
 }
 
-DataColumns PlanDataColumns(const QList<TableColumn>& columns, const QStringList& fieldNames)
+DataColumns PlanDataColumns(const QList<TableColumn>& columns, const QStringList& fieldNames, const QStringList& generated)
 {
     DataColumns plan;
     bool skipped = false;
@@ -71,7 +71,7 @@ DataColumns PlanDataColumns(const QList<TableColumn>& columns, const QStringList
             if (c.name.compare(field, Qt::CaseInsensitive) != 0)
                 continue;
             const QString type = c.type.trimmed().toLower();
-            written = c.computed.isEmpty() && type != u"timestamp" && type != u"rowversion";
+            written = c.computed.isEmpty() && type != u"timestamp" && type != u"rowversion" && !generated.contains(c.name);
             break;
         }
         plan.written << written;

@@ -7,8 +7,8 @@
 // Every value is written as a literal the server reads back to the same value (the data
 // layer's SqlLiteral: N'…' for Unicode text with quotes doubled, 0x… for binary, quoted
 // uniqueidentifier, date and time values in full precision in the ISO form, never the display
-// format). Computed and row-version columns cannot be written and are left out; a table that
-// has one gets a column list, as an identity table does.
+// format). Computed, row-version and period columns cannot be written and are left out; a table
+// that has one gets a column list, as an identity table does.
 #include "tables/table_model.h"
 
 #include <QList>
@@ -49,7 +49,9 @@ struct DataColumns {
     QList<bool> written;     // per field: false for computed and row-version columns
     QStringList columnList;  // the quoted names of the written fields; empty: no column list
 };
-DataColumns PlanDataColumns(const QList<TableColumn>& columns, const QStringList& fieldNames);
+// Period columns (`generated`, generated always as row start or end) are left out as well.
+DataColumns PlanDataColumns(const QList<TableColumn>& columns, const QStringList& fieldNames,
+                            const QStringList& generated = {});
 
 // "SET IDENTITY_INSERT <target> ON" (or OFF) and "go".
 QStringList IdentityInsertLines(const QString& target, bool on);

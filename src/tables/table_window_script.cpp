@@ -87,7 +87,12 @@ void TfrmTable::WriteDataScript(QIODevice& stream)
     QStringList fieldNames;
     for (const db::Field* f : fields)
         fieldNames << f->FieldName();
-    const DataColumns plan = PlanDataColumns(GridModel().columns, fieldNames);
+    const TableModel model = GridModel();
+    QStringList period;
+    for (const QString& c : {model.versioning.startColumn, model.versioning.endColumn})
+        if (!c.isEmpty())
+            period << c;
+    const DataColumns plan = PlanDataColumns(model.columns, fieldNames, period);
 
     if (!useLines.isEmpty())
         write(useLines);

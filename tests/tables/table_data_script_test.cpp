@@ -61,16 +61,17 @@ TEST(TableDataScript, ListsAreCutAfterTheItemThatPassesSeventyCharacters)
               QStringList({"INSERT INTO [T]", " ([a],[b])", " VALUES(1,NULL)", "go"}));
 }
 
-TEST(TableDataScript, ComputedAndRowVersionColumnsAreNotWritten)
+TEST(TableDataScript, ComputedRowVersionAndPeriodColumnsAreNotWritten)
 {
     TableColumn id{"id", "int"};
     id.defaultValue = "IDENTITY(1, 1)";
     TableColumn total{"total", "int"};
     total.computed = "([a]+(1))";
     const TableColumn a{"a", "int"}, rv{"rv", "rowversion"}, odd{"x]y", "int"};
-    DataColumns plan = PlanDataColumns({a, total, rv, odd}, {"a", "total", "rv", "x]y"});
+    const TableColumn from{"ValidFrom", "datetime2"};
+    DataColumns plan = PlanDataColumns({a, total, rv, odd, from}, {"a", "total", "rv", "x]y", "ValidFrom"}, {"ValidFrom"});
     EXPECT_FALSE(plan.identity);
-    EXPECT_EQ(plan.written, QList<bool>({true, false, false, true}));
+    EXPECT_EQ(plan.written, QList<bool>({true, false, false, true, false}));
     EXPECT_EQ(plan.columnList, QStringList({"[a]", "[x]]y]"}));
     plan = PlanDataColumns({a}, {"a"});
     EXPECT_TRUE(plan.columnList.isEmpty()); // a plain table: no column list
