@@ -1,5 +1,7 @@
 #include "tables/table_ddl.h"
 
+#include "tables/table_temporal_text.h"
+
 #include "app/qvstrings.h"
 #include "tables/define_text.h"
 
@@ -105,6 +107,16 @@ QString CreateTableName(const TableModel& m)
     return m.name;
 }
 
+bool HasPeriod(const TableModel& m)
+{
+    return m.versioning.versioned && !m.versioning.startColumn.isEmpty() && !m.versioning.endColumn.isEmpty();
+}
+
+bool IsPeriodColumn(const TableModel& m, const QString& column)
+{
+    return HasPeriod(m) && (column == m.versioning.startColumn || column == m.versioning.endColumn);
+}
+
 QString ColumnLine(const TableModel& m, int index, const DdlOptions& o)
 {
     const TableColumn& c = m.columns.at(index);
@@ -123,6 +135,12 @@ QString ColumnLine(const TableModel& m, int index, const DdlOptions& o)
         line += u'(' + c.length + u')';
     if (!c.collation.isEmpty())
         line += QStringLiteral(" COLLATE ") + c.collation + u' ';
+    if (IsPeriodColumn(m, c.name)) {
+        const bool start = c.name == m.versioning.startColumn;
+        line += start ? QStringLiteral(" GENERATED ALWAYS AS ROW START") : QStringLiteral(" GENERATED ALWAYS AS ROW END");
+        if (start ? m.versioning.startHidden : m.versioning.endHidden)
+            line += QStringLiteral(" HIDDEN");
+    }
     if (o.version >= 13 && !o.azure && !c.mask.isEmpty() && o.writeMask)
         line += QStringLiteral(" MASKED WITH (FUNCTION = ") + QuoteLiteral(c.mask) + u')';
     if (!c.defaultValue.isEmpty()) {
@@ -153,9 +171,23 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
     const QString tableName = CreateTableName(m);
     const QString table = Prefix(m, o) + QuoteIdentifier(tableName);
     lines << QStringLiteral("CREATE TABLE ") + table << QStringLiteral("(");
+    // The period columns of a versioned table are added after the key, with their PERIOD.
+    QStringList period;
     for (int i = 0; i < m.columns.size(); ++i)
         if (!m.columns.at(i).name.isEmpty())
-            lines << ColumnLine(m, i, o);
+            (IsPeriodColumn(m, m.columns.at(i).name) ? period : lines) << ColumnLine(m, i, o);
+    const auto finish = [&] {
+        if (HasPeriod(m)) {
+            lines << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD ") << period
+                  << QStringLiteral("    PERIOD FOR SYSTEM_TIME (") + QuoteIdentifier(m.versioning.startColumn) + u',' +
+                         QuoteIdentifier(m.versioning.endColumn) + u')'
+                  << QStringLiteral("go");
+            lines << QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" SET ") + VersioningClause(m.versioning)
+                  << QStringLiteral("go");
+        }
+        if (o.withComments)
+            AppendCreateComments(lines, m, o);
+    };
     if (lines.last().endsWith(u','))
         lines.last().chop(1);
     lines << QStringLiteral(")");
@@ -194,8 +226,7 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
                 }
         }
         if (keys.isEmpty()) {
-            if (o.withComments)
-                AppendCreateComments(lines, m, o);
+            finish();
             return;
         }
         const QString name = m.serverKey.name.isEmpty() ? QStringLiteral("PK_") + m.name : m.serverKey.name;
@@ -206,9 +237,7 @@ void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOption
             lines << m.storageClause;
         lines << QStringLiteral("go");
     }
-
-    if (o.withComments)
-        AppendCreateComments(lines, m, o);
+    finish();
 }
 
 void AppendCreateComments(QStringList& lines, const TableModel& m, const DdlOptions& o)

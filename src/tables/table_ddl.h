@@ -30,6 +30,10 @@ bool ChkNPrefixForDef(const QString& value, const QString& dataType);
 QString DefaultValueText(const QString& value, const QString& type);
 // The table name as created: "#"/"##" in front of a temporary table's name.
 QString CreateTableName(const TableModel& m);
+// System versioning ticked with both period columns named: the CREATE script adds the two
+// period columns with their PERIOD after the table and its key, then switches versioning on.
+bool HasPeriod(const TableModel& m);
+bool IsPeriodColumn(const TableModel& m, const QString& column);
 // One column line of CREATE TABLE (with its trailing ",").
 QString ColumnLine(const TableModel& m, int index, const DdlOptions& o);
 void AppendCreateScript(QStringList& lines, const TableModel& m, const DdlOptions& o);

@@ -38,6 +38,18 @@ struct ServerKey {
 
 enum class TempKind { None, Local, Global };
 
+// System versioning of the table (servers from version 13): as loaded, or as the user set it.
+struct TemporalSettings {
+    bool versioned = false;
+    QString historySchema;
+    QString historyTable;
+    QString startColumn;
+    QString endColumn;
+    bool startHidden = false;
+    bool endHidden = false;
+    bool consistency = true; // DATA_CONSISTENCY_CHECK when a history table is named
+};
+
 struct TableModel {
     QString database;
     QString schema;
@@ -52,6 +64,7 @@ struct TableModel {
     ServerKey serverKey;   // used for an existing table only
     TempKind temp = TempKind::None;
     QString storageClause; // "ON [PRIMARY]" …; empty for none
+    TemporalSettings versioning;
 };
 
 // Length text of the grid by upper-cased type: CHAR, NCHAR, BINARY → maximum length; VARCHAR,

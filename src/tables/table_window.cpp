@@ -29,6 +29,8 @@
 #include "tables/table_grid.h"
 #include "tables/table_queries.h"
 #include "tables/table_recreate.h"
+#include "tables/table_temporal_page.h"
+#include "tables/table_temporal_text.h"
 
 #include <QAction>
 #include <QDialog>
@@ -181,10 +183,13 @@ void TfrmTable::BuildPages()
     tabTemporal = new QWidget(pagObject);
     tabTemporal->setObjectName(QStringLiteral("tabTemporal"));
     auto* temporal = new QVBoxLayout(tabTemporal);
-    auto* note = new QLabel(QStringLiteral("テンポラルテーブルの設定は、このページではまだ変更できません。"), tabTemporal);
-    note->setObjectName(QStringLiteral("lblTemporalPending"));
-    temporal->addWidget(note);
-    temporal->addStretch();
+    temporal->setContentsMargins(0, 0, 0, 0);
+    pnlTmp = new TTemporalPage(tabTemporal);
+    pnlTmp->OnChange = [this] { SetModified(true); };
+    pnlTmp->PeriodCandidates = [this] { return PeriodColumnCandidates(GridModel().columns); };
+    pnlTmp->OnSelectTable = [this] { Guard([this] { btnTmpHistTblSelectClick(); }); };
+    pnlTmp->OnOpenTable = [this] { Guard([this] { btnTmpHistTblOpenClick(); }); };
+    temporal->addWidget(pnlTmp);
     pagObject->addTab(tabTemporal, QStringLiteral("テンポラル"));
 
     TrackChanges(txtComment);
@@ -341,6 +346,7 @@ void TfrmTable::ShowData(bool isDrop)
         }
     }
     ShowConstTree();
+    LoadTemporal();
     m_loaded.comment = txtComment->text();
     m_loaded.loadedComment = m_loaded.comment;
     txtComment->Save();
@@ -387,6 +393,8 @@ TableModel TfrmTable::GridModel() const
         }
         m.columns << c;
     }
+    if (Version() >= 13)
+        m.versioning = pnlTmp->Settings();
     if (!Azure()) {
         if (fraStorage->StorageKind() == storage::Temporary)
             m.temp = fraStorage->rdoGlobal->isChecked() ? TempKind::Global : TempKind::Local;
@@ -597,6 +605,8 @@ void TfrmTable::DoTableCompile()
                          .isEmpty();
     if (storagePage)
         fraStorage->Check();
+    if (Version() >= 13 && pnlTmp->chkCreateTmpTbl->isChecked())
+        CheckTemporalSettings();
     if (qvOption.DefaultAutoQuote)
         for (int r = 1; r <= grdColumn->RowCount() - 1; ++r) {
             const int loaded = exists ? LoadedRow(grdColumn, r) : 0;
@@ -653,6 +663,8 @@ void TfrmTable::DoTableCompile()
         AppendCreateComments(parts.comments, m, o);
     } else {
         parts.create = GetSourceAlter();
+        if (exists && pagObject->currentWidget() == tabTemporal)
+            GetTemporalScript(parts.create);
     }
     if (IsBlankScript(parts.create) && parts.backup.isEmpty() && parts.drop.isEmpty()) {
         Box(QStringLiteral("変更箇所が見つかりませんでした。"), NoChangeFlags());
@@ -981,6 +993,12 @@ void TfrmTable::GetScript(IConnectionWindow* owner, const DefineScriptRequest& r
     std::unique_ptr<TfrmTable> w(new TfrmTable(owner ? owner->connectionWidget() : nullptr, request.database,
                                                request.schema, request.name, omDefine, 0, true));
     w->WriteScriptTo(stream, request.newSchema, request.newName);
+    if (!ScriptOption.Drop) {
+        if (ScriptOption.Insert)
+            w->WriteDataScript(stream);
+        if (ScriptOption.Index)
+            w->WriteIndexScripts(stream);
+    }
     Abort();
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // TfrmTable: the definition window of a table (object type 45). The definition page holds the
 // column grid and the table comment; the source page the CREATE (or DROP) script; the storage
-// page the storage frame; the system-versioning page is a placeholder for now. Below the column
-// grid the tree of the table's constraints, indexes and triggers (table_window_tree.cpp) opens,
-// deletes, creates, enables and disables them. An apply either alters the table in place or re-creates it with its
+// page the storage frame; the system-versioning page its history table and period columns (from
+// version 13). Below the column grid the tree of the table's constraints, indexes and triggers
+// (table_window_tree.cpp) opens, deletes, creates, enables and disables them. An apply either
+// alters the table in place or re-creates it with its
 // rows kept in a backup table (see table_alter.h and table_recreate.h for the text).
 #include "tables/define_frame.h"
 #include "tables/define_script.h"
@@ -20,6 +21,7 @@ class QTreeWidget;
 namespace qv {
 
 class TfraStorage;
+class TTemporalPage;
 class TqvStringGrid;
 
 class TfrmTable : public TfrmDefine {
@@ -53,7 +55,8 @@ public:
     // Other pages.
     QWidget* tabStorage = nullptr;
     TfraStorage* fraStorage = nullptr;
-    QWidget* tabTemporal = nullptr;  // system-versioning settings: a placeholder page for now
+    QWidget* tabTemporal = nullptr;  // system-versioning settings (table_window_temporal.cpp)
+    TTemporalPage* pnlTmp = nullptr;
 
     QStringList FPrimary;            // key columns as loaded (sp_pkeys)
     QStringList FDataType, FCollType;
@@ -133,6 +136,17 @@ private:
     void SwitchConst(bool enable);
     // The node of a level-1 item (image 0 for a root or none).
     table::TreeNode NodeOf(const QTreeWidgetItem* item) const;
+    // Script output (table_window_script.cpp): the rows as INSERT statements, to the stream or
+    // to the data file the script options choose, and the scripts of the table's indexes.
+    void WriteDataScript(QIODevice& stream);
+    // System versioning (table_window_temporal.cpp): the load of the page, the checks before an
+    // apply, the change statements of an existing table and the page's two buttons.
+    void LoadTemporal();
+    void CheckTemporalSettings();
+    void GetTemporalScript(QStringList& lines);
+    void btnTmpHistTblSelectClick();
+    void btnTmpHistTblOpenClick();
+    void WriteIndexScripts(QIODevice& stream);
 
     table::TableModel m_loaded;      // the table as last loaded
     QList<table::DefaultColumn> FDefaultColumns;
