@@ -87,6 +87,7 @@ TfraDataPage::TfraDataPage(TfrmDefine* window, Window kind, std::function<QList<
     connect(btnWhere, &QAction::triggered, this, guarded([this] { btnWhereClick(); }));
     connect(btnGrdWhereClear, &QAction::triggered, this, guarded([this] { btnGrdWhereClearClick(); }));
     connect(btnExecSQL, &QAction::triggered, this, guarded([this] { btnExecSQLClick(); }));
+    tolField->setMinimumWidth(tolField->sizeHint().width()); // never folded into its extension menu
     where->addWidget(tolField, 0, Qt::AlignTop);
 
     pnlWhere2 = new QWidget(pnlWhere);
@@ -136,8 +137,14 @@ TfraDataPage::TfraDataPage(TfrmDefine* window, Window kind, std::function<QList<
     // FOR SYSTEM_TIME bar of a system-versioned table.
     pnlWhereTmp = new QWidget(pnlWhere2);
     pnlWhereTmp->setObjectName(QStringLiteral("pnlWhereTmp"));
-    auto* tmp = new QHBoxLayout(pnlWhereTmp);
-    tmp->setContentsMargins(2, 0, 2, 0);
+    // Two lines: the choice, then the period (one line would not fit a narrow window).
+    auto* tmpLines = new QVBoxLayout(pnlWhereTmp);
+    tmpLines->setContentsMargins(2, 0, 2, 0);
+    tmpLines->setSpacing(2);
+    auto* tmp = new QHBoxLayout;
+    auto* period = new QHBoxLayout;
+    tmpLines->addLayout(tmp);
+    tmpLines->addLayout(period);
     tmp->addWidget(new QLabel(QStringLiteral(" 表示データ"), pnlWhereTmp));
     rdoCurrent = new QRadioButton(QStringLiteral("現状"), pnlWhereTmp);
     rdoCurrent->setObjectName(QStringLiteral("rdoDataDispMode0"));
@@ -170,11 +177,17 @@ TfraDataPage::TfraDataPage(TfrmDefine* window, Window kind, std::function<QList<
     cmbHistoryEndTime = new QTimeEdit(pnlWhereTmp);
     cmbHistoryEndTime->setObjectName(QStringLiteral("cmbHistoryEndTime"));
     cmbHistoryEndTime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    for (QWidget* w : std::initializer_list<QWidget*>{rdoCurrent, rdoHistory, lblHistoryDispMode, cmbHistoryDispMode,
-                                                      lblHistoryDispPeriod, cmbHistoryStartDate, cmbHistoryStartTime,
-                                                      lblHistoryTilde, cmbHistoryEndDate, cmbHistoryEndTime})
+    cmbHistoryDispMode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (QWidget* w : std::initializer_list<QWidget*>{rdoCurrent, rdoHistory, lblHistoryDispMode, cmbHistoryDispMode})
         tmp->addWidget(w);
     tmp->addStretch(1);
+    period->addSpacing(12);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblHistoryDispPeriod, cmbHistoryStartDate, cmbHistoryStartTime,
+                                                      lblHistoryTilde, cmbHistoryEndDate, cmbHistoryEndTime}) {
+        w->setMinimumWidth(w->sizeHint().width());
+        period->addWidget(w);
+    }
+    period->addStretch(1);
     right->addWidget(pnlWhereTmp);
     pnlWhereTmp->setVisible(false);
 

@@ -18,6 +18,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QTimeEdit>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -377,6 +380,39 @@ TEST_F(DataPage, RowLimitZeroWarnsAndRunsNothing)
     PressEnter(p->txtRecord);
     EXPECT_EQ(Selects(run), QStringList({"select [id], [code], [note], cast([ts] as VarChar(30)) as [ts] from "
                                          "[sales].[dbo].[T] where code = 'q' order by [id]"}));
+}
+
+// A system-versioned table: the FOR SYSTEM_TIME bar picks the period; the clear button puts it
+// back on the current rows.
+TEST_F(DataPage, VersionedTableReadsTheChosenPeriod)
+{
+    TfrmTable* w = OpenTable();
+    ASSERT_NE(w, nullptr);
+    w->resize(1000, 620);
+    TfraDataPage* p = w->fraDataPage;
+    p->SetVersioned(true);
+    EXPECT_FALSE(p->cmbHistoryDispMode->isEnabled());
+    p->rdoHistory->click();
+    p->cmbHistoryDispMode->setCurrentIndex(int(History::AsOf));
+    EXPECT_TRUE(p->cmbHistoryStartDate->isEnabled());
+    EXPECT_FALSE(p->cmbHistoryEndDate->isEnabled());
+    p->cmbHistoryDispMode->setCurrentIndex(int(History::ContainedIn));
+    EXPECT_TRUE(p->cmbHistoryEndDate->isEnabled());
+    p->cmbHistoryStartDate->setDate(QDate(2026, 1, 2));
+    p->cmbHistoryStartTime->setTime(QTime(3, 4, 5));
+    p->cmbHistoryEndDate->setDate(QDate(2026, 2, 1));
+    p->cmbHistoryEndTime->setTime(QTime(0, 0));
+    const qsizetype run = Mark();
+    PressEnter(p->cmbHistoryDispMode);
+    EXPECT_EQ(Selects(run), QStringList({"select top 1000 [id], [code], [note], cast([ts] as VarChar(30)) as [ts] "
+                                         "from [sales].[dbo].[T] FOR SYSTEM_TIME CONTAINED IN "
+                                         "('2026-01-02T03:04:05' , '2026-02-01T00:00:00')"}));
+    SaveGrab(w, "table_window_data_history");
+    answers << IDYES;
+    p->btnGrdWhereClearClick();
+    EXPECT_TRUE(p->rdoCurrent->isChecked());
+    EXPECT_EQ(p->cmbHistoryDispMode->currentIndex(), 0);
+    EXPECT_FALSE(p->cmbHistoryStartDate->isEnabled());
 }
 
 TEST_F(DataPage, FreeConditionHistoryKeepsEachOnceAndStoresTwenty)
