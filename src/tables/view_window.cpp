@@ -184,6 +184,13 @@ QWidget* TfrmView::PageForMode(TOpenMode mode)
 
 QList<QWidget*> TfrmView::ExistingOnlyPages() { return {tabData, tabExplan, tabGrant, tabCross}; }
 
+void TfrmView::Compile()
+{
+    TfrmDefine::Compile();
+    if (!IsNew() && !Modified())
+        fraDataPage->FShowFld.clear();
+}
+
 void TfrmView::PageShown()
 {
     if (pagObject->currentWidget() == tabData && !IsNew() && !ScriptMode())

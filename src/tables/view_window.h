@@ -56,6 +56,10 @@ public:
     // Leaving the name, schema or database field: the template or the header follows.
     void txtNameExit(QWidget* left);
     void ChangedIsNew() override;
+    // After an apply the data page lists every column again.
+    void Compile() override;
+    // Page 2 is the data page: a rollback has it read its rows again.
+    bool HasDataPage() const override { return true; }
 
 protected:
     void ShowData(bool isDrop) override;

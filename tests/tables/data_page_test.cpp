@@ -477,6 +477,25 @@ TEST_F(DataPage, ViewListsPlainNamesAndComparesTextWithEquals)
     EXPECT_FALSE(p->chkIncNull->isChecked());
 }
 
+// The columns chosen for the data page survive a reload; after an apply of the view they are all
+// listed again.
+TEST_F(DataPage, ViewListsEveryColumnAgainAfterAnApply)
+{
+    TfrmView* w = OpenView();
+    ASSERT_NE(w, nullptr);
+    TfraDataPage* p = w->fraDataPage;
+    p->FShowFld = QStringList({"code", "gone", "id"});
+    qsizetype run = Mark();
+    p->btnExec->trigger();
+    EXPECT_EQ(Selects(run), QStringList({"select top 1000 [code], [id] from [sales].[dbo].[V]"}));
+    w->pagObject->setCurrentWidget(w->tabDefine);
+    w->Compile(); // nothing changed: said so, and the view is read again
+    EXPECT_TRUE(boxes.last().endsWith("変更箇所が見つかりませんでした。"));
+    run = Mark();
+    w->pagObject->setCurrentWidget(w->tabData);
+    EXPECT_EQ(Selects(run), QStringList({"select top 1000 [id], [code], [note], [ts] from [sales].[dbo].[V]"}));
+}
+
 TEST_F(DataPage, GenerateOpensThePlaceholderForAnExistingObjectOnly)
 {
     QStringList shown;
