@@ -242,6 +242,8 @@ QWidget* TfrmTable::PageForMode(TOpenMode mode)
     return mode == omData ? tabData : TfrmDefine::PageForMode(mode);
 }
 
+bool TfrmTable::CanDelete() const { return !IsNew() && pagObject->currentWidget() != tabData; }
+
 void TfrmTable::PageShown()
 {
     if (pagObject->currentWidget() != tabData || IsNew() || ScriptMode())

@@ -78,6 +78,8 @@ public:
     void Compile() override;
     // Page 2 is the data page: a rollback has it read its rows again.
     bool HasDataPage() const override { return true; }
+    // Not while the data page is shown.
+    bool CanDelete() const override;
     void ChangedIsNew() override;
     // GUI\TABLE: the frame's size and ConstHeight, the height of the dependent-object panel.
     void LoadWindowSettings() override;

@@ -184,6 +184,8 @@ QWidget* TfrmView::PageForMode(TOpenMode mode)
 
 QList<QWidget*> TfrmView::ExistingOnlyPages() { return {tabData, tabExplan, tabGrant, tabCross}; }
 
+bool TfrmView::CanDelete() const { return !IsNew() && pagObject->currentWidget() != tabData; }
+
 void TfrmView::Compile()
 {
     TfrmDefine::Compile();

@@ -60,6 +60,8 @@ public:
     void Compile() override;
     // Page 2 is the data page: a rollback has it read its rows again.
     bool HasDataPage() const override { return true; }
+    // Not while the data page is shown.
+    bool CanDelete() const override;
 
 protected:
     void ShowData(bool isDrop) override;

@@ -353,6 +353,12 @@ TEST_F(DataPage, TableRunsTheTypedConditionsAndShowsTheRows)
     EXPECT_EQ(History("T"), QStringList({"id <> 3"}));
     SaveGrab(w, "table_window_data");
 
+    // No delete while the rows are shown.
+    EXPECT_FALSE(w->actDelete->isEnabled());
+    w->pagObject->setCurrentWidget(w->tabDefine);
+    EXPECT_TRUE(w->actDelete->isEnabled());
+    w->pagObject->setCurrentWidget(w->tabData);
+
     // The copy button gives the same statement.
     p->btnExecSQLClick();
     EXPECT_EQ(clipboardNotes, QStringList({"指定した条件のSELECT文を、\r\nクリップボードに出力しました。"}));
@@ -466,6 +472,7 @@ TEST_F(DataPage, ViewListsPlainNamesAndComparesTextWithEquals)
     EXPECT_EQ(p->grdWhere->Cells(wcSort, 4), "2");
     EXPECT_EQ(p->fraData->qryData->RecordCount(), 2);
     EXPECT_TRUE(p->fraData->Primary().isEmpty());
+    EXPECT_FALSE(w->actDelete->isEnabled());
     SaveGrab(w, "view_window_data");
 
     // Clear asks, then empties the conditions and the NULL box; the data is not shown again.
