@@ -370,7 +370,7 @@ void TfrmDefine::UpdateActions()
 {
     actCompile->setEnabled(Modified() || SourcePageActive());
     actRefresh->setEnabled(true);
-    actDelete->setEnabled(!IsNew());
+    actDelete->setEnabled(CanDelete());
     // Output writes what the server holds: only for an existing, unmodified object.
     for (QAction* a : {actOutput, actPrint, actSave})
         if (a)
@@ -560,7 +560,7 @@ QString TfrmDefine::DeleteStatement()
 
 void TfrmDefine::actDeleteExecute()
 {
-    if (IsNew())
+    if (!CanDelete())
         return;
     if (Box(QStringLiteral("オブジェクトを削除しますか？"), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;

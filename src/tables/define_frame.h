@@ -183,6 +183,8 @@ protected:
     // when the option AutoTran is on and none is open (errors ignored).
     void CommitOpenTransaction();
     void StartTransactionWhenAuto();
+    // Whether "削除(&D)" is enabled: for an existing object (kinds may add conditions).
+    virtual bool CanDelete() const { return !IsNew(); }
     // True when the delete statement runs outside a transaction (commit first, AutoTran after).
     virtual bool DeleteOutsideTransaction() const { return false; }
     // Sets Modified on a change of the control (kinds connect their own controls).

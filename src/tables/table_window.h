@@ -20,6 +20,7 @@ class QTreeWidget;
 
 namespace qv {
 
+class TfraDataPage;
 class TfraStorage;
 class TTemporalPage;
 class TqvStringGrid;
@@ -53,6 +54,9 @@ public:
     QAction* mnuConstEnable = nullptr;
     QAction* mnuConstDisable = nullptr;
     // Other pages.
+    QWidget* tabData = nullptr;      // the data page (tables/data_page.*)
+    TfraDataPage* fraDataPage = nullptr;
+    QAction* actDataGenerate = nullptr;
     QWidget* tabStorage = nullptr;
     TfraStorage* fraStorage = nullptr;
     QWidget* tabTemporal = nullptr;  // system-versioning settings (table_window_temporal.cpp)
@@ -96,6 +100,10 @@ public:
     void mnuConstDisableClick();
 
     void Compile() override;
+    // Page 2 is the data page: a rollback has it read its rows again.
+    bool HasDataPage() const override { return true; }
+    // Not while the data page is shown.
+    bool CanDelete() const override;
     void ChangedIsNew() override;
     // GUI\TABLE: the frame's size and ConstHeight, the height of the dependent-object panel.
     void LoadWindowSettings() override;
@@ -107,6 +115,9 @@ protected:
     QStringList ScriptText(bool isDrop) override;
     QString DropStatement() override;
     QList<QWidget*> ExistingOnlyPages() override;
+    QWidget* PageForMode(TOpenMode mode) override;
+    void PageShown() override;
+    void FormCloseQuery(bool& canClose) override;
     int NoChangeFlags() const override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;

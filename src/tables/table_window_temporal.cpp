@@ -10,6 +10,7 @@
 #include "platform/exceptions.h"
 #include "sql/table_list_window.h"
 #include "tables/table_queries.h"
+#include "tables/data_page.h"
 #include "tables/table_temporal_page.h"
 #include "tables/table_temporal_text.h"
 
@@ -29,6 +30,9 @@ void TfrmTable::LoadTemporal()
             Session()->GetUser(list, Database(), false);
             return list;
         };
+    // The data page offers FOR SYSTEM_TIME only on a system-versioned table.
+    if (fraDataPage)
+        fraDataPage->SetVersioned(false);
     if (Version() < 13 || IsNew()) {
         pnlTmp->Clear();
         return;
@@ -47,6 +51,8 @@ void TfrmTable::LoadTemporal()
     const QVariantList row = rows.isEmpty() ? QVariantList() : rows.first();
     // A history table has no versioning of its own.
     pagObject->setTabVisible(page, TemporalType(row) != 1);
+    if (fraDataPage)
+        fraDataPage->SetVersioned(TemporalType(row) == 2);
     pnlTmp->Load(rows.isEmpty() ? TemporalSettings{} : TemporalFromRow(row));
 }
 

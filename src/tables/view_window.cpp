@@ -15,6 +15,7 @@
 #include "platform/exceptions.h"
 #include "sql/memo_frame.h"
 #include "tables/cross_ref_frame.h"
+#include "tables/data_page.h"
 #include "tables/privileges_frame.h"
 
 #include <QEvent>
@@ -106,8 +107,22 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     define->addWidget(grdColumn, 1);
     TrackChanges(txtComment);
 
-    tabData = StubPage(QStringLiteral("tabData"), QStringLiteral("データ表示はこのウィンドウにまだ組み込まれていません。"));
+    tabData = new QWidget(pagObject);
+    tabData->setObjectName(QStringLiteral("tabData"));
+    auto* data = new QVBoxLayout(tabData);
+    data->setContentsMargins(0, 0, 0, 0);
+    fraDataPage = new TfraDataPage(this, datapage::Window::View, [this] {
+        QList<datapage::Column> columns;
+        for (int r = 1; r < grdColumn->RowCount(); ++r)
+            if (!grdColumn->Cells(ColName, r).isEmpty())
+                columns << datapage::Column{grdColumn->Cells(ColName, r), grdColumn->Cells(ColType, r)};
+        return columns;
+    }, tabData);
+    data->addWidget(fraDataPage);
     pagObject->addTab(tabData, QStringLiteral("データ"));
+    actDataGenerate = AddDataGenerateAction(this);
+    if (!scriptMode)
+        fraDataPage->InitState(defTopRecord, database, schema, objectName);
     tabExplan = StubPage(QStringLiteral("tabExplan"), QStringLiteral("実行計画はこのウィンドウにまだ組み込まれていません。"));
     pagObject->addTab(tabExplan, QStringLiteral("実行計画"));
 
@@ -169,6 +184,28 @@ QWidget* TfrmView::PageForMode(TOpenMode mode)
 
 QList<QWidget*> TfrmView::ExistingOnlyPages() { return {tabData, tabExplan, tabGrant, tabCross}; }
 
+bool TfrmView::CanDelete() const { return !IsNew() && pagObject->currentWidget() != tabData; }
+
+void TfrmView::Compile()
+{
+    TfrmDefine::Compile();
+    if (!IsNew() && !Modified())
+        fraDataPage->FShowFld.clear();
+}
+
+void TfrmView::PageShown()
+{
+    if (pagObject->currentWidget() == tabData && !IsNew() && !ScriptMode())
+        fraDataPage->ShowPageData();
+}
+
+void TfrmView::FormCloseQuery(bool& canClose)
+{
+    TfrmDefine::FormCloseQuery(canClose);
+    if (canClose)
+        fraDataPage->CloseData();
+}
+
 void TfrmView::ChangedIsNew()
 {
     if (IsNew() && !ScriptMode()) {
@@ -176,6 +213,7 @@ void TfrmView::ChangedIsNew()
         pagObject->setCurrentWidget(tabSource);
     }
     TfrmDefine::ChangedIsNew();
+    actDataGenerate->setEnabled(!IsNew());
     if (!ScriptMode()) {
         const QSignalBlocker block(pagObject);
         pagObject->setTabVisible(pagObject->indexOf(tabDefine), !IsNew());
@@ -256,6 +294,8 @@ void TfrmView::ShowData(bool isDrop)
     }
     grdColumn->SetTopRow(1);
     grdColumn->SetLeftCol(0);
+    if (!ScriptMode())
+        fraDataPage->RefillWhereGrid();
     txtComment->Save();
     grdColumn->Save();
     m_savedComment = comment;

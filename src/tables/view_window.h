@@ -2,7 +2,7 @@
 // TfrmView: the definition window of a view (object type 47, key GUI\VIEW). For an existing
 // view: the comment and the columns with their comments (Definition page), the stored source
 // with the comment statements (Source page), the privileges and the dependencies; the data and
-// execution-plan pages are placeholders until the data page arrives. Applying the Definition
+// rows on the Data page (tables/data_page.*); the execution-plan page is a placeholder. Applying the Definition
 // page writes comment statements only; the Privileges page its GRANT/DENY/REVOKE; the Source
 // page drops the view and creates it from the editor, then puts back its permissions, extended
 // properties and triggers (with a trigger's disabled state). A new view is written on the
@@ -17,6 +17,7 @@ class QLabel;
 namespace qv {
 
 class TfraCross;
+class TfraDataPage;
 class TfraGrant;
 class TqvStringGrid;
 
@@ -37,6 +38,8 @@ public:
     TqvStrEdit* txtComment = nullptr;
     TqvStringGrid* grdColumn = nullptr;
     QWidget* tabData = nullptr;
+    TfraDataPage* fraDataPage = nullptr; // the data page (tables/data_page.*)
+    QAction* actDataGenerate = nullptr;
     QWidget* tabExplan = nullptr;
     QWidget* tabGrant = nullptr;
     QWidget* tabCross = nullptr;
@@ -53,6 +56,12 @@ public:
     // Leaving the name, schema or database field: the template or the header follows.
     void txtNameExit(QWidget* left);
     void ChangedIsNew() override;
+    // After an apply the data page lists every column again.
+    void Compile() override;
+    // Page 2 is the data page: a rollback has it read its rows again.
+    bool HasDataPage() const override { return true; }
+    // Not while the data page is shown.
+    bool CanDelete() const override;
 
 protected:
     void ShowData(bool isDrop) override;
@@ -61,6 +70,8 @@ protected:
     QString DropStatement() override;
     QWidget* PageForMode(TOpenMode mode) override;
     QList<QWidget*> ExistingOnlyPages() override;
+    void PageShown() override;
+    void FormCloseQuery(bool& canClose) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* e) override;
 

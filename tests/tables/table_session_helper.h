@@ -18,6 +18,24 @@ struct TableColumnRow {
     int scale = 0;     // fraction digits of datetime2 and time
 };
 
+// The constraint, index and trigger tree of a loaded table: empty.
+inline void EmptyConstTree(qv::db::Fixture& f)
+{
+    f.pattern("select (schema_name\\(b\\.uid\\)|user_name\\(b\\.uid\\)|schema_name\\(schema_id\\)), (b\\.)?name, (b\\.x)?type.*")
+        .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("xtype", "char(2)"),
+                  qv::db::column("d", "int"), qv::db::column("ntype", "varchar(1)")},
+                 {});
+    f.pattern("select (schema_name\\(b\\.schema_id\\)|(schema|user)_name\\(b\\.uid\\)), a\\.name, indexproperty.*")
+        .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("u", "int"),
+                  qv::db::column("d", "int")},
+                 {});
+    f.pattern(".*OBJECTPROPERTY\\(id, 'ExecIsTriggerDisabled'\\).*")
+        .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("a", "int"),
+                  qv::db::column("b", "int"), qv::db::column("c", "int"), qv::db::column("d", "int"),
+                  qv::db::column("e", "int"), qv::db::column("f", "int")},
+                 {});
+}
+
 struct TableSession : DefineSession {
     static qv::db::FixtureRule& Params(qv::db::FixtureRule& rule, const QVariantList& params)
     {
@@ -37,20 +55,7 @@ struct TableSession : DefineSession {
             .returns({qv::db::column("colname", "sysname"), qv::db::column("constdefname", "sysname")}, {});
         f.pattern("select (name, definition from sys\\.check_constraints|fk\\.name|k\\.name, c\\.name).*")
             .returns({qv::db::column("name", "sysname")}, {});
-        // The constraint, index and trigger tree of a loaded table: empty.
-        f.pattern("select (schema_name\\(b\\.uid\\)|user_name\\(b\\.uid\\)|schema_name\\(schema_id\\)), (b\\.)?name, (b\\.x)?type.*")
-            .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("xtype", "char(2)"),
-                      qv::db::column("d", "int"), qv::db::column("ntype", "varchar(1)")},
-                     {});
-        f.pattern("select (schema_name\\(b\\.schema_id\\)|(schema|user)_name\\(b\\.uid\\)), a\\.name, indexproperty.*")
-            .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("u", "int"),
-                      qv::db::column("d", "int")},
-                     {});
-        f.pattern(".*OBJECTPROPERTY\\(id, 'ExecIsTriggerDisabled'\\).*")
-            .returns({qv::db::column("s", "sysname"), qv::db::column("name", "sysname"), qv::db::column("a", "int"),
-                      qv::db::column("b", "int"), qv::db::column("c", "int"), qv::db::column("d", "int"),
-                      qv::db::column("e", "int"), qv::db::column("f", "int")},
-                     {});
+        EmptyConstTree(f);
     }
 
     // dbo.<name> with object id `id` and the columns.

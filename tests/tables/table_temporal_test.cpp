@@ -7,6 +7,7 @@
 #include "tables/table_ddl.h"
 #include "tables/table_session_helper.h"
 #include "tables/table_temporal_page.h"
+#include "tables/data_page.h"
 #include "tables/table_window.h"
 
 #include <QApplication>
@@ -295,6 +296,16 @@ TEST_F(TemporalWindow, HistoryTableHasNoVersioningPage)
     TfrmTable* w = OpenTable();
     ASSERT_TRUE(w) << errors.join("\n").toStdString();
     EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabTemporal)));
+    EXPECT_TRUE(w->fraDataPage->pnlWhereTmp->isHidden()); // a history table has no period to choose
+}
+
+// The data page of a system-versioned table offers the FOR SYSTEM_TIME choice.
+TEST_F(TemporalWindow, VersionedTableOffersThePeriodOnItsDataPage)
+{
+    Versioned();
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w) << errors.join("\n").toStdString();
+    EXPECT_FALSE(w->fraDataPage->pnlWhereTmp->isHidden());
 }
 
 TEST(TemporalText, NewTableAddsThePeriodAfterTheKeyAndSwitchesVersioningOn)
