@@ -2,6 +2,9 @@
 #include "editor/charclass.h"
 
 #include <typeinfo>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace qv {
 
@@ -219,6 +222,29 @@ inline bool QWordUnit(char16_t c) { return QDigit(c) || (c >= u'A' && c <= u'Z')
 inline bool QHexDigit(char16_t c) { return QDigit(c) || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f'); }
 } // namespace
 
+bool TEditorParser::AnyQuickStart(const char16_t* s, qsizetype n) const
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    if (m_quickStartCount > 0) {
+        __m128i keys[4];
+        for (int k = 0; k < 4; ++k)
+            keys[k] = _mm_set1_epi16(short(m_quickStartChars[k < m_quickStartCount ? k : 0]));
+        for (; i + 8 <= n; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, keys[0]), _mm_cmpeq_epi16(v, keys[1])),
+                                             _mm_or_si128(_mm_cmpeq_epi16(v, keys[2]), _mm_cmpeq_epi16(v, keys[3])));
+            if (_mm_movemask_epi8(hit) != 0)
+                return true;
+        }
+    }
+#endif
+    for (; i < n; ++i)
+        if (IsQuickStart(s[i]))
+            return true;
+    return false;
+}
+
 void TEditorParser::PrepareQuick()
 {
     m_quick = -1;
@@ -235,6 +261,11 @@ void TEditorParser::PrepareQuick()
         if (c >= 128) {
             m_quickFilter = false;
             return;
+        }
+        if (!IsQuickStart(c)) {
+            m_quickStartCount = m_quickStartCount < 4 && m_quickStartCount >= 0 ? m_quickStartCount + 1 : -1;
+            if (m_quickStartCount > 0)
+                m_quickStartChars[m_quickStartCount - 1] = c;
         }
         m_quickStarts[c >> 6] |= uint64_t(1) << (c & 63);
     };
@@ -277,16 +308,19 @@ bool TEditorParser::QuickRowEnd(QStringView row, int& bracketIndex)
     if (b >= 0) {
         if (!row.contains(br.GetBracketItem(b)->RightBracket().front()))
             return true;
-    } else if (m_quickFilter) {
-        bool any = false;
-        for (qsizetype i = 0; i < n && !any; ++i) {
-            const char16_t c = s[i];
-            any = c < 128 && (m_quickStarts[c >> 6] >> (c & 63) & 1);
-        }
-        if (!any)
-            return true;
+    } else if (m_quickFilter && !AnyQuickStart(s, n)) {
+        return true;
     }
-    auto matchAt = [&](qsizetype p, QStringView t) { return !t.isEmpty() && n - p >= t.size() && QStringView(s + p, t.size()) == t; };
+    auto matchAt = [&](qsizetype p, const QString& t) {
+        const qsizetype k = t.size();
+        if (k == 0 || n - p < k)
+            return false;
+        const char16_t* q = reinterpret_cast<const char16_t*>(t.constData());
+        for (qsizetype i = 0; i < k; ++i)
+            if (s[p + i] != q[i])
+                return false;
+        return true;
+    };
     qsizetype p = 0;
     auto insideBracket = [&] {
         const QString& right = br.GetBracketItem(b)->RightBracket();
@@ -317,7 +351,7 @@ bool TEditorParser::QuickRowEnd(QStringView row, int& bracketIndex)
             continue;
         }
         bool opened = false;
-        for (int i = 0; i < br.Count() && !opened; ++i) {
+        for (int i = 0; i < br.Count() && !opened && (!m_quickFilter || IsQuickStart(s[p])); ++i) {
             const QString& left = br.GetBracketItem(i)->LeftBracket();
             if (matchAt(p, left)) {
                 b = i;
@@ -330,6 +364,8 @@ bool TEditorParser::QuickRowEnd(QStringView row, int& bracketIndex)
             continue;
         }
         const char16_t c = s[p];
+        if (m_quickFilter && (c >= 128 || !(m_quickStarts[c >> 6] >> (c & 63) & 1)))
+            goto unit; // nothing but a plain token starts here
         if (matchAt(p, f->Commenter)) {
             p += f->Commenter.size();
             while (p < n && s[p] != u'\n' && s[p] != u'\r')
@@ -356,7 +392,7 @@ bool TEditorParser::QuickRowEnd(QStringView row, int& bracketIndex)
             }
             continue;
         }
-        if (f->ControlCode && matchAt(p, u"#$")) {
+        if (f->ControlCode && n - p >= 2 && c == u'#' && s[p + 1] == u'$') {
             p += 2;
             while (p < n && QHexDigit(s[p]))
                 ++p;
@@ -383,6 +419,7 @@ bool TEditorParser::QuickRowEnd(QStringView row, int& bracketIndex)
                 continue;
             }
         }
+    unit:
         if (c == u'\n' || c == u'\r')
             break; // a line break token ends the scan
         if (QDigit(c)) {
