@@ -66,6 +66,7 @@ public:
     explicit TEditorParser(const TEditorFountain* fountain);
     const TFountainColor* TokenToFountainColor() override;
     bool InWrappedTokenSet(char16_t kind) const override;
+    bool QuickRowEnd(QStringView row, int& bracketIndex) override;
 
 protected:
     void ScanToken() override;
@@ -80,6 +81,17 @@ protected:
 
 private:
     const TEditorFountain* EF() const { return static_cast<const TEditorFountain*>(m_fountain); }
+    // The fountain's rules in the form the quick row scan reads (taken on its first call;
+    // a parser lives for one pass, the fountain does not change meanwhile).
+    void PrepareQuick();
+    int m_quick = 0; // 0 not prepared, 1 usable, -1 not for these settings
+    bool m_quickFilter = false;       // the first-character filter below applies
+    uint64_t m_quickStarts[2] = {0, 0}; // characters below 128 that may start a bracket, comment or string
+    char16_t m_quickStartChars[4] = {0, 0, 0, 0}; // the same as a list, when there are at most four
+    int m_quickStartCount = 0;                     // -1: more than four
+    bool IsQuickStart(char16_t c) const { return c < 128 && (m_quickStarts[c >> 6] >> (c & 63) & 1); }
+    bool AnyQuickStart(const char16_t* s, qsizetype n) const;
+    QString m_quickHexPrefix;
 };
 
 // The plain scanner: base character rules only (no reserved words, brackets or settings).

@@ -640,6 +640,8 @@ QString TFountainParser::TokenStringStatsPack() const
     return QString(reinterpret_cast<const QChar*>(s), e - s);
 }
 
+bool TFountainParser::QuickRowEnd(QStringView, int&) { return false; }
+
 void TFountainParser::LastTokenBracket(int index, const TRowStrings& strings, TRowAttributeData& data)
 {
     if (InEolTokenSet(data.StartToken)) {

@@ -165,6 +165,11 @@ public:
 
     // Turns Data, the state at the start of row Index of Strings, into the state at its end.
     void LastTokenBracket(int index, const TRowStrings& strings, TRowAttributeData& data);
+    // The open bracket pair at the end of Row, a row that ends its line, from the one at its
+    // start, when nothing else carries over from row to row: a scan that keeps no tokens,
+    // giving what LastTokenBracket gives. False when this parser has no such scan (or not for
+    // this state): the caller parses the row.
+    virtual bool QuickRowEnd(QStringView row, int& bracketIndex);
 
     virtual bool IsReserveWord();
     bool IsReserveWordToken(char16_t& token);

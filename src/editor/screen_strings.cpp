@@ -35,6 +35,13 @@ struct TEditorScreenStrings::Block {
     // Every row of the block is "not computed" whatever its stored words say: marking the
     // rows below an edit costs one flag per block instead of one write per row.
     bool stale = false;
+    // The open bracket pair at the start of the first row when nothing else carries over
+    // (found for the whole text by the quick row scan, so that a far jump parses from the
+    // block start instead of from the top); -2 unknown. Doubtful after a change above it
+    // until the re-parse of that change settles it.
+    int hint = -2;
+    bool doubtful = false;
+    bool hintUsable() const { return hint >= -1 && !doubtful; }
 
     void materialize()
     {
@@ -224,6 +231,7 @@ void TEditorScreenStrings::Put(int index, const QString& s)
     const Loc l = Locate(index);
     Block& b = *m_blocks[size_t(l.block)];
     b.materialize();
+    HintsDoubtfulFrom(l.block + 1);
     const uint32_t st = b.start(l.row), en = b.ends[size_t(l.row)];
     b.text.replace(qsizetype(st), qsizetype(en - st), s);
     const int64_t delta = int64_t(s.size()) - int64_t(en - st);
@@ -253,6 +261,9 @@ void TEditorScreenStrings::InsertRowsAt(int index, int n)
     }
     Block& b = *m_blocks[size_t(bi)];
     b.materialize();
+    if (r == 0)
+        b.hint = -2;
+    HintsDoubtfulFrom(bi + 1);
     const uint32_t pos = b.start(r);
     b.ends.insert(b.ends.begin() + r, size_t(n), pos);
     b.item.insert(b.item.begin() + r, size_t(n), 0u);
@@ -304,6 +315,9 @@ void TEditorScreenStrings::DeleteRowsAt(int index, int n)
         const Loc l = Locate(index);
         Block& b = *m_blocks[size_t(l.block)];
         b.materialize();
+        if (l.row == 0)
+            b.hint = -2;
+        HintsDoubtfulFrom(l.block + 1);
         const int k = std::min(n, b.rows() - l.row);
         const uint32_t st = b.start(l.row), en = b.ends[size_t(l.row + k - 1)];
         for (int i = 0; i < k; ++i) {
@@ -402,6 +416,8 @@ void TEditorScreenStrings::PutItem(int index, uint32_t value)
     const Loc l = Locate(index);
     Block& b = *m_blocks[size_t(l.block)];
     const bool lineChange = IsWrappedItem(b.item[size_t(l.row)]) != IsWrappedItem(value);
+    if (((b.item[size_t(l.row)] ^ value) & 3u) != 0)
+        HintsDoubtfulFrom(l.block + 1);
     b.setItem(l.row, value);
     if (lineChange)
         Touch(l.block);
@@ -966,7 +982,9 @@ void TEditorScreenStrings::SpliceBlocks(int index, int count, std::vector<std::u
     DeleteRowsAt(index, count);
     for (const auto& b : fresh)
         m_rowCount += b->rows();
+    const int after = bi + int(fresh.size());
     m_blocks.insert(m_blocks.begin() + bi, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    HintsDoubtfulFrom(after);
     Touch(bi);
     m_lastBlock = 0;
 }
@@ -1240,7 +1258,108 @@ int TEditorScreenStrings::RunStates(int begin, TRowAttributeData state, int hori
     }
     if (!stopped && stopOnMatch)
         MarkAllNotComputed(horizon + 1);
+    if (stopOnMatch)
+        SettleHints(stopped ? i : -1);
     return changed;
+}
+
+void TEditorScreenStrings::HintsDoubtfulFrom(int block)
+{
+    for (size_t bi = size_t(std::max(0, block)); bi < m_blocks.size(); ++bi) {
+        Block& b = *m_blocks[bi];
+        if (b.hint >= -1 && !b.doubtful) {
+            b.doubtful = true;
+            m_doubtfulHints = true;
+        }
+    }
+}
+
+// The states from StopRow on are the ones stored before the change (-1: not shown): hints of
+// blocks starting there stay, the others go.
+void TEditorScreenStrings::SettleHints(int stopRow)
+{
+    if (!m_doubtfulHints)
+        return;
+    EnsurePrefix();
+    for (size_t bi = 0; bi < m_blocks.size(); ++bi) {
+        Block& b = *m_blocks[bi];
+        if (!b.doubtful)
+            continue;
+        b.doubtful = false;
+        if (stopRow < 0 || m_rowPrefix[bi] < stopRow)
+            b.hint = -2;
+    }
+    m_doubtfulHints = false;
+}
+
+// The start state of every block by the quick row scan, from the top as long as every row
+// ends its line and the parser has the scan; the rest stay unknown.
+void TEditorScreenStrings::ComputeHints()
+{
+    m_doubtfulHints = false;
+    for (auto& b : m_blocks) {
+        b->hint = -2;
+        b->doubtful = false;
+    }
+    const TFountain* fountain = ReferenceFountain();
+    if (!fountain || m_rowCount == 0)
+        return;
+    std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
+    int bracket = -1;
+    if (!parser->QuickRowEnd(QStringView(), bracket))
+        return;
+    for (auto& bp : m_blocks) {
+        Block& b = *bp;
+        b.hint = bracket;
+        const int rows = b.rows();
+        for (int r = 0; r < rows; ++r) {
+            if (IsWrappedItem(b.item[size_t(r)]) || !parser->QuickRowEnd(b.view(r), bracket))
+                return;
+        }
+    }
+}
+
+// Rows Begin .. Last from State (the state at Begin's start) by the parser's quick row scan,
+// written as the full parse writes them, as long as only the open bracket pair carries over
+// and the rows end their lines. Returns the first row not done, State holding its start state.
+int TEditorScreenStrings::QuickStates(int begin, TRowAttributeData& state, int last, bool notify,
+                                      TFountainParser& parser)
+{
+    if (begin > last || state.StartToken != 0 || state.WrappedByte != 0 || state.ElementIndex != 0
+        || state.Remain != 0 || state.PrevToken != 0 || !state.DataStr.isEmpty() || state.BracketIndex < -1)
+        return begin;
+    int bracket = state.BracketIndex;
+    if (!parser.QuickRowEnd(QStringView(), bracket))
+        return begin;
+    TRowAttributeData d;
+    d.PrevRowAttribute = state.PrevRowAttribute;
+    d.BracketIndex = state.BracketIndex;
+    int row = begin;
+    const Loc first = Locate(begin);
+    for (size_t bi = size_t(first.block); bi < m_blocks.size() && row <= last; ++bi) {
+        Block& b = *m_blocks[bi];
+        b.materialize();
+        for (int r = bi == size_t(first.block) ? first.row : 0; r < b.rows() && row <= last; ++r, ++row) {
+            const uint32_t it = b.item[size_t(r)];
+            int next = d.BracketIndex;
+            if (IsWrappedItem(it) || !parser.QuickRowEnd(b.view(r), next))
+                goto done;
+            b.setItem(r, PackRowItem(TRowAttribute(it & 3u), d));
+            b.item2[size_t(r)] &= 0xFFFF0000u;
+            if (b.dataStr)
+                (*b.dataStr)[size_t(r)].clear();
+            if (notify)
+                for (TEditorStoreClient* c : m_clients)
+                    c->InvalidateRow(row);
+            ++m_parsedRows;
+            d.BracketIndex = next;
+            d.PrevRowAttribute = TRowAttribute(it & 3u);
+        }
+    }
+done:
+    state.PrevRowAttribute = d.PrevRowAttribute;
+    state.BracketIndex = d.BracketIndex;
+    return row;
 }
 
 int TEditorScreenStrings::UpdateBrackets(int row, bool notify)
@@ -1251,22 +1370,39 @@ int TEditorScreenStrings::UpdateBrackets(int row, bool notify)
     if (!fountain)
         return 0;
     std::unique_ptr<TFountainParser> parser = fountain->CreateParser();
-    // The nearest row before Row whose state is computed; whole blocks without one are skipped.
+    // The nearest row before Row whose state is computed, or the first row of a block (Row's
+    // own included) whose start state is known; whole blocks without either are skipped.
+    int hintRow = -1;
     int f = row - 1;
-    while (f >= 0) {
+    {
+        const Loc l = Locate(row);
+        if (l.row == 0 && m_blocks[size_t(l.block)]->hintUsable())
+            hintRow = row;
+    }
+    while (hintRow < 0 && f >= 0) {
         const Loc l = Locate(f);
         const Block& b = *m_blocks[size_t(l.block)];
-        if (b.computed == 0) {
+        if (b.computed != 0 && IsComputed(b.itemAt(l.row)))
+            break;
+        if (b.computed == 0 || l.row == 0) {
+            if (b.hintUsable()) {
+                hintRow = f - l.row;
+                break;
+            }
             f -= l.row + 1;
             continue;
         }
-        if (IsComputed(b.itemAt(l.row)))
-            break;
         --f;
     }
     TRowAttributeData state;
     int begin;
-    if (f >= 0) {
+    if (hintRow >= 0) {
+        state = InitialState();
+        state.BracketIndex = m_blocks[size_t(Locate(hintRow).block)]->hint;
+        if (hintRow > 0)
+            state.PrevRowAttribute = GetRows(hintRow - 1);
+        begin = hintRow;
+    } else if (f >= 0) {
         state = GetRowData(f);
         parser->LastTokenBracket(f, *this, state);
         ++m_parsedRows;
@@ -1276,8 +1412,46 @@ int TEditorScreenStrings::UpdateBrackets(int row, bool notify)
         state = InitialState();
         begin = 0;
     }
+    // The rows up to Row by the quick scan where the parser has one.
+    const int quick = QuickStates(begin, state, row - 1, notify, *parser);
     const int horizon = std::min(row + 2 * ScreenRows(), m_rowCount - 1);
-    return RunStates(begin, state, horizon, true, notify, *parser);
+    return quick - begin + RunStates(quick, state, horizon, true, notify, *parser);
+}
+
+int TEditorScreenStrings::ParseAheadFrom(int row, int rows)
+{
+    const int end = std::min(m_rowCount, row + rows) - 1;
+    const TFountain* fountain = ReferenceFountain();
+    if (!fountain || row < 0)
+        return end + 1;
+    std::unique_ptr<TFountainParser> parser;
+    int r = row;
+    while (r <= end) {
+        const Loc l = Locate(r);
+        const Block& b = *m_blocks[size_t(l.block)];
+        if (!b.stale && b.computed == b.rows()) {
+            r += b.rows() - l.row;
+            continue;
+        }
+        if (IsComputed(b.itemAt(l.row))) {
+            ++r;
+            continue;
+        }
+        if (!parser)
+            parser = fountain->CreateParser();
+        TRowAttributeData state = InitialState();
+        if (r > 0) {
+            state = GetRowData(r - 1);
+            parser->LastTokenBracket(r - 1, *this, state);
+            ++m_parsedRows;
+            state.PrevRowAttribute = GetRows(r - 1);
+        }
+        const int q = QuickStates(r, state, end, false, *parser);
+        if (q <= end)
+            RunStates(q, state, q, false, false, *parser);
+        r = q + 1;
+    }
+    return end + 1;
 }
 
 void TEditorScreenStrings::InitBrackets()
@@ -1285,6 +1459,7 @@ void TEditorScreenStrings::InitBrackets()
     if (RefLoading())
         return;
     MarkAllNotComputed(0);
+    ComputeHints();
     if (m_rowCount == 0)
         return;
     const TFountain* fountain = ReferenceFountain();

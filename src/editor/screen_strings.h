@@ -142,6 +142,9 @@ public:
         if (row >= 0 && row < m_rowCount && GetBrackets(row) == -2)
             UpdateBrackets(row, false);
     }
+    // Computes the states of rows Row .. Row + Rows - 1 not computed yet (parsing ahead while
+    // idle, from the top down); returns the row after them.
+    int ParseAheadFrom(int row, int rows);
     // True while row's stored state is not computed yet.
     bool RowStatePending(int row) const { return row >= 0 && row < m_rowCount && GetBrackets(row) == -2; }
     // Rows parsed so far (a counter for tests and benchmarks).
@@ -241,6 +244,13 @@ private:
     // Puts ready blocks in place of Count rows at Index.
     void SpliceBlocks(int index, int count, std::vector<std::unique_ptr<Block>> fresh);
     void MarkAllNotComputed(int fromRow);
+    // Start states of whole blocks found by the quick row scan (see Block::hint): the text
+    // changed in or above a block makes the hints below it doubtful until a re-parse shows the
+    // state after the change is the one stored (RunStates stopping on a match).
+    void HintsDoubtfulFrom(int block);
+    void SettleHints(int stopRow);
+    void ComputeHints();
+    int QuickStates(int begin, TRowAttributeData& state, int last, bool notify, TFountainParser& parser);
     int RunStates(int begin, TRowAttributeData state, int horizon, bool stopOnMatch, bool notify, TFountainParser& parser);
     bool StoredEquals(int row, const TRowAttributeData& d) const;
     int ScreenRows() const;
@@ -273,6 +283,7 @@ private:
     int m_defaultScreenRows = 50;
     bool m_defaultInitFull = false;
     qint64 m_parsedRows = 0;
+    bool m_doubtfulHints = false;
     bool m_loadEndsWithBreak = false;
     bool m_loadLastWasCR = false;
     bool m_loadAny = false;

@@ -189,3 +189,66 @@ TEST(EditorParser, PlainScannerIgnoresBrackets)
     EXPECT_EQ(Scan(p, "/* a"), (Tokens{{toSymbol, "/"}, {toSymbol, "*"}, {toAnk, "a"}}));
     EXPECT_EQ(p.TokenToFountainColor(), nullptr);
 }
+
+// The quick row scan gives the bracket state the full row parse gives, for every row of a
+// table and both start states, under the SQL settings and under other settings of the fountain.
+TEST(EditorParser, QuickRowScanAgreesWithTheFullParse)
+{
+    const QStringList rows = {
+        "", "   ", "select a from t", "a /* b", "c */ d", "x /* y */ z /* w", "'/* not here' x",
+        "-- /* not here", "1e--x /* here", "1e-5 /* here", "1.e+ /* here", "'it''s /* in' */",
+        "'open string /* in it", "/*/", "*/*", "*/ /*", "\t#$1F/* #12 0x/*", "0x1F /* x", "\"a /* b\" c",
+        QString("a") + QChar(0) + "/* b", QString::fromUtf8("漢字/*かな*/ 'é' /*"), "e\u0301/* x",
+        "http://host/* x", "a@b.c/* x", "'a\"b' /* c", "/**/", "*//* x",
+    };
+    struct Settings {
+        const char* name;
+        void (*apply)(TEditorFountain&);
+    };
+    const Settings settings[] = {
+        {"sql", [](TEditorFountain& f) { f.ApplySqlSyntax({"select"}); }},
+        {"two quotes, control codes, hex prefix",
+         [](TEditorFountain& f) {
+             f.ApplySqlSyntax({});
+             f.DoubleQuotation = "\"";
+             f.ControlCode = true;
+             f.HexPrefix = "0x";
+         }},
+        {"one quote only", [](TEditorFountain& f) {
+             f.ApplySqlSyntax({});
+             f.DoubleQuotation.clear();
+         }},
+        {"two pairs", [](TEditorFountain& f) {
+             f.ApplySqlSyntax({});
+             TFountainBracketItem* item = f.Brackets().Add();
+             item->SetLeftBracket("{");
+             item->SetRightBracket("}");
+             f.Commenter = "#";
+         }},
+    };
+    for (const Settings& s : settings) {
+        TEditorFountain f;
+        s.apply(f);
+        auto quick = f.CreateParser();
+        auto full = f.CreateParser();
+        TRowAttributeStringList list;
+        for (const QString& r : rows)
+            list.Add(r);
+        for (int start : {-1, 0}) {
+            for (int i = 0; i < list.Count(); ++i) {
+                TRowAttributeData state;
+                state.BracketIndex = start;
+                full->LastTokenBracket(i, list, state);
+                int b = start;
+                ASSERT_TRUE(quick->QuickRowEnd(list.Get(i), b)) << s.name;
+                EXPECT_EQ(b, state.BracketIndex) << s.name << ": " << qPrintable(list.Get(i)) << " from " << start;
+            }
+        }
+    }
+    // Mail addresses and URLs may run over brackets: that parser takes the full scan.
+    TEditorFountain url;
+    url.ApplySqlSyntax({});
+    url.Url = true;
+    int b = -1;
+    EXPECT_FALSE(url.CreateParser()->QuickRowEnd(u"http://a/*", b));
+}

@@ -671,11 +671,8 @@ void TEditor::ParseAheadSlice()
     QElapsedTimer t;
     t.start();
     const int count = m_list->Count();
-    while (m_parseRow < count && t.nsecsElapsed() < kBudgetNs) {
-        const int row = std::min(m_parseRow + kStride, count - 1);
-        m_list->EnsureRowState(row);
-        m_parseRow = row + 1;
-    }
+    while (m_parseRow < count && t.nsecsElapsed() < kBudgetNs)
+        m_parseRow = m_list->ParseAheadFrom(m_parseRow, kStride);
     if (m_parseRow >= count)
         m_parseTimer.stop();
 }

@@ -347,6 +347,74 @@ TEST(EditorView, CaretRowUnderlineFollowsTheCaret)
     EXPECT_TRUE(HasColor(img, QRect(ed->LeftMargin(), ed->GetUnderlineY(2), 50, 1), qRgb(255, 0, 0)));
 }
 
+// A jump to the end right after loading parses only rows near the end and shows what an
+// editor that parsed every row on load shows; so does the jump after an edit that opens a
+// comment reaching to the end.
+TEST(EditorView, JumpRightAfterLoadParsesLittleAndShowsTheFullParse)
+{
+    static const char* const lines[] = {
+        "select 'a /* no comment' from t -- nor /* here",
+        "/* a comment",
+        "   'over rows */ select 1e--x /* again",
+        "select 'it''s', 0x1F from u",
+        "*/ select 2 /* one row */, '*/' from v",
+        "\t-- /* only a line comment",
+        "/*/ still open",
+        "*/ select 3",
+        "select 4",
+    };
+    // The second half closes no comment: one opened there stays open to the end.
+    static const char* const plain[] = {"select 'x' -- a", "select 1e-3 / 2 from t", "'--' + '/' + 'it''s'"};
+    QString text;
+    for (int i = 0; i < 10000; ++i)
+        text += QString::fromLatin1(lines[i % 9]) + "\r\n";
+    for (int i = 0; i < 10000; ++i)
+        text += QString::fromLatin1(plain[i % 3]) + "\r\n";
+    auto open = [&](TEditor& ed, bool full) {
+        ed.View().EditorFountain().ApplySqlSyntax({"select", "from"});
+        ed.View().Colors().Comment().SetColor(0x008000);
+        ed.View().Colors().Str().SetColor(0x0000FF);
+        ed.View().Colors().Int().SetColor(0xFF0000);
+        ed.Speed().InitBracketsFull = full;
+        ed.resize(500, 300);
+        ed.show();
+        ed.Lines().SetTextStr(text);
+        Render(ed);
+    };
+    TEditor quick, full;
+    open(quick, false);
+    open(full, true);
+    TEditorScreenStrings& store = quick.InternalList();
+    const TEditorScreenStrings& ref = full.InternalList();
+    auto jumpAndCompare = [&](qint64 mostRows) {
+        store.ResetParsedRowCount();
+        quick.SetRowCol(quick.ListCount(), 0);
+        full.SetRowCol(full.ListCount(), 0);
+        const QImage shown = Render(quick);
+        EXPECT_LE(store.ParsedRowCount(), mostRows);
+        EXPECT_EQ(shown, Render(full));
+        for (int r : {store.Count() - 1, store.Count() - 25, 12345, 7001}) {
+            store.EnsureRowState(r);
+            EXPECT_EQ(store.GetItem(r), ref.GetItem(r)) << r;
+            EXPECT_EQ(store.GetItem2(r), ref.GetItem2(r)) << r;
+        }
+    };
+    jumpAndCompare(1100);
+    for (TEditor* ed : {&quick, &full}) {
+        ed->SetRowCol(10000, 0);
+        ed->PutStringToLine("/*");
+        Render(*ed);
+    }
+    jumpAndCompare(store.Count());
+    EXPECT_EQ(ref.GetBrackets(store.Count() - 1), 0);
+    // Typing that changes no state keeps what was found below.
+    quick.SetRowCol(0, 0);
+    quick.PutStringToLine("y");
+    full.SetRowCol(0, 0);
+    full.PutStringToLine("y");
+    jumpAndCompare(100);
+}
+
 TEST(EditorView, IdleTimeParsesAheadSoAFarJumpParsesLittle)
 {
     TEditor ed;
