@@ -13,6 +13,8 @@
 #include "objects/source_text.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
+#include "connection/dm_sqlserver.h"
+#include "sql/explan_frame.h"
 #include "sql/memo_frame.h"
 #include "tables/cross_ref_frame.h"
 #include "tables/privileges_frame.h"
@@ -108,7 +110,14 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
 
     tabData = StubPage(QStringLiteral("tabData"), QStringLiteral("データ表示はこのウィンドウにまだ組み込まれていません。"));
     pagObject->addTab(tabData, QStringLiteral("データ"));
-    tabExplan = StubPage(QStringLiteral("tabExplan"), QStringLiteral("実行計画はこのウィンドウにまだ組み込まれていません。"));
+    tabExplan = new QWidget(pagObject);
+    tabExplan->setObjectName(QStringLiteral("tabExplan"));
+    auto* e = new QVBoxLayout(tabExplan);
+    e->setContentsMargins(0, 0, 0, 0);
+    fraExplan = new TfraExplan(tabExplan);
+    fraExplan->spl1->hide();
+    fraExplan->OnMessage = [](const QString& text, int flags) { return Box(text, flags); };
+    e->addWidget(fraExplan);
     pagObject->addTab(tabExplan, QStringLiteral("実行計画"));
 
     tabGrant = new QWidget(pagObject);
@@ -135,6 +144,22 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     if (scriptMode)
         SetObjType(47);
     Start();
+}
+
+QString TfrmView::PlanSelect() const
+{
+    return QStringLiteral("select * from ") + QuoteIdentifier(Schema()) + QStringLiteral(".") + QuoteIdentifier(Name());
+}
+
+void TfrmView::ShowPlan()
+{
+    TObjectSession* s = Session();
+    fraExplan->SetConnection(s->dmSQLServer->Connection);
+    fraExplan->SetSQL(PlanSelect());
+    if (fraExplan->SQL().isEmpty())
+        return;
+    s->ExecuteSQL(s->Use(Database()));
+    fraExplan->ShowData();
 }
 
 QWidget* TfrmView::StubPage(const QString& objectName, const QString& text)
@@ -266,6 +291,8 @@ void TfrmView::ShowData(bool isDrop)
             fraGrant->ShowData(Database(), Schema(), Name());
         else if (pagObject->currentWidget() == tabCross)
             fraCross->ShowData(Database(), Schema(), Name());
+        else if (pagObject->currentWidget() == tabExplan)
+            ShowPlan();
     }
     FitCommentColumn();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // TfrmView: the definition window of a view (object type 47, key GUI\VIEW). For an existing
 // view: the comment and the columns with their comments (Definition page), the stored source
-// with the comment statements (Source page), the privileges and the dependencies; the data and
-// execution-plan pages are placeholders until the data page arrives. Applying the Definition
+// with the comment statements (Source page), the privileges and the dependencies; the estimated
+// plan of a select on the view; the data page is a placeholder until it arrives. Applying the Definition
 // page writes comment statements only; the Privileges page its GRANT/DENY/REVOKE; the Source
 // page drops the view and creates it from the editor, then puts back its permissions, extended
 // properties and triggers (with a trigger's disabled state). A new view is written on the
@@ -17,6 +17,7 @@ class QLabel;
 namespace qv {
 
 class TfraCross;
+class TfraExplan;
 class TfraGrant;
 class TqvStringGrid;
 
@@ -38,6 +39,7 @@ public:
     TqvStringGrid* grdColumn = nullptr;
     QWidget* tabData = nullptr;
     QWidget* tabExplan = nullptr;
+    TfraExplan* fraExplan = nullptr;
     QWidget* tabGrant = nullptr;
     QWidget* tabCross = nullptr;
     TfraGrant* fraGrant = nullptr;
@@ -76,6 +78,9 @@ private:
     void grdColumnSelectCell(int col, int row);
     void grdColumnEditButtonClick();
     void FitCommentColumn();
+    // The statement whose plan the plan page shows: a select on the view.
+    QString PlanSelect() const;
+    void ShowPlan();
     QWidget* StubPage(const QString& objectName, const QString& text);
 
     QString m_savedComment;
