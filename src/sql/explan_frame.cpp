@@ -60,7 +60,7 @@ TfraExplan::TfraExplan(QWidget* parent) : QWidget(parent)
     tolLeft->setIconSize(QSize(16, 16));
     btnExcel = new QToolButton(tolLeft);
     btnExcel->setObjectName(QStringLiteral("btnExcel"));
-    btnExcel->setIcon(imgMain(44));
+    btnExcel->setIcon(QIcon::fromTheme(QStringLiteral("x-office-spreadsheet"), imgMain(44)));
     btnExcel->setToolTip(QStringLiteral("結果をExcelファイルに出力する"));
     btnCopy = new QToolButton(tolLeft);
     btnCopy->setObjectName(QStringLiteral("btnCopy"));
