@@ -23,6 +23,7 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "platform/registry.h"
+#include "tables/data_page.h"
 #include "tables/define_text.h"
 #include "tables/table_alter.h"
 #include "tables/table_ddl.h"
@@ -83,6 +84,8 @@ TfrmTable::TfrmTable(QObject* owner, const QString& database, const QString& sch
 {
     setObjectName(QStringLiteral("frmTable"));
     BuildPages();
+    if (!scriptMode)
+        fraDataPage->InitState(defTopRecord, database, schema, objectName);
     LoadWindowSettings(); // the frame read its own part before this window's controls existed
     Start();
 }
@@ -173,6 +176,20 @@ void TfrmTable::BuildPages()
     connect(spl1, &QSplitter::splitterMoved, this, [this] { m_constHeight = pnlConst->height(); });
     define->addWidget(spl1, 1);
 
+    tabData = new QWidget(pagObject);
+    tabData->setObjectName(QStringLiteral("tabData"));
+    auto* data = new QVBoxLayout(tabData);
+    data->setContentsMargins(0, 0, 0, 0);
+    fraDataPage = new TfraDataPage(this, datapage::Window::Table, [this] {
+        QList<datapage::Column> columns;
+        for (int r = 1; r <= grdColumn->RowCount() - 2; ++r)
+            columns << datapage::Column{grdColumn->Cells(colName, r), grdColumn->Cells(colType, r)};
+        return columns;
+    }, tabData);
+    data->addWidget(fraDataPage);
+    pagObject->addTab(tabData, QStringLiteral("データ"));
+    actDataGenerate = AddDataGenerateAction(this);
+
     tabStorage = new QWidget(pagObject);
     tabStorage->setObjectName(QStringLiteral("tabStorage"));
     auto* storage = new QVBoxLayout(tabStorage);
@@ -218,7 +235,37 @@ QList<QVariantList> TfrmTable::Rows(const QString& sql, const QStringList& param
     return rows;
 }
 
-QList<QWidget*> TfrmTable::ExistingOnlyPages() { return {tabSource}; }
+QList<QWidget*> TfrmTable::ExistingOnlyPages() { return {tabSource, tabData}; }
+
+QWidget* TfrmTable::PageForMode(TOpenMode mode)
+{
+    return mode == omData ? tabData : TfrmDefine::PageForMode(mode);
+}
+
+void TfrmTable::PageShown()
+{
+    if (pagObject->currentWidget() != tabData || IsNew() || ScriptMode())
+        return;
+    if (Azure()) {
+        // Without a clustered index rows cannot be added on Azure; the data is still shown.
+        const QString literal = QuoteLiteral(QuoteIdentifier(Schema(), true) + u'.' + QuoteIdentifier(TableName(), true));
+        bool clustered = false;
+        for (const QVariantList& r :
+             Rows(QStringLiteral("select type from sys.indexes where object_id = object_id(N") + literal + u')', {}))
+            clustered = clustered || Text(r, 0).trimmed() == u"1";
+        if (!clustered)
+            Box(QStringLiteral("クラスタインデックスが存在しない為、\r\nデータを作成することができません。"),
+                MB_OK | MB_ICONWARNING);
+    }
+    fraDataPage->ShowPageData(FPrimary);
+}
+
+void TfrmTable::FormCloseQuery(bool& canClose)
+{
+    TfrmDefine::FormCloseQuery(canClose);
+    if (canClose)
+        fraDataPage->CloseData();
+}
 
 int TfrmTable::NoChangeFlags() const { return MB_OK | MB_ICONINFORMATION; }
 
@@ -230,6 +277,7 @@ void TfrmTable::ChangedIsNew()
     const QSignalBlocker block(pagObject);
     pagObject->setTabVisible(pagObject->indexOf(tabStorage), !Azure());
     pagObject->setTabVisible(pagObject->indexOf(tabTemporal), Version() >= 13);
+    actDataGenerate->setEnabled(!IsNew());
     // Dynamic data masks exist from version 13, not on Azure.
     if (Version() < 13 || Azure())
         grdColumn->SetColWidths(colMask, -1);
@@ -317,6 +365,8 @@ void TfrmTable::ShowData(bool isDrop)
             fraStorage->ShowDefine();
         const QList<QVariantList> columns = Rows(ColumnQuery(target), {m_tableId});
         FillGrid(columns, Text(t, 2).toLongLong(), Text(t, 3).toLongLong());
+        if (!ScriptMode())
+            fraDataPage->RefillWhereGrid();
         FDefaultColumns.clear();
         try {
             for (const QVariantList& r : Rows(DefaultNameQuery(), {schema, name}))

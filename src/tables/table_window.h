@@ -15,6 +15,7 @@ class QTreeWidget;
 
 namespace qv {
 
+class TfraDataPage;
 class TfraStorage;
 class TqvStringGrid;
 
@@ -41,6 +42,9 @@ public:
     QWidget* pnlConst = nullptr;
     QTreeWidget* lstConst = nullptr; // constraint, index and trigger tree: filled by a later unit
     // Other pages.
+    QWidget* tabData = nullptr;      // the data page (tables/data_page.*)
+    TfraDataPage* fraDataPage = nullptr;
+    QAction* actDataGenerate = nullptr;
     QWidget* tabStorage = nullptr;
     TfraStorage* fraStorage = nullptr;
     QWidget* tabTemporal = nullptr;  // system-versioning settings: a placeholder page for now
@@ -72,6 +76,8 @@ public:
     void grdColumnEditButtonClick();
 
     void Compile() override;
+    // Page 2 is the data page: a rollback has it read its rows again.
+    bool HasDataPage() const override { return true; }
     void ChangedIsNew() override;
     // GUI\TABLE: the frame's size and ConstHeight, the height of the dependent-object panel.
     void LoadWindowSettings() override;
@@ -83,6 +89,9 @@ protected:
     QStringList ScriptText(bool isDrop) override;
     QString DropStatement() override;
     QList<QWidget*> ExistingOnlyPages() override;
+    QWidget* PageForMode(TOpenMode mode) override;
+    void PageShown() override;
+    void FormCloseQuery(bool& canClose) override;
     int NoChangeFlags() const override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;

@@ -17,12 +17,14 @@
 #include "sql/explan_frame.h"
 #include "sql/memo_frame.h"
 #include "tables/cross_ref_frame.h"
+#include "tables/data_page.h"
 #include "tables/privileges_frame.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -108,16 +110,35 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     define->addWidget(grdColumn, 1);
     TrackChanges(txtComment);
 
-    tabData = StubPage(QStringLiteral("tabData"), QStringLiteral("データ表示はこのウィンドウにまだ組み込まれていません。"));
+    tabData = new QWidget(pagObject);
+    tabData->setObjectName(QStringLiteral("tabData"));
+    auto* data = new QVBoxLayout(tabData);
+    data->setContentsMargins(0, 0, 0, 0);
+    fraDataPage = new TfraDataPage(this, datapage::Window::View, [this] {
+        QList<datapage::Column> columns;
+        for (int r = 1; r < grdColumn->RowCount(); ++r)
+            if (!grdColumn->Cells(ColName, r).isEmpty())
+                columns << datapage::Column{grdColumn->Cells(ColName, r), grdColumn->Cells(ColType, r)};
+        return columns;
+    }, tabData);
+    data->addWidget(fraDataPage);
     pagObject->addTab(tabData, QStringLiteral("データ"));
+    actDataGenerate = AddDataGenerateAction(this);
+    if (!scriptMode)
+        fraDataPage->InitState(defTopRecord, database, schema, objectName);
+    // The plan page: the data page's condition panel comes above the plan while it is shown.
     tabExplan = new QWidget(pagObject);
     tabExplan->setObjectName(QStringLiteral("tabExplan"));
     auto* e = new QVBoxLayout(tabExplan);
     e->setContentsMargins(0, 0, 0, 0);
-    fraExplan = new TfraExplan(tabExplan);
+    splExplan = new QSplitter(Qt::Vertical, tabExplan);
+    splExplan->setObjectName(QStringLiteral("splExplan"));
+    splExplan->setChildrenCollapsible(false);
+    fraExplan = new TfraExplan(splExplan);
     fraExplan->spl1->hide();
     fraExplan->OnMessage = [](const QString& text, int flags) { return Box(text, flags); };
-    e->addWidget(fraExplan);
+    splExplan->addWidget(fraExplan);
+    e->addWidget(splExplan);
     pagObject->addTab(tabExplan, QStringLiteral("実行計画"));
 
     tabGrant = new QWidget(pagObject);
@@ -146,33 +167,14 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     Start();
 }
 
-QString TfrmView::PlanSelect() const
-{
-    return QStringLiteral("select * from ") + QuoteIdentifier(Schema()) + QStringLiteral(".") + QuoteIdentifier(Name());
-}
-
 void TfrmView::ShowPlan()
 {
     TObjectSession* s = Session();
     fraExplan->SetConnection(s->dmSQLServer->Connection);
-    fraExplan->SetSQL(PlanSelect());
+    fraExplan->SetSQL(fraDataPage->BuildDataSelect());
     if (fraExplan->SQL().isEmpty())
         return;
-    s->ExecuteSQL(s->Use(Database()));
     fraExplan->ShowData();
-}
-
-QWidget* TfrmView::StubPage(const QString& objectName, const QString& text)
-{
-    auto* page = new QWidget(pagObject);
-    page->setObjectName(objectName);
-    auto* l = new QVBoxLayout(page);
-    auto* label = new QLabel(text, page);
-    label->setObjectName(objectName + QStringLiteral("Stub"));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    l->addWidget(label);
-    return page;
 }
 
 QString TfrmView::Database() const { return cmbDatabase->currentText().trimmed(); }
@@ -194,6 +196,38 @@ QWidget* TfrmView::PageForMode(TOpenMode mode)
 
 QList<QWidget*> TfrmView::ExistingOnlyPages() { return {tabData, tabExplan, tabGrant, tabCross}; }
 
+void TfrmView::Compile()
+{
+    TfrmDefine::Compile();
+    if (!IsNew() && !Modified())
+        fraDataPage->FShowFld.clear();
+}
+
+void TfrmView::PageShown()
+{
+    if (IsNew() || ScriptMode())
+        return;
+    if (pagObject->currentWidget() == tabData) {
+        if (fraDataPage->splWhere->indexOf(fraDataPage->pnlWhere) < 0)
+            fraDataPage->splWhere->insertWidget(0, fraDataPage->pnlWhere);
+        fraDataPage->ShowPageData();
+    } else if (pagObject->currentWidget() == tabExplan) {
+        if (splExplan->indexOf(fraDataPage->pnlWhere) < 0) {
+            splExplan->insertWidget(0, fraDataPage->pnlWhere);
+            splExplan->setStretchFactor(0, 0);
+            splExplan->setStretchFactor(1, 1);
+        }
+        ShowPlan();
+    }
+}
+
+void TfrmView::FormCloseQuery(bool& canClose)
+{
+    TfrmDefine::FormCloseQuery(canClose);
+    if (canClose)
+        fraDataPage->CloseData();
+}
+
 void TfrmView::ChangedIsNew()
 {
     if (IsNew() && !ScriptMode()) {
@@ -201,6 +235,7 @@ void TfrmView::ChangedIsNew()
         pagObject->setCurrentWidget(tabSource);
     }
     TfrmDefine::ChangedIsNew();
+    actDataGenerate->setEnabled(!IsNew());
     if (!ScriptMode()) {
         const QSignalBlocker block(pagObject);
         pagObject->setTabVisible(pagObject->indexOf(tabDefine), !IsNew());
@@ -281,6 +316,8 @@ void TfrmView::ShowData(bool isDrop)
     }
     grdColumn->SetTopRow(1);
     grdColumn->SetLeftCol(0);
+    if (!ScriptMode())
+        fraDataPage->RefillWhereGrid();
     txtComment->Save();
     grdColumn->Save();
     m_savedComment = comment;
@@ -291,8 +328,6 @@ void TfrmView::ShowData(bool isDrop)
             fraGrant->ShowData(Database(), Schema(), Name());
         else if (pagObject->currentWidget() == tabCross)
             fraCross->ShowData(Database(), Schema(), Name());
-        else if (pagObject->currentWidget() == tabExplan)
-            ShowPlan();
     }
     FitCommentColumn();
 }

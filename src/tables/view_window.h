@@ -1,8 +1,9 @@
 #pragma once
 // TfrmView: the definition window of a view (object type 47, key GUI\VIEW). For an existing
 // view: the comment and the columns with their comments (Definition page), the stored source
-// with the comment statements (Source page), the privileges and the dependencies; the estimated
-// plan of a select on the view; the data page is a placeholder until it arrives. Applying the Definition
+// with the comment statements (Source page), the privileges and the dependencies; the rows on
+// the Data page (tables/data_page.*) and the estimated plan of the same SELECT on the
+// execution-plan page (sql/explan_frame.*), under the data page's condition panel. Applying the Definition
 // page writes comment statements only; the Privileges page its GRANT/DENY/REVOKE; the Source
 // page drops the view and creates it from the editor, then puts back its permissions, extended
 // properties and triggers (with a trigger's disabled state). A new view is written on the
@@ -13,10 +14,12 @@
 
 class QIODevice;
 class QLabel;
+class QSplitter;
 
 namespace qv {
 
 class TfraCross;
+class TfraDataPage;
 class TfraExplan;
 class TfraGrant;
 class TqvStringGrid;
@@ -38,7 +41,10 @@ public:
     TqvStrEdit* txtComment = nullptr;
     TqvStringGrid* grdColumn = nullptr;
     QWidget* tabData = nullptr;
+    TfraDataPage* fraDataPage = nullptr; // the data page (tables/data_page.*)
+    QAction* actDataGenerate = nullptr;
     QWidget* tabExplan = nullptr;
+    QSplitter* splExplan = nullptr;
     TfraExplan* fraExplan = nullptr;
     QWidget* tabGrant = nullptr;
     QWidget* tabCross = nullptr;
@@ -55,6 +61,10 @@ public:
     // Leaving the name, schema or database field: the template or the header follows.
     void txtNameExit(QWidget* left);
     void ChangedIsNew() override;
+    // After an apply the data page lists every column again.
+    void Compile() override;
+    // Page 2 is the data page: a rollback has it read its rows again.
+    bool HasDataPage() const override { return true; }
 
 protected:
     void ShowData(bool isDrop) override;
@@ -63,6 +73,8 @@ protected:
     QString DropStatement() override;
     QWidget* PageForMode(TOpenMode mode) override;
     QList<QWidget*> ExistingOnlyPages() override;
+    void PageShown() override;
+    void FormCloseQuery(bool& canClose) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -78,10 +90,8 @@ private:
     void grdColumnSelectCell(int col, int row);
     void grdColumnEditButtonClick();
     void FitCommentColumn();
-    // The statement whose plan the plan page shows: a select on the view.
-    QString PlanSelect() const;
+    // The plan page: the plan of the data page's SELECT (database-qualified).
     void ShowPlan();
-    QWidget* StubPage(const QString& objectName, const QString& text);
 
     QString m_savedComment;
     QStringList m_savedColumnComments;
