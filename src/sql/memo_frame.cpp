@@ -1,4 +1,5 @@
 #include "sql/memo_frame.h"
+#include "sql/memo_convert.h"
 
 #include "app/application.h"
 #include "app/globals.h"
@@ -368,6 +369,7 @@ void TfraMemo::BuildPalette()
     cpnlObjTree = category("cpnlObjTree", QStringLiteral("オブジェクトツリー"), "pnlObjTreeBody");
     cpnlRefSearch = category("cpnlRefSearch", QStringLiteral("逆引き検索"), "pnlRefSearchBody");
     cpnlConvert = category("cpnlConvert", QStringLiteral("SQLのプログラムソース化"), "pnlConvertBody");
+    fraConvert = new TfraMemoConvert(txtSQL, cpnlConvert->Body());
     cpnlEditFunc = category("cpnlEditFunc", QStringLiteral("ショートカット登録済み機能"), "pnlEditFuncBody");
     cpnlEditFunc->hide();
     cl->addStretch(0);
@@ -435,6 +437,7 @@ void TfraMemo::Initialize()
     SetPaletteWidth(kPaletteInitialWidth);
     cpnlEditFunc->hide();
     ExpandCategory(cpnlObjTree);
+    fraConvert->LoadRules();
     TfrmMain* main = TfrmMain::instance();
     ApplyMemoSettings(*txtSQL, main ? main->popEditor() : nullptr);
     const int size = txtSQL->font().pointSize();

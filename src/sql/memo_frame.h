@@ -23,6 +23,7 @@ namespace qv {
 class IConnectionWindow;
 class TqvMemo;
 class TqvCodeAssist;
+class TfraMemoConvert;
 
 // Hands the rows of `list` to a new completion list of `edit` at the caret pixel position
 // (x, y) and opens it. Returns the list (owned by `owner`).
@@ -69,6 +70,7 @@ public:
     TqvCategoryPanel* cpnlRefSearch = nullptr;
     TqvCategoryPanel* cpnlConvert = nullptr;
     TqvCategoryPanel* cpnlEditFunc = nullptr;
+    TfraMemoConvert* fraConvert = nullptr; // the conversion panel of cpnlConvert
     QWidget* pnlToolPaletteFooter = nullptr;
     QSpinBox* spnFontSize = nullptr;
     QToolButton* btnToolPaletteClose = nullptr;

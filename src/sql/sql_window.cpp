@@ -179,8 +179,8 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
     pagData->addTab(fraData, QStringLiteral("結果"));
 
     pagExplan = new QTabWidget(this);
-    fraExplan = new TfraData(this, pagExplan);
-    fraExplan->setObjectName(QStringLiteral("fraExplan"));
+    fraExplan = new TfraExplan(pagExplan);
+    fraExplan->spl1->hide();
     if (owner && owner->dmSQLServer)
         fraExplan->SetConnection(owner->dmSQLServer->Connection);
     pagExplan->addTab(fraExplan, QStringLiteral("実行計画"));
@@ -508,13 +508,9 @@ void TfrmSQL::ShowResult(bool show)
 
 void TfrmSQL::RunPlan(const QStringList& lines)
 {
-    const QString text = SqlRun::planText(lines);
-    db::Query* q = fraExplan->qryData;
-    q->Close();
-    q->SetParamCreate(!SqlRun::createsObject(text));
-    q->SetSQLText(text);
+    fraExplan->SetSQL(SqlRun::planText(lines));
     ReadParamGrid();
-    m_binds.apply(q->Params());
+    m_binds.apply(fraExplan->qryData->Params());
     SyncParamGrid();
     if (m_binds.visible()) {
         MessageHook(this, SqlRun::planRefused(), 48, QString(), nullptr);
@@ -522,29 +518,12 @@ void TfrmSQL::RunPlan(const QStringList& lines)
     }
     ShowResult(true);
     try {
-        m_owner->ExecuteSQL(QStringLiteral("set showplan_all on"));
-    } catch (const Exception&) {
-        MessageHook(this, QStringLiteral("実行計画を使用できません。"), 48, QString(), nullptr);
-        try {
-            m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
-        } catch (const Exception&) {
-        }
-        return;
-    }
-    try {
-        fraExplan->SetSQL(text);
-        fraExplan->Open();
+        fraExplan->ShowData();
     } catch (const Exception& e) {
-        try {
-            m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
-        } catch (const Exception&) {
-        }
         txtSQL->setFocus();
         SelectSQLError(fraMemo->txtSQL, txtSQL->Lines().Count() - 1, 0);
         MessageHook(this, e.message(), MB_ICONERROR, QString(), nullptr);
-        return;
     }
-    m_owner->ExecuteSQL(QStringLiteral("set showplan_all off"));
 }
 
 void TfrmSQL::ClearRun()

@@ -4,6 +4,7 @@
 #include "app/qvform.h"
 #include "app/sqltext/parser.h"
 #include "controls/frame/data_frame.h"
+#include "sql/explan_frame.h"
 #include "sql/memo_frame.h"
 #include "sql/sql_run.h"
 
@@ -87,7 +88,7 @@ public:
     QMenu* MergeMenu() const override { return mnuTool; }
     QAction* btnExplan = nullptr; // plan mode toggle
     QTabWidget* pagExplan = nullptr;
-    TfraData* fraExplan = nullptr; // the estimated plan rows (SHOWPLAN_ALL)
+    TfraExplan* fraExplan = nullptr; // the estimated plan as a tree
     QAction *actExec = nullptr, *actPrev = nullptr, *actNext = nullptr, *actLog = nullptr, *actOpen = nullptr, *actSave = nullptr,
             *actHideResult = nullptr, *actExit = nullptr;
     QString StatusText() const { return m_status; }

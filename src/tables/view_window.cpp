@@ -13,6 +13,8 @@
 #include "objects/source_text.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
+#include "connection/dm_sqlserver.h"
+#include "sql/explan_frame.h"
 #include "sql/memo_frame.h"
 #include "tables/cross_ref_frame.h"
 #include "tables/data_page.h"
@@ -22,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -123,7 +126,19 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     actDataGenerate = AddDataGenerateAction(this);
     if (!scriptMode)
         fraDataPage->InitState(defTopRecord, database, schema, objectName);
-    tabExplan = StubPage(QStringLiteral("tabExplan"), QStringLiteral("実行計画はこのウィンドウにまだ組み込まれていません。"));
+    // The plan page: the data page's condition panel comes above the plan while it is shown.
+    tabExplan = new QWidget(pagObject);
+    tabExplan->setObjectName(QStringLiteral("tabExplan"));
+    auto* e = new QVBoxLayout(tabExplan);
+    e->setContentsMargins(0, 0, 0, 0);
+    splExplan = new QSplitter(Qt::Vertical, tabExplan);
+    splExplan->setObjectName(QStringLiteral("splExplan"));
+    splExplan->setChildrenCollapsible(false);
+    fraExplan = new TfraExplan(splExplan);
+    fraExplan->spl1->hide();
+    fraExplan->OnMessage = [](const QString& text, int flags) { return Box(text, flags); };
+    splExplan->addWidget(fraExplan);
+    e->addWidget(splExplan);
     pagObject->addTab(tabExplan, QStringLiteral("実行計画"));
 
     tabGrant = new QWidget(pagObject);
@@ -152,17 +167,14 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     Start();
 }
 
-QWidget* TfrmView::StubPage(const QString& objectName, const QString& text)
+void TfrmView::ShowPlan()
 {
-    auto* page = new QWidget(pagObject);
-    page->setObjectName(objectName);
-    auto* l = new QVBoxLayout(page);
-    auto* label = new QLabel(text, page);
-    label->setObjectName(objectName + QStringLiteral("Stub"));
-    label->setWordWrap(true);
-    label->setAlignment(Qt::AlignCenter);
-    l->addWidget(label);
-    return page;
+    TObjectSession* s = Session();
+    fraExplan->SetConnection(s->dmSQLServer->Connection);
+    fraExplan->SetSQL(fraDataPage->BuildDataSelect());
+    if (fraExplan->SQL().isEmpty())
+        return;
+    fraExplan->ShowData();
 }
 
 QString TfrmView::Database() const { return cmbDatabase->currentText().trimmed(); }
@@ -195,8 +207,20 @@ void TfrmView::Compile()
 
 void TfrmView::PageShown()
 {
-    if (pagObject->currentWidget() == tabData && !IsNew() && !ScriptMode())
+    if (IsNew() || ScriptMode())
+        return;
+    if (pagObject->currentWidget() == tabData) {
+        if (fraDataPage->splWhere->indexOf(fraDataPage->pnlWhere) < 0)
+            fraDataPage->splWhere->insertWidget(0, fraDataPage->pnlWhere);
         fraDataPage->ShowPageData();
+    } else if (pagObject->currentWidget() == tabExplan) {
+        if (splExplan->indexOf(fraDataPage->pnlWhere) < 0) {
+            splExplan->insertWidget(0, fraDataPage->pnlWhere);
+            splExplan->setStretchFactor(0, 0);
+            splExplan->setStretchFactor(1, 1);
+        }
+        ShowPlan();
+    }
 }
 
 void TfrmView::FormCloseQuery(bool& canClose)

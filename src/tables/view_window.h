@@ -1,8 +1,9 @@
 #pragma once
 // TfrmView: the definition window of a view (object type 47, key GUI\VIEW). For an existing
 // view: the comment and the columns with their comments (Definition page), the stored source
-// with the comment statements (Source page), the privileges and the dependencies; the data and
-// rows on the Data page (tables/data_page.*); the execution-plan page is a placeholder. Applying the Definition
+// with the comment statements (Source page), the privileges and the dependencies; the rows on
+// the Data page (tables/data_page.*) and the estimated plan of the same SELECT on the
+// execution-plan page (sql/explan_frame.*), under the data page's condition panel. Applying the Definition
 // page writes comment statements only; the Privileges page its GRANT/DENY/REVOKE; the Source
 // page drops the view and creates it from the editor, then puts back its permissions, extended
 // properties and triggers (with a trigger's disabled state). A new view is written on the
@@ -13,11 +14,13 @@
 
 class QIODevice;
 class QLabel;
+class QSplitter;
 
 namespace qv {
 
 class TfraCross;
 class TfraDataPage;
+class TfraExplan;
 class TfraGrant;
 class TqvStringGrid;
 
@@ -41,6 +44,8 @@ public:
     TfraDataPage* fraDataPage = nullptr; // the data page (tables/data_page.*)
     QAction* actDataGenerate = nullptr;
     QWidget* tabExplan = nullptr;
+    QSplitter* splExplan = nullptr;
+    TfraExplan* fraExplan = nullptr;
     QWidget* tabGrant = nullptr;
     QWidget* tabCross = nullptr;
     TfraGrant* fraGrant = nullptr;
@@ -87,7 +92,8 @@ private:
     void grdColumnSelectCell(int col, int row);
     void grdColumnEditButtonClick();
     void FitCommentColumn();
-    QWidget* StubPage(const QString& objectName, const QString& text);
+    // The plan page: the plan of the data page's SELECT (database-qualified).
+    void ShowPlan();
 
     QString m_savedComment;
     QStringList m_savedColumnComments;

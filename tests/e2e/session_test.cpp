@@ -163,3 +163,20 @@ TEST_F(SessionE2E, ServerErrorRaisesWithTheServersMessage)
 }
 
 } // namespace
+
+TEST_F(SessionE2E, BatchWithSeveralResultSetsIsWalkedInOrder)
+{
+    query.SetSQLText(QStringLiteral("select Name from dbo.Region; select Code, Rate from dbo.Tax"));
+    ASSERT_NO_THROW(query.Open());
+    ASSERT_EQ(query.FieldCount(), 1);
+    EXPECT_EQ(query.RecordCount(), 2);
+    EXPECT_EQ(query.Fields().at(0)->AsString(), QStringLiteral("東"));
+    // The row count between the two sets is passed over.
+    ASSERT_TRUE(query.NextResultSet());
+    ASSERT_EQ(query.FieldCount(), 2);
+    EXPECT_EQ(query.Fields().at(0)->FieldName(), QStringLiteral("Code"));
+    EXPECT_EQ(query.Fields().at(0)->AsInteger(), 7);
+    EXPECT_EQ(query.Fields().at(1)->AsFloat(), 8.0);
+    EXPECT_FALSE(query.NextResultSet());
+    EXPECT_FALSE(query.Active());
+}

@@ -14,7 +14,10 @@
 #include "platform/textcodec.h"
 #include "sql/memo_frame.h"
 #include "support/test_env.h"
+#include "controls/lists/qv_treeview.h"
+#include "sql/explan_frame.h"
 #include "tables/cross_ref_frame.h"
+#include "tables/data_page.h"
 #include "tables/define_script.h"
 #include "tables/define_session_helper.h"
 #include "tables/privileges_frame.h"
@@ -279,6 +282,53 @@ TEST_F(ViewWindow, CommentEditWritesOnlyTheCommentStatement)
     EXPECT_EQ(Executed(from),
               QStringList({"use [sales]", "EXEC sp_updateextendedproperty N'MS_Description', N'受注一覧' , N'schema', "
                                           "N'dbo', N'view', N'v_order'"}));
+}
+
+TEST_F(ViewWindow, PlanPageShowsTheEstimatedPlanOfASelectOnTheView)
+{
+    auto& f = session->fixture();
+    f.exact("set showplan_all on");
+    f.exact("set showplan_all off");
+    std::vector<ColumnDesc> cols;
+    for (const char* name : {"StmtText", "StmtId", "NodeId", "Parent", "PhysicalOp", "LogicalOp", "Argument", "DefinedValues",
+                             "EstimateRows", "EstimateIO", "EstimateCPU", "AvgRowSize", "TotalSubtreeCost", "OutputList",
+                             "Warnings", "Type"})
+        cols.push_back(column(name, "nvarchar(max)"));
+    auto row = [](const QString& id, const QString& parent, const QString& op, const QString& arg, const QString& cost,
+                  const QString& type) {
+        return QVariantList{op, "1", id, parent, op, op, arg, QVariant(), "12", QVariant(), QVariant(), "20", cost,
+                            QVariant(), QVariant(), type};
+    };
+    f.pattern("select top 1000 .* from \\[sales\\]\\.\\[dbo\\]\\.\\[v_order\\]")
+        .returns(cols, {row("1", "0", "", "", "0.0032831", "SELECT"),
+                        row("2", "1", "Table Scan", "OBJECT:([sales].[dbo].[orders])", "0.0032831", "PLAN_ROW")});
+    TfrmView* w = OpenView();
+    ASSERT_NE(w, nullptr);
+    const qsizetype from = session->statements().size();
+    w->pagObject->setCurrentWidget(w->tabExplan);
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
+    const QStringList sent = StatementsFrom(from);
+    ASSERT_GE(sent.size(), 3);
+    EXPECT_EQ(sent.mid(sent.size() - 3),
+              (QStringList{"set showplan_all on", "select top 1000 [id], [amount], [note] from [sales].[dbo].[v_order]",
+                           "set showplan_all off"}))
+        << sent.join("|").toStdString();
+    // The data page's condition panel stands above the plan while the plan page is shown.
+    EXPECT_EQ(w->splExplan->widget(0), w->fraDataPage->pnlWhere);
+    EXPECT_EQ(w->splExplan->widget(1), w->fraExplan);
+    ASSERT_EQ(w->fraExplan->lstPlan->topLevelItemCount(), 1);
+    auto* root = static_cast<TqvTreeNode*>(w->fraExplan->lstPlan->topLevelItem(0));
+    EXPECT_EQ(root->text(0), "SELECT STATEMENT");
+    ASSERT_EQ(root->childCount(), 1);
+    EXPECT_EQ(root->ChildNode(0)->SubItems(), (QStringList{"([sales].[dbo].[orders])", "12", "20", "0.003283", "100%", "2"}));
+    EXPECT_FALSE(w->fraExplan->spl1->isVisibleTo(w));
+    w->resize(900, 520);
+    Render(w, "view_window_plan");
+    // Back on the data page the panel returns there.
+    f.pattern("select top 1000 .*").returns({column("id", "int"), column("amount", "decimal(10,2)"), column("note", "nvarchar(20)")}, {});
+    w->pagObject->setCurrentWidget(w->tabData);
+    EXPECT_EQ(w->fraDataPage->splWhere->widget(0), w->fraDataPage->pnlWhere);
+    EXPECT_TRUE(boxes.isEmpty()) << boxes.join("\n").toStdString();
 }
 
 TEST_F(ViewWindow, PrivilegesPageAppliesTheFramesStatements)

@@ -165,6 +165,10 @@ void TqvTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
     const bool selected = selectionModel()->isSelected(index);
     const QPalette::ColorGroup cg = hasFocus() ? QPalette::Active : QPalette::Inactive;
     painter->setPen(option.palette.color(cg, selected ? QPalette::HighlightedText : QPalette::Text));
+    // A node's own text colour (its foreground) holds while it is not selected.
+    const QVariant fore = node->data(0, Qt::ForegroundRole);
+    if (!selected && fore.isValid())
+        painter->setPen(fore.value<QBrush>().color());
     painter->setFont(option.font);
 
     QRect r = NodeTextRect(node);
@@ -183,6 +187,7 @@ void TqvTreeView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                           fm.elidedText(node->text(0), Qt::ElideRight, r.width()));
 
     if (m_header) {
+        painter->setPen(option.palette.color(cg, selected ? QPalette::HighlightedText : QPalette::Text));
         const int last = std::min(m_header->count() - 1, int(node->SubItems().size()));
         QStyle::State state = option.state;
         if (selected)
