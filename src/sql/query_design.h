@@ -33,6 +33,12 @@ const QStringList& PickSortTypes();
 // The message the parser raises for a statement the builder cannot show.
 QString BuilderParseMessage();
 
+// What a table box needs from the catalog about one object.
+struct TqvTableCatalog {
+    QString SynonymBase; // "[db].[schema].[name]" when the object is a synonym
+    QStringList Keys, Columns;
+};
+
 // The catalog questions of the builder. Answers are the server's; a failure throws.
 class TqvBuilderCatalog {
 public:
@@ -49,6 +55,19 @@ public:
     virtual QString SynonymBase(const QString& database, const QString& schema, const QString& name) = 0;
     virtual QStringList KeyColumns(const QString& database, const QString& schema, const QString& name) = 0;
     virtual QStringList Columns(const QString& database, const QString& schema, const QString& name) = 0;
+    // The three questions of one table box at once (`withSynonym` false: no synonym question).
+    virtual TqvTableCatalog TableCatalog(const QString& database, const QString& schema, const QString& name,
+                                         bool withSynonym)
+    {
+        TqvTableCatalog c;
+        if (withSynonym)
+            c.SynonymBase = SynonymBase(database, schema, name);
+        if (c.SynonymBase.isEmpty()) {
+            c.Keys = KeyColumns(database, schema, name);
+            c.Columns = Columns(database, schema, name);
+        }
+        return c;
+    }
     // Database and default schema of the connection window (for a synonym's base name).
     virtual QString CurrentDatabase() { return Database(); }
     virtual QString CurrentSchema() { return DefSchema(); }

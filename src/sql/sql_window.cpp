@@ -436,6 +436,18 @@ void TfrmSQL::actInsTableExecute()
     QStringList names;
     TfrmTableList::ShowWindow(m_owner, names, this, cmbDatabase->currentText(), QString());
     auto* designer = pnlBuild->SQLDesign;
+    // One synchronisation for all chosen tables: version and default schema are asked once.
+    TqvBuilderCatalog* catalog = designer->Design().Catalog;
+    if (catalog)
+        catalog->BeginSync();
+    struct End {
+        TqvBuilderCatalog* c;
+        ~End()
+        {
+            if (c)
+                c->EndSync();
+        }
+    } end{catalog};
     bool added = false;
     for (const QString& name : names) {
         designer->AddTable(name);

@@ -1,5 +1,7 @@
 #include "sql/sql_window.h"
 
+#include "builder_fixture.h"
+
 #include "app/main_window.h"
 #include "app/options.h"
 #include "connection/catalog_queries.h"
@@ -38,14 +40,8 @@ std::shared_ptr<ScriptedSession> Server()
     answer("select default_schema_name from sys.database_principals where name = user_name()", "dbo");
     f.exact(catalog::DatabaseListSql(false)).returns({column("name", "sysname")}, {{"master"}, {"Shop"}});
     f.pattern("(?i)use \\[.*\\]");
-    f.pattern("select base_object_name from sys\\.synonyms .*").returns({column("base_object_name", "nvarchar(1035)")}, {});
-    f.pattern("select b\\.COLUMN_NAME .*").returns({column("COLUMN_NAME", "nvarchar(128)")}, {{"id"}});
-    auto& orders = f.pattern("select name from syscolumns .*");
-    orders.params = QVariantList{"dbo", "orders"};
-    orders.returns({column("name", "sysname")}, {{"id"}, {"customer_id"}, {"total"}});
-    auto& customers = f.pattern("select name from syscolumns .*");
-    customers.params = QVariantList{"dbo", "customers"};
-    customers.returns({column("name", "sysname")}, {{"id"}, {"name"}, {"city"}});
+    test::AnswerTableBox(f, "Shop", "dbo", "orders", {"id", "customer_id", "total"}, {"id"});
+    test::AnswerTableBox(f, "Shop", "dbo", "customers", {"id", "name", "city"}, {"id"});
     return session;
 }
 

@@ -1,5 +1,7 @@
 #include "sql/table_list_window.h"
 
+#include "builder_fixture.h"
+
 #include "app/main_window.h"
 #include "app/options.h"
 #include "app/qvstrings.h"
@@ -52,9 +54,8 @@ std::shared_ptr<ScriptedSession> Server()
     list.params = QVariantList{"dbo"};
     list.returns({column("name", "sysname"), column("xtype", "char(2)")},
                  {{"orders", "U "}, {"customers", "U "}, {"v_orders", "V "}, {"s_cust", "SN"}});
-    f.pattern("select base_object_name from sys\\.synonyms .*").returns({column("base_object_name", "nvarchar(1035)")}, {});
-    f.pattern("select b\\.COLUMN_NAME .*").returns({column("COLUMN_NAME", "nvarchar(128)")}, {{"id"}});
-    f.pattern("select name from syscolumns .*").returns({column("name", "sysname")}, {{"id"}, {"name"}});
+    test::AnswerTableBox(f, "Shop", "dbo", "orders", {"id", "name"}, {"id"});
+    test::AnswerTableBox(f, "Shop", "dbo", "customers", {"id", "name"}, {"id"});
     return session;
 }
 
@@ -150,14 +151,24 @@ TEST(TableList, SqlWindowAddsTwoChosenTablesToTheBuilder)
     w.resize(900, 700);
     w.btnShowDesign->trigger();
     ASSERT_TRUE(w.actInsTable->isEnabled());
-    TfrmTableList::ExecHook = [](TfrmTableList* list) {
+    auto server = env.server;
+    TfrmTableList::ExecHook = [server](TfrmTableList* list) {
         for (int i = 0; i < list->lstTable->count(); ++i) {
             const QString name = list->lstTable->item(i)->text();
             list->lstTable->item(i)->setSelected(name == "orders" || name == "customers");
         }
+        server->clearRecord();
         return int(QDialog::Accepted);
     };
     w.actInsTable->trigger();
+    // Version, default schema and one batch per added table; drawing asks nothing.
+    const QStringList sent = env.server->statements();
+    EXPECT_EQ(sent.size(), 4) << sent.join("\n").toStdString();
+    EXPECT_EQ(sent.filter("from syscolumns").size(), 2);
+    w.show();
+    QApplication::processEvents();
+    w.grab();
+    EXPECT_EQ(env.server->statements(), sent);
     TfrmTableList::ExecHook = nullptr;
     qvOption.UseLowerName = bare;
     const auto& tables = w.pnlBuild->SQLDesign->Design().Tables();
