@@ -253,6 +253,33 @@ QString TqvSQLDesign::NewAlias() const
     return alias;
 }
 
+int TqvSQLDesign::InsertGridRow(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return -1;
+    m_rows.insert(row, EmptyRow());
+    return row;
+}
+
+int TqvSQLDesign::DeleteGridRow(int row)
+{
+    if (row < 0 || row >= m_rows.size() - 1)
+        return -1;
+    m_rows.removeAt(row);
+    if (row == m_rows.size() - 1)
+        m_rows[row] = EmptyRow();
+    return row;
+}
+
+int TqvSQLDesign::MoveGridRow(int row, int delta)
+{
+    const int to = row + delta;
+    if (row < 0 || to < 0 || row >= m_rows.size() - 1 || to >= m_rows.size() - 1)
+        return -1;
+    m_rows.swapItemsAt(row, to);
+    return to;
+}
+
 TqvSQLBuildTable* TqvSQLDesign::AddTable(const QString& tableName)
 {
     return AddTable(tableName, isSelectLike(m_type) ? NewAlias() : QString());

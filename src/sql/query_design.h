@@ -140,6 +140,12 @@ public:
     void ClearGrid();
     // Fills the last row with the given cells and appends a new empty row.
     void AppendRow(const Row& cells);
+    // Row commands of the grid's tool bar on data row `row`; each answers the row that is
+    // current afterwards, or -1 when the command does not apply (the empty last row never moves,
+    // nothing moves above the first row or below the last data row).
+    int InsertGridRow(int row);
+    int DeleteGridRow(int row);
+    int MoveGridRow(int row, int delta);
 
     TqvSQLBuildTable* Selected() const { return m_selected; }
     void SetSelected(TqvSQLBuildTable* t) { m_selected = t; }

@@ -11,6 +11,7 @@
 
 class QTableWidget;
 class QLineEdit;
+class QAction;
 
 namespace qv {
 
@@ -27,6 +28,8 @@ public:
     QRect AliasRect(const TqvSQLBuildTable* t) const;
     QRect ItemRect(const TqvSQLBuildTable* t, int index) const; // empty when scrolled out
     TqvSQLBuildTable* BoxAt(QPoint p) const;
+    // The sizing border of a box under a point (no edges: not on the border).
+    Qt::Edges BorderAt(const TqvSQLBuildTable* t, QPoint p) const;
     int ItemAt(const TqvSQLBuildTable* t, QPoint p) const;
     void CalcLines(TqvSQLBuildConnect& c) const;
 
@@ -42,7 +45,8 @@ private:
     void editAlias(TqvSQLBuildTable* t);
 
     TqvSQLDesigner* m_owner;
-    int m_state = 0; // 0 idle, 2 moving a box, 3 dragging a column
+    int m_state = 0; // 0 idle, 2 moving a box, 3 dragging a column, 4 resizing a box
+    Qt::Edges m_sizing;
     QPoint m_dragStart;
     TqvSQLBuildTable* m_dragFrom = nullptr;
     int m_dragItem = -1;
@@ -79,6 +83,11 @@ public:
     void SetSQLType(TqvSQLType type, bool keepDesign = false);
     TqvSQLBuildTable* AddTable(const QString& name);
     void RemoveSelected();
+    // The grid's row commands on its current row: insert an empty row, delete the row, move it
+    // up or down (the empty input row stays last); the SQL is written again.
+    void InsColumn();
+    void DelColumn();
+    void MoveColumn(int delta);
     void SetSelected(TqvSQLBuildTable* t);
     // The grid again from the design's rows.
     void LoadGrid();
@@ -113,6 +122,7 @@ public:
     explicit TqvBuilderPage(QWidget* parent = nullptr);
     TqvSQLDesigner* SQLDesign = nullptr;
     QTableWidget* grdColumn = nullptr;
+    QAction *btnInsColumn = nullptr, *btnDelColumn = nullptr, *btnUpColumn = nullptr, *btnDownColumn = nullptr;
 };
 
 } // namespace qv
