@@ -35,6 +35,10 @@ class TfrmTableList : public QDialog {
     Q_OBJECT
 public:
     TfrmTableList(TObjectSession* owner, bool singleTable, QWidget* parent = nullptr);
+    ~TfrmTableList() override; // writes the window settings
+
+    // The window's settings key under the settings root.
+    static const QString WindowKey;
 
     // Appends the choice to `tableList`. `sender` is the calling window: one whose object name
     // contains "frmTable" gets the single-table mode with `database` and `schema` selected.
@@ -56,6 +60,8 @@ public:
 
 private:
     void fillOwners(const QString& select);
+    void loadSettings();
+    void saveSettings();
 
     TObjectSession* m_owner;
     bool m_singleTable;

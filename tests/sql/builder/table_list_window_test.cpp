@@ -13,6 +13,7 @@
 #include "sql/sql_designer.h"
 #include "sql/sql_history.h"
 #include "sql/sql_window.h"
+#include "platform/registry.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,6 +69,7 @@ struct Env {
     {
         qvOption.TempDir = work.path() + "/";
         SqlLogStore::instance().reset();
+        TqvRegistry().DeleteKey(TfrmTableList::WindowKey); // each test starts on the defaults
         main = std::make_unique<TfrmMain>();
         conn = std::make_unique<TfrmObject>(nullptr, "Shop", "sa", "pw", "srv", server);
     }
@@ -179,4 +181,62 @@ TEST(TableList, SqlWindowAddsTwoChosenTablesToTheBuilder)
     EXPECT_EQ(tables[1]->TableName, "orders");
     EXPECT_EQ(tables[1]->Bounds.left() - tables[0]->Bounds.left(), 150);
     EXPECT_TRUE(w.txtSQL->Lines().GetTextStr().contains("FROM", Qt::CaseInsensitive));
+}
+
+TEST(TableList, WindowSettingsAreKeptBetweenOpenings)
+{
+    Env env;
+    env.server->fixture().pattern("select name, xtype from sysobjects .*").returns(
+        {column("name", "sysname"), column("xtype", "char(2)")}, {{"orders", "U "}});
+    QStringList names;
+    // First opening: the user resizes the window and releases the view button.
+    TfrmTableList::ExecHook = [](TfrmTableList* w) {
+        EXPECT_TRUE(w->btnView->isChecked()); // defaults: the buttons' own state
+        w->resize(420, 510);
+        w->btnView->setChecked(false);
+        w->chkButtonClick(w->btnView);
+        return int(QDialog::Rejected);
+    };
+    TfrmTableList::ShowWindow(env.conn->session(), names, nullptr, "Shop", "");
+    {
+        TqvRegistry reg;
+        ASSERT_TRUE(reg.OpenKeyReadOnly(TfrmTableList::WindowKey));
+        EXPECT_EQ(reg.ReadInteger("WindowState"), 0);
+        EXPECT_EQ(reg.ReadInteger("Width"), 420);
+        EXPECT_EQ(reg.ReadInteger("Height"), 510);
+        EXPECT_TRUE(reg.ValueExists("Left") && reg.ValueExists("Top") && reg.ValueExists("TableWidth"));
+        EXPECT_FALSE(reg.ReadBool("ShowView"));
+        EXPECT_TRUE(reg.ReadBool("ShowTable"));
+    }
+    // Second opening reads them back; a maximised window keeps the stored size.
+    TfrmTableList::ExecHook = [](TfrmTableList* w) {
+        EXPECT_EQ(w->size(), QSize(420, 510));
+        EXPECT_FALSE(w->btnView->isChecked());
+        EXPECT_TRUE(w->btnSynonym->isChecked());
+        w->showMaximized();
+        return int(QDialog::Rejected);
+    };
+    TfrmTableList::ShowWindow(env.conn->session(), names, nullptr, "Shop", "");
+    {
+        TqvRegistry reg;
+        ASSERT_TRUE(reg.OpenKeyReadOnly(TfrmTableList::WindowKey));
+        EXPECT_EQ(reg.ReadInteger("WindowState"), 2);
+        EXPECT_EQ(reg.ReadInteger("Width"), 420);
+    }
+    // The table definition window's single-table mode leaves the chosen kinds alone.
+    TfrmTableList::ExecHook = [](TfrmTableList* w) {
+        EXPECT_TRUE(w->isMaximized());
+        EXPECT_FALSE(w->btnSynonym->isChecked()); // tables only
+        w->showNormal();
+        return int(QDialog::Rejected);
+    };
+    QWidget table;
+    table.setObjectName("frmTable1");
+    TfrmTableList::ShowWindow(env.conn->session(), names, &table, "Shop", "dbo");
+    TfrmTableList::ExecHook = nullptr;
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKeyReadOnly(TfrmTableList::WindowKey));
+    EXPECT_EQ(reg.ReadInteger("WindowState"), 0);
+    EXPECT_TRUE(reg.ReadBool("ShowSynonym"));
+    EXPECT_TRUE(reg.ReadBool("ShowTable"));
 }
