@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -60,6 +62,7 @@ private:
 TqvDesignSurface::TqvDesignSurface(TqvSQLDesigner* owner) : QWidget(owner), m_owner(owner)
 {
     setMouseTracking(true);
+    setAcceptDrops(true);
     setMinimumSize(SurfaceRange, SurfaceRange);
     setAutoFillBackground(false);
 }
@@ -347,6 +350,32 @@ void TqvDesignSurface::wheelEvent(QWheelEvent* e)
         return;
     }
     QWidget::wheelEvent(e);
+}
+
+void TqvDesignSurface::dragEnterEvent(QDragEnterEvent* e)
+{
+    dragMoveEvent(e);
+}
+
+void TqvDesignSurface::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (m_owner->AcceptDrag && m_owner->AcceptDrag(e->source())) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void TqvDesignSurface::dropEvent(QDropEvent* e)
+{
+    if (!m_owner->AcceptDrag || !m_owner->AcceptDrag(e->source()) || !m_owner->DropFrom) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    m_owner->DropFrom(e->source());
 }
 
 void TqvDesignSurface::editAlias(TqvSQLBuildTable* t)

@@ -40,6 +40,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void editAlias(TqvSQLBuildTable* t);
@@ -69,6 +72,10 @@ public:
     std::function<void(const QString&)> SetText;
     // Shows a parse warning (a warning box in the window; tests record it).
     std::function<void(const QString&)> Warn;
+    // Objects dragged from another list onto the surface: whether the source is accepted, and
+    // the drop itself (the SQL window adds the source's selected tables and views).
+    std::function<bool(QObject* source)> AcceptDrag;
+    std::function<void(QObject* source)> DropFrom;
     // Shows a catalog failure while tables are added (the error box); without it they propagate.
     std::function<void(const QString&)> Error;
 

@@ -5,6 +5,7 @@
 #include "app/qvstrings.h"
 #include "app/wait_cursor.h"
 #include "connection/object_session.h"
+#include "platform/messages.h"
 #include "platform/registry.h"
 
 #include <QComboBox>
@@ -166,6 +167,13 @@ TfrmTableList::TfrmTableList(TObjectSession* owner, bool singleTable, QWidget* p
     connect(cmbOwner, &QComboBox::activated, this, [this] { FillTableList(); });
 }
 
+QString BuilderDropName(int typeCode, const QString& database, const QString& schema, const QString& name)
+{
+    if ((typeCode != 45 && typeCode != 47) || name.isEmpty())
+        return QString();
+    return TableListChoice(database, schema, name);
+}
+
 const QString TfrmTableList::WindowKey = SettingsRootKey + QStringLiteral("\\GUI\\TABLELIST");
 
 TfrmTableList::~TfrmTableList()
@@ -174,6 +182,15 @@ TfrmTableList::~TfrmTableList()
         saveSettings();
     } catch (const std::exception&) {
     }
+}
+
+bool TfrmTableList::event(QEvent* e)
+{
+    if (e->type() == messageEventType(WM_RELOAD)) {
+        FillTableList();
+        return true;
+    }
+    return QDialog::event(e);
 }
 
 void TfrmTableList::loadSettings()

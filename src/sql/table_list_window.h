@@ -30,6 +30,9 @@ QList<TableListEntry> FetchTableList(TObjectSession& session, const QString& dat
 // The name handed to the query builder: the quoted parts joined by "." (no owner: the name
 // alone; no database: owner and name).
 QString TableListChoice(const QString& database, const QString& owner, const QString& name);
+// The name handed to the query builder for an object dropped from an object list or the work
+// space: tables (45) and views (47) fully qualified like the chooser's choice; empty for others.
+QString BuilderDropName(int typeCode, const QString& database, const QString& schema, const QString& name);
 
 class TfrmTableList : public QDialog {
     Q_OBJECT
@@ -57,6 +60,10 @@ public:
     QAction *btnTable = nullptr, *btnView = nullptr, *btnSynonym = nullptr;
     QComboBox *cmbDatabase = nullptr, *cmbOwner = nullptr;
     QLineEdit* txtFindTable = nullptr;
+
+protected:
+    // The program message WM_RELOAD refills the list.
+    bool event(QEvent* e) override;
 
 private:
     void fillOwners(const QString& select);

@@ -7,18 +7,21 @@
 #include "app/qvstrings.h"
 #include "connection/catalog_queries.h"
 #include "connection/object_session.h"
+#include "connection/object_list_view.h"
 #include "connection/object_window.h"
 #include "editor/view/editor.h"
 #include "platform/db/scripted_session.h"
 #include "sql/sql_designer.h"
 #include "sql/sql_history.h"
 #include "sql/sql_window.h"
+#include "platform/messages.h"
 #include "platform/registry.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -239,4 +242,62 @@ TEST(TableList, WindowSettingsAreKeptBetweenOpenings)
     EXPECT_EQ(reg.ReadInteger("WindowState"), 0);
     EXPECT_TRUE(reg.ReadBool("ShowSynonym"));
     EXPECT_TRUE(reg.ReadBool("ShowTable"));
+}
+
+TEST(TableList, DroppedTablesAndViewsJoinTheBuilderFullyQualified)
+{
+    EXPECT_EQ(BuilderDropName(45, "Shop", "dbo", "orders"), TableListChoice("Shop", "dbo", "orders"));
+    EXPECT_EQ(BuilderDropName(47, "Shop", "sales", "order lines"), TableListChoice("Shop", "sales", "order lines"));
+    EXPECT_EQ(BuilderDropName(48, "Shop", "dbo", "p_orders"), ""); // stored procedures are not tables
+
+    Env env;
+    const bool bare = qvOption.UseLowerName;
+    qvOption.UseLowerName = false;
+    TfrmSQL w(env.conn->session());
+    w.btnShowDesign->trigger();
+    // The connection window's object list: name, database, schema; the type in the first cell.
+    auto* list = env.conn->lstObject;
+    list->setColumnCount(7);
+    const auto row = [&](const QString& name, int type, bool selected) {
+        QTreeWidgetItem* item = list->AddItem(name, {"Shop", "dbo"});
+        item->setData(0, Qt::UserRole, type);
+        item->setSelected(selected);
+    };
+    row("customers", 45, true);
+    row("p_orders", 48, true);
+    row("orders", 45, false);
+    QWidget stranger;
+    EXPECT_FALSE(w.SQLDesignDragOver(&stranger));
+    ASSERT_TRUE(w.SQLDesignDragOver(list));
+    w.SQLDesignDragDrop(list);
+    const auto& tables = w.pnlBuild->SQLDesign->Design().Tables();
+    ASSERT_EQ(tables.size(), 1u);
+    EXPECT_EQ(tables[0]->TableName, "customers");
+    EXPECT_EQ(tables[0]->TableSchema, "dbo");
+    EXPECT_EQ(tables[0]->TableDatabase, "Shop");
+
+    // The work space list: title, name, database, schema.
+    QTreeWidget* ws = env.main->lstWorkSpace();
+    ASSERT_TRUE(w.SQLDesignDragOver(ws));
+    auto* entry = new QTreeWidgetItem(ws, {"受注 (Shop.dbo)", "orders", "Shop", "dbo"});
+    entry->setData(0, Qt::UserRole, 45);
+    entry->setSelected(true);
+    w.SQLDesignDragDrop(ws);
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[1]->TableName, "orders");
+    EXPECT_TRUE(w.txtSQL->Lines().GetTextStr().contains("orders", Qt::CaseInsensitive));
+    qvOption.UseLowerName = bare;
+}
+
+TEST(TableList, ReloadMessageRefillsTheList)
+{
+    Env env;
+    TfrmTableList w(env.conn->session(), false);
+    w.FillTableList();
+    ASSERT_EQ(w.lstTable->count(), 4);
+    w.lstTable->clear();
+    env.server->clearRecord();
+    SendProgramMessage(&w, WM_RELOAD);
+    EXPECT_EQ(w.lstTable->count(), 4);
+    EXPECT_EQ(env.server->statements().filter("from sysobjects").size(), 1);
 }
