@@ -205,7 +205,10 @@ void TfrmMain::createWorkSpacePanel()
     QTreeWidget* l = m_lstWorkSpace;
     l->setAcceptDrops(true);
     l->viewport()->setAcceptDrops(true);
-    l->setDragDropMode(QAbstractItemView::DropOnly);
+    // Drops come only from object lists (the filter below); rows can be dragged onto the
+    // query builder.
+    l->setDragEnabled(true);
+    l->setDragDropMode(QAbstractItemView::DragDrop);
     l->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* filter = new WorkSpaceFilter(this, l);
     l->viewport()->installEventFilter(filter);

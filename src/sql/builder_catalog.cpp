@@ -16,6 +16,7 @@ void TqvConnectionCatalog::BeginSync()
         m_version.reset();
         m_defSchema.reset();
         m_cache.clear();
+        m_tables.clear();
     }
 }
 
@@ -112,6 +113,66 @@ QString cacheKey(const char* kind, const QString& d, const QString& s, const QSt
     return QString::fromLatin1(kind) + '\x1f' + d.toLower() + '\x1f' + s.toLower() + '\x1f' + n.toLower();
 }
 } // namespace
+
+namespace {
+QString literal(const QString& value)
+{
+    QString v = value;
+    return "N'" + v.replace('\'', "''") + "'";
+}
+} // namespace
+
+QString BuilderTableSql(const QString& database, const QString& schema, const QString& name, bool withSynonym,
+                        bool isAzure)
+{
+    const QString owner = literal(schema), object = literal(name);
+    const QString id = "object_id(" + owner + " + '.' + " + object + ")";
+    QString sql = useLine(database);
+    if (withSynonym)
+        sql += "select 1 as kind, 0 as colid, base_object_name collate database_default as name from sys.synonyms "
+               "where object_id = " + id + "\nunion all\n";
+    sql += withSynonym ? QStringLiteral("select 2, 0, ") : QStringLiteral("select 2 as kind, 0 as colid, ");
+    sql += "b.COLUMN_NAME collate database_default";
+    if (!withSynonym)
+        sql += " as name";
+    sql += " from sysobjects a inner join INFORMATION_SCHEMA.KEY_COLUMN_USAGE b on a.name = b.CONSTRAINT_NAME ";
+    sql += isAzure ? QStringLiteral("inner join sys.indexes c") : QStringLiteral("inner join sysindexes c");
+    sql += " on b.CONSTRAINT_NAME = c.name where a.xtype = N'PK' and TABLE_SCHEMA = " + owner +
+           " and TABLE_NAME = " + object + "\nunion all\n";
+    sql += "select 3, colid, name collate database_default from syscolumns where id = " + id + "\norder by 1, 2";
+    return sql;
+}
+
+TqvTableCatalog TqvConnectionCatalog::TableCatalog(const QString& database, const QString& schema,
+                                                   const QString& name, bool withSynonym)
+{
+    const QString key = cacheKey(withSynonym ? "tab+" : "tab", database, schema, name);
+    auto it = m_tables.constFind(key);
+    if (it != m_tables.constEnd())
+        return *it;
+    TqvTableCatalog answer;
+    if (m_connection) {
+        db::Query q;
+        q.SetConnection(m_connection);
+        q.SetParamCreate(false);
+        q.SQL().SetText(BuilderTableSql(database, schema, name, withSynonym, m_isAzure));
+        q.Open();
+        while (!q.Eof()) {
+            const int kind = q.Fields().at(0)->AsInteger();
+            const QString value = q.Fields().at(2)->AsString();
+            if (kind == 1 && answer.SynonymBase.isEmpty())
+                answer.SynonymBase = value;
+            else if (kind == 2)
+                answer.Keys << value;
+            else if (kind == 3)
+                answer.Columns << value;
+            q.Next();
+        }
+        q.Close();
+    }
+    m_tables.insert(key, answer);
+    return answer;
+}
 
 QString TqvConnectionCatalog::SynonymBase(const QString& database, const QString& schema, const QString& name)
 {

@@ -13,6 +13,13 @@ class Connection;
 
 namespace qv {
 
+// One batch that answers a table box's three questions: rows (kind, colid, name) with kind 1 the
+// synonym's base object (only with `withSynonym`; servers from 2005 on), 2 a key column, 3 a
+// column in column order. The names travel as literals, so the batch is one round trip with
+// its "Use" line.
+QString BuilderTableSql(const QString& database, const QString& schema, const QString& name, bool withSynonym,
+                        bool isAzure);
+
 class TqvConnectionCatalog : public TqvBuilderCatalog {
 public:
     // `database`: the connection's database; `userName`: the log-on's user (the default schema
@@ -30,6 +37,8 @@ public:
     QString SynonymBase(const QString& database, const QString& schema, const QString& name) override;
     QStringList KeyColumns(const QString& database, const QString& schema, const QString& name) override;
     QStringList Columns(const QString& database, const QString& schema, const QString& name) override;
+    TqvTableCatalog TableCatalog(const QString& database, const QString& schema, const QString& name,
+                                 bool withSynonym) override;
     void BeginSync() override;
     void EndSync() override;
 
@@ -43,6 +52,7 @@ private:
     std::optional<int> m_version;
     std::optional<QString> m_defSchema;
     QHash<QString, QStringList> m_cache;
+    QHash<QString, TqvTableCatalog> m_tables;
 };
 
 } // namespace qv

@@ -253,6 +253,33 @@ QString TqvSQLDesign::NewAlias() const
     return alias;
 }
 
+int TqvSQLDesign::InsertGridRow(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return -1;
+    m_rows.insert(row, EmptyRow());
+    return row;
+}
+
+int TqvSQLDesign::DeleteGridRow(int row)
+{
+    if (row < 0 || row >= m_rows.size() - 1)
+        return -1;
+    m_rows.removeAt(row);
+    if (row == m_rows.size() - 1)
+        m_rows[row] = EmptyRow();
+    return row;
+}
+
+int TqvSQLDesign::MoveGridRow(int row, int delta)
+{
+    const int to = row + delta;
+    if (row < 0 || to < 0 || row >= m_rows.size() - 1 || to >= m_rows.size() - 1)
+        return -1;
+    m_rows.swapItemsAt(row, to);
+    return to;
+}
+
 TqvSQLBuildTable* TqvSQLDesign::AddTable(const QString& tableName)
 {
     return AddTable(tableName, isSelectLike(m_type) ? NewAlias() : QString());
@@ -351,37 +378,37 @@ void TqvSQLDesign::fillTable(TqvSQLBuildTable* t, const QString& tableName)
     if (isSelectLike(m_type))
         t->Items << TqvBuildColumn{"*", false};
 
-    QString baseDb = database, baseSchema = schema, baseName = object;
-    if (Catalog->DBVer() > 8) {
-        const QString base = Catalog->SynonymBase(database, schema, object);
-        if (!base.isEmpty()) {
-            QStringList bp;
-            qsizetype pos = 0;
-            while ((pos = base.indexOf('[', pos)) >= 0) {
-                const auto end = base.indexOf(']', pos + 1);
-                if (end < 0)
-                    break;
-                bp << base.mid(pos + 1, end - pos - 1);
-                pos = end + 1;
-            }
-            if (bp.size() == 2) {
-                baseDb = Catalog->CurrentDatabase();
-                baseSchema = bp[0];
-                baseName = bp[1];
-            } else if (bp.size() == 3) {
-                baseDb = bp[0];
-                baseSchema = bp[1];
-                baseName = bp[2];
-            } else {
-                baseDb = Catalog->CurrentDatabase();
-                baseSchema = Catalog->CurrentSchema();
-                baseName = bp.value(0);
-            }
+    TqvTableCatalog info = Catalog->TableCatalog(database, schema, object, Catalog->DBVer() > 8);
+    if (!info.SynonymBase.isEmpty()) {
+        // The box keeps the synonym's names; keys and columns are the base object's.
+        const QString& base = info.SynonymBase;
+        QStringList bp;
+        qsizetype pos = 0;
+        while ((pos = base.indexOf('[', pos)) >= 0) {
+            const auto end = base.indexOf(']', pos + 1);
+            if (end < 0)
+                break;
+            bp << base.mid(pos + 1, end - pos - 1);
+            pos = end + 1;
         }
+        QString baseDb, baseSchema, baseName;
+        if (bp.size() == 2) {
+            baseDb = Catalog->CurrentDatabase();
+            baseSchema = bp[0];
+            baseName = bp[1];
+        } else if (bp.size() == 3) {
+            baseDb = bp[0];
+            baseSchema = bp[1];
+            baseName = bp[2];
+        } else {
+            baseDb = Catalog->CurrentDatabase();
+            baseSchema = Catalog->CurrentSchema();
+            baseName = bp.value(0);
+        }
+        info = Catalog->TableCatalog(baseDb, baseSchema, baseName, false);
     }
-    const QStringList keys = Catalog->KeyColumns(baseDb, baseSchema, baseName);
-    for (const auto& c : Catalog->Columns(baseDb, baseSchema, baseName))
-        t->Items << TqvBuildColumn{c, keys.contains(c)};
+    for (const auto& c : info.Columns)
+        t->Items << TqvBuildColumn{c, info.Keys.contains(c)};
 }
 
 void TqvSQLDesign::RemoveTable(TqvSQLBuildTable* table)

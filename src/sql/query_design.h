@@ -33,6 +33,12 @@ const QStringList& PickSortTypes();
 // The message the parser raises for a statement the builder cannot show.
 QString BuilderParseMessage();
 
+// What a table box needs from the catalog about one object.
+struct TqvTableCatalog {
+    QString SynonymBase; // "[db].[schema].[name]" when the object is a synonym
+    QStringList Keys, Columns;
+};
+
 // The catalog questions of the builder. Answers are the server's; a failure throws.
 class TqvBuilderCatalog {
 public:
@@ -49,6 +55,19 @@ public:
     virtual QString SynonymBase(const QString& database, const QString& schema, const QString& name) = 0;
     virtual QStringList KeyColumns(const QString& database, const QString& schema, const QString& name) = 0;
     virtual QStringList Columns(const QString& database, const QString& schema, const QString& name) = 0;
+    // The three questions of one table box at once (`withSynonym` false: no synonym question).
+    virtual TqvTableCatalog TableCatalog(const QString& database, const QString& schema, const QString& name,
+                                         bool withSynonym)
+    {
+        TqvTableCatalog c;
+        if (withSynonym)
+            c.SynonymBase = SynonymBase(database, schema, name);
+        if (c.SynonymBase.isEmpty()) {
+            c.Keys = KeyColumns(database, schema, name);
+            c.Columns = Columns(database, schema, name);
+        }
+        return c;
+    }
     // Database and default schema of the connection window (for a synonym's base name).
     virtual QString CurrentDatabase() { return Database(); }
     virtual QString CurrentSchema() { return DefSchema(); }
@@ -121,6 +140,12 @@ public:
     void ClearGrid();
     // Fills the last row with the given cells and appends a new empty row.
     void AppendRow(const Row& cells);
+    // Row commands of the grid's tool bar on data row `row`; each answers the row that is
+    // current afterwards, or -1 when the command does not apply (the empty last row never moves,
+    // nothing moves above the first row or below the last data row).
+    int InsertGridRow(int row);
+    int DeleteGridRow(int row);
+    int MoveGridRow(int row, int delta);
 
     TqvSQLBuildTable* Selected() const { return m_selected; }
     void SetSelected(TqvSQLBuildTable* t) { m_selected = t; }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -9,13 +11,17 @@
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
+#include <QToolBar>
 #include <QVBoxLayout>
+
+#include "app/images.h"
 
 namespace qv {
 
 namespace {
 
 const int SurfaceRange = 1024;
+const int SizingBorder = 4; // pixels inside a box's edge that grab its sizing border
 
 // Pick lists of the grid: the item column editable, sort and grouping fixed lists.
 class GridDelegate : public QStyledItemDelegate {
@@ -56,6 +62,7 @@ private:
 TqvDesignSurface::TqvDesignSurface(TqvSQLDesigner* owner) : QWidget(owner), m_owner(owner)
 {
     setMouseTracking(true);
+    setAcceptDrops(true);
     setMinimumSize(SurfaceRange, SurfaceRange);
     setAutoFillBackground(false);
 }
@@ -90,6 +97,23 @@ TqvSQLBuildTable* TqvDesignSurface::BoxAt(QPoint p) const
         if ((*it)->Bounds.contains(p))
             return it->get();
     return nullptr;
+}
+
+Qt::Edges TqvDesignSurface::BorderAt(const TqvSQLBuildTable* t, QPoint p) const
+{
+    Qt::Edges edges;
+    const QRect& b = t->Bounds;
+    if (!b.contains(p))
+        return edges;
+    if (p.x() < b.left() + SizingBorder)
+        edges |= Qt::LeftEdge;
+    else if (p.x() > b.right() - SizingBorder)
+        edges |= Qt::RightEdge;
+    if (p.y() < b.top() + SizingBorder)
+        edges |= Qt::TopEdge;
+    else if (p.y() > b.bottom() - SizingBorder)
+        edges |= Qt::BottomEdge;
+    return edges;
 }
 
 int TqvDesignSurface::ItemAt(const TqvSQLBuildTable* t, QPoint p) const
@@ -203,7 +227,12 @@ void TqvDesignSurface::mousePressEvent(QMouseEvent* e)
     }
     m_owner->SetSelected(t);
     const int item = ItemAt(t, pos);
-    if (item >= 0) {
+    if (const Qt::Edges edges = BorderAt(t, pos)) {
+        // The sizing border: the box follows the mouse with the grabbed edges.
+        m_state = 4;
+        m_sizing = edges;
+        m_dragStart = pos;
+    } else if (item >= 0) {
         auto& sel = m_owner->m_selectedItems[t];
         if (e->modifiers() & Qt::ControlModifier) {
             if (!sel.removeOne(item))
@@ -235,10 +264,39 @@ void TqvDesignSurface::mouseMoveEvent(QMouseEvent* e)
         update();
         return;
     }
+    if (m_state == 4 && design.Selected()) {
+        const auto& m = design.Metrics;
+        const int minWidth = 40, minHeight = m.HeaderHeight + m.AliasHeight + m.ItemHeight + 2;
+        QRect& b = design.Selected()->Bounds;
+        const QPoint d = pos - m_dragStart;
+        if (m_sizing & Qt::LeftEdge)
+            b.setLeft(std::clamp(b.left() + d.x(), 0, b.right() + 1 - minWidth));
+        if (m_sizing & Qt::RightEdge)
+            b.setRight(std::max(b.right() + d.x(), b.left() + minWidth - 1));
+        if (m_sizing & Qt::TopEdge)
+            b.setTop(std::clamp(b.top() + d.y(), 0, b.bottom() + 1 - minHeight));
+        if (m_sizing & Qt::BottomEdge)
+            b.setBottom(std::max(b.bottom() + d.y(), b.top() + minHeight - 1));
+        m_dragStart = pos;
+        update();
+        return;
+    }
     bool onLine = false;
     for (const auto& c : design.Connects())
         onLine = onLine || TqvSQLDesign::HitTest(*c, pos);
-    setCursor(onLine ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    Qt::CursorShape shape = onLine ? Qt::PointingHandCursor : Qt::ArrowCursor;
+    if (TqvSQLBuildTable* t = BoxAt(pos)) {
+        const Qt::Edges e = BorderAt(t, pos);
+        const bool h = e & (Qt::LeftEdge | Qt::RightEdge), v = e & (Qt::TopEdge | Qt::BottomEdge);
+        if (h && v)
+            shape = (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge)) ? Qt::SizeFDiagCursor
+                                                                                                 : Qt::SizeBDiagCursor;
+        else if (h)
+            shape = Qt::SizeHorCursor;
+        else if (v)
+            shape = Qt::SizeVerCursor;
+    }
+    setCursor(shape);
 }
 
 void TqvDesignSurface::mouseReleaseEvent(QMouseEvent* e)
@@ -292,6 +350,32 @@ void TqvDesignSurface::wheelEvent(QWheelEvent* e)
         return;
     }
     QWidget::wheelEvent(e);
+}
+
+void TqvDesignSurface::dragEnterEvent(QDragEnterEvent* e)
+{
+    dragMoveEvent(e);
+}
+
+void TqvDesignSurface::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (m_owner->AcceptDrag && m_owner->AcceptDrag(e->source())) {
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void TqvDesignSurface::dropEvent(QDropEvent* e)
+{
+    if (!m_owner->AcceptDrag || !m_owner->AcceptDrag(e->source()) || !m_owner->DropFrom) {
+        e->ignore();
+        return;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    m_owner->DropFrom(e->source());
 }
 
 void TqvDesignSurface::editAlias(TqvSQLBuildTable* t)
@@ -512,6 +596,46 @@ void TqvSQLDesigner::RemoveSelected()
     }
 }
 
+void TqvSQLDesigner::InsColumn()
+{
+    if (!m_grid)
+        return;
+    m_grid->setFocus();
+    const int row = m_design.InsertGridRow(m_grid->currentRow());
+    if (row < 0)
+        return;
+    LoadGrid();
+    m_grid->setCurrentCell(row, std::max(0, m_grid->currentColumn()));
+}
+
+void TqvSQLDesigner::DelColumn()
+{
+    if (!m_grid)
+        return;
+    const int column = std::max(0, m_grid->currentColumn());
+    m_grid->setFocus();
+    const int row = m_design.DeleteGridRow(m_grid->currentRow());
+    if (row < 0)
+        return;
+    DesignToSQL();
+    LoadGrid();
+    m_grid->setCurrentCell(row, column);
+}
+
+void TqvSQLDesigner::MoveColumn(int delta)
+{
+    if (!m_grid)
+        return;
+    const int column = std::max(0, m_grid->currentColumn());
+    const int row = m_design.MoveGridRow(m_grid->currentRow(), delta);
+    if (row < 0)
+        return;
+    m_grid->setFocus();
+    DesignToSQL();
+    LoadGrid(); // shows the renumbered sort orders
+    m_grid->setCurrentCell(row, column);
+}
+
 void TqvSQLDesigner::SetSelected(TqvSQLBuildTable* t)
 {
     if (m_design.Selected() == t)
@@ -537,9 +661,28 @@ TqvBuilderPage::TqvBuilderPage(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     auto* split = new QSplitter(Qt::Vertical, this);
     SQLDesign = new TqvSQLDesigner(split);
-    grdColumn = new QTableWidget(split);
+    auto* gridPanel = new QWidget(split);
+    auto* gridLayout = new QHBoxLayout(gridPanel);
+    gridLayout->setContentsMargins(0, 0, 0, 0);
+    gridLayout->setSpacing(0);
+    auto* tolColumn = new QToolBar(gridPanel);
+    tolColumn->setObjectName(QStringLiteral("tolColumn"));
+    tolColumn->setOrientation(Qt::Vertical);
+    tolColumn->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    grdColumn = new QTableWidget(gridPanel);
+    gridLayout->addWidget(tolColumn);
+    gridLayout->addWidget(grdColumn, 1);
+    const auto button = [&](int image, const char* hint, auto slot) {
+        QAction* a = tolColumn->addAction(imgMain(image), QString::fromUtf8(hint));
+        connect(a, &QAction::triggered, SQLDesign, slot);
+        return a;
+    };
+    btnInsColumn = button(39, "行挿入", [this] { SQLDesign->InsColumn(); });
+    btnDelColumn = button(40, "行削除", [this] { SQLDesign->DelColumn(); });
+    btnUpColumn = button(35, "上へ移動", [this] { SQLDesign->MoveColumn(-1); });
+    btnDownColumn = button(36, "下へ移動", [this] { SQLDesign->MoveColumn(1); });
     split->addWidget(SQLDesign);
-    split->addWidget(grdColumn);
+    split->addWidget(gridPanel);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
     layout->addWidget(split);

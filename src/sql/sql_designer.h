@@ -11,6 +11,7 @@
 
 class QTableWidget;
 class QLineEdit;
+class QAction;
 
 namespace qv {
 
@@ -27,6 +28,8 @@ public:
     QRect AliasRect(const TqvSQLBuildTable* t) const;
     QRect ItemRect(const TqvSQLBuildTable* t, int index) const; // empty when scrolled out
     TqvSQLBuildTable* BoxAt(QPoint p) const;
+    // The sizing border of a box under a point (no edges: not on the border).
+    Qt::Edges BorderAt(const TqvSQLBuildTable* t, QPoint p) const;
     int ItemAt(const TqvSQLBuildTable* t, QPoint p) const;
     void CalcLines(TqvSQLBuildConnect& c) const;
 
@@ -37,12 +40,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void wheelEvent(QWheelEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void editAlias(TqvSQLBuildTable* t);
 
     TqvSQLDesigner* m_owner;
-    int m_state = 0; // 0 idle, 2 moving a box, 3 dragging a column
+    int m_state = 0; // 0 idle, 2 moving a box, 3 dragging a column, 4 resizing a box
+    Qt::Edges m_sizing;
     QPoint m_dragStart;
     TqvSQLBuildTable* m_dragFrom = nullptr;
     int m_dragItem = -1;
@@ -65,6 +72,10 @@ public:
     std::function<void(const QString&)> SetText;
     // Shows a parse warning (a warning box in the window; tests record it).
     std::function<void(const QString&)> Warn;
+    // Objects dragged from another list onto the surface: whether the source is accepted, and
+    // the drop itself (the SQL window adds the source's selected tables and views).
+    std::function<bool(QObject* source)> AcceptDrag;
+    std::function<void(QObject* source)> DropFrom;
     // Shows a catalog failure while tables are added (the error box); without it they propagate.
     std::function<void(const QString&)> Error;
 
@@ -79,6 +90,11 @@ public:
     void SetSQLType(TqvSQLType type, bool keepDesign = false);
     TqvSQLBuildTable* AddTable(const QString& name);
     void RemoveSelected();
+    // The grid's row commands on its current row: insert an empty row, delete the row, move it
+    // up or down (the empty input row stays last); the SQL is written again.
+    void InsColumn();
+    void DelColumn();
+    void MoveColumn(int delta);
     void SetSelected(TqvSQLBuildTable* t);
     // The grid again from the design's rows.
     void LoadGrid();
@@ -113,6 +129,7 @@ public:
     explicit TqvBuilderPage(QWidget* parent = nullptr);
     TqvSQLDesigner* SQLDesign = nullptr;
     QTableWidget* grdColumn = nullptr;
+    QAction *btnInsColumn = nullptr, *btnDelColumn = nullptr, *btnUpColumn = nullptr, *btnDownColumn = nullptr;
 };
 
 } // namespace qv

@@ -27,6 +27,7 @@
 #include "app/wait_cursor.h"
 
 #include <QDir>
+#include <QTreeWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -237,6 +238,8 @@ TfrmSQL::TfrmSQL(TObjectSession* owner, QWidget* parent)
             }
         });
         connect(designer, &TqvSQLDesigner::DesignChanged, this, [this] { UpdateActions(); });
+        designer->AcceptDrag = [this](QObject* source) { return SQLDesignDragOver(source); };
+        designer->DropFrom = [this](QObject* source) { SQLDesignDragDrop(source); };
     }
     pnlBuild->hide();
 
@@ -435,18 +438,69 @@ void TfrmSQL::actInsTableExecute()
         return;
     QStringList names;
     TfrmTableList::ShowWindow(m_owner, names, this, cmbDatabase->currentText(), QString());
+    addBuilderTables(names, true);
+}
+
+void TfrmSQL::addBuilderTables(const QStringList& names, bool oneForChanges)
+{
     auto* designer = pnlBuild->SQLDesign;
+    // One synchronisation for all chosen tables: version and default schema are asked once.
+    TqvBuilderCatalog* catalog = designer->Design().Catalog;
+    if (catalog)
+        catalog->BeginSync();
+    struct End {
+        TqvBuilderCatalog* c;
+        ~End()
+        {
+            if (c)
+                c->EndSync();
+        }
+    } end{catalog};
     bool added = false;
     for (const QString& name : names) {
         designer->AddTable(name);
         added = true;
         const TqvSQLType type = designer->Design().SQLType();
-        if (type != sqltSelect && type != sqltCreateView)
+        if (oneForChanges && type != sqltSelect && type != sqltCreateView)
             break; // INSERT, UPDATE and DELETE take one table
     }
     if (added)
         designer->DesignToSQL();
     UpdateActions();
+}
+
+bool TfrmSQL::SQLDesignDragOver(QObject* source) const
+{
+    auto* list = qobject_cast<const QTreeWidget*>(source);
+    if (!list)
+        return false;
+    if (TfrmMain* main = TfrmMain::instance(); main && list == main->lstWorkSpace())
+        return true;
+    // The object list of this window's connection window.
+    auto* connection = m_owner ? qobject_cast<QWidget*>(m_owner->parent()) : nullptr;
+    return connection && list->objectName() == QLatin1String("lstObject") && connection->isAncestorOf(list);
+}
+
+void TfrmSQL::SQLDesignDragDrop(QObject* source)
+{
+    if (!SQLDesignDragOver(source))
+        return;
+    auto* list = qobject_cast<const QTreeWidget*>(source);
+    const TfrmMain* main = TfrmMain::instance();
+    const bool workSpace = main && list == main->lstWorkSpace();
+    QStringList names;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* it = list->topLevelItem(i);
+        if (!it->isSelected())
+            continue;
+        const int type = it->data(0, Qt::UserRole).toInt();
+        // Work space rows: title, name, database, schema; object list rows: name, database, schema.
+        const QString name = BuilderDropName(type, it->text(workSpace ? 2 : 1), it->text(workSpace ? 3 : 2),
+                                             it->text(workSpace ? 1 : 0));
+        if (!name.isEmpty())
+            names << name;
+    }
+    addBuilderTables(names, false);
 }
 
 void TfrmSQL::actDelTableExecute()

@@ -51,6 +51,10 @@ public:
     void SetBuilderType(TqvSQLType type);
     // Adds the tables chosen in the table chooser to the design (one for INSERT, UPDATE, DELETE).
     void actInsTableExecute();
+    // Drags onto the builder: the main window's work space list and the object list of this
+    // window's connection window are accepted; their selected tables and views are added.
+    bool SQLDesignDragOver(QObject* source) const;
+    void SQLDesignDragDrop(QObject* source);
     void actDelTableExecute();
     TqvBuilderPage* pnlBuild = nullptr;
     QAction *btnShowDesign = nullptr, *actInsTable = nullptr, *actDelTable = nullptr, *btnSQLType = nullptr;
@@ -105,6 +109,9 @@ protected:
 
 private:
     bool InsTableAllowed() const;
+    // Adds tables to the builder in one synchronisation; `oneForChanges`: INSERT, UPDATE and
+    // DELETE designs take the first only.
+    void addBuilderTables(const QStringList& names, bool oneForChanges);
     void ClearRun();
     void RunPlan(const QStringList& lines);
     void ShowResult(bool show);

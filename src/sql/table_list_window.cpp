@@ -5,8 +5,12 @@
 #include "app/qvstrings.h"
 #include "app/wait_cursor.h"
 #include "connection/object_session.h"
+#include "platform/messages.h"
+#include "platform/registry.h"
 
 #include <QComboBox>
+#include <QCursor>
+#include <QStyle>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,6 +138,7 @@ TfrmTableList::TfrmTableList(TObjectSession* owner, bool singleTable, QWidget* p
     top->addLayout(fields);
     top->addWidget(lstTable, 1);
     resize(300, 420);
+    loadSettings();
 
     if (owner->DBVer < 9) {
         btnSynonym->setChecked(false);
@@ -160,6 +165,75 @@ TfrmTableList::TfrmTableList(TObjectSession* owner, bool singleTable, QWidget* p
         FillTableList();
     });
     connect(cmbOwner, &QComboBox::activated, this, [this] { FillTableList(); });
+}
+
+QString BuilderDropName(int typeCode, const QString& database, const QString& schema, const QString& name)
+{
+    if ((typeCode != 45 && typeCode != 47) || name.isEmpty())
+        return QString();
+    return TableListChoice(database, schema, name);
+}
+
+const QString TfrmTableList::WindowKey = SettingsRootKey + QStringLiteral("\\GUI\\TABLELIST");
+
+TfrmTableList::~TfrmTableList()
+{
+    try {
+        saveSettings();
+    } catch (const std::exception&) {
+    }
+}
+
+bool TfrmTableList::event(QEvent* e)
+{
+    if (e->type() == messageEventType(WM_RELOAD)) {
+        FillTableList();
+        return true;
+    }
+    return QDialog::event(e);
+}
+
+void TfrmTableList::loadSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKeyReadOnly(WindowKey))
+        return;
+    const int state = reg.GetInteger(QStringLiteral("WindowState"), 0);
+    if (state == 2) { // a minimised window opens normal
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    // Normal: the window opens at the mouse pointer.
+    const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QPoint pointer = QCursor::pos();
+    move(pointer.x() - caption, pointer.y() - caption);
+    resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
+    btnTable->setChecked(reg.GetBool(QStringLiteral("ShowTable"), btnTable->isChecked()));
+    btnView->setChecked(reg.GetBool(QStringLiteral("ShowView"), btnView->isChecked()));
+    btnSynonym->setChecked(reg.GetBool(QStringLiteral("ShowSynonym"), btnSynonym->isChecked()));
+}
+
+void TfrmTableList::saveSettings()
+{
+    TqvRegistry reg;
+    if (!reg.OpenKey(WindowKey, true))
+        return;
+    const int state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    reg.WriteInteger(QStringLiteral("WindowState"), state);
+    if (state != 0)
+        return;
+    reg.WriteInteger(QStringLiteral("Left"), x());
+    reg.WriteInteger(QStringLiteral("Top"), y());
+    reg.WriteInteger(QStringLiteral("Width"), width());
+    reg.WriteInteger(QStringLiteral("Height"), height());
+    reg.WriteInteger(QStringLiteral("TableWidth"), lstTable->width());
+    // The single-table mode forces tables only: that is not the user's choice of kinds.
+    if (!m_singleTable) {
+        reg.WriteBool(QStringLiteral("ShowTable"), btnTable->isChecked());
+        reg.WriteBool(QStringLiteral("ShowView"), btnView->isChecked());
+        if (btnSynonym->isVisible()) // hidden before 2005: released by force
+            reg.WriteBool(QStringLiteral("ShowSynonym"), btnSynonym->isChecked());
+    }
 }
 
 void TfrmTableList::fillOwners(const QString& select)

@@ -30,11 +30,18 @@ QList<TableListEntry> FetchTableList(TObjectSession& session, const QString& dat
 // The name handed to the query builder: the quoted parts joined by "." (no owner: the name
 // alone; no database: owner and name).
 QString TableListChoice(const QString& database, const QString& owner, const QString& name);
+// The name handed to the query builder for an object dropped from an object list or the work
+// space: tables (45) and views (47) fully qualified like the chooser's choice; empty for others.
+QString BuilderDropName(int typeCode, const QString& database, const QString& schema, const QString& name);
 
 class TfrmTableList : public QDialog {
     Q_OBJECT
 public:
     TfrmTableList(TObjectSession* owner, bool singleTable, QWidget* parent = nullptr);
+    ~TfrmTableList() override; // writes the window settings
+
+    // The window's settings key under the settings root.
+    static const QString WindowKey;
 
     // Appends the choice to `tableList`. `sender` is the calling window: one whose object name
     // contains "frmTable" gets the single-table mode with `database` and `schema` selected.
@@ -54,8 +61,14 @@ public:
     QComboBox *cmbDatabase = nullptr, *cmbOwner = nullptr;
     QLineEdit* txtFindTable = nullptr;
 
+protected:
+    // The program message WM_RELOAD refills the list.
+    bool event(QEvent* e) override;
+
 private:
     void fillOwners(const QString& select);
+    void loadSettings();
+    void saveSettings();
 
     TObjectSession* m_owner;
     bool m_singleTable;

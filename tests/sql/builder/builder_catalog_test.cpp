@@ -1,5 +1,7 @@
 #include "sql/builder_catalog.h"
 
+#include "builder_fixture.h"
+
 #include "platform/db/connection.h"
 #include "platform/db/fixture.h"
 #include "platform/db/scripted_session.h"
@@ -24,9 +26,8 @@ struct CatalogSession : ::testing::Test {
         f.exact("select default_schema_name from sys.database_principals where name = user_name()")
             .returns({column("default_schema_name", "nvarchar(128)")}, {{"sales"}});
         f.pattern("Use \\[.*\\]");
-        f.pattern("select base_object_name from sys\\.synonyms .*").returns({column("base_object_name", "nvarchar(1035)")}, {});
-        f.pattern("select b\\.COLUMN_NAME .*").returns({column("COLUMN_NAME", "nvarchar(128)")}, {{"id"}});
         f.pattern("select name from syscolumns .*").returns({name}, {{"id"}, {"title"}});
+        test::AnswerTableBox(f, "Shop", "sales", "items", {"id", "title"}, {"id"});
     }
     int count(const QString& fragment) const
     {
@@ -63,6 +64,8 @@ TEST_F(CatalogSession, VersionSchemaAndColumnsAreAskedOncePerSynchronisation)
     EXPECT_EQ(count("from syscolumns"), 1);
     EXPECT_EQ(count("COLUMN_NAME"), 1);
     EXPECT_EQ(count("sys.synonyms"), 1);
+    // One batch per table: its "Use" line travels with it.
+    EXPECT_EQ(session->statements().size(), 3) << session->statements().join("\n").toStdString();
 
     // The next synchronisation asks again: the catalog may have changed in between.
     catalog.BeginSync();
@@ -93,4 +96,46 @@ TEST_F(CatalogSession, FailuresGiveTheDefaults)
     TqvConnectionCatalog catalog(&other, "Shop", "sa", false);
     EXPECT_EQ(catalog.DBVer(), 99);
     EXPECT_EQ(catalog.DefSchema(), "dbo");
+}
+
+TEST(BuilderTableSql, OneBatchPerServerKind)
+{
+    struct Case {
+        bool synonym, azure;
+        const char* has;
+        const char* hasNot;
+    } const cases[] = {
+        {true, false, "from sys.synonyms", "sys.indexes"},
+        {false, false, "inner join sysindexes c", "sys.synonyms"}, // servers before 2005
+        {true, true, "inner join sys.indexes c", "sysindexes"},
+    };
+    for (const auto& c : cases) {
+        const QString sql = BuilderTableSql("Sh]op", "dbo", "o'brien", c.synonym, c.azure);
+        EXPECT_TRUE(sql.startsWith("Use [Sh]]op] \n")) << sql.toStdString();
+        EXPECT_TRUE(sql.contains(c.has)) << sql.toStdString();
+        EXPECT_FALSE(sql.contains(c.hasNot)) << sql.toStdString();
+        EXPECT_TRUE(sql.contains("object_id(N'dbo' + '.' + N'o''brien')")) << sql.toStdString();
+        EXPECT_TRUE(sql.contains("TABLE_SCHEMA = N'dbo' and TABLE_NAME = N'o''brien'")) << sql.toStdString();
+        EXPECT_TRUE(sql.endsWith("order by 1, 2")) << sql.toStdString();
+        EXPECT_FALSE(sql.contains(':')) << sql.toStdString();
+    }
+}
+
+TEST_F(CatalogSession, SynonymAsksItsBaseObjectOnce)
+{
+    auto& f = session->fixture();
+    test::AnswerTableBox(f, "Shop", "sales", "s_items", {}, {}, "[Stock].[dbo].[items]");
+    test::AnswerTableBox(f, "Stock", "dbo", "items", {"id", "qty"}, {"id"}, {}, false);
+    TqvConnectionCatalog catalog(&conn, "Shop", "sa", false);
+    TqvSQLDesign d;
+    d.Catalog = &catalog;
+    catalog.BeginSync();
+    const TqvSQLBuildTable* t = d.AddTable("sales.s_items");
+    d.AddTable("sales.s_items");
+    catalog.EndSync();
+    EXPECT_EQ(t->TableName, "s_items");
+    ASSERT_EQ(t->Items.size(), 3);
+    EXPECT_EQ(t->Items[2].Name, "qty");
+    EXPECT_TRUE(t->Items[1].Key);
+    EXPECT_EQ(count("from syscolumns"), 2); // the synonym and its base, once for both boxes
 }

@@ -1,5 +1,7 @@
 #include "sql/sql_window.h"
 
+#include "builder_fixture.h"
+
 #include "app/main_window.h"
 #include "app/options.h"
 #include "connection/catalog_queries.h"
@@ -10,7 +12,9 @@
 #include "sql/sql_designer.h"
 #include "sql/sql_history.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -38,14 +42,8 @@ std::shared_ptr<ScriptedSession> Server()
     answer("select default_schema_name from sys.database_principals where name = user_name()", "dbo");
     f.exact(catalog::DatabaseListSql(false)).returns({column("name", "sysname")}, {{"master"}, {"Shop"}});
     f.pattern("(?i)use \\[.*\\]");
-    f.pattern("select base_object_name from sys\\.synonyms .*").returns({column("base_object_name", "nvarchar(1035)")}, {});
-    f.pattern("select b\\.COLUMN_NAME .*").returns({column("COLUMN_NAME", "nvarchar(128)")}, {{"id"}});
-    auto& orders = f.pattern("select name from syscolumns .*");
-    orders.params = QVariantList{"dbo", "orders"};
-    orders.returns({column("name", "sysname")}, {{"id"}, {"customer_id"}, {"total"}});
-    auto& customers = f.pattern("select name from syscolumns .*");
-    customers.params = QVariantList{"dbo", "customers"};
-    customers.returns({column("name", "sysname")}, {{"id"}, {"name"}, {"city"}});
+    test::AnswerTableBox(f, "Shop", "dbo", "orders", {"id", "customer_id", "total"}, {"id"});
+    test::AnswerTableBox(f, "Shop", "dbo", "customers", {"id", "name", "city"}, {"id"});
     return session;
 }
 
@@ -103,4 +101,122 @@ TEST(SqlWindowBuilder, ShowingTheBuilderParsesTheTextAndTypesSwitch)
     EXPECT_TRUE(w.txtSQL->Lines().GetTextStr().isEmpty());
     TfrmSQL::ViewNameHook = nullptr;
     qvOption.UseLowerName = bare;
+}
+
+namespace {
+
+struct BuilderWindow {
+    QTemporaryDir work;
+    bool bare = qvOption.UseLowerName;
+    TfrmMain main;
+    std::shared_ptr<ScriptedSession> server = Server();
+    TfrmObject conn{nullptr, "Shop", "sa", "pw", "srv", server};
+    TfrmSQL w{conn.session()};
+    BuilderWindow()
+    {
+        qvOption.TempDir = work.path() + "/";
+        SqlLogStore::instance().reset();
+        qvOption.UseLowerName = false;
+        w.resize(900, 700);
+        w.txtSQL->Lines().Assign({"select a.id, b.name, a.total", "from orders a, customers b",
+                                  "where a.customer_id = b.id", "order by b.name desc"});
+        w.btnShowDesign->trigger();
+    }
+    ~BuilderWindow() { qvOption.UseLowerName = bare; }
+    QString selectList() const
+    {
+        const QString text = w.txtSQL->Lines().GetTextStr().simplified();
+        return text.mid(7, text.indexOf(" FROM ", 0, Qt::CaseInsensitive) - 7).remove(' ').toLower();
+    }
+};
+
+void mouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton)
+{
+    QMouseEvent e(type, QPointF(pos), w->mapToGlobal(QPointF(pos)), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                  buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+} // namespace
+
+TEST(SqlWindowBuilder, BoxesResizeByTheirBorderAndKeepTheSize)
+{
+    BuilderWindow b;
+    auto* designer = b.w.pnlBuild->SQLDesign;
+    auto* s = designer->Surface();
+    ASSERT_EQ(designer->Design().Tables().size(), 2u);
+    TqvSQLBuildTable* orders = designer->Design().Tables()[0].get();
+    const QRect before = orders->Bounds;
+    struct Case {
+        QPoint grab, move;
+        int dw, dh;
+    } const cases[] = {
+        {before.bottomRight() - QPoint(1, 1), {40, 60}, 40, 60}, // corner: both
+        {QPoint(before.right() - 1, before.center().y()), {-20, 50}, -20, 0}, // right edge: width only
+        {QPoint(before.center().x(), before.bottom() - 1), {0, -500}, 0, -1}, // never below the minimum
+    };
+    for (const auto& c : cases) {
+        orders->Bounds = before;
+        mouse(s, QEvent::MouseButtonPress, c.grab);
+        mouse(s, QEvent::MouseMove, c.grab + c.move, Qt::LeftButton);
+        mouse(s, QEvent::MouseButtonRelease, c.grab + c.move, Qt::NoButton);
+        EXPECT_EQ(orders->Bounds.topLeft(), before.topLeft());
+        if (c.dh >= 0) {
+            EXPECT_EQ(orders->Bounds.width(), before.width() + c.dw);
+            EXPECT_EQ(orders->Bounds.height(), before.height() + c.dh);
+        } else {
+            EXPECT_GT(orders->Bounds.height(), 0);
+        }
+    }
+    EXPECT_LT(orders->Bounds.height(), before.height()); // the last case shrank it to its minimum
+    EXPECT_GE(orders->Bounds.height(), designer->Design().Metrics.HeaderHeight + designer->Design().Metrics.AliasHeight);
+
+    // A taller box shows all its columns; the design keeps the size while the text stays in sync.
+    orders->Bounds = before.adjusted(0, 0, 60, 40);
+    designer->DesignToSQL();
+    EXPECT_EQ(orders->Bounds.size(), before.size() + QSize(60, 40));
+    EXPECT_FALSE(s->ItemRect(orders, 3).isEmpty());
+    designer->Design().Tables()[1]->Bounds.moveTo(orders->Bounds.right() + 60, 40);
+    b.w.show();
+    QApplication::processEvents();
+    b.w.grab().save(QString(QORVEL_BINARY_DIR) + "/sql_window_builder_resized.png");
+}
+
+TEST(SqlWindowBuilder, GridRowButtonsMoveInsertAndDeleteRows)
+{
+    struct Case {
+        int row;
+        const char* button; // "up", "down", "ins", "del"
+        int currentAfter;
+        const char* selectList;
+        int rowCount;
+    } const cases[] = {
+        {1, "up", 0, "b.name,a.id,a.total", 4},
+        {2, "up", 1, "a.id,a.total,b.name", 4},
+        {0, "up", 0, "a.id,b.name,a.total", 4},   // the first row stays
+        {1, "down", 2, "a.id,a.total,b.name", 4},
+        {2, "down", 2, "a.id,b.name,a.total", 4}, // the last data row stays
+        {3, "up", 3, "a.id,b.name,a.total", 4},   // the empty input row never moves
+        {1, "del", 1, "a.id,a.total", 3},
+        {3, "del", 3, "a.id,b.name,a.total", 4},  // the input row is not deleted
+        {1, "ins", 1, "a.id,b.name,a.total", 5},
+    };
+    for (const auto& c : cases) {
+        BuilderWindow b;
+        auto* page = b.w.pnlBuild;
+        ASSERT_EQ(page->grdColumn->rowCount(), 4);
+        page->grdColumn->setCurrentCell(c.row, gcItem);
+        const QString button = c.button;
+        QAction* a = button == "up" ? page->btnUpColumn : button == "down" ? page->btnDownColumn
+                   : button == "ins" ? page->btnInsColumn : page->btnDelColumn;
+        a->trigger();
+        EXPECT_EQ(b.selectList(), c.selectList) << c.row << " " << c.button;
+        EXPECT_EQ(page->grdColumn->rowCount(), c.rowCount) << c.row << " " << c.button;
+        EXPECT_EQ(page->grdColumn->currentRow(), c.currentAfter) << c.row << " " << c.button;
+        // The sort order stays with its row and is numbered from 1.
+        const auto& rows = page->SQLDesign->Design().Rows();
+        for (const auto& r : rows)
+            if (r[gcItem] == "b.name")
+                EXPECT_EQ(r[gcSortOrder], "1") << c.row << " " << c.button;
+    }
 }
