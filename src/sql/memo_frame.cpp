@@ -13,6 +13,7 @@
 #include "editor/sqlmemo/code_assist.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/messages.h"
+#include "sql/memo_palette.h"
 #include "sql/memo_settings.h"
 #include "sql/sql_files.h"
 
@@ -370,6 +371,7 @@ void TfraMemo::BuildPalette()
     cpnlConvert = category("cpnlConvert", QStringLiteral("SQLのプログラムソース化"), "pnlConvertBody");
     cpnlEditFunc = category("cpnlEditFunc", QStringLiteral("ショートカット登録済み機能"), "pnlEditFuncBody");
     cpnlEditFunc->hide();
+    palette = new TqvObjectPalette(this, cpnlObjTree->Body(), cpnlRefSearch->Body());
     cl->addStretch(0);
     pl->addWidget(ctgToolPalette, 1);
 
@@ -444,12 +446,14 @@ void TfraMemo::Initialize()
         ShowPalette();
     else
         HidePalette();
+    palette->Initialize();
 }
 
 void TfraMemo::DBChanged()
 {
     if (auto* form = qobject_cast<TqvForm*>(OwnerWindow()))
         m_ownerForm = form->OwnerForm();
+    palette->DBChanged();
 }
 
 // ---- commands --------------------------------------------------------------------------------

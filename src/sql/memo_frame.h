@@ -22,6 +22,7 @@ namespace qv {
 
 class IConnectionWindow;
 class TqvMemo;
+class TqvObjectPalette;
 class TqvCodeAssist;
 
 // Hands the rows of `list` to a new completion list of `edit` at the caret pixel position
@@ -72,6 +73,8 @@ public:
     QWidget* pnlToolPaletteFooter = nullptr;
     QSpinBox* spnFontSize = nullptr;
     QToolButton* btnToolPaletteClose = nullptr;
+    // The object tree and reverse search sections.
+    TqvObjectPalette* palette = nullptr;
 
     QAction* actOpenFile = nullptr;
     QAction* actSaveFile = nullptr;
