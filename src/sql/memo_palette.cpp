@@ -515,6 +515,9 @@ void TqvObjectPalette::Search()
             item->setIcon(1, imgMain(kColumnImage));
         }
     }
+    // Whole names: the parent column grows to its longest caption (120 at least).
+    lstObject->resizeColumnToContents(0);
+    lstObject->setColumnWidth(0, std::max(120, lstObject->columnWidth(0)));
 }
 
 // ---- tree and list commands ----------------------------------------------------------------------

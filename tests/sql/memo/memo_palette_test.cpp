@@ -9,6 +9,7 @@
 #include "connection/object_window.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/scripted_session.h"
+#include "platform/registry.h"
 #include "sql/memo_frame.h"
 #include "sql/sql_history.h"
 #include "sql/sql_window.h"
@@ -225,4 +226,42 @@ TEST_F(MemoPalette, OpenDefinitionOfAnObjectOrOfAColumnsTable)
     pal->actTreeSelectAllCol->trigger();
     EXPECT_EQ(pal->trvObject->selectedItems().size(), 4);
     EXPECT_EQ(pal->TreeText(), "[c1], [c2], [c3], [a]]b]");
+}
+
+TEST_F(MemoPalette, ScopeChoiceRebuildsTheTreeAndIsRemembered)
+{
+    const bool savedUserFirst = qvOption.UserFirst;
+    qvOption.UserFirst = true;
+    TqvRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(SettingsRootKey + "\\EDITOR", true));
+    auto databases = [](TqvObjectPalette* p) {
+        QTreeWidgetItem* server = p->trvObject->topLevelItem(0);
+        QStringList out;
+        for (int i = 0; server && i < server->childCount(); ++i)
+            out << server->child(i)->text(0);
+        return out;
+    };
+    EXPECT_EQ(databases(pal), QStringList{"sales"});
+    pal->cmbTree->setCurrentIndex(0);
+    emit pal->cmbTree->activated(0);
+    EXPECT_EQ(databases(pal), (QStringList{"sales", "master", "tempdb"})); // the login database first
+    EXPECT_EQ(reg.GetInteger("SchemaDisp", -1), 0);
+
+    // The configured list, cancelled: the scope stays.
+    int asked = 0;
+    TqvObjectPalette::ProjectDialogHook = [&](IConnectionWindow*) { return ++asked, false; };
+    pal->cmbTree->setCurrentIndex(2);
+    emit pal->cmbTree->activated(2);
+    TqvObjectPalette::ProjectDialogHook = nullptr;
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(pal->cmbTree->currentIndex(), 0);
+    EXPECT_EQ(reg.GetInteger("SchemaDisp", -1), 0);
+
+    // The next SQL window starts with the remembered scope.
+    auto* next = new TfrmSQL(owner->session());
+    main->AddChildWindow(next);
+    EXPECT_EQ(next->fraMemo->palette->cmbTree->currentIndex(), 0);
+    EXPECT_EQ(databases(next->fraMemo->palette).size(), 3);
+    reg.DeleteKey(SettingsRootKey + "\\EDITOR");
+    qvOption.UserFirst = savedUserFirst;
 }
