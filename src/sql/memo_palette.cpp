@@ -293,14 +293,18 @@ void TqvObjectPalette::BuildTree()
         QTreeWidget* t;
         ~Restore() { t->setUpdatesEnabled(true); }
     } restore{trvObject};
-    QString version;
-    try {
-        const QList<QVariantList> rows = c->QueryRows(QStringLiteral("SELECT SERVERPROPERTY(N'productversion')"));
-        if (!rows.isEmpty() && !rows.first().isEmpty())
-            version = rows.first().first().toString();
-    } catch (...) {
+    // The product version does not change during a session: it is read once per connection.
+    if (m_versionOf != c) {
+        m_version.clear();
+        try {
+            const QList<QVariantList> rows = c->QueryRows(QStringLiteral("SELECT SERVERPROPERTY(N'productversion')"));
+            if (!rows.isEmpty() && !rows.first().isEmpty())
+                m_version = rows.first().first().toString();
+        } catch (...) {
+        }
+        m_versionOf = c;
     }
-    auto* server = new QTreeWidgetItem(trvObject, {c->Server() + u'(' + version + u')'});
+    auto* server = new QTreeWidgetItem(trvObject, {c->Server() + u'(' + m_version + u')'});
     server->setData(0, kImageRole, kServerImage);
     server->setIcon(0, imgMain(kServerImage));
     QStringList dbs = Databases(cmbTree->currentIndex());

@@ -102,6 +102,8 @@ private:
     TfraMemo* m_frame;
     int m_schemaDisp = 1;
     bool m_enterDown = false; // Enter went down while the tree had the focus
+    IConnectionWindow* m_versionOf = nullptr; // the connection whose product version is known
+    QString m_version;
 };
 
 } // namespace qv

@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -24,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include <memory>
 #include <ostream>
 
 #include <gtest/gtest.h>
@@ -156,11 +158,21 @@ TEST_F(MemoPalette, TreeLoadsOnDemandAndInsertsQuotedNames)
     Select({db, orders});
     EXPECT_EQ(pal->TreeText(), "[sales].[dbo].[Orders]");
     Select({Node({"srv(15.0.2000.5)", "sales", "TABLE", "sales.x]y"})});
+    main->show();
     sql->resize(900, 600);
     sql->show();
     const int x = sql->txtSQL->LeftMargin() + 6 * sql->txtSQL->ColWidth();
     const int y = sql->txtSQL->TopMargin() + sql->txtSQL->RowHeight() / 2;
-    pal->DropAt(pal->TreeText(), QPoint(x, y));
+    // The drag carries the insertion text; the editor takes it where it is dropped.
+    std::unique_ptr<QMimeData> mime(pal->trvObject->model()->mimeData(pal->trvObject->selectionModel()->selectedIndexes()));
+    ASSERT_TRUE(mime);
+    EXPECT_EQ(mime->text(), "[sales].[x]]y]");
+    QDragEnterEvent enter(QPoint(x, y), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(sql->txtSQL->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(x, y), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(sql->txtSQL->viewport(), &drop);
+    EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(Text(), "ab    [sales].[x]]y]");
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
