@@ -14,6 +14,7 @@
 #include "editor/sqlmemo/code_assist.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/messages.h"
+#include "sql/memo_palette.h"
 #include "sql/memo_settings.h"
 #include "sql/sql_files.h"
 
@@ -372,6 +373,7 @@ void TfraMemo::BuildPalette()
     fraConvert = new TfraMemoConvert(txtSQL, cpnlConvert->Body());
     cpnlEditFunc = category("cpnlEditFunc", QStringLiteral("ショートカット登録済み機能"), "pnlEditFuncBody");
     cpnlEditFunc->hide();
+    palette = new TqvObjectPalette(this, cpnlObjTree->Body(), cpnlRefSearch->Body());
     cl->addStretch(0);
     pl->addWidget(ctgToolPalette, 1);
 
@@ -447,12 +449,14 @@ void TfraMemo::Initialize()
         ShowPalette();
     else
         HidePalette();
+    palette->Initialize();
 }
 
 void TfraMemo::DBChanged()
 {
     if (auto* form = qobject_cast<TqvForm*>(OwnerWindow()))
         m_ownerForm = form->OwnerForm();
+    palette->DBChanged();
 }
 
 // ---- commands --------------------------------------------------------------------------------

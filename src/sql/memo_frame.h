@@ -22,6 +22,7 @@ namespace qv {
 
 class IConnectionWindow;
 class TqvMemo;
+class TqvObjectPalette;
 class TqvCodeAssist;
 class TfraMemoConvert;
 
@@ -74,6 +75,8 @@ public:
     QWidget* pnlToolPaletteFooter = nullptr;
     QSpinBox* spnFontSize = nullptr;
     QToolButton* btnToolPaletteClose = nullptr;
+    // The object tree and reverse search sections.
+    TqvObjectPalette* palette = nullptr;
 
     QAction* actOpenFile = nullptr;
     QAction* actSaveFile = nullptr;
