@@ -1,4 +1,5 @@
 #include "connection/object_window.h"
+#include "connection/object_report.h"
 
 #include "app/pickers.h"
 #include "app/object_types.h"
@@ -406,6 +407,13 @@ void TfrmObject::SetCommandList()
 void TfrmObject::SetReportList()
 {
     CopyMenuItems(m_actions->mnuReport, S("mnuReportMenu"), S("mnuTB2"), this, [this](QAction* a) { ReportClick(a); });
+}
+
+void TfrmObject::ReportClick(QAction* item)
+{
+    if (item && !item->isVisible())
+        return;
+    report::RunListReport(*this, lstObject, item);
 }
 
 void TfrmObject::SetShortCut()

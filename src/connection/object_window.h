@@ -115,7 +115,8 @@ public:
     void SetShortCut() override;
     // Runs the user command named by the item (sql/user_command_click.cpp).
     void UserCommandClick(QAction* item) override;
-    void ReportClick(QAction*) override {}
+    // Runs the report named by the item over the selected rows (object_report.cpp).
+    void ReportClick(QAction* item) override;
     QList<QVariantList> QueryRows(const QString& sql) override { return RunRowQuery(m_session->dmSQLServer->Connection, sql); }
     int ObjectTreeLevel() const override { return TreeLevel(); }
     QMenu* MergeMenu() const override;

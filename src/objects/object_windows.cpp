@@ -17,6 +17,7 @@
 #include "objects/trigger_window.h"
 #include "tables/table_window.h"
 #include "tables/view_window.h"
+#include "tables/excel_report_window.h"
 #include "platform/exceptions.h"
 
 namespace qv {
@@ -123,6 +124,12 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmLogin::GetScript(owner, r, stream);
         };
+}
+
+void RegisterDefinitionReports(QHash<int, report::DefinitionReportRoutines>& routines)
+{
+    routines[45] = {&TfrmTable::GetExcelFile, &TfrmTable::GetExcelSheet};
+    routines[47] = {&TfrmView::GetExcelFile, &TfrmView::GetExcelSheet};
 }
 
 } // namespace qv

@@ -5,6 +5,7 @@
 #include "connection/object_window.h"
 #include "connection/object_window_actions.h"
 #include "tables/define_script.h"
+#include "tables/excel_report_window.h"
 
 namespace qv {
 
@@ -14,5 +15,7 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories);
 void RegisterToolWindows(QHash<QString, ToolFactory>& factories);
 // Adds the script routines of the built definition windows (called once, by DefinitionScripts).
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines);
+// Adds the definition-report routines of the table and view windows (called once, by DefinitionReports).
+void RegisterDefinitionReports(QHash<int, report::DefinitionReportRoutines>& routines);
 
 } // namespace qv

@@ -25,6 +25,8 @@
 #include "platform/registry.h"
 #include "tables/data_page.h"
 #include "tables/define_text.h"
+#include "app/textfiles.h"
+#include "tables/excel_report_window.h"
 #include "tables/table_alter.h"
 #include "tables/table_ddl.h"
 #include "tables/table_grid.h"
@@ -90,6 +92,8 @@ TfrmTable::TfrmTable(QObject* owner, const QString& database, const QString& sch
         fraDataPage->InitState(defTopRecord, database, schema, objectName);
     LoadWindowSettings(); // the frame read its own part before this window's controls existed
     Start();
+    if (!scriptMode)
+        SetReportList();
 }
 
 void TfrmTable::BuildPages()
@@ -1051,6 +1055,40 @@ void TfrmTable::GetScript(IConnectionWindow* owner, const DefineScriptRequest& r
         if (ScriptOption.Index)
             w->WriteIndexScripts(stream);
     }
+    Abort();
+}
+
+void TfrmTable::LoadForReport()
+{
+    SourceMode = smText;
+    ShowData(false);
+}
+
+void TfrmTable::SetReportList()
+{
+    report::SetReportItems(*this, report::rtTable, [this](QAction* a) {
+        report::ReportClick(*this, a, [this](bool cross) { return report::TableFacts(*this, cross); });
+    });
+}
+
+void TfrmTable::GetExcelFile(IConnectionWindow* owner, const QString& repName, const QString& database,
+                             const QString& schema, const QString& objectName, const QString& path)
+{
+    std::unique_ptr<TfrmTable> w(new TfrmTable(owner ? owner->connectionWidget() : nullptr, database, schema, objectName,
+                                               omDefine, 0, true));
+    w->LoadForReport();
+    report::WriteReportFile(repName, UniqueFileName(path + SafeFileName(objectName + report::ReportExt())),
+                            [&w](bool cross) { return report::TableFacts(*w, cross); });
+    Abort();
+}
+
+void TfrmTable::GetExcelSheet(IConnectionWindow* owner, const QString& repName, const QString& database,
+                              const QString& schema, const QString& objectName, xlsx::Book& book, int sheet)
+{
+    std::unique_ptr<TfrmTable> w(new TfrmTable(owner ? owner->connectionWidget() : nullptr, database, schema, objectName,
+                                               omDefine, 0, true));
+    w->LoadForReport();
+    report::FillReportSheet(repName, book, sheet, [&w](bool cross) { return report::TableFacts(*w, cross); });
     Abort();
 }
 

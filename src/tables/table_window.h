@@ -21,6 +21,10 @@ class QTreeWidget;
 namespace qv {
 
 class TfraDataPage;
+namespace xlsx {
+class Book;
+}
+
 class TfraStorage;
 class TTemporalPage;
 class TqvStringGrid;
@@ -34,6 +38,16 @@ public:
 
     // The class-level script routine (see define_script.h): ends with EAbort.
     static void GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream);
+    // Definition reports (excel_report_window.h): a workbook in folder `path`, or a sheet of
+    // `book`, for the table; both end with EAbort.
+    static void GetExcelFile(IConnectionWindow* owner, const QString& repName, const QString& database,
+                             const QString& schema, const QString& objectName, const QString& path);
+    static void GetExcelSheet(IConnectionWindow* owner, const QString& repName, const QString& database,
+                              const QString& schema, const QString& objectName, xlsx::Book& book, int sheet);
+    // The report items of the object menu and the output drop-down (built once, at creation).
+    void SetReportList();
+    // The load of the invisible window of the report routines (Definition page, text mode).
+    void LoadForReport();
 
     // Definition page.
     QWidget* pnlFieldTop = nullptr;

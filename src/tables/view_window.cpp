@@ -1,4 +1,6 @@
 #include "tables/view_window.h"
+#include "app/textfiles.h"
+#include "tables/excel_report_window.h"
 
 #include "app/connection_window_iface.h"
 #include "app/message_box.h"
@@ -165,6 +167,8 @@ TfrmView::TfrmView(QObject* owner, const QString& database, const QString& schem
     if (scriptMode)
         SetObjType(47);
     Start();
+    if (!scriptMode)
+        SetReportList();
 }
 
 void TfrmView::ShowPlan()
@@ -562,6 +566,40 @@ void TfrmView::GetScript(IConnectionWindow* owner, const DefineScriptRequest& re
     std::unique_ptr<TfrmView> w(new TfrmView(owner ? owner->connectionWidget() : nullptr, request.database,
                                              request.schema, request.name, omDefine, 0, true));
     w->WriteScriptTo(stream, request.newSchema, request.newName);
+    Abort();
+}
+
+void TfrmView::LoadForReport()
+{
+    SourceMode = smText;
+    ShowData(false);
+}
+
+void TfrmView::SetReportList()
+{
+    report::SetReportItems(*this, report::rtView, [this](QAction* a) {
+        report::ReportClick(*this, a, [this](bool cross) { return report::ViewFacts(*this, cross); });
+    });
+}
+
+void TfrmView::GetExcelFile(IConnectionWindow* owner, const QString& repName, const QString& database,
+                            const QString& schema, const QString& objectName, const QString& path)
+{
+    std::unique_ptr<TfrmView> w(new TfrmView(owner ? owner->connectionWidget() : nullptr, database, schema, objectName,
+                                             omDefine, 0, true));
+    w->LoadForReport();
+    report::WriteReportFile(repName, UniqueFileName(path + SafeFileName(objectName + report::ReportExt())),
+                            [&w](bool cross) { return report::ViewFacts(*w, cross); });
+    Abort();
+}
+
+void TfrmView::GetExcelSheet(IConnectionWindow* owner, const QString& repName, const QString& database,
+                             const QString& schema, const QString& objectName, xlsx::Book& book, int sheet)
+{
+    std::unique_ptr<TfrmView> w(new TfrmView(owner ? owner->connectionWidget() : nullptr, database, schema, objectName,
+                                             omDefine, 0, true));
+    w->LoadForReport();
+    report::FillReportSheet(repName, book, sheet, [&w](bool cross) { return report::ViewFacts(*w, cross); });
     Abort();
 }
 

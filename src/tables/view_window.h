@@ -18,6 +18,10 @@ class QSplitter;
 
 namespace qv {
 
+namespace xlsx {
+class Book;
+}
+
 class TfraCross;
 class TfraDataPage;
 class TfraExplan;
@@ -35,6 +39,16 @@ public:
     // The class-level script routine (see define_script.h): ends with EAbort. With newSchema and
     // newName it writes the script of a copy under that name.
     static void GetScript(IConnectionWindow* owner, const DefineScriptRequest& request, QIODevice& stream);
+    // Definition reports (excel_report_window.h): a workbook in folder `path`, or a sheet of
+    // `book`, for the view; both end with EAbort.
+    static void GetExcelFile(IConnectionWindow* owner, const QString& repName, const QString& database,
+                             const QString& schema, const QString& objectName, const QString& path);
+    static void GetExcelSheet(IConnectionWindow* owner, const QString& repName, const QString& database,
+                              const QString& schema, const QString& objectName, xlsx::Book& book, int sheet);
+    // The report items of the object menu and the output drop-down (built once, at creation).
+    void SetReportList();
+    // The load of the invisible window of the report routines (Definition page, text mode).
+    void LoadForReport();
 
     QWidget* pnlFieldTop = nullptr;
     QLabel* lblComment = nullptr;

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <set>
 
 namespace qv::xlsx {
@@ -288,7 +289,8 @@ std::vector<Relationship> readRelationships(const QByteArray& xml)
 }
 
 // The workbook part of a package.
-QString workbookPart(const ZipReader& zip)
+template <class Reader>
+QString workbookPart(const Reader& zip)
 {
     for (const Relationship& rel : readRelationships(zip.read(QStringLiteral("_rels/.rels"))))
         if (rel.type.endsWith(QLatin1String("/officeDocument")))
@@ -302,7 +304,8 @@ struct SheetEntry {
     int sheetId = 0;
 };
 
-std::vector<SheetEntry> readSheets(const ZipReader& zip, const QString& wbPart, int* activeTab)
+template <class Reader>
+std::vector<SheetEntry> readSheets(const Reader& zip, const QString& wbPart, int* activeTab)
 {
     std::map<QString, QString> targets;
     for (const Relationship& rel : readRelationships(zip.read(relsPartOf(wbPart))))
@@ -1134,16 +1137,15 @@ void addBuffer(zip_t* z, const QString& name, const QByteArray& data)
 
 } // namespace
 
-void Workbook::save(const QString& fileName)
-{
-    if (d->writers.empty())
-        sheet(QString());
-    d->current()->d->finish();
+namespace {
 
+// Builds a package beside `fileName` under a name of its own, lets `fill` add the parts, and
+// renames it onto the path only when it is complete: a failure leaves the old file as it was.
+void writePackage(const QString& fileName, const std::function<void(zip_t*)>& fill)
+{
     const QFileInfo info(fileName);
     if (!QDir().mkpath(info.absolutePath()))
         fail(QStringLiteral("フォルダ %1 を作成できません。").arg(info.absolutePath()));
-    // The package is built beside the target under a name of its own, then renamed onto it.
     QString temp;
     {
         QTemporaryFile reserve(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
@@ -1160,6 +1162,46 @@ void Workbook::save(const QString& fileName)
         fail(QStringLiteral("%1 を作成できません。").arg(fileName));
     }
     try {
+        fill(z);
+        if (zip_close(z) != 0) {
+            const QString why = QString::fromUtf8(zip_strerror(z));
+            zip_discard(z);
+            z = nullptr;
+            fail(QStringLiteral("%1 を保存できません: %2").arg(fileName, why));
+        }
+        z = nullptr;
+        // The new file gets the mode of the one it replaces, or the usual mode of a new file
+        // (the temporary name was made private).
+        const QByteArray finalName = QFile::encodeName(fileName);
+        struct stat st;
+        mode_t mode;
+        if (::stat(finalName.constData(), &st) == 0) {
+            mode = st.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::chmod(tempName.constData(), mode);
+        if (std::rename(tempName.constData(), finalName.constData()) != 0)
+            fail(QStringLiteral("%1 を保存できません。").arg(fileName));
+    } catch (...) {
+        if (z)
+            zip_discard(z);
+        QFile::remove(temp);
+        throw;
+    }
+}
+
+} // namespace
+
+void Workbook::save(const QString& fileName)
+{
+    if (d->writers.empty())
+        sheet(QString());
+    d->current()->d->finish();
+
+    writePackage(fileName, [&](zip_t* z) {
         std::set<QString> written;
         auto addSheets = [&] {
             for (const auto& w : d->writers) {
@@ -1196,34 +1238,580 @@ void Workbook::save(const QString& fileName)
             }
             addSheets();
         }
-        if (zip_close(z) != 0) {
-            const QString why = QString::fromUtf8(zip_strerror(z));
-            zip_discard(z);
-            z = nullptr;
-            fail(QStringLiteral("%1 を保存できません: %2").arg(fileName, why));
-        }
-        z = nullptr;
-        // The new file gets the mode of the one it replaces, or the usual mode of a new file
-        // (the temporary name was made private).
-        const QByteArray finalName = QFile::encodeName(fileName);
-        struct stat st;
-        mode_t mode;
-        if (::stat(finalName.constData(), &st) == 0) {
-            mode = st.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::chmod(tempName.constData(), mode);
-        if (std::rename(tempName.constData(), finalName.constData()) != 0)
-            fail(QStringLiteral("%1 を保存できません。").arg(fileName));
-    } catch (...) {
-        if (z)
-            zip_discard(z);
-        QFile::remove(temp);
-        throw;
+    });
+}
+
+// ---- Book ---------------------------------------------------------------------------------------
+
+namespace {
+
+// The parts of a package held in memory, read like a ZipReader.
+struct PartMap {
+    std::map<QString, QByteArray> parts;
+    QByteArray read(const QString& name) const
+    {
+        const auto it = parts.find(name);
+        return it == parts.end() ? QByteArray() : it->second;
     }
+};
+
+// A sheet name as a formula writes it: quoted unless it is a plain word.
+QString formulaSheetName(const QString& name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_\\x{80}-\\x{ffff}][\\w.\\x{80}-\\x{ffff}]*$"));
+    if (plain.match(name).hasMatch() && !QRegularExpression(QStringLiteral("^[A-Za-z]{1,3}\\d+$")).match(name).hasMatch())
+        return name;
+    QString q = name;
+    q.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + q + QLatin1Char('\'');
+}
+
+// Replaces references to sheet `from` ("from!" or "'from'!") in a formula text by `to`.
+QString renameSheetRefs(QString text, const QString& from, const QString& to)
+{
+    QString quoted = from;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString target = formulaSheetName(to) + QLatin1Char('!');
+    text.replace(QLatin1Char('\'') + quoted + QStringLiteral("'!"), target);
+    const QRegularExpression bare(QStringLiteral("(^|[^\\w.'\\x{80}-\\x{ffff}])") + QRegularExpression::escape(from)
+                                  + QStringLiteral("!"));
+    text.replace(bare, QStringLiteral("\\1") + target);
+    return text;
+}
+
+QByteArray colRangeXml(const ColRange& c)
+{
+    QByteArray x = "<col min=\"";
+    appendInt(x, c.min);
+    x += "\" max=\"";
+    appendInt(x, c.max);
+    x += '"';
+    for (const QXmlStreamAttribute& a : c.attrs) {
+        x += ' ' + a.qualifiedName().toUtf8() + "=\"";
+        appendXmlText(x, a.value(), true, false);
+        x += '"';
+    }
+    x += "/>";
+    return x;
+}
+
+// The style attribute of a cell's start tag; empty when it has none.
+QByteArray cellStyleAttr(const QByteArray& cell)
+{
+    const qsizetype end = cell.indexOf('>');
+    const QByteArray start = cell.left(end < 0 ? cell.size() : end);
+    static const QRegularExpression style(QStringLiteral("\\ss=\"(\\d+)\""));
+    const QRegularExpressionMatch m = style.match(QString::fromLatin1(start));
+    return m.hasMatch() ? " s=\"" + m.captured(1).toLatin1() + '"' : QByteArray();
+}
+
+// A copied cell: its reference moved to (row, column) and any formula left out (its last value stays).
+QByteArray movedCell(const QByteArray& cell, int row, int column)
+{
+    QString x = QString::fromUtf8(cell);
+    static const QRegularExpression ref(QStringLiteral("^<c r=\"[A-Z]+\\d+\""));
+    x.replace(ref, QStringLiteral("<c r=\"") + CellRef(row, column) + QLatin1Char('"'));
+    static const QRegularExpression formula(QStringLiteral("<f\\b[^>]*/>|<f\\b[^>]*>.*?</f>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    x.remove(formula);
+    return x.toUtf8();
+}
+
+struct MergeRange {
+    int top = 0, left = 0, bottom = 0, right = 0;
+};
+
+} // namespace
+
+struct Book::Impl {
+    struct Sheet {
+        QString name;
+        QString part;       // empty for a sheet not yet saved
+        QString origin;     // the template sheet it stems from (sheet-local names follow it)
+        QByteArray attrs;   // the <sheet> element's other attributes (state …)
+        TemplateSheet content;
+        QByteArray tailBefore, tailAfter; // the tail around the merged ranges
+        bool hadMerges = false;
+        std::vector<MergeRange> merges;
+    };
+    PartMap package;        // every part except the sheets
+    QString wbPart;
+    std::vector<QString> originNames; // template sheets in their order (sheet-local names)
+    std::vector<Sheet> sheets;
+    int active = 0;
+
+    Sheet& at(int sheet)
+    {
+        if (sheet < 0 || sheet >= int(sheets.size()))
+            fail(QStringLiteral("シート %1 はありません。").arg(sheet + 1));
+        return sheets[size_t(sheet)];
+    }
+
+    void checkName(const QString& name, int except) const
+    {
+        static const QRegularExpression bad(QStringLiteral("[\\[\\]:*?/\\\\]"));
+        if (name.isEmpty() || name.size() > kMaxSheetNameChars || bad.match(name).hasMatch()
+            || name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
+            fail(QStringLiteral("シート名 %1 は使用できません。").arg(name));
+        for (int i = 0; i < int(sheets.size()); ++i)
+            if (i != except && sheets[size_t(i)].name.compare(name, Qt::CaseInsensitive) == 0)
+                fail(QStringLiteral("シート名 %1 はすでに使われています。").arg(name));
+    }
+
+    static void splitMerges(Sheet& s)
+    {
+        const QString tail = QString::fromUtf8(s.content.tail);
+        static const QRegularExpression block(QStringLiteral("<(\\w+:)?mergeCells\\b[^>]*(/>|>.*?</(\\w+:)?mergeCells>)"),
+                                              QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = block.match(tail);
+        if (!m.hasMatch()) {
+            s.tailBefore = s.content.tail;
+            return;
+        }
+        s.hadMerges = true;
+        s.tailBefore = tail.left(m.capturedStart()).toUtf8();
+        s.tailAfter = tail.mid(m.capturedEnd()).toUtf8();
+        static const QRegularExpression one(QStringLiteral("<(\\w+:)?mergeCell\\b[^>]*\\bref=\"([A-Z]+\\d+):([A-Z]+\\d+)\""));
+        for (auto it = one.globalMatch(m.captured(0)); it.hasNext();) {
+            const QRegularExpressionMatch c = it.next();
+            MergeRange r;
+            if (ParseCellRef(c.captured(2), r.top, r.left) && ParseCellRef(c.captured(3), r.bottom, r.right))
+                s.merges.push_back(r);
+        }
+    }
+
+    static QByteArray sheetXml(const Sheet& s, bool selected)
+    {
+        QString head = QString::fromUtf8(s.content.beforeCols);
+        static const QRegularExpression tabSelected(QStringLiteral("\\stabSelected=\"[^\"]*\""));
+        head.remove(tabSelected);
+        if (selected) {
+            static const QRegularExpression view(QStringLiteral("<(\\w+:)?sheetView\\b"));
+            const QRegularExpressionMatch m = view.match(head);
+            if (m.hasMatch())
+                head.insert(m.capturedEnd(), QStringLiteral(" tabSelected=\"1\""));
+        }
+        QByteArray x = head.toUtf8();
+        if (!s.content.cols.empty()) {
+            x += "<cols>";
+            for (const ColRange& c : s.content.cols)
+                x += colRangeXml(c);
+            x += "</cols>";
+        }
+        x += s.content.afterCols;
+        for (const auto& [r, row] : s.content.rows) {
+            if (row.cells.empty() && row.attrs.isEmpty())
+                continue;
+            x += "<row r=\"";
+            appendInt(x, r);
+            x += '"';
+            x += row.attrs;
+            x += '>';
+            for (const auto& [c, cell] : row.cells)
+                x += cell;
+            x += "</row>";
+        }
+        x += s.tailBefore;
+        if (s.hadMerges && !s.merges.empty()) {
+            x += "<mergeCells count=\"";
+            appendInt(x, int(s.merges.size()));
+            x += "\">";
+            for (const MergeRange& m : s.merges)
+                x += "<mergeCell ref=\"" + (CellRef(m.top, m.left) + QLatin1Char(':') + CellRef(m.bottom, m.right)).toLatin1() + "\"/>";
+            x += "</mergeCells>";
+        }
+        x += s.tailAfter;
+        return x;
+    }
+
+    void load(PartMap map)
+    {
+        package = std::move(map);
+        wbPart = workbookPart(package);
+        const std::vector<SheetEntry> entries = readSheets(package, wbPart, &active);
+        if (entries.empty())
+            fail(QStringLiteral("ブックにシートがありません。"));
+        // The other attributes of each <sheet> element (a hidden state and the like).
+        std::vector<QByteArray> extra;
+        QXmlStreamReader r(package.read(wbPart));
+        while (!r.atEnd()) {
+            r.readNext();
+            if (!r.isStartElement() || r.name() != QLatin1String("sheet"))
+                continue;
+            QByteArray a;
+            for (const QXmlStreamAttribute& at : r.attributes()) {
+                if (at.qualifiedName() == QLatin1String("name") || at.qualifiedName() == QLatin1String("sheetId")
+                    || at.namespaceUri() == QLatin1String(kRelNs))
+                    continue;
+                a += ' ' + at.qualifiedName().toUtf8() + "=\"";
+                appendXmlText(a, at.value(), true, false);
+                a += '"';
+            }
+            extra.push_back(a);
+        }
+        for (size_t i = 0; i < entries.size(); ++i) {
+            Sheet s;
+            s.name = entries[i].name;
+            s.part = entries[i].part;
+            s.origin = s.name;
+            s.attrs = i < extra.size() ? extra[i] : QByteArray();
+            const QByteArray xml = package.read(s.part);
+            if (xml.isEmpty())
+                fail(QStringLiteral("シート %1 を読み込めません。").arg(s.name));
+            s.content = splitTemplateSheet(xml);
+            splitMerges(s);
+            package.parts.erase(s.part);
+            originNames.push_back(s.name);
+            sheets.push_back(std::move(s));
+        }
+        active = std::clamp(active, 0, int(sheets.size()) - 1);
+    }
+
+    TemplateSheet::Row& rowAt(int sheet, int row)
+    {
+        if (row < 1 || row > kMaxRows)
+            throw LimitError(QStringLiteral("Excelの最大行数を超えているため、出力できません。"));
+        return at(sheet).content.rows[row];
+    }
+
+    void putCell(int sheet, int row, int column, const std::function<QByteArray(const QByteArray& style)>& make)
+    {
+        if (column < 1 || column > kMaxColumns)
+            throw LimitError(QStringLiteral("Excelの最大列数を超えているため、出力できません。"));
+        TemplateSheet::Row& r = rowAt(sheet, row);
+        const auto it = r.cells.find(column);
+        const QByteArray style = it == r.cells.end() ? QByteArray() : cellStyleAttr(it->second);
+        const QByteArray cell = make(style);
+        if (cell.isEmpty())
+            r.cells.erase(column);
+        else
+            r.cells[column] = cell;
+    }
+};
+
+Book::Book() : d(std::make_unique<Impl>()) {}
+Book::~Book() = default;
+
+std::unique_ptr<Book> Book::open(const QString& fileName)
+{
+    ZipReader zip(fileName);
+    PartMap map;
+    for (const QString& name : zip.names())
+        if (!name.endsWith(QLatin1Char('/')))
+            map.parts[name] = zip.read(name);
+    std::unique_ptr<Book> b(new Book());
+    try {
+        b->d->load(std::move(map));
+    } catch (const Exception& e) {
+        fail(QStringLiteral("%1: %2").arg(fileName, e.message()));
+    }
+    return b;
+}
+
+std::unique_ptr<Book> Book::blank()
+{
+    const std::vector<SheetEntry> one{{QStringLiteral("Sheet1"), QStringLiteral("xl/worksheets/sheet1.xml"), 1}};
+    PartMap map;
+    map.parts[QStringLiteral("[Content_Types].xml")] = newContentTypes(one);
+    map.parts[QStringLiteral("_rels/.rels")] = kRootRels;
+    map.parts[QStringLiteral("xl/workbook.xml")] = newWorkbook(one);
+    map.parts[QStringLiteral("xl/_rels/workbook.xml.rels")] = newWorkbookRels(one);
+    map.parts[QStringLiteral("xl/styles.xml")] = kStyles;
+    map.parts[one[0].part] = kXmlDecl + "<worksheet xmlns=\"" + kMainNs + "\" xmlns:r=\"" + kRelNs
+                             + "\"><sheetViews><sheetView workbookViewId=\"0\"/></sheetViews><sheetData/>"
+                               "<pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/>"
+                               "</worksheet>";
+    std::unique_ptr<Book> b(new Book());
+    b->d->load(std::move(map));
+    return b;
+}
+
+int Book::sheetCount() const { return int(d->sheets.size()); }
+QString Book::sheetName(int sheet) const { return d->at(sheet).name; }
+int Book::activeSheet() const { return d->active; }
+void Book::setActiveSheet(int sheet)
+{
+    d->at(sheet);
+    d->active = sheet;
+}
+
+void Book::renameSheet(int sheet, const QString& name)
+{
+    d->at(sheet);
+    d->checkName(name, sheet);
+    d->at(sheet).name = name;
+}
+
+int Book::copySheet(int sheet, const QString& name, int before)
+{
+    d->checkName(name, -1);
+    Impl::Sheet copy = d->at(sheet);
+    copy.name = name;
+    copy.part.clear();
+    // What hangs on the sheet's own relations stays with the original.
+    auto strip = [](QByteArray& xml) {
+        QString x = QString::fromUtf8(xml);
+        static const QRegularExpression single(
+            QStringLiteral("<(\\w+:)?(drawing|legacyDrawing|legacyDrawingHF|picture|tableParts|hyperlinks|oleObjects|controls)\\b[^>]*/>"));
+        static const QRegularExpression paired(
+            QStringLiteral("<(\\w+:)?(tableParts|hyperlinks|oleObjects|controls)\\b[^>]*>.*?</(\\w+:)?\\2>"),
+            QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression relId(QStringLiteral("(<(\\w+:)?pageSetup\\b[^>]*?)\\s[\\w]+:id=\"[^\"]*\""));
+        x.remove(single);
+        x.remove(paired);
+        x.replace(relId, QStringLiteral("\\1"));
+        xml = x.toUtf8();
+    };
+    strip(copy.content.beforeCols);
+    strip(copy.tailBefore);
+    strip(copy.tailAfter);
+    before = std::clamp(before, 0, sheetCount());
+    d->sheets.insert(d->sheets.begin() + before, std::move(copy));
+    if (d->active >= before)
+        ++d->active;
+    return before;
+}
+
+void Book::deleteSheet(int sheet)
+{
+    d->at(sheet);
+    if (sheetCount() == 1)
+        fail(QStringLiteral("ブックの最後のシートは削除できません。"));
+    const QString part = d->sheets[size_t(sheet)].part;
+    if (!part.isEmpty())
+        d->package.parts.erase(relsPartOf(part));
+    d->sheets.erase(d->sheets.begin() + sheet);
+    if (d->active > sheet || d->active >= sheetCount())
+        d->active = std::max(0, d->active - 1);
+}
+
+void Book::setText(int sheet, int row, int column, QStringView text)
+{
+    if (text.size() > kMaxCellChars)
+        throw LimitError(QStringLiteral("%1 の値が Excel のセルに入る文字数 (32,767 文字) を超えているため、出力できません。")
+                             .arg(CellRef(std::clamp(row, 1, kMaxRows), std::clamp(column, 1, kMaxColumns))));
+    d->putCell(sheet, row, column, [&](const QByteArray& style) {
+        QByteArray x = "<c r=\"" + CellRef(row, column).toLatin1() + '"' + style;
+        const bool preserve = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+        x += preserve ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
+        appendXmlText(x, text, false, true);
+        x += "</t></is></c>";
+        return x;
+    });
+}
+
+void Book::setNumber(int sheet, int row, int column, double value)
+{
+    if (!std::isfinite(value)) {
+        setText(sheet, row, column, QString::number(value));
+        return;
+    }
+    d->putCell(sheet, row, column, [&](const QByteArray& style) {
+        QByteArray x = "<c r=\"" + CellRef(row, column).toLatin1() + '"' + style + "><v>";
+        appendDouble(x, value);
+        x += "</v></c>";
+        return x;
+    });
+}
+
+void Book::clear(int sheet, int row, int column)
+{
+    d->putCell(sheet, row, column, [&](const QByteArray& style) {
+        return style.isEmpty() ? QByteArray() : "<c r=\"" + CellRef(row, column).toLatin1() + '"' + style + "/>";
+    });
+}
+
+void Book::copyRows(int sheet, int top, int count, int target)
+{
+    constexpr int kBlockColumns = 255;
+    if (count <= 0 || top == target)
+        return;
+    if (top < 1 || target < 1 || top + count - 1 > kMaxRows || target + count - 1 > kMaxRows)
+        throw LimitError(QStringLiteral("Excelの最大行数を超えているため、出力できません。"));
+    Impl::Sheet& s = d->at(sheet);
+    // The block as it stands before anything is overwritten (source and target may overlap).
+    std::map<int, TemplateSheet::Row> block;
+    for (auto it = s.content.rows.lower_bound(top); it != s.content.rows.end() && it->first < top + count; ++it)
+        block[it->first - top] = it->second;
+    for (int i = 0; i < count; ++i) {
+        const int r = target + i;
+        TemplateSheet::Row out;
+        const auto old = s.content.rows.find(r);
+        if (old != s.content.rows.end())
+            for (const auto& [c, cell] : old->second.cells)
+                if (c > kBlockColumns)
+                    out.cells[c] = cell;
+        const auto src = block.find(i);
+        if (src != block.end()) {
+            out.attrs = src->second.attrs;
+            for (const auto& [c, cell] : src->second.cells)
+                if (c <= kBlockColumns)
+                    out.cells[c] = movedCell(cell, r, c);
+        } else if (old != s.content.rows.end() && out.cells.empty()) {
+            s.content.rows.erase(old);
+            continue;
+        }
+        s.content.rows[r] = std::move(out);
+    }
+    // Merged ranges inside the block repeat with it; those the block overwrites go.
+    const int shift = target - top;
+    std::vector<MergeRange> kept, added;
+    for (const MergeRange& m : s.merges) {
+        const bool inBlock = m.top >= top && m.bottom < top + count && m.right <= kBlockColumns;
+        const bool hit = m.bottom >= target && m.top < target + count && m.left <= kBlockColumns;
+        if (!hit)
+            kept.push_back(m);
+        if (inBlock)
+            added.push_back({m.top + shift, m.left, m.bottom + shift, m.right});
+    }
+    kept.insert(kept.end(), added.begin(), added.end());
+    s.merges = std::move(kept);
+}
+
+void Book::save(const QString& fileName)
+{
+    PartMap out = d->package;
+    // Parts of the sheets: the template's keep theirs, new ones take free names.
+    std::set<QString> used;
+    for (const auto& [name, data] : out.parts)
+        used.insert(name);
+    for (const Impl::Sheet& s : d->sheets)
+        if (!s.part.isEmpty())
+            used.insert(s.part);
+    std::vector<QString> parts;
+    int next = 1;
+    for (const Impl::Sheet& s : d->sheets) {
+        QString part = s.part;
+        if (part.isEmpty()) {
+            while (used.count(QStringLiteral("xl/worksheets/sheet%1.xml").arg(next)))
+                ++next;
+            part = QStringLiteral("xl/worksheets/sheet%1.xml").arg(next);
+            used.insert(part);
+        }
+        parts.push_back(part);
+    }
+    // The calculation chain names cells by sheet position: it is dropped (the program rebuilds it).
+    QString calcChain;
+    {
+        const QString relsPart = relsPartOf(d->wbPart);
+        for (const Relationship& rel : readRelationships(out.read(relsPart)))
+            if (rel.type.endsWith(QLatin1String("/calcChain")))
+                calcChain = resolvePart(d->wbPart, rel.target);
+    }
+
+    // Workbook relations: the worksheet relations anew.
+    const QString relsPart = relsPartOf(d->wbPart);
+    QString rels = QString::fromUtf8(out.read(relsPart));
+    static const QRegularExpression sheetRel(QStringLiteral("<Relationship\\b[^>]*/(worksheet|calcChain)\"[^>]*/>"));
+    rels.remove(sheetRel);
+    const qsizetype relsEnd = rels.lastIndexOf(QLatin1String("</Relationships>"));
+    if (relsEnd < 0)
+        fail(QStringLiteral("ブック定義を読み込めません。"));
+    const QString wbDir = d->wbPart.left(d->wbPart.lastIndexOf(QLatin1Char('/')) + 1);
+    QString ours;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const QString target = parts[i].startsWith(wbDir) ? parts[i].mid(wbDir.size()) : QLatin1Char('/') + parts[i];
+        ours += QStringLiteral("<Relationship Id=\"rIdQvs%1\" Type=\"%2\" Target=\"%3\"/>").arg(i + 1).arg(QLatin1String(kWorksheetType), target);
+    }
+    rels.insert(relsEnd, ours);
+    out.parts[relsPart] = rels.toUtf8();
+
+    // The workbook: its sheet list, active tab and sheet-local names.
+    QString wb = QString::fromUtf8(out.read(d->wbPart));
+    static const QRegularExpression sheetsBlock(QStringLiteral("<((\\w+:)?)sheets\\b[^>]*(/>|>.*?</(\\w+:)?sheets>)"),
+                                                QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch sm = sheetsBlock.match(wb);
+    if (!sm.hasMatch())
+        fail(QStringLiteral("ブック定義を読み込めません。"));
+    const QString prefix = sm.captured(1);
+    QString list = QLatin1Char('<') + prefix + QStringLiteral("sheets>");
+    int maxId = 0;
+    for (size_t i = 0; i < d->sheets.size(); ++i) {
+        QByteArray e = "<" + prefix.toUtf8() + "sheet xmlns:qvr=\"" + kRelNs + '"' + attr("name", d->sheets[i].name)
+                       + " sheetId=\"" + QByteArray::number(qulonglong(i + 1)) + '"' + d->sheets[i].attrs
+                       + " qvr:id=\"rIdQvs" + QByteArray::number(qulonglong(i + 1)) + "\"/>";
+        list += QString::fromUtf8(e);
+        maxId = int(i + 1);
+    }
+    Q_UNUSED(maxId);
+    list += QStringLiteral("</") + prefix + QStringLiteral("sheets>");
+    wb = wb.left(sm.capturedStart()) + list + wb.mid(sm.capturedEnd());
+
+    static const QRegularExpression view(QStringLiteral("<(\\w+:)?workbookView\\b[^>]*?/?>"));
+    const QRegularExpressionMatch vm = view.match(wb);
+    if (vm.hasMatch()) {
+        QString tag = vm.captured(0);
+        static const QRegularExpression tabAttrs(QStringLiteral("\\s(activeTab|firstSheet)=\"[^\"]*\""));
+        tag.remove(tabAttrs);
+        const qsizetype at = tag.endsWith(QLatin1String("/>")) ? tag.size() - 2 : tag.size() - 1;
+        tag.insert(at, QStringLiteral(" activeTab=\"%1\"").arg(d->active));
+        wb = wb.left(vm.capturedStart()) + tag + wb.mid(vm.capturedEnd());
+    }
+
+    static const QRegularExpression namesBlock(QStringLiteral("<((\\w+:)?)definedNames\\b[^>]*>(.*?)</(\\w+:)?definedNames>"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch nm = namesBlock.match(wb);
+    if (nm.hasMatch()) {
+        static const QRegularExpression one(QStringLiteral("<(\\w+:)?definedName\\b([^>]*)>(.*?)</(\\w+:)?definedName>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+        static const QRegularExpression localId(QStringLiteral("\\slocalSheetId=\"(\\d+)\""));
+        QString names;
+        for (auto it = one.globalMatch(nm.captured(3)); it.hasNext();) {
+            const QRegularExpressionMatch n = it.next();
+            const QString tagPrefix = n.captured(1);
+            QString attrs = n.captured(2);
+            QString text = n.captured(3);
+            const QRegularExpressionMatch lm = localId.match(attrs);
+            auto emitName = [&](const QString& a, const QString& t) {
+                names += QLatin1Char('<') + tagPrefix + QStringLiteral("definedName") + a + QLatin1Char('>') + t
+                         + QStringLiteral("</") + tagPrefix + QStringLiteral("definedName>");
+            };
+            if (!lm.hasMatch()) {
+                // A book-wide name follows its template sheets' new names.
+                for (const Impl::Sheet& s : d->sheets)
+                    if (!s.part.isEmpty() && s.name != s.origin)
+                        text = renameSheetRefs(text, s.origin, s.name);
+                emitName(attrs, text);
+                continue;
+            }
+            const int local = lm.captured(1).toInt();
+            if (local < 0 || local >= int(d->originNames.size()))
+                continue;
+            const QString origin = d->originNames[size_t(local)];
+            attrs.remove(localId);
+            for (size_t i = 0; i < d->sheets.size(); ++i)
+                if (d->sheets[i].origin == origin)
+                    emitName(attrs + QStringLiteral(" localSheetId=\"%1\"").arg(i),
+                         renameSheetRefs(text, origin, d->sheets[i].name));
+        }
+        wb = wb.left(nm.capturedStart()) + QLatin1Char('<') + nm.captured(1) + QStringLiteral("definedNames>") + names
+             + QStringLiteral("</") + nm.captured(1) + QStringLiteral("definedNames>") + wb.mid(nm.capturedEnd());
+    }
+    out.parts[d->wbPart] = wb.toUtf8();
+
+    // Content types: the worksheets anew.
+    const QString ctPart = QStringLiteral("[Content_Types].xml");
+    QString ct = QString::fromUtf8(out.read(ctPart));
+    static const QRegularExpression sheetType(QStringLiteral("<Override\\b[^>]*(worksheet\\+xml|calcChain\\+xml)\"[^>]*/>"));
+    ct.remove(sheetType);
+    const qsizetype typesEnd = ct.lastIndexOf(QLatin1String("</Types>"));
+    if (typesEnd < 0)
+        fail(QStringLiteral("ブック定義を読み込めません。"));
+    QString overrides;
+    for (const QString& part : parts)
+        overrides += QStringLiteral("<Override PartName=\"/%1\" ContentType=\"%2\"/>").arg(part, QLatin1String(kSheetContentType));
+    ct.insert(typesEnd, overrides);
+    out.parts[ctPart] = ct.toUtf8();
+    if (!calcChain.isEmpty())
+        out.parts.erase(calcChain);
+
+    for (size_t i = 0; i < d->sheets.size(); ++i)
+        out.parts[parts[i]] = Impl::sheetXml(d->sheets[i], int(i) == d->active);
+
+    writePackage(fileName, [&](zip_t* z) {
+        for (const auto& [name, data] : out.parts)
+            addBuffer(z, name, data);
+    });
 }
 
 // ---- reading ----------------------------------------------------------------------------------

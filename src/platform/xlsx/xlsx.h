@@ -103,6 +103,56 @@ private:
     std::unique_ptr<Impl> d;
 };
 
+// ---- template books ---------------------------------------------------------------------------
+
+// A workbook held in memory for filling a template: cells are set in any order, keeping the
+// style the template gave them; a block of rows is repeated below itself (cells, styles, row
+// heights and merged ranges); sheets are copied, renamed and deleted. Every part the layer does
+// not change is saved as it was. Copies of a sheet leave out what hangs on the sheet's own
+// relations (drawings, comments, tables, hyperlinks), and formulas in copied rows keep only
+// their last values. Saving goes through a temporary file and a rename, like Workbook::save.
+class Book {
+public:
+    ~Book();
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    // A template workbook. Throws qv::Exception when it cannot be read.
+    static std::unique_ptr<Book> open(const QString& fileName);
+    // A new workbook with one empty sheet "Sheet1".
+    static std::unique_ptr<Book> blank();
+
+    int sheetCount() const;
+    QString sheetName(int sheet) const;
+    // The active sheet (the one shown when the workbook opens).
+    int activeSheet() const;
+    void setActiveSheet(int sheet);
+    // Sheet names: 1 to 31 characters, none of []:*?/\, unique without regard to case.
+    void renameSheet(int sheet, const QString& name);
+    // Copies a sheet as it stands now and inserts the copy before `before` (sheetCount(): at the
+    // end). Returns the copy's index.
+    int copySheet(int sheet, const QString& name, int before);
+    void deleteSheet(int sheet);
+
+    // Cell values (row and column from 1). A text is always a text, never a formula.
+    void setText(int sheet, int row, int column, QStringView text);
+    void setNumber(int sheet, int row, int column, double value);
+    // Empties a cell; its style stays.
+    void clear(int sheet, int row, int column);
+    // The rows from `top` (count rows) copied onto the rows from `target`, replacing them in
+    // columns 1 to 255: values, styles, row heights and the merged ranges inside the block.
+    void copyRows(int sheet, int top, int count, int target);
+
+    // Writes the workbook (temporary file, then rename). Throws qv::Exception; the file at the
+    // path is then untouched.
+    void save(const QString& fileName);
+
+private:
+    struct Impl;
+    Book();
+    std::unique_ptr<Impl> d;
+};
+
 // ---- reading --------------------------------------------------------------------------------
 
 struct CellValue {
