@@ -9,6 +9,7 @@
 #include "platform/xlsx/xlsx.h"
 #include "support/test_env.h"
 #include "tables/define_session_helper.h"
+#include "tables/table_session_helper.h"
 #include "tables/table_window.h"
 #include "connection/object_report.h"
 #include "connection/object_window.h"
@@ -72,6 +73,7 @@ struct TableReport : DefineSession {
     void TwelveColumns()
     {
         Fixture& f = session->fixture();
+        EmptyConstTree(f);
         f.pattern("select a\\.id, cast\\(b\\.value as nvarchar\\((Max|4000)\\)\\).*")
             .returns({column("id", "int"), column("comment", "nvarchar(max)"), column("seed", "int"), column("inc", "int")},
                      {{1001, QStringLiteral("受注"), 1, 1}});

@@ -3,6 +3,9 @@
 // on the scripted session, with the exact statements its actions send.
 #include "tables/table_window.h"
 
+#include "tables/excel_report.h"
+#include "tables/excel_report_window.h"
+
 #include "app/message_box.h"
 #include "app/options.h"
 #include "objects/constraint_window.h"
@@ -362,4 +365,17 @@ TEST_F(TableTree, OpenShowsTheEntryInItsWindowOnceAndRecordsIt)
     w->mnuConstOpen->trigger();
     EXPECT_EQ(indexWindows().size(), 1);
     EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+// The definition report takes the table's constraints and indexes from the loaded tree.
+TEST_F(TableTree, DefinitionReportListsTheTreesConstraintsAndIndexes)
+{
+    Table(0);
+    TfrmTable* w = OpenTable();
+    ASSERT_TRUE(w);
+    QStringList got;
+    for (const report::ReportConstraint& c : report::TableFacts(*w, false).constraints)
+        got << QString::number(c.kind == report::kIndexKind ? 46 : 66) + " " + c.name + " " + c.value;
+    EXPECT_EQ(got, QStringList({"66 PK_T ([id])", "66 FK_T_P ([parent_id]) REFERENCES [dbo].[P] ([id])",
+                                "66 CK_T_qty ([qty]>=(0))", "46 IX_T_code code, qty(note)", "46 IX_T_parent parent_id"}));
 }
