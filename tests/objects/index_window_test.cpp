@@ -168,19 +168,9 @@ TEST_F(IndexWindow, SavesItsCreateScriptWhenUnmodified)
     ASSERT_TRUE(w->actOutput && w->actPrint && w->actSave);
     EXPECT_TRUE(w->actSave->isEnabled());
     QTemporaryDir dir;
-    qvOption.FileDir = dir.path();
-    QString proposed;
-    TfrmDefine::OutputSaveDialog = [&](const QString&, const QString& p, const QString&) {
-        proposed = p;
-        return p;
-    };
-    w->actSave->trigger();
-    TfrmDefine::OutputSaveDialog = nullptr;
-    EXPECT_EQ(proposed, dir.path() + "/dbo.Orders.IX_Orders.sql");
-    QFile saved(proposed);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(saved.readAll());
-    EXPECT_TRUE(text.contains("CREATE") && text.contains("[IX_Orders]")) << text.toStdString();
+    const SavedOutput saved = SaveOutput(w, dir);
+    EXPECT_EQ(saved.proposed, dir.path() + "/dbo.Orders.IX_Orders.sql");
+    EXPECT_TRUE(saved.text.contains("CREATE") && saved.text.contains("[IX_Orders]")) << saved.text.toStdString();
     EXPECT_EQ(boxes.value(boxes.size() - 1), "64:" + QString::fromUtf8("スクリプトが出力されました。"));
     EXPECT_EQ(qvOption.FileDir, dir.path() + "/");
     w->txtFillFactorPercent->setText("80");

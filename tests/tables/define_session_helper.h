@@ -12,12 +12,36 @@
 #include "tables/define_frame.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QStringList>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace qvtest {
+
+// Runs the window's "save" output action into a fresh FileDir and returns the proposed file
+// name (in `folder`) and the text written; the folder stays until `folder` is destroyed.
+struct SavedOutput {
+    QString proposed;
+    QString text;
+};
+inline SavedOutput SaveOutput(qv::TfrmDefine* w, const QTemporaryDir& folder)
+{
+    SavedOutput out;
+    qv::qvOption.FileDir = folder.path();
+    qv::TfrmDefine::OutputSaveDialog = [&](const QString&, const QString& p, const QString&) {
+        out.proposed = p;
+        return p;
+    };
+    w->actSave->trigger();
+    qv::TfrmDefine::OutputSaveDialog = nullptr;
+    QFile saved(out.proposed);
+    if (saved.open(QIODevice::ReadOnly))
+        out.text = QString::fromUtf8(saved.readAll());
+    return out;
+}
 
 struct DefineSession : ::testing::Test {
     std::shared_ptr<qv::db::ScriptedSession> session = std::make_shared<qv::db::ScriptedSession>();

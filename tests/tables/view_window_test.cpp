@@ -419,19 +419,10 @@ TEST_F(ViewWindow, SavesItsScriptWhileUnmodified)
     ASSERT_TRUE(w->actOutput && w->actPrint && w->actSave);
     EXPECT_TRUE(w->actSave->isEnabled());
     QTemporaryDir dir;
-    qvOption.FileDir = dir.path();
-    QString proposed;
-    TfrmDefine::OutputSaveDialog = [&](const QString&, const QString& p, const QString&) {
-        proposed = p;
-        return p;
-    };
-    w->actSave->trigger();
-    TfrmDefine::OutputSaveDialog = nullptr;
-    EXPECT_EQ(proposed, dir.path() + "/dbo.v_order.sql");
-    QFile saved(proposed);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(saved.readAll());
-    EXPECT_TRUE(text.contains("create view dbo.v_order") && text.contains("sp_addextendedproperty")) << text.toStdString();
+    const SavedOutput saved = SaveOutput(w, dir);
+    EXPECT_EQ(saved.proposed, dir.path() + "/dbo.v_order.sql");
+    EXPECT_TRUE(saved.text.contains("create view dbo.v_order") && saved.text.contains("sp_addextendedproperty"))
+        << saved.text.toStdString();
     w->txtComment->setText(QString::fromUtf8("変更"));
     EXPECT_FALSE(w->actSave->isEnabled());
     EXPECT_FALSE(w->actPrint->isEnabled());
