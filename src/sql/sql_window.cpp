@@ -1,6 +1,7 @@
 #include "sql/sql_window.h"
 
 #include "app/connection_window_iface.h"
+#include "app/workspace_panel.h"
 #include "app/images.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -488,10 +489,15 @@ void TfrmSQL::SQLDesignDragDrop(QObject* source)
     auto* list = qobject_cast<const QTreeWidget*>(source);
     const TfrmMain* main = TfrmMain::instance();
     const bool workSpace = main && list == main->lstWorkSpace();
+    auto* own = m_owner ? dynamic_cast<IConnectionWindow*>(m_owner->parent()) : nullptr;
+    const QString ownConnect = own ? own->GetConnectInfo(QString(), QString(), true) : QString();
     QStringList names;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* it = list->topLevelItem(i);
         if (!it->isSelected())
+            continue;
+        // A work-space entry of another connection names a table this window's server may not have.
+        if (workSpace && WorkSpaceEntryOf(it).Connect != ownConnect)
             continue;
         const int type = it->data(0, Qt::UserRole).toInt();
         // Work space rows: title, name, database, schema; object list rows: name, database, schema.

@@ -279,9 +279,14 @@ TEST(TableList, DroppedTablesAndViewsJoinTheBuilderFullyQualified)
     // The work space list: title, name, database, schema.
     QTreeWidget* ws = env.main->lstWorkSpace();
     ASSERT_TRUE(w.SQLDesignDragOver(ws));
-    auto* entry = new QTreeWidgetItem(ws, {"受注 (Shop.dbo)", "orders", "Shop", "dbo"});
-    entry->setData(0, Qt::UserRole, 45);
-    entry->setSelected(true);
+    const auto entry = [&](const QString& name, const QString& connect) {
+        auto* item = new QTreeWidgetItem(ws, {"受注 (Shop.dbo)", name, "Shop", "dbo"});
+        item->setData(0, Qt::UserRole, 45);
+        item->setData(2, Qt::UserRole, connect);
+        item->setSelected(true);
+    };
+    entry("orders", env.conn->GetConnectInfo(QString(), QString(), true));
+    entry("elsewhere", "other-server (sa)"); // another connection's entry is left out
     w.SQLDesignDragDrop(ws);
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[1]->TableName, "orders");
