@@ -316,6 +316,11 @@ static_assert(std::size(kDefaultReserveWords) == DefaultReserveWordCount);
 
 } // namespace
 
+const char* const* DefaultReserveWordTexts()
+{
+    return kDefaultReserveWords;
+}
+
 const QStringList& DefaultReserveWords()
 {
     static const QStringList list = [] {

@@ -18,6 +18,10 @@ void LoadDefaultReserveWords(QStringList& list);
 // The built-in entries in their order.
 const QStringList& DefaultReserveWords();
 
+// The built-in entries as they are stored (ASCII, DefaultReserveWordCount of them), for users
+// that must not pay for making strings of them.
+const char* const* DefaultReserveWordTexts();
+
 // Whether word is one of the built-in entries, letter case ignored.
 bool IsDefaultReserveWord(QStringView word);
 

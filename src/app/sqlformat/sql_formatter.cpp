@@ -1,4 +1,4 @@
-// SQL formatter. One pass over the characters of a private copy of the text: characters that are
+// SQL formatter. One pass over the characters of the caller's text: characters that are
 // not delimiters build the current word; each delimiter hands the word and itself to the block
 // keywords (outside a statement), the statement keywords, and then to the plain output (outside a
 // statement) or to the layout of the current clause (inside one).
@@ -9,6 +9,8 @@
 
 #include "app/reserved_words.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #ifdef __linux__
@@ -57,27 +59,30 @@ bool EqualsCI(QStringView a, QLatin1StringView b)
     return true;
 }
 
-// The built-in reserved words, upper-cased, in an open-addressing table with a cheap hash, for
-// a lookup without allocation. Every entry is ASCII, so a word with any other character is no
-// reserved word.
+// The built-in reserved words in an open-addressing table with a cheap hash over their
+// upper-cased letters, for a lookup without allocation. The table points at the stored entries
+// themselves, so the first call of a process builds it without making a string. Every entry is
+// ASCII, so a word with any other character is no reserved word.
 class ReservedWords
 {
 public:
     ReservedWords()
     {
-        for (const QString& w : DefaultReserveWords()) {
-            const QString up = w.toUpper();
-            maxLength_ = qMax(maxLength_, up.size());
+        const char* const* words = DefaultReserveWordTexts();
+        for (int i = 0; i < DefaultReserveWordCount; ++i) {
+            const char* w = words[i];
+            const qsizetype n = qsizetype(std::strlen(w));
+            if (n == 0 || n > kMaxLength)
+                continue;
+            maxLength_ = qMax(maxLength_, n);
             quint32 h = Seed;
-            for (QChar c : up)
-                h = (h ^ c.unicode()) * Prime;
+            for (qsizetype k = 0; k < n; ++k)
+                h = (h ^ Upper(char16_t(uchar(w[k])))) * Prime;
             quint32 slot = h & Mask;
-            while (!table_[slot].isNull()) {
-                if (table_[slot] == up)
-                    break;
+            while (table_[slot] && !(length_[slot] == n && SameUpper(table_[slot], w, n)))
                 slot = (slot + 1) & Mask;
-            }
-            table_[slot] = up;
+            table_[slot] = w;
+            length_[slot] = quint8(n);
         }
     }
 
@@ -86,32 +91,40 @@ public:
         const qsizetype n = w.size();
         if (n == 0 || n > maxLength_)
             return false;
-        char16_t key[64];
+        char key[kMaxLength];
         quint32 h = Seed;
         for (qsizetype i = 0; i < n; ++i) {
-            char16_t c = w[i].unicode();
+            const char16_t c = Upper(w[i].unicode());
             if (c >= 0x80)
                 return false;
-            if (c >= u'a' && c <= u'z')
-                c = char16_t(c - 32);
-            key[i] = c;
+            key[i] = char(c);
             h = (h ^ c) * Prime;
         }
-        const QStringView k(key, n);
         for (quint32 slot = h & Mask;; slot = (slot + 1) & Mask) {
-            const QString& e = table_[slot];
-            if (e.isNull())
+            const char* e = table_[slot];
+            if (!e)
                 return false;
-            if (e.size() == n && QStringView(e) == k)
+            if (length_[slot] == n && SameUpper(e, key, n))
                 return true;
         }
     }
 
 private:
+    static constexpr char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c; }
+    static bool SameUpper(const char* a, const char* b, qsizetype n)
+    {
+        for (qsizetype i = 0; i < n; ++i)
+            if (Upper(char16_t(uchar(a[i]))) != Upper(char16_t(uchar(b[i]))))
+                return false;
+        return true;
+    }
+
     static constexpr quint32 Seed = 2166136261u;
     static constexpr quint32 Prime = 16777619u;
     static constexpr quint32 Mask = 4095;
-    QString table_[Mask + 1];
+    static constexpr qsizetype kMaxLength = 64;
+    const char* table_[Mask + 1] = {};
+    quint8 length_[Mask + 1] = {};
     qsizetype maxLength_ = 0;
 };
 
@@ -121,18 +134,94 @@ const ReservedWords& BuiltInReservedWords()
     return words;
 }
 
+// Text the pass writes piece by piece (its output and the pieces it holds back). Appends are
+// inline copies into memory reserved ahead: the pass writes a few characters at a time, and a
+// call into the string class for each piece would cost more than the copy. take() hands the text
+// over as a QString without copying it.
+class TextBuffer
+{
+public:
+    void reserve(qsizetype n)
+    {
+        if (n > cap_)
+            grow(n);
+    }
+    QChar* data() { return p_; }
+    qsizetype capacity() const { return cap_; }
+    qsizetype size() const { return len_; }
+    bool isEmpty() const { return len_ == 0; }
+    QChar back() const { return p_[len_ - 1]; }
+    QChar operator[](qsizetype i) const { return p_[i]; }
+    bool endsWith(QChar c) const { return len_ > 0 && p_[len_ - 1] == c; }
+    QStringView view() const { return QStringView(p_, len_); }
+    operator QStringView() const { return view(); }
+    void truncate(qsizetype n)
+    {
+        if (n < len_)
+            len_ = qMax<qsizetype>(n, 0);
+    }
+    void chop(qsizetype n) { truncate(len_ - n); }
+
+    // Room for n more characters at the end; the caller fills all of them.
+    QChar* extend(qsizetype n)
+    {
+        if (len_ + n > cap_)
+            grow(len_ + n);
+        QChar* d = p_ + len_;
+        len_ += n;
+        return d;
+    }
+    TextBuffer& operator+=(QStringView v)
+    {
+        if (!v.isEmpty())
+            std::memcpy(extend(v.size()), v.data(), size_t(v.size()) * sizeof(QChar));
+        return *this;
+    }
+    TextBuffer& operator+=(QChar c)
+    {
+        *extend(1) = c;
+        return *this;
+    }
+    TextBuffer& operator+=(const char16_t* text) { return *this += QStringView(text); }
+    TextBuffer& operator+=(const QString& text) { return *this += QStringView(text); }
+    void fill(qsizetype n, QChar c)
+    {
+        if (n > 0)
+            std::fill_n(extend(n), n, c);
+    }
+
+    QString take()
+    {
+        s_.resize(len_);
+        QString r = std::move(s_);
+        s_ = QString();
+        p_ = nullptr;
+        cap_ = len_ = 0;
+        return r;
+    }
+
+private:
+    void grow(qsizetype need)
+    {
+        // The string is kept as long as the room (its characters past len_ are not set), so
+        // its memory is ours to write.
+        s_.resize(qMax(need, qMax<qsizetype>(cap_ * 2, 64)));
+        p_ = s_.data();
+        cap_ = s_.size();
+    }
+
+    QString s_;
+    QChar* p_ = nullptr;
+    qsizetype cap_ = 0;
+    qsizetype len_ = 0;
+};
+
 // Letter case of a word, character by character: a code point keeps its place (no "ß" to "SS"),
 // a lone surrogate stays as it is, and bracketed parts ("dbo.[My Table]") are left as typed.
-void AppendCase(QString& dst, QStringView w, int mode)
+// Writes w.size() characters to d; mode is 0 (upper) or 1 (lower).
+void CaseInto(QChar* d, QStringView w, int mode)
 {
-    if (mode != 0 && mode != 1) {
-        dst += w;
-        return;
-    }
     const bool upper = mode == 0;
-    const qsizetype at = dst.size();
-    dst.resize(at + w.size());
-    QChar* d = dst.data() + at;
     const QChar* src = w.data();
     const qsizetype n = w.size();
     bool bracket = false;
@@ -176,17 +265,25 @@ void AppendCase(QString& dst, QStringView w, int mode)
     }
 }
 
-QString ConvertCase(const QString& w, int mode)
+void AppendCase(TextBuffer& dst, QStringView w, int mode)
 {
     if (mode != 0 && mode != 1)
-        return w;
-    QString r;
-    AppendCase(r, w, mode);
+        dst += w;
+    else if (!w.isEmpty())
+        CaseInto(dst.extend(w.size()), w, mode);
+}
+
+QString ConvertCase(QStringView w, int mode)
+{
+    if ((mode != 0 && mode != 1) || w.isEmpty())
+        return w.toString();
+    QString r(w.size(), Qt::Uninitialized);
+    CaseInto(r.data(), w, mode);
     return r;
 }
 
 // Whether a word can be one of the block or statement keywords: two to nine ASCII letters.
-bool MaybeKeyword(const QString& w)
+bool MaybeKeyword(QStringView w)
 {
     const qsizetype n = w.size();
     if (n < 2 || n > 9)
@@ -330,13 +427,17 @@ public:
         const qsizetype want = n_ + n_ / 2 + 64;
         out_.reserve(n_ + n_ / 8 >= kLongText ? qMax(want, qsizetype(2) * 1024 * 1024) : want);
         Prefault(out_, n_ + n_ / 8);
-        kw_.reserve(16);
+        pending_.reserve(256);
+        // A word is never longer than the text: reserved that wide (only what is written is ever
+        // touched), the keyword copy never moves while a rule reads it.
+        word_.reserve(n_ + 16);
+        kw_.reserve(n_ + 16);
         pad_.reserve(32);
     }
 
     static constexpr qsizetype kLongText = 128 * 1024; // characters
 
-    static void Prefault(QString& s, qsizetype chars)
+    static void Prefault(TextBuffer& s, qsizetype chars)
     {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
         if (chars < kLongText)
@@ -405,7 +506,7 @@ public:
         // part of a bracketed name that the text never closed).
         if (!unclosedBracket_)
             JoinNameGoToLineAbove();
-        return out_;
+        return out_.take();
     }
 
 private:
@@ -463,10 +564,10 @@ private:
         }
     }
 
-    QString Case(const QString& w) const { return ConvertCase(w, opt_.ReserveTrans); }
+    QString Case(QStringView w) const { return ConvertCase(w, opt_.ReserveTrans); }
 
     // Appends Convert(w) to dst.
-    void AppendConvert(QString& dst, const QString& w) const
+    void AppendConvert(TextBuffer& dst, QStringView w) const
     {
         if (w.isEmpty() || prot_ != Protect::None)
             dst += w;
@@ -476,7 +577,13 @@ private:
             AppendCase(dst, w, opt_.ItemTrans);
     }
 
-    void PutConverted(const QString& w)
+    void SetWord(const QString& w)
+    {
+        word_.truncate(0);
+        word_ += w;
+    }
+
+    void PutConverted(QStringView w)
     {
         if (w.isEmpty())
             return;
@@ -491,10 +598,10 @@ private:
         AppendConvert(out_, w);
     }
 
-    QString Convert(const QString& w) const
+    QString Convert(QStringView w) const
     {
         if (w.isEmpty() || prot_ != Protect::None)
-            return w;
+            return w.toString();
         if (BuiltInReservedWords().Contains(w))
             return Case(w);
         return ConvertCase(w, opt_.ItemTrans);
@@ -503,7 +610,7 @@ private:
     void Flush()
     {
         if (!pending_.isEmpty()) {
-            Put(pending_);
+            Put(pending_.view());
             pending_.truncate(0);
             lineStart_ = false;
             indentWritten_ = false;
@@ -593,7 +700,7 @@ private:
         while (i > 0 && IsBlank(out_[i - 1]))
             --i;
         if (i < 2 || i == separatorGoEnd_ || i <= protectedEnd_
-            || !EqualsCI(QStringView(out_).mid(i - 2, 2), QLatin1StringView("GO")))
+            || !EqualsCI(out_.view().mid(i - 2, 2), QLatin1StringView("GO")))
             return false;
         qsizetype j = i - 2;
         while (j > 0 && IsBlank(out_[j - 1]))
@@ -622,16 +729,16 @@ private:
         qsizetype s = e;
         while (s > 0 && !IsLineEnd(out_[s - 1]))
             --s;
-        const QStringView above = QStringView(out_).mid(s, e - s);
+        const QStringView above = out_.view().mid(s, e - s);
         if (e <= protectedEnd_ || above.trimmed().isEmpty() || above.contains(QLatin1StringView("--"))
             || e == separatorGoEnd_)
             return;
-        const QString go = out_.mid(i - 2, 2);
+        const QString go = out_.view().mid(i - 2, 2).toString();
         out_.truncate(e);
         out_ += u' ';
         out_ += go;
     }
-    void PutKeyword(const QString& text)
+    void PutKeyword(QStringView text)
     {
         Put(text);
         keywordBlank_ = text.endsWith(u' ');
@@ -760,28 +867,28 @@ private:
         qsizetype e = out_.size();
         while (e > 0 && IsSpace(out_[e - 1]))
             --e;
-        return e >= w.size() && EqualsCI(QStringView(out_).mid(e - w.size(), w.size()), w);
+        return e >= w.size() && EqualsCI(out_.view().mid(e - w.size(), w.size()), w);
     }
 
     // Writes the padded keyword of w in the letter case `mode` (see Case and Convert).
     void PutPadded(QStringView w, int mode)
     {
         const bool blank = w.trimmed().isEmpty();
-        pad_.resize(0);
+        pad_.truncate(0);
         if ((state_ == 7 || state_ == 9) && (opt_.ReservePos == 0 || blank)) {
             pad_ += u' ';
             AppendCase(pad_, w, mode);
         } else if (w.size() <= 6 && opt_.ReservePos == 0) {
-            pad_.resize(6 - w.size(), u' ');
+            pad_.fill(6 - w.size(), u' ');
             AppendCase(pad_, w, mode);
         } else {
             AppendCase(pad_, w, mode);
             if (w.size() < 6)
-                pad_.resize(6, u' ');
+                pad_.fill(6 - pad_.size(), u' ');
         }
         if (!blank)
             pad_ += u' ';
-        PutKeyword(pad_);
+        PutKeyword(pad_.view());
     }
     // The padded keyword of Case(w).
     void PutPaddedCase(QStringView w) { PutPadded(w, opt_.ReserveTrans); }
@@ -817,7 +924,7 @@ private:
             return;
         Put(u' ');
         if (!goHeld_)
-            out_.resize(out_.size() + n - 1, u' ');
+            out_.fill(n - 1, u' ');
     }
     void PutIndent() { PutBlanks(qMin<qsizetype>(indentation_, MaxIndent)); }
     void PutContinuation() { PutBlanks(ContinuationWidth()); }
@@ -831,7 +938,7 @@ private:
         ClearFlags();
     }
 
-    void ClauseKeyword(int state, const QString& text)
+    void ClauseKeyword(int state, QStringView text)
     {
         Flush();
         state_ = state;
@@ -857,11 +964,13 @@ private:
 
     // ---- protected text ---------------------------------------------------------------------
 
-    void EmitProtected(QChar c)
+    void EmitProtected(QChar c) { EmitProtected(QStringView(&c, 1)); }
+
+    void EmitProtected(QStringView text)
     {
         if (kind_ != Kind::None)
             Flush();
-        out_ += c;
+        out_ += text;
         goHeld_ = false;
         commentOpen_ = prot_ == Protect::Line;
         leadingBlank_ = false;
@@ -876,10 +985,22 @@ private:
     bool Protected()
     {
         const QChar c = buf_[pos_]; // a tab in protected text stays a tab
+        // A run of characters that end nothing is copied in one piece.
+        const auto run = [this](auto special) {
+            const qsizetype limit = skipAt_ > pos_ ? skipAt_ : n_;
+            qsizetype j = pos_ + 1;
+            while (j < limit && !special(buf_[j]))
+                ++j;
+            EmitProtected(QStringView(buf_ + pos_, j - pos_));
+            pos_ = j - 1;
+            return true;
+        };
         switch (prot_) {
         case Protect::Literal:
         case Protect::Name: {
             const QChar q = prot_ == Protect::Literal ? QChar(u'\'') : QChar(u'"');
+            if (c != q)
+                return run([q](QChar x) { return x == q; });
             EmitProtected(c);
             if (c == q) {
                 if (pos_ + 1 < n_ && buf_[pos_ + 1] == q) {
@@ -892,6 +1013,8 @@ private:
             return true;
         }
         case Protect::Block:
+            if (c != u'/' && c != u'*')
+                return run([](QChar x) { return x == u'/' || x == u'*'; });
             EmitProtected(c);
             if (c == u'/' && At(pos_ + 1) == u'*' && pos_ + 1 < n_) {
                 EmitProtected(u'*');
@@ -905,10 +1028,8 @@ private:
             }
             return true;
         case Protect::Line:
-            if (!IsLineEnd(c)) {
-                EmitProtected(c);
-                return true;
-            }
+            if (!IsLineEnd(c))
+                return run([](QChar x) { return IsLineEnd(x); });
             if (kind_ == Kind::None) {
                 prot_ = Protect::None;
                 return false;
@@ -1085,9 +1206,9 @@ private:
 
     void BlockKeywords()
     {
-        kw_.resize(0);
-        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
-        const QString& w = kw_;
+        kw_.truncate(0);
+        kw_ += word_.view(); // a copy of its own: emptying word_ leaves it as it is
+        const TextBuffer& w = kw_;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
         auto is = [&w, first](const char* k) { return first == char16_t(k[0]) && EqualsCI(w, QLatin1StringView(k)); };
         if (w.isEmpty())
@@ -1203,13 +1324,13 @@ private:
             whilePending_ = false;
             if (lineStart_)
                 WriteIndentOnce();
-            word_ = Convert(w);
+            SetWord(Convert(w));
             LoopTail();
         } else if (is("IF") || is("LOOP")) {
             if (!lineStart_)
                 LineBreak();
             WriteIndentOnce();
-            word_ = Convert(w);
+            SetWord(Convert(w));
             if (is("LOOP"))
                 LoopTail();
         } else if (is("ELSE") || is("ELSIF")) {
@@ -1277,9 +1398,9 @@ private:
 
     void StatementKeywords()
     {
-        kw_.resize(0);
-        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
-        const QString& w = kw_;
+        kw_.truncate(0);
+        kw_ += word_.view(); // a copy of its own: emptying word_ leaves it as it is
+        const TextBuffer& w = kw_;
         if (w.isEmpty())
             return;
         const char16_t first = w.isEmpty() ? 0 : (w[0].unicode() & ~char16_t(0x20));
@@ -1421,7 +1542,7 @@ private:
     // A parenthesis follows the current word, maybe after blanks and line breaks.
     bool FunctionParenAhead() const { return At(SkipSpace(pos_)) == u'('; }
 
-    void StatementStart(int state, const QString& w)
+    void StatementStart(int state, QStringView w)
     {
         Flush();
         state_ = state;
@@ -1611,7 +1732,7 @@ private:
         // The name N and a literal typed apart must not become N'…'.
         const QChar before = At(pos_ - 1);
         if (c == u'\'' && (last == u'N' || last == u'n') && before != u'N' && before != u'n') {
-            const QString& tail = pending_.isEmpty() ? out_ : pending_;
+            const TextBuffer& tail = pending_.isEmpty() ? out_ : pending_;
             return tail.size() < 2 || EndsWithLoneN(tail);
         }
         return false;
@@ -1636,7 +1757,7 @@ private:
         return false;
     }
 
-    void JoinPending(const QString& w, Join v)
+    void JoinPending(QStringView w, Join v)
     {
         const QChar c = Cur();
         if (!w.isEmpty()) {
@@ -1683,9 +1804,9 @@ private:
 
     void ConditionStep()
     {
-        kw_.resize(0);
-        kw_.append(QStringView(word_)); // a copy of its own: emptying word_ then costs nothing
-        const QString& w = kw_;
+        kw_.truncate(0);
+        kw_ += word_.view(); // a copy of its own: emptying word_ leaves it as it is
+        const TextBuffer& w = kw_;
         const bool andOr = EqualsCI(w, QLatin1StringView("AND")) || EqualsCI(w, QLatin1StringView("OR"));
         if (andOr && between_) {
             between_ = false;
@@ -1876,11 +1997,11 @@ private:
     bool leadingBlank_ = false;
     bool commentOpen_ = false; // the output ends inside a line comment
     bool keywordBlank_ = false; // the output ends with a padded keyword and its blank // only blanks since the last line end of the input
-    QString out_;
-    QString word_;
-    QString kw_;  // the keyword being handled (a copy of the word)
-    QString pad_; // a padded keyword being written
-    QString pending_;
+    TextBuffer out_;
+    TextBuffer word_;
+    TextBuffer kw_;  // the keyword being handled (a copy of the word)
+    TextBuffer pad_; // a padded keyword being written
+    TextBuffer pending_;
     qsizetype protectedEnd_ = 0;
     qsizetype separatorGoEnd_ = -1; // the end of the last GO written as a batch separator
     bool unclosedBracket_ = false; // the text ends inside a bracketed name
