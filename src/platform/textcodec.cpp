@@ -259,6 +259,17 @@ QStringList SplitTextLines(QStringView text)
 {
     QStringList lines;
     const qsizetype n = text.size();
+    {
+        // The list is made as long as it will be first: grown line by line, a list of a million
+        // lines is copied again at every growth.
+        qsizetype count = 1;
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c == u'\n' || (c == u'\r' && (i + 1 >= n || text[i + 1] != u'\n')))
+                ++count;
+        }
+        lines.reserve(count);
+    }
     qsizetype start = 0;
     qsizetype i = 0;
     while (i < n) {
