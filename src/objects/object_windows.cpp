@@ -1,5 +1,6 @@
 #include "objects/object_windows.h"
 
+#include "admin/session/session_analyze_dialog.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -75,6 +76,11 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
             if (m->FindWindow(TfrmExecProc::staticMetaObject, caption, true))
                 return nullptr;
         return new TfrmExecProc(owner->session(), r.database, r.schema, r.name, r.objectType);
+    };
+    // The statistics dialog: modal, over the connection window's selected tables and views.
+    factories[QStringLiteral("TfrmAnalyze")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        TfrmAnalyze::ShowWindow(owner);
+        return nullptr;
     };
     factories[QStringLiteral("TfrmUserList")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
         try {
