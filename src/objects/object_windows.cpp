@@ -1,6 +1,7 @@
 #include "objects/object_windows.h"
 
 #include "admin/session/session_analyze_dialog.h"
+#include "admin/session/session_process_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -81,6 +82,13 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmAnalyze")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
         TfrmAnalyze::ShowWindow(owner);
         return nullptr;
+    };
+    factories[QStringLiteral("TfrmSession")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmSession(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open window of the connection came forward
+        }
     };
     factories[QStringLiteral("TfrmUserList")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
         try {
