@@ -32,30 +32,9 @@ namespace qv {
 
 namespace {
 QString S(const char* text) { return QString::fromUtf8(text); }
-const QString SettingsKey = QStringLiteral("\\Software\\Velmora\\QVS22\\GUI\\SESSION");
+const QString SettingsKey = SettingsRootKey + QStringLiteral("\\GUI\\SESSION");
 const QString Title = QString::fromUtf8("プロセス情報");
 
-// Closes the transaction rule around KILL: commit before, a new transaction after when the
-// option asks for one (also after a failure, so the session never stays outside it).
-struct CommitAround {
-    explicit CommitAround(db::Connection* c) : con(c)
-    {
-        try {
-            if (con->InTransaction())
-                con->Commit();
-        } catch (const std::exception&) {
-        }
-    }
-    ~CommitAround()
-    {
-        try {
-            if (qvOption.AutoTran && con->Connected() && !con->InTransaction())
-                con->StartTransaction();
-        } catch (const std::exception&) {
-        }
-    }
-    db::Connection* con;
-};
 } // namespace
 
 std::function<int(const QString&, int)>& TfrmSession::Message()
@@ -69,20 +48,10 @@ static int Box(const QString& text, int flags)
     return TfrmSession::Message() ? TfrmSession::Message()(text, flags) : ShowMessageBox(text, flags);
 }
 
-QString TfrmSession::CaptionFor(TfrmObject* conn)
-{
-    return Title + QStringLiteral(" - ") + conn->Login() + QStringLiteral(" @ ") + conn->Server() + QStringLiteral(".")
-        + conn->session()->dmSQLServer->DataBase();
-}
-
 TfrmSession::TfrmSession(TfrmObject* owner, const QString& database)
-    : TqvForm(owner ? static_cast<QObject*>(owner) : nullptr)
+    : TAdminToolWindow(owner, Kind{&staticMetaObject, Title, QStringLiteral("SESSION"), true, false})
 {
     setObjectName(QStringLiteral("frmSession"));
-    if (TfrmMain* main = TfrmMain::instance(); main && owner)
-        if (main->FindWindow(staticMetaObject, CaptionFor(owner), true))
-            Abort();
-    setWindowTitle(owner ? CaptionFor(owner) : Title);
     SetIcon(124);
     second = new TSecondSession(this);
     qrySession = new db::Query(this);
@@ -132,13 +101,7 @@ TfrmSession::TfrmSession(TfrmObject* owner, const QString& database)
     };
     btnUser = check(3, S("ユーザープロセスを表示"), true);
     btnBG = check(5, S("バックグラウンドプロセスを表示"), false);
-    pl->addSpacing(8);
-    pl->addWidget(new QLabel(S("接続"), pnl));
-    cmbDBName = new QComboBox(pnl);
-    cmbDBName->setObjectName(QStringLiteral("cmbDBName"));
-    cmbDBName->setMinimumContentsLength(16);
-    cmbDBName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    pl->addWidget(cmbDBName, 1);
+    pl->addWidget(pnlName, 2);
     pl->addWidget(new QLabel(S("データベース"), pnl));
     Cmbdatabase = new QComboBox(pnl);
     Cmbdatabase->setObjectName(QStringLiteral("Cmbdatabase"));
@@ -199,13 +162,6 @@ TfrmSession::TfrmSession(TfrmObject* owner, const QString& database)
 
     connect(btnUser, &QToolButton::clicked, this, [this] { btnUserClick(btnUser); });
     connect(btnBG, &QToolButton::clicked, this, [this] { btnUserClick(btnBG); });
-    connect(cmbDBName, &QComboBox::activated, this, [this] {
-        try {
-            cmbDBNameChange();
-        } catch (...) {
-            HandleException(std::current_exception());
-        }
-    });
     connect(Cmbdatabase, &QComboBox::activated, this, [this] {
         try {
             Reload();
@@ -223,36 +179,13 @@ TfrmSession::TfrmSession(TfrmObject* owner, const QString& database)
     FillConnections();
     m_building = false;
     if (database.trimmed().isEmpty()) {
-        cmbDBNameChange();
+        cmbConnectionChange();
     } else {
         FillDatabases(database.trimmed());
-        SetCaptions();
+        UpdateCaption();
         Reload();
     }
     UpdateActions();
-}
-
-TfrmObject* TfrmSession::Connection() const
-{
-    return OwnerForm() ? dynamic_cast<TfrmObject*>(OwnerForm()->connectionWidget()) : nullptr;
-}
-
-void TfrmSession::FillConnections()
-{
-    TfrmMain* main = TfrmMain::instance();
-    const QSignalBlocker block(cmbDBName);
-    cmbDBName->clear();
-    if (main && main->cmbDBName())
-        for (int i = 0; i < main->cmbDBName()->count(); ++i) {
-            auto* c = reinterpret_cast<IConnectionWindow*>(main->cmbDBName()->itemData(i).value<quintptr>());
-            if (c && c->IsAzure())
-                continue;
-            cmbDBName->addItem(main->cmbDBName()->itemText(i), main->cmbDBName()->itemData(i));
-        }
-    const auto own = reinterpret_cast<quintptr>(OwnerForm());
-    for (int i = 0; i < cmbDBName->count(); ++i)
-        if (cmbDBName->itemData(i).value<quintptr>() == own)
-            cmbDBName->setCurrentIndex(i);
 }
 
 void TfrmSession::FillDatabases(const QString& select)
@@ -267,27 +200,9 @@ void TfrmSession::FillDatabases(const QString& select)
     Cmbdatabase->setCurrentIndex(select.isEmpty() ? 0 : std::max(0, int(Cmbdatabase->findText(select))));
 }
 
-void TfrmSession::SetCaptions()
+void TfrmSession::ConnectionChanged()
 {
-    TfrmObject* conn = Connection();
-    if (!conn)
-        return;
-    setWindowTitle(Title + QStringLiteral(" - ") + conn->GetConnectInfo(QString(), QString(), true));
-    SetTaskCaption(conn->GetConnectInfo(QString(), QString(), false));
-}
-
-void TfrmSession::cmbDBNameChange()
-{
-    TfrmMain* main = TfrmMain::instance();
-    const int index = cmbDBName->currentIndex();
-    if (main && main->cmbDBName() && index >= 0) {
-        main->cmbDBName()->setCurrentIndex(main->cmbDBName()->findText(cmbDBName->itemText(index)));
-        main->MenuUpdate();
-    }
-    if (index >= 0)
-        SetOwnerForm(reinterpret_cast<IConnectionWindow*>(cmbDBName->itemData(index).value<quintptr>()));
     FillDatabases(QString());
-    SetCaptions();
     Reload();
 }
 
@@ -412,7 +327,13 @@ void TfrmSession::actKillExecute()
     const QString sql = sessiontext::KillSql(sel.first()->text(0));
     if (sql.isEmpty())
         return;
-    CommitAround around(conn->session()->dmSQLServer->Connection);
+    // Commit before; a new transaction after when AutoTran asks for one, also after a failure,
+    // so that the session never stays outside it.
+    CommitOpenTransaction();
+    struct Restart {
+        TfrmSession* w;
+        ~Restart() { w->StartTransactionWhenAuto(); }
+    } restart{this};
     conn->session()->ExecuteSQL(sql);
     Reload();
 }
@@ -427,30 +348,12 @@ bool TfrmSession::eventFilter(QObject* watched, QEvent* event)
     return TqvForm::eventFilter(watched, event);
 }
 
-void TfrmSession::DBChange()
-{
-    const QString remembered = cmbDBName->currentText();
-    const auto own = reinterpret_cast<quintptr>(OwnerForm());
-    FillConnections();
-    int found = -1;
-    for (int i = 0; i < cmbDBName->count(); ++i)
-        if (cmbDBName->itemText(i) == remembered && cmbDBName->itemData(i).value<quintptr>() == own)
-            found = i;
-    if (found < 0) {
-        frame()->close();
-        return;
-    }
-    const QSignalBlocker block(cmbDBName);
-    cmbDBName->setCurrentIndex(found);
-}
-
 void TfrmSession::LoadWindowSettings()
 {
+    TAdminToolWindow::LoadWindowSettings();
     TqvRegistry reg;
     if (!reg.OpenKey(SettingsKey, true))
         return;
-    if (isNormalState())
-        resize(reg.GetInteger(QStringLiteral("Width"), width()), reg.GetInteger(QStringLiteral("Height"), height()));
     const int total = std::max(2, splList->height());
     const int h = std::max(lstSession->minimumSizeHint().height(), reg.GetInteger(QStringLiteral("ListHeight"), total / 2));
     splList->setSizes({h, std::max(1, total - h)});
@@ -461,10 +364,7 @@ void TfrmSession::SaveWindowSettings()
     TqvRegistry reg;
     if (!reg.OpenKey(SettingsKey, true))
         return;
-    if (isNormalState()) {
-        reg.WriteInteger(QStringLiteral("Width"), width());
-        reg.WriteInteger(QStringLiteral("Height"), height());
-    }
+    TAdminToolWindow::SaveWindowSettings();
     reg.WriteInteger(QStringLiteral("ListHeight"), lstSession->height());
 }
 

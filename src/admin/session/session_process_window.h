@@ -3,8 +3,8 @@
 // lists the server's processes (user or background, one database or all) on a second session
 // of its own, shows the last statement the selected process sent and disconnects a process with
 // KILL on the connection's own session. Statements: admin/session/session_text.*.
+#include "admin/admin_tool_window.h"
 #include "admin/session/session_second.h"
-#include "app/qvform.h"
 
 #include <functional>
 
@@ -24,7 +24,7 @@ namespace db {
 class Query;
 }
 
-class TfrmSession : public TqvForm {
+class TfrmSession : public TAdminToolWindow {
     Q_OBJECT
 public:
     // owner: the calling connection window; database: a database node's name, or empty.
@@ -33,13 +33,10 @@ public:
 
     // Message boxes (tests answer them here; unset: the program's own).
     static std::function<int(const QString& text, int flags)>& Message();
-    // The caption of the window of a connection window.
-    static QString CaptionFor(TfrmObject* conn);
 
     QToolBar* tolCmd = nullptr;
     QToolButton* btnUser = nullptr;
     QToolButton* btnBG = nullptr;
-    QComboBox* cmbDBName = nullptr;
     QComboBox* Cmbdatabase = nullptr;
     QSplitter* splList = nullptr;
     TqvListView* lstSession = nullptr;
@@ -53,25 +50,21 @@ public:
     db::Query* qryGetspid = nullptr;
     db::Query* qryCursor = nullptr;
 
-    TfrmObject* Connection() const;
     void Reload() override;
-    void DBChange() override;
     void LoadWindowSettings() override;
     void SaveWindowSettings() override;
     QMenu* MergeMenu() const override { return mnuSession; }
 
     void actKillExecute();
     void btnUserClick(QToolButton* clicked);
-    void cmbDBNameChange();
     void lstSessionSelectItem();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void ConnectionChanged() override;
 
 private:
-    void FillConnections();
     void FillDatabases(const QString& select);
-    void SetCaptions();
     void UpdateActions();
     bool m_building = true;
 };
