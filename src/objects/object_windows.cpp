@@ -1,6 +1,7 @@
 #include "objects/object_windows.h"
 
 #include "admin/session/session_analyze_dialog.h"
+#include "admin/session/session_lock_window.h"
 #include "admin/session/session_process_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
@@ -86,6 +87,13 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmSession")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
         try {
             return new TfrmSession(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open window of the connection came forward
+        }
+    };
+    factories[QStringLiteral("TfrmLock")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmLock(owner, r.database);
         } catch (const EAbort&) {
             return nullptr; // the open window of the connection came forward
         }
