@@ -10,6 +10,7 @@
 #include "app/qvstrings.h"
 #include "app/globals.h"
 #include "connection/object_window.h"
+#include "connection/object_window_actions.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
@@ -92,6 +93,17 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
             main.AddChildWindow(w);
             return w;
         }
+    // The processes and locks windows of the current connection.
+    if (action == QLatin1String("actAdminSession") || action == QLatin1String("actAdminLock"))
+        if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
+            if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {
+                // No window: the open one of that connection came forward.
+                QWidget* w = factory(objectWindow, ToolRequest{});
+                if (!w)
+                    return objectWindow;
+                main.AddChildWindow(w);
+                return w;
+            }
     const QString caption = PendingWindowCaption(action, conn);
     if (cmd->single)
         if (QWidget* open = main.FindWindow(TfrmPlaceholder::staticMetaObject, caption, true))

@@ -1,5 +1,8 @@
 #include "objects/object_windows.h"
 
+#include "admin/session/session_analyze_dialog.h"
+#include "admin/session/session_lock_window.h"
+#include "admin/session/session_process_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -75,6 +78,25 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
             if (m->FindWindow(TfrmExecProc::staticMetaObject, caption, true))
                 return nullptr;
         return new TfrmExecProc(owner->session(), r.database, r.schema, r.name, r.objectType);
+    };
+    // The statistics dialog: modal, over the connection window's selected tables and views.
+    factories[QStringLiteral("TfrmAnalyze")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        TfrmAnalyze::ShowWindow(owner);
+        return nullptr;
+    };
+    factories[QStringLiteral("TfrmSession")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmSession(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open window of the connection came forward
+        }
+    };
+    factories[QStringLiteral("TfrmLock")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmLock(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr; // the open window of the connection came forward
+        }
     };
     factories[QStringLiteral("TfrmUserList")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
         try {
