@@ -3,6 +3,8 @@
 #include "admin/jobs/jobs_schedule_text.h"
 #include "admin/jobs/jobs_statement_text.h"
 
+#include "support/modal_helper.h"
+
 #include <gtest/gtest.h>
 
 using namespace qv::jobs;

@@ -1,6 +1,8 @@
 // The shared schedule statements without a window, on SQL Server 2000 and from 2005 on.
 #include "admin/jobs/jobs_shared_schedule_text.h"
 
+#include "support/modal_helper.h"
+
 #include <gtest/gtest.h>
 
 using namespace qv::jobs;

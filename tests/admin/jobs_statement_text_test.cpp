@@ -2,6 +2,8 @@
 // built from the header fields and the step and schedule grid rows.
 #include "admin/jobs/jobs_statement_text.h"
 
+#include "support/modal_helper.h"
+
 #include <gtest/gtest.h>
 
 using namespace qv::jobs;
