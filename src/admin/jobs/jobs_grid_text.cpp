@@ -1,6 +1,7 @@
 #include "admin/jobs/jobs_grid_text.h"
 
 #include "admin/jobs/jobs_schedule_text.h"
+#include "app/qvstrings.h"
 
 namespace qv::jobs {
 
@@ -93,6 +94,28 @@ QString SharedScheduleLookupQuery()
         "active_start_time, active_end_time, schedule_uid from #tmp_sp_help_schedule\r\n"
         "where schedule_id Like :ID2\r\n"
         "drop table #tmp_sp_help_schedule");
+}
+
+} // namespace qv::jobs
+
+namespace qv::jobs {
+
+QString StepCommandOnOk(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        const bool cr = line.endsWith(QLatin1Char('\r'));
+        const QString body = cr ? line.chopped(1) : line;
+        if (body.compare(QStringLiteral("go"), Qt::CaseInsensitive) == 0)
+            line = QStringLiteral("go ") + (cr ? QStringLiteral("\r") : QString());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QStringList StepAnalysisPrologue(const QString& database)
+{
+    return {QStringLiteral("USE ") + QuoteIdentifier(database.isEmpty() ? QStringLiteral("master") : database, true),
+            QStringLiteral("SET NOEXEC ON")};
 }
 
 } // namespace qv::jobs

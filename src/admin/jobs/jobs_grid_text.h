@@ -36,3 +36,15 @@ QString JobSchedulesQuery();
 QString SharedScheduleLookupQuery();
 
 } // namespace qv::jobs
+
+namespace qv::jobs {
+
+// The step command as the editor hands it back: every line that reads "go" in any letter
+// case with nothing else becomes "go " (the job statement carries it inside a literal, and the
+// DDL run must not cut its batch there); other lines unchanged.
+QString StepCommandOnOk(const QString& text);
+// The statements of the editor's analysis, in order: the switch to the step's database
+// ("master" when none), "SET NOEXEC ON"; the text itself goes between them and "SET NOEXEC OFF".
+QStringList StepAnalysisPrologue(const QString& database);
+
+} // namespace qv::jobs

@@ -1,5 +1,6 @@
 #include "admin/jobs/jobs_grids.h"
 
+#include "admin/jobs/jobs_command_editor.h"
 #include "admin/jobs/jobs_grid_text.h"
 #include "app/images.h"
 #include "app/message_box.h"
@@ -350,7 +351,10 @@ void TfraJobGrids::grdStepEditButtonClick()
 {
     const int r = grdStep->Row();
     QString text = grdStep->Cells(scCommand, r);
-    if (!EditCommand || !EditCommand(grdStep->Cells(scDatabase, r), text))
+    const QString database = grdStep->Cells(scDatabase, r);
+    const bool ok = EditCommand ? EditCommand(database, text)
+                                : TfrmSqlMemo::ShowWindow(Session ? Session() : nullptr, database, text) == 1;
+    if (!ok)
         return;
     if (text != grdStep->Cells(scCommand, r)) {
         grdStep->SetEditText(scCommand, r, text);

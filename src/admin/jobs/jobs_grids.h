@@ -37,7 +37,8 @@ public:
     std::function<bool()> Modified;
     std::function<void()> SetModified;
     std::function<QStringList()> Databases; // the databases the login can use
-    // The step command editor: database and text in, the text out; true on OK.
+    // The step command editor: database and text in, the text out; true on OK (unset: the
+    // "SQLコマンドの編集" dialog on the session).
     std::function<bool(const QString& database, QString& text)> EditCommand;
     // The day dialog and the warning (tests answer them here; unset: the message boxes).
     static std::function<int(const QString& text, int flags, const QList<bool*>& days)> DayDialogHook;
