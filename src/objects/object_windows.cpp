@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
+#include "admin/jobs/jobs_job_window.h"
 #include "admin/jobs/jobs_schedule_window.h"
 #include "objects/filegroup_window.h"
 #include "objects/login_window.h"
@@ -61,6 +62,9 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTable(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
+    };
+    factories[static_cast<int>(DefinitionWindow::Job)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmJob(owner, r.name, r.mode);
     };
     factories[static_cast<int>(DefinitionWindow::JobSchedule)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new Tfrmjobschedule(owner, r.schema, r.name, r.mode); // the schedule id comes as the schema
@@ -123,6 +127,9 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     };
     routines[45] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmTable::GetScript(owner, r, stream);
+    };
+    routines[97] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmJob::GetScript(owner, r, stream);
     };
     routines[117] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         Tfrmjobschedule::GetScript(owner, r, stream);

@@ -215,3 +215,87 @@ QStringList DropScript(const JobHeader& job)
 }
 
 } // namespace qv::jobs
+
+namespace qv::jobs {
+
+namespace {
+const QList<QPair<QString, QString>>& Categories()
+{
+    static const QList<QPair<QString, QString>> pairs{
+        {QStringLiteral("[Uncategorized (Local)]"), QStringLiteral("[未カテゴリ化 (ローカル)]")},
+        {QStringLiteral("Database Engine Tuning Advisor"), QStringLiteral("データベース エンジン チューニング アドバイザ")},
+        {QStringLiteral("Database Maintenance"), QStringLiteral("データベースのメンテナンス")},
+        {QStringLiteral("Full-Text"), QStringLiteral("フルテキスト")},
+        {QStringLiteral("Jobs from MSX"), QStringLiteral("MSX からのジョブ")},
+        {QStringLiteral("Log Shipping"), QStringLiteral("ログ配布")},
+        {QStringLiteral("REPL-Alert Response"), QStringLiteral("REPL-警告応答")},
+        {QStringLiteral("REPL-Checkup"), QStringLiteral("REPL-照合")},
+        {QStringLiteral("REPL-Distribution"), QStringLiteral("REPL-ディストリビューション")},
+        {QStringLiteral("REPL-Distribution Cleanup"), QStringLiteral("REPL-ディストリビューション クリーンアップ")},
+        {QStringLiteral("REPL-History Cleanup"), QStringLiteral("REPL-履歴クリーンアップ")},
+        {QStringLiteral("REPL-Merge"), QStringLiteral("REPL-マージ")},
+        {QStringLiteral("REPL-Snapshot"), QStringLiteral("REPL-スナップショット")},
+        {QStringLiteral("REPL-Subscription Cleanup"), QStringLiteral("REPL-サブスクリプション クリーンアップ")},
+        {QStringLiteral("[Uncategorized (Multi-Server)]"), QStringLiteral("[未カテゴリ化 (マルチサーバー)]")},
+    };
+    return pairs;
+}
+} // namespace
+
+QString CategoryJa(const QString& msdbName)
+{
+    for (const auto& p : Categories())
+        if (p.first == msdbName)
+            return p.second;
+    return msdbName;
+}
+
+QString CategoryEn(const QString& caption)
+{
+    for (const auto& p : Categories())
+        if (p.second == caption)
+            return p.first;
+    return caption;
+}
+
+QString JobLoginQuery(int version)
+{
+    if (version < 9)
+        return QStringLiteral("use [master]\r\n"
+                              "select o.loginname from syslogins as o\r\n"
+                              "where not o.name in (N'##MS_SQLResourceSigningCertificate##', "
+                              "N'##MS_SQLReplicationSigningCertificate##',\r\n"
+                              "N'##MS_SQLAuthenticatorCertificate##', N'##MS_AgentSigningCertificate##')\r\n"
+                              "order by o.loginname");
+    return QStringLiteral("use [master]\r\n"
+                          "select o.name\r\n"
+                          "from sys.server_principals o\r\n"
+                          "where o.type in ('U', 'G', 'S', 'C', 'K')\r\n"
+                          "AND o.principal_id not between 101 and 255\r\n"
+                          "AND o.name <> N'##MS_AgentSigningCertificate##'\r\n"
+                          "order by o.name");
+}
+
+QString JobHeaderQuery()
+{
+    return QStringLiteral(
+        "set nocount on create table #Categorytemp (category_id int NOT NULL, ceatgory_type sysname NOT NULL, name "
+        "sysname NOT NULL)\r\n"
+        "insert into #Categorytemp (category_id, ceatgory_type, name) exec msdb.dbo.sp_help_category 'JOB'\r\n"
+        "select suser_sname(jobs.owner_sid), Cat.name, jobs.description, jobs.enabled, start_step_id\r\n"
+        "FROM msdb.dbo.sysjobs AS jobs\r\n"
+        "inner join #Categorytemp Cat on jobs.category_id = Cat.category_id\r\n"
+        "where jobs.name = :NAME\r\n"
+        "drop table #Categorytemp set nocount off");
+}
+
+QString JobStepQuery() { return QStringLiteral("EXEC msdb.dbo.sp_help_jobstep NULL, :JOBNAME, :JOBNUMB"); }
+
+QString JobCategoryQuery() { return QStringLiteral("EXEC msdb.dbo.sp_help_category 'JOB'"); }
+
+QString JobDeleteStatement(const QString& jobName)
+{
+    return QStringLiteral("EXEC msdb.dbo.sp_delete_job NULL, ") + N(jobName);
+}
+
+} // namespace qv::jobs

@@ -62,3 +62,23 @@ QStringList AlterScript(const JobHeader& job, const QList<JobStepRow>& steps,
 QStringList DropScript(const JobHeader& job);
 
 } // namespace qv::jobs
+
+namespace qv::jobs {
+
+// The Japanese caption of a built-in msdb job category; any other text unchanged (exact
+// comparison), and back.
+QString CategoryJa(const QString& msdbName);
+QString CategoryEn(const QString& caption);
+
+// The owner logins of the server, behind a "use [master]" line.
+QString JobLoginQuery(int version);
+// The job header by :NAME: 0 owner login, 1 category name, 2 description, 3 enabled, 4 start step id.
+QString JobHeaderQuery();
+// One step of the job: :JOBNAME, :JOBNUMB.
+QString JobStepQuery();
+// The categories of jobs (the name in column 2).
+QString JobCategoryQuery();
+// The job window's delete command.
+QString JobDeleteStatement(const QString& jobName);
+
+} // namespace qv::jobs
