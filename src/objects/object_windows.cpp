@@ -6,6 +6,8 @@
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
+#include "admin/jobs/jobs_job_window.h"
+#include "admin/jobs/jobs_schedule_window.h"
 #include "objects/filegroup_window.h"
 #include "objects/login_window.h"
 #include "objects/role_window.h"
@@ -63,6 +65,12 @@ void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
     };
     factories[static_cast<int>(DefinitionWindow::Table)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmTable(owner, r.database, r.schema, r.name, r.mode, r.topRecord);
+    };
+    factories[static_cast<int>(DefinitionWindow::Job)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new TfrmJob(owner, r.name, r.mode);
+    };
+    factories[static_cast<int>(DefinitionWindow::JobSchedule)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new Tfrmjobschedule(owner, r.schema, r.name, r.mode); // the schedule id comes as the schema
     };
     factories[static_cast<int>(DefinitionWindow::Login)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmLogin(owner, r.name, r.mode);
@@ -141,6 +149,12 @@ void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
     };
     routines[45] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
         TfrmTable::GetScript(owner, r, stream);
+    };
+    routines[97] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        TfrmJob::GetScript(owner, r, stream);
+    };
+    routines[117] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        Tfrmjobschedule::GetScript(owner, r, stream);
     };
     for (int code : {119, 120})
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
