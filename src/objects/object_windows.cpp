@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
+#include "admin/database/database_window.h"
 #include "objects/filegroup_window.h"
 #include "objects/login_window.h"
 #include "objects/role_window.h"
@@ -24,6 +25,9 @@ namespace qv {
 
 void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
 {
+    factories[static_cast<int>(DefinitionWindow::Database)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new Tfrmdb(owner, r.database, r.schema, r.name, r.mode);
+    };
     factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
     };
@@ -87,6 +91,9 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
 {
+    routines[1] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        Tfrmdb::GetScript(owner, r, stream);
+    };
     for (int code : {4, 125, 126})
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
