@@ -532,6 +532,9 @@ void Tfrmdb::ShowFiles(const QList<FileRow>& rows)
                                  f.maxPages});
     }
     grdFile->SetRows(grdFile->RowCount() - 1, QStringList(9, QString()));
+    grdFile->SetRow(1);
+    grdFile->SetCol(0);
+    grdFile->SetLeftCol(0);
     m_filling = filling;
     m_growthRow = 1;
     ShowGrowth(1);
@@ -543,6 +546,8 @@ void Tfrmdb::ShowGroups(const QList<GroupRow>& rows)
     for (int r = 0; r < rows.size(); ++r)
         grdFileGroup->SetRows(r + 1, {rows[r].name, rows[r].files, rows[r].readOnly, rows[r].isDefault});
     grdFileGroup->SetRows(grdFileGroup->RowCount() - 1, QStringList(4, QString()));
+    grdFileGroup->SetCol(0);
+    grdFileGroup->SetLeftCol(0);
 }
 
 void Tfrmdb::ShowOptionRows(const QList<OptionValue>& values)
@@ -550,6 +555,8 @@ void Tfrmdb::ShowOptionRows(const QList<OptionValue>& values)
     grdSetting->SetRowCount(int(values.size()) + 1);
     for (int r = 0; r < values.size(); ++r)
         grdSetting->SetRows(r + 1, {values[r].caption, values[r].value});
+    grdSetting->SetCol(0);
+    grdSetting->SetLeftCol(0);
 }
 
 static FileRow GridFileRow(TqvStringGrid* g, int r)
