@@ -3,6 +3,7 @@
 // the script routine and the rendering.
 #include "admin/database/database_window.h"
 
+#include "connection/catalog_queries.h"
 #include "controls/grid/string_grid.h"
 #include "platform/exceptions.h"
 #include "support/test_env.h"
@@ -28,10 +29,17 @@ void saveGrab(QWidget* w, const QString& name)
 }
 
 struct DatabaseWindow : DefineSession {
+    // The product version the server reports ("" for the helper's SQL Server 2019).
+    virtual QString Version() const { return QString(); }
+    virtual bool Azure() const { return false; }
     void SetUp() override
     {
         DefineSession::SetUp();
-        Connect();
+        if (!Version().isEmpty()) {
+            Answer("select SERVERPROPERTY('productversion')", Version());
+            Answer(qv::catalog::facts::ProductVersion, Version());
+        }
+        Connect(Azure());
         auto& f = session->fixture();
         f.exact("select loginname from master..syslogins where loginname not like'%##%'")
             .returns({column("loginname", "sysname")}, {{"sa"}, {"o]wner"}});
@@ -218,4 +226,50 @@ TEST_F(DatabaseWindow, ScriptRoutineWritesCreateOrDrop)
             EXPECT_FALSE(text.contains("DROP DATABASE"));
         }
     }
+}
+
+struct DatabaseWindow2000 : DatabaseWindow {
+    QString Version() const override { return "8.00.2039"; }
+};
+
+TEST_F(DatabaseWindow2000, CheckBoxLayoutAndItsStatements)
+{
+    Tfrmdb* w = OpenDb("");
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->grdSetting->isHidden());
+    EXPECT_FALSE(w->GrpSettei->isHidden());
+    EXPECT_TRUE(w->chkAutoUpdate->isChecked());
+    EXPECT_FALSE(w->chkAutoShrink->isChecked());
+    // SQL Server 2000 is offered its own levels only.
+    EXPECT_EQ(w->cmbGokan->count(), 2);
+    EXPECT_EQ(w->cmbGokan->currentText(), "SQL Server 2000 (80)");
+    w->txtName->setText("old");
+    w->grdFile->SetCells(3, 1, "1");
+    w->grdFile->SetCells(3, 2, "1");
+    saveGrab(w, "database_2000_new");
+    const QStringList script = w->GetCreateScript();
+    EXPECT_TRUE(script.contains("EXEC dbo.sp_dbcmptlevel @dbname=N'old', @new_cmptlevel=80"));
+    EXPECT_TRUE(script.contains("ALTER DATABASE [old] SET AUTO_SHRINK OFF"));
+    EXPECT_TRUE(script.contains("ALTER DATABASE [old] SET  TORN_PAGE_DETECTION ON"));
+    EXPECT_FALSE(script.join("\n").contains("PAGE_VERIFY"));
+    EXPECT_FALSE(script.join("\n").contains("sp_changedbowner")); // the owner is the session's login
+}
+
+struct DatabaseWindowAzure : DatabaseWindow {
+    bool Azure() const override { return true; }
+};
+
+TEST_F(DatabaseWindowAzure, SizeAndEditionOnly)
+{
+    Tfrmdb* w = OpenDb("");
+    ASSERT_TRUE(w);
+    EXPECT_FALSE(w->pnlAll->isVisibleTo(w));
+    EXPECT_TRUE(w->pnlAzure->isVisibleTo(w));
+    EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabFileGrp)));
+    w->txtName->setText("az");
+    w->cmbSize->setCurrentIndex(3); // 20GB: the edition follows
+    EXPECT_EQ(w->cmbEdition->currentText(), "Business");
+    saveGrab(w, "database_azure");
+    EXPECT_EQ(w->GetCreateScript(), QStringList({"CREATE DATABASE [az]", "(", "    MAXSIZE = 20GB,",
+                                                 "    EDITION = 'business'", ")", "go"}));
 }

@@ -10,6 +10,7 @@
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
 #include "tables/define_text.h"
+#include "tables/privileges_frame.h"
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -88,6 +89,13 @@ Tfrmdb::Tfrmdb(QObject* owner, const QString& /*database*/, const QString& schem
     BuildOptions();
     pagObject->removeTab(pagObject->indexOf(tabSource));
     pagObject->addTab(tabSource, QStringLiteral("ソース"));
+    tabGrant = new QWidget(pagObject);
+    tabGrant->setObjectName(QStringLiteral("tabGrant"));
+    auto* grant = new QVBoxLayout(tabGrant);
+    grant->setContentsMargins(0, 0, 0, 0);
+    fraGrant = new TfraGrant(tabGrant);
+    grant->addWidget(fraGrant);
+    pagObject->addTab(tabGrant, QStringLiteral("権限"));
     connect(txtName, &QLineEdit::textChanged, this, [this] { NameChanged(); });
     Prepare();
     Start();
@@ -789,6 +797,8 @@ void Tfrmdb::ShowData(bool isDrop)
         m_saved = ReadDefinition();
         if (SourcePageActive() || SourceMode == smText)
             SetSourceLines(isDrop ? GetDropScript() : GetCreateScript());
+        else if (pagObject->currentWidget() == tabGrant)
+            fraGrant->ShowData(txtName->text().trimmed(), QString(), QString());
     } catch (...) {
         m_filling = false;
         m_groupRows = grdFileGroup->RowCount() - 2;
@@ -808,11 +818,17 @@ void Tfrmdb::ChangedIsNew()
     if (!IsNew())
         setWindowTitle(Caption(OwnerForm() ? OwnerForm()->connectionWidget() : nullptr, m_owner, txtName->text()));
     cmbUser->setEnabled(!IsAzure());
+    // On Azure the privileges can be edited only in the connection's own database.
+    if (IsAzure() && !IsNew() && OwnerForm() &&
+        OwnerForm()->DataBase().toLower() != txtName->text().trimmed().toLower()) {
+        const QSignalBlocker block(pagObject);
+        pagObject->setTabVisible(pagObject->indexOf(tabGrant), false);
+    }
 }
 
 QList<QWidget*> Tfrmdb::ExistingOnlyPages()
 {
-    QList<QWidget*> pages{tabSource};
+    QList<QWidget*> pages{tabSource, tabGrant};
     if (!IsAzure())
         pages << taboption;
     return pages;
@@ -875,7 +891,11 @@ QStringList Tfrmdb::GetDDL()
 {
     if (SourcePageActive())
         return SourceLines();
-    return IsNew() ? GetCreateScript() : GetAlterScript();
+    QStringList lines = IsNew() ? GetCreateScript() : GetAlterScript();
+    // The privileges run in the database itself: the ALTER script may have switched to master.
+    if (pagObject->currentWidget() == tabGrant)
+        lines << fraGrant->GetDDL();
+    return lines;
 }
 
 QStringList Tfrmdb::ScriptText(bool isDrop) { return isDrop ? GetDropScript() : GetCreateScript(); }

@@ -14,6 +14,7 @@ class QRadioButton;
 
 namespace qv {
 
+class TfraGrant;
 class TqvStringGrid;
 
 class Tfrmdb : public TfrmDefine {
@@ -59,6 +60,8 @@ public:
     TqvCheckBox *chkAnsiNull = nullptr, *chkTrigger = nullptr, *chkAutoUpdate = nullptr, *chkPageVerify = nullptr,
                 *chkAutoShrink = nullptr, *chkAutoCreate = nullptr, *chkAutoClose = nullptr, *chkQuote = nullptr;
     TqvStringGrid* grdSetting = nullptr;
+    QWidget* tabGrant = nullptr;
+    TfraGrant* fraGrant = nullptr;
 
     // The definition as the controls hold it.
     database::Definition ReadDefinition() const;
