@@ -266,6 +266,7 @@ TEST_F(DatabaseWindowAzure, SizeAndEditionOnly)
     EXPECT_FALSE(w->pnlAll->isVisibleTo(w));
     EXPECT_TRUE(w->pnlAzure->isVisibleTo(w));
     EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->tabFileGrp)));
+    EXPECT_FALSE(w->pagObject->isTabVisible(w->pagObject->indexOf(w->taboption)));
     w->txtName->setText("az");
     w->cmbSize->setCurrentIndex(3); // 20GB: the edition follows
     EXPECT_EQ(w->cmbEdition->currentText(), "Business");

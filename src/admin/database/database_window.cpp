@@ -818,11 +818,14 @@ void Tfrmdb::ChangedIsNew()
     if (!IsNew())
         setWindowTitle(Caption(OwnerForm() ? OwnerForm()->connectionWidget() : nullptr, m_owner, txtName->text()));
     cmbUser->setEnabled(!IsAzure());
-    // On Azure the privileges can be edited only in the connection's own database.
-    if (IsAzure() && !IsNew() && OwnerForm() &&
-        OwnerForm()->DataBase().toLower() != txtName->text().trimmed().toLower()) {
+    if (IsAzure()) {
+        // Azure has no files or options here; its privileges can be edited only in the
+        // connection's own database.
         const QSignalBlocker block(pagObject);
-        pagObject->setTabVisible(pagObject->indexOf(tabGrant), false);
+        pagObject->setTabVisible(pagObject->indexOf(tabFileGrp), false);
+        pagObject->setTabVisible(pagObject->indexOf(taboption), false);
+        if (!IsNew() && OwnerForm() && OwnerForm()->DataBase().toLower() != txtName->text().trimmed().toLower())
+            pagObject->setTabVisible(pagObject->indexOf(tabGrant), false);
     }
 }
 
