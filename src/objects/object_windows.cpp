@@ -8,6 +8,7 @@
 #include "sql/exec_proc_window.h"
 #include "admin/jobs/jobs_job_window.h"
 #include "admin/jobs/jobs_schedule_window.h"
+#include "admin/database/database_window.h"
 #include "objects/filegroup_window.h"
 #include "objects/login_window.h"
 #include "objects/role_window.h"
@@ -29,6 +30,9 @@ namespace qv {
 
 void RegisterDefinitionWindows(QHash<int, WindowFactory>& factories)
 {
+    factories[static_cast<int>(DefinitionWindow::Database)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
+        return new Tfrmdb(owner, r.database, r.schema, r.name, r.mode);
+    };
     factories[static_cast<int>(DefinitionWindow::Schema)] = [](TfrmObject* owner, const OpenRequest& r) -> QWidget* {
         return new TfrmSchema(owner, r.database, r.schema, r.name, r.mode);
     };
@@ -117,6 +121,9 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
 
 void RegisterDefinitionScripts(QHash<int, DefineScriptRoutine>& routines)
 {
+    routines[1] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
+        Tfrmdb::GetScript(owner, r, stream);
+    };
     for (int code : {4, 125, 126})
         routines[code] = [](IConnectionWindow* owner, const DefineScriptRequest& r, QIODevice& stream) {
             TfrmSchema::GetScript(owner, r, stream);
