@@ -10,6 +10,7 @@
 #include "app/qvstrings.h"
 #include "app/globals.h"
 #include "connection/object_window.h"
+#include "connection/object_window_actions.h"
 #include "editor/sqlmemo/qvmemo.h"
 #include "platform/db/connection.h"
 #include "platform/db/query.h"
@@ -92,6 +93,20 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
             main.AddChildWindow(w);
             return w;
         }
+    // The database administration windows built so far, through their tool-window factories.
+    for (const char* admin : {"actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach"})
+        if (action == QLatin1String(admin))
+            if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
+                if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {
+                    ToolRequest r;
+                    r.window = QString::fromLatin1(cmd->windowClass);
+                    if (QWidget* w = factory(objectWindow, r)) {
+                        main.AddChildWindow(w);
+                        return w;
+                    }
+                    // The window of that connection was open and came forward.
+                    return main.FindWindow(QWidget::staticMetaObject, PendingWindowCaption(action, conn), false);
+                }
     const QString caption = PendingWindowCaption(action, conn);
     if (cmd->single)
         if (QWidget* open = main.FindWindow(TfrmPlaceholder::staticMetaObject, caption, true))

@@ -1,5 +1,6 @@
 #include "objects/object_windows.h"
 
+#include "admin/backup/dblist_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -81,6 +82,14 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
             return new TfrmUserList(owner, r.database);
         } catch (const EAbort&) {
             return nullptr; // the open list of the connection came forward
+        }
+    };
+    // The database list of a connection (an open one comes forward).
+    factories[QStringLiteral("TfrmDbList")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        try {
+            return new TfrmDbList(owner);
+        } catch (const EAbort&) {
+            return nullptr;
         }
     };
 }
