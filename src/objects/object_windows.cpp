@@ -1,5 +1,6 @@
 #include "objects/object_windows.h"
 
+#include "admin/backup/backup_window.h"
 #include "admin/backup/dblist_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
@@ -88,6 +89,14 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmDbList")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
         try {
             return new TfrmDbList(owner);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
+    // The backup window of a connection, for a database (an open one comes forward).
+    factories[QStringLiteral("TfrmBackup")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmBackup(owner, r.database);
         } catch (const EAbort&) {
             return nullptr;
         }
