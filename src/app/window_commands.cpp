@@ -93,17 +93,23 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
             main.AddChildWindow(w);
             return w;
         }
-    // The processes and locks windows of the current connection.
-    if (action == QLatin1String("actAdminSession") || action == QLatin1String("actAdminLock"))
-        if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
-            if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {
-                // No window: the open one of that connection came forward.
-                QWidget* w = factory(objectWindow, ToolRequest{});
-                if (!w)
+    // The administration windows built so far, through their tool-window factories. No window
+    // back means the open one of that connection came forward.
+    for (const char* admin : {"actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach",
+                              "actAdminSession", "actAdminLock"})
+        if (action == QLatin1String(admin))
+            if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
+                if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {
+                    ToolRequest r;
+                    r.window = QString::fromLatin1(cmd->windowClass);
+                    if (QWidget* w = factory(objectWindow, r)) {
+                        main.AddChildWindow(w);
+                        return w;
+                    }
+                    if (QWidget* open = main.FindWindow(QWidget::staticMetaObject, PendingWindowCaption(action, conn), false))
+                        return open;
                     return objectWindow;
-                main.AddChildWindow(w);
-                return w;
-            }
+                }
     const QString caption = PendingWindowCaption(action, conn);
     if (cmd->single)
         if (QWidget* open = main.FindWindow(TfrmPlaceholder::staticMetaObject, caption, true))

@@ -3,6 +3,8 @@
 #include "admin/session/session_analyze_dialog.h"
 #include "admin/session/session_lock_window.h"
 #include "admin/session/session_process_window.h"
+#include "admin/backup/backup_window.h"
+#include "admin/backup/dblist_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -115,6 +117,22 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
             return new TfrmUserList(owner, r.database);
         } catch (const EAbort&) {
             return nullptr; // the open list of the connection came forward
+        }
+    };
+    // The database list of a connection (an open one comes forward).
+    factories[QStringLiteral("TfrmDbList")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        try {
+            return new TfrmDbList(owner);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
+    // The backup window of a connection, for a database (an open one comes forward).
+    factories[QStringLiteral("TfrmBackup")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmBackup(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr;
         }
     };
 }
