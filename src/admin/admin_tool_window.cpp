@@ -31,26 +31,6 @@ QString AdminToolCaption(const QString& title, const IConnectionWindow* conn)
     return title + QStringLiteral(" - ") + conn->GetConnectInfo(QString(), QString(), true);
 }
 
-void CommitOpenTransaction(IConnectionWindow* conn)
-{
-    if (!conn)
-        return;
-    try {
-        conn->Commit(); // commits only an open transaction
-    } catch (const std::exception&) {
-    }
-}
-
-void StartTransactionWhenAuto(IConnectionWindow* conn)
-{
-    if (!conn || !qvOption.AutoTran)
-        return;
-    try {
-        conn->StartTransaction(); // starts one only when none is open
-    } catch (const std::exception&) {
-    }
-}
-
 QObject* TAdminToolWindow::CheckNotOpen(TfrmObject* owner, const Kind& kind)
 {
     if (TfrmMain* main = TfrmMain::instance(); main && owner && kind.cls)

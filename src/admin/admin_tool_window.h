@@ -15,6 +15,7 @@
 // - Width and Height under GUI\<key>, read at the start and written at the close, only in the
 //   normal window state.
 #include "app/qvform.h"
+#include "app/transaction_rule.h"
 
 #include <QString>
 
@@ -31,10 +32,6 @@ class TfrmObject;
 // connection.
 QString AdminToolCaption(const QString& title, const IConnectionWindow* conn);
 
-// The session's open transaction committed, a failure ignored.
-void CommitOpenTransaction(IConnectionWindow* conn);
-// A new transaction when the option AutoTran is on and none is open, a failure ignored.
-void StartTransactionWhenAuto(IConnectionWindow* conn);
 
 class TAdminToolWindow : public TqvForm {
     Q_OBJECT

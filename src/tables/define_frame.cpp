@@ -1,5 +1,7 @@
 #include "tables/define_frame.h"
 
+#include "app/transaction_rule.h"
+
 #include "tables/define_output.h"
 #include "app/application.h"
 #include "app/connection_window_iface.h"
@@ -469,22 +471,12 @@ void TfrmDefine::CheckNames()
 
 void TfrmDefine::CommitOpenTransaction()
 {
-    try {
-        db::Connection* con = Session()->dmSQLServer->Connection;
-        if (con->InTransaction())
-            con->Commit();
-    } catch (const std::exception&) {
-    }
+    qv::CommitOpenTransaction(OwnerForm());
 }
 
 void TfrmDefine::StartTransactionWhenAuto()
 {
-    try {
-        db::Connection* con = Session()->dmSQLServer->Connection;
-        if (qvOption.AutoTran && !con->InTransaction())
-            con->StartTransaction();
-    } catch (const std::exception&) {
-    }
+    qv::StartTransactionWhenAuto(OwnerForm());
 }
 
 void TfrmDefine::DoCompile()

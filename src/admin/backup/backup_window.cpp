@@ -292,16 +292,14 @@ void TfrmBackup::Compile()
     TfrmMain* main = TfrmMain::instance();
     if (!TfrmDDLPreview::ShowWindow(lines, QString(), QString(), form.database, main))
         return;
-    CommitOpenTransaction();
+    const CommitAround commitAround(OwnerForm());
     try {
         TfrmDDLExec::ShowWindow(conn->session(), lines, main);
     } catch (...) {
         TfrmDDLExec::WaitProc();
-        StartTransactionWhenAuto();
         throw;
     }
     TfrmDDLExec::WaitProc();
-    StartTransactionWhenAuto();
 }
 
 QString TfrmBackup::BackupFolder()

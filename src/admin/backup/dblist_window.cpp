@@ -385,11 +385,7 @@ void TfrmDbList::actDeleteExecute()
         r.type = 1;
         rows << r;
     }
-    CommitOpenTransaction();
-    struct AutoTran {
-        TfrmDbList* w;
-        ~AutoTran() { w->StartTransactionWhenAuto(); }
-    } autoTran{this};
+    const CommitAround commitAround(OwnerForm());
     IdleText idle;
     actions::DeleteHooks hooks;
     hooks.drop = [&](const actions::Row& r) {
@@ -440,11 +436,7 @@ void TfrmDbList::actDetachExecute()
         checks << CheckItem{S("フルテキストインデックスも削除する"), &fullText};
     if (ui().confirm(S("データベースをデタッチしますか？"), MB_YESNO, checks) != IDYES)
         return;
-    CommitOpenTransaction();
-    struct AutoTran {
-        TfrmDbList* w;
-        ~AutoTran() { w->StartTransactionWhenAuto(); }
-    } autoTran{this};
+    const CommitAround commitAround(OwnerForm());
     {
         IdleText idle;
         RowLoop([&](QTreeWidgetItem* item) {
@@ -462,11 +454,7 @@ void TfrmDbList::actOnlineExecute()
     TfrmObject* conn = Connection();
     if (!conn || !actOnline->isEnabled())
         return;
-    CommitOpenTransaction();
-    struct AutoTran {
-        TfrmDbList* w;
-        ~AutoTran() { w->StartTransactionWhenAuto(); }
-    } autoTran{this};
+    const CommitAround commitAround(OwnerForm());
     {
         IdleText idle;
         RowLoop([&](QTreeWidgetItem* item) {
@@ -484,11 +472,7 @@ void TfrmDbList::actOfflineExecute()
     TfrmObject* conn = Connection();
     if (!conn || !actOffline->isEnabled())
         return;
-    CommitOpenTransaction();
-    struct AutoTran {
-        TfrmDbList* w;
-        ~AutoTran() { w->StartTransactionWhenAuto(); }
-    } autoTran{this};
+    const CommitAround commitAround(OwnerForm());
     {
         IdleText idle;
         RowLoop([&](QTreeWidgetItem* item) {
@@ -528,12 +512,8 @@ void TfrmDbList::actShrinkExecute()
     const QString before = FreeSpace(first);
     if (ui().message(dblist::ShrinkQuestion(before), MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    CommitOpenTransaction();
     {
-        struct AutoTran {
-            TfrmDbList* w;
-            ~AutoTran() { w->StartTransactionWhenAuto(); }
-        } autoTran{this};
+        const CommitAround commitAround(OwnerForm());
         WaitCursor cursor;
         IdleText idle;
         RowLoop([&](QTreeWidgetItem* item) {

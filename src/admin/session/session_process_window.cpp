@@ -329,11 +329,7 @@ void TfrmSession::actKillExecute()
         return;
     // Commit before; a new transaction after when AutoTran asks for one, also after a failure,
     // so that the session never stays outside it.
-    CommitOpenTransaction();
-    struct Restart {
-        TfrmSession* w;
-        ~Restart() { w->StartTransactionWhenAuto(); }
-    } restart{this};
+    const CommitAround commitAround(OwnerForm());
     conn->session()->ExecuteSQL(sql);
     Reload();
 }
