@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace qv {
 
 namespace {
@@ -149,6 +151,18 @@ void TAdminToolWindow::SaveWindowSettings()
         return;
     reg.WriteInteger(QStringLiteral("Width"), width());
     reg.WriteInteger(QStringLiteral("Height"), height());
+}
+
+void TAdminToolWindow::FillDatabaseCombo(QComboBox* combo, const QString& first, const QString& select)
+{
+    QStringList list;
+    if (TfrmObject* conn = Connection())
+        conn->GetDatabase(list);
+    list.prepend(first);
+    const QSignalBlocker block(combo);
+    combo->clear();
+    combo->addItems(list);
+    combo->setCurrentIndex(select.isEmpty() ? 0 : std::max(0, int(combo->findText(select))));
 }
 
 } // namespace qv

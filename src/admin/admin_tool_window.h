@@ -68,6 +68,9 @@ protected:
     void cmbConnectionChange();
     // Caption and task caption from the owner connection.
     void UpdateCaption();
+    // combo: `first` (e.g. "(すべて)") and the connection's databases; `select` chosen, else the
+    // first entry. Fills without signals.
+    void FillDatabaseCombo(QComboBox* combo, const QString& first, const QString& select);
     // What the window does after it moved onto another connection (typically Reload).
     virtual void ConnectionChanged() {}
 

@@ -208,14 +208,7 @@ TfrmLock::TfrmLock(TfrmObject* owner, const QString& database)
 
 void TfrmLock::FillDatabases(const QString& select)
 {
-    QStringList list;
-    if (TfrmObject* conn = Connection())
-        conn->GetDatabase(list);
-    list.prepend(sessiontext::AllDatabases());
-    const QSignalBlocker block(cmbDatabase);
-    cmbDatabase->clear();
-    cmbDatabase->addItems(list);
-    cmbDatabase->setCurrentIndex(select.isEmpty() ? 0 : std::max(0, int(cmbDatabase->findText(select))));
+    FillDatabaseCombo(cmbDatabase, sessiontext::AllDatabases(), select);
 }
 
 void TfrmLock::ConnectionChanged()

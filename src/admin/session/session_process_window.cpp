@@ -190,14 +190,7 @@ TfrmSession::TfrmSession(TfrmObject* owner, const QString& database)
 
 void TfrmSession::FillDatabases(const QString& select)
 {
-    QStringList list;
-    if (TfrmObject* conn = Connection())
-        conn->GetDatabase(list);
-    list.prepend(sessiontext::AllDatabases());
-    const QSignalBlocker block(Cmbdatabase);
-    Cmbdatabase->clear();
-    Cmbdatabase->addItems(list);
-    Cmbdatabase->setCurrentIndex(select.isEmpty() ? 0 : std::max(0, int(Cmbdatabase->findText(select))));
+    FillDatabaseCombo(Cmbdatabase, sessiontext::AllDatabases(), select);
 }
 
 void TfrmSession::ConnectionChanged()
