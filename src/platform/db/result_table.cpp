@@ -654,7 +654,16 @@ void ResultTable::appendText(int col, const char16_t* s, qsizetype len)
 {
     auto& c = m_cols[static_cast<size_t>(col)];
     markNull(c, false);
-    c.chars.append(s, len);
+    char16_t any = 0;
+    for (qsizetype i = 0; i < len; ++i)
+        any |= s[i];
+    if (any < 0x100) {
+        char* d = c.chars.appendSpace(len, decltype(c.chars)::kFlag);
+        for (qsizetype i = 0; i < len; ++i)
+            d[i] = static_cast<char>(s[i]);
+    } else {
+        c.chars.append(reinterpret_cast<const char*>(s), len * 2);
+    }
 }
 
 void ResultTable::appendBytes(int col, const char* p, qsizetype len)
@@ -684,8 +693,14 @@ void ResultTable::appendCell(int col, const QVariant& cell)
 
 QString ResultTable::textAt(int col, qint64 row) const
 {
-    const auto v = m_cols[static_cast<size_t>(col)].chars.at(row);
-    return QString(reinterpret_cast<const QChar*>(v.first), v.second);
+    const auto& pool = m_cols[static_cast<size_t>(col)].chars;
+    const auto v = pool.at(row);
+    if (pool.flagged(row))
+        return QString::fromLatin1(v.first, v.second);
+    QString text(v.second / 2, Qt::Uninitialized);
+    if (v.second > 0)
+        std::memcpy(text.data(), v.first, static_cast<size_t>(v.second / 2) * sizeof(char16_t));
+    return text;
 }
 
 QByteArray ResultTable::bytesAt(int col, qint64 row) const

@@ -210,7 +210,17 @@ private:
         }
         Pool(Pool&&) noexcept = default;
         Pool& operator=(Pool&&) noexcept = default;
-        void append(const T* p, qsizetype n)
+        // A value may carry a flag in its start (the text pool marks its one-byte values).
+        static constexpr quint64 kFlag = quint64(1) << 39;
+        static constexpr quint64 kOffsetMask = kFlag - 1;
+        void append(const T* p, qsizetype n, quint64 flag = 0)
+        {
+            T* d = appendSpace(n, flag);
+            if (n > 0)
+                std::memcpy(d, p, static_cast<size_t>(n) * sizeof(T));
+        }
+        // Room for a value of n elements, written by the caller.
+        T* appendSpace(qsizetype n, quint64 flag = 0)
         {
             if (m_chunks.empty() || m_chunks.back().size + n > m_chunks.back().capacity) {
                 const qint64 cap = std::max<qint64>(kChunk, n);
@@ -224,15 +234,15 @@ private:
                 }
             }
             Block& c = m_chunks.back();
-            m_starts.push_back((quint64(m_chunks.size() - 1) << 40) | quint64(c.size));
+            m_starts.push_back((quint64(m_chunks.size() - 1) << 40) | quint64(c.size) | flag);
             if (c.size + n > c.present) {
                 const qint64 upTo = std::min(c.capacity, c.size + n + kWindow);
                 prefault(c.data.get() + c.present, static_cast<size_t>(upTo - c.present) * sizeof(T));
                 c.present = upTo;
             }
-            if (n > 0)
-                std::memcpy(c.data.get() + c.size, p, static_cast<size_t>(n) * sizeof(T));
+            T* d = c.data.get() + c.size;
             c.size += n;
+            return d;
         }
         void appendEmpty()
         {
@@ -244,17 +254,18 @@ private:
         {
             const quint64 s = m_starts[row];
             const auto chunk = static_cast<size_t>(s >> 40);
-            const quint64 off = s & ((quint64(1) << 40) - 1);
+            const quint64 off = s & kOffsetMask;
             if (chunk >= m_chunks.size())
                 return {nullptr, 0};
             quint64 end = quint64(m_chunks[chunk].size);
             if (row + 1 < m_starts.size()) {
                 const quint64 n = m_starts[row + 1];
                 if (static_cast<size_t>(n >> 40) == chunk)
-                    end = n & ((quint64(1) << 40) - 1);
+                    end = n & kOffsetMask;
             }
             return {m_chunks[chunk].data.get() + off, static_cast<qsizetype>(end - off)};
         }
+        bool flagged(qint64 row) const { return (m_starts[row] & kFlag) != 0; }
         qint64 bytes() const
         {
             qint64 b = m_starts.bytes();
@@ -281,7 +292,9 @@ private:
         std::vector<quint64> nulls;     // one bit per row
         Chunked<qint64> ints;
         Chunked<double> doubles;
-        Pool<char16_t> chars;
+        // Texts: a value whose characters all lie below U+0100 is kept as one byte a character
+        // (flagged), any other as UTF-16 code units.
+        Pool<char> chars;
         Pool<char> bytes;
     };
     void markNull(Column& c, bool null);

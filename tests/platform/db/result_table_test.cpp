@@ -150,3 +150,28 @@ TEST(ResultTable, LongResultsCrossChunkBordersAndCopyWhole)
         EXPECT_EQ(wrong, 0);
     }
 }
+
+TEST(ResultTable, TextsBelowU0100TakeOneByteEachAndReadBackWhole)
+{
+    ResultTable narrow({column("s", "nvarchar(40)")});
+    ResultTable wide({column("s", "nvarchar(40)")});
+    const QStringList mixed{QString(), QStringLiteral("abc"), QStringLiteral("café ÿ"), QStringLiteral("日本語"),
+                            QStringLiteral("aĀ"), QStringLiteral("")};
+    for (int r = 0; r < 3000; ++r) {
+        const QString& s = mixed.at(r % mixed.size());
+        if (s.isNull())
+            narrow.appendNull(0);
+        else
+            narrow.appendText(0, s);
+        narrow.endRow();
+        wide.appendText(0, QStringLiteral("日本語日本語日本語日本語"));
+        wide.endRow();
+    }
+    for (int r = 0; r < 3000; ++r) {
+        const QString& s = mixed.at(r % mixed.size());
+        EXPECT_EQ(narrow.isNull(0, r), s.isNull()) << r;
+        if (!s.isNull())
+            EXPECT_EQ(narrow.text(0, r), s) << r;
+    }
+    EXPECT_EQ(wide.text(0, 2999), QStringLiteral("日本語日本語日本語日本語"));
+}
