@@ -9,6 +9,7 @@ TLoadOption LoadOption;
 TTrcOption TrcOption;
 TCompOption CompOption;
 TLockOption LockOption;
+TAttachOption AttachOption;
 TFormatOption FormatOption;
 TMemoOption MemoOption;
 

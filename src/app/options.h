@@ -215,6 +215,13 @@ struct TCompOption {
     bool operator==(const TCompOption&) const = default;
 };
 
+// The attach window's folder of the last attached primary file, key ATTACH.
+struct TAttachOption {
+    QString Path;
+
+    bool operator==(const TAttachOption&) const = default;
+};
+
 // The lock window's system-object switch, key LOCK.
 struct TLockOption {
     bool ShowSysObj = true;
@@ -252,6 +259,7 @@ extern TLoadOption LoadOption;
 extern TTrcOption TrcOption;
 extern TCompOption CompOption;
 extern TLockOption LockOption;
+extern TAttachOption AttachOption;
 extern TFormatOption FormatOption;
 extern TMemoOption MemoOption;
 

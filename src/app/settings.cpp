@@ -710,6 +710,10 @@ void LoadSettings()
     readFields(reg, LockOption, TLockOption{}, lockFields);
     reg.CloseKey();
 
+    reg.OpenKey(key("ATTACH"), true);
+    AttachOption.Path = reg.GetString(QStringLiteral("Path"), QString());
+    reg.CloseKey();
+
     reg.OpenKey(key("FORMAT"), true);
     readFields(reg, FormatOption, TFormatOption{}, formatFields);
     reg.CloseKey();
@@ -766,6 +770,10 @@ void SaveSettings()
 
     requireOpen(reg, "LOCK");
     writeFields(reg, LockOption, lockFields);
+    reg.CloseKey();
+
+    requireOpen(reg, "ATTACH");
+    reg.WriteString(QStringLiteral("Path"), AttachOption.Path);
     reg.CloseKey();
 
     requireOpen(reg, "FORMAT");

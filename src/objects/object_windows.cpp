@@ -5,6 +5,9 @@
 #include "admin/session/session_process_window.h"
 #include "admin/backup/backup_window.h"
 #include "admin/backup/dblist_window.h"
+#include "admin/backup/restore_window.h"
+#include "admin/storage/attach_window.h"
+#include "admin/storage/storage_window.h"
 #include "app/main_window.h"
 #include "connection/object_window.h"
 #include "sql/exec_proc_window.h"
@@ -131,6 +134,28 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmBackup")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
         try {
             return new TfrmBackup(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
+    // The restore, file group and attach windows of a connection (an open one comes forward).
+    factories[QStringLiteral("TfrmRestore")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmRestore(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
+    factories[QStringLiteral("TfrmStorage")] = [](TfrmObject* owner, const ToolRequest& r) -> QWidget* {
+        try {
+            return new TfrmStorage(owner, r.database);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
+    factories[QStringLiteral("TfrmAttach")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        try {
+            return new TfrmAttach(owner);
         } catch (const EAbort&) {
             return nullptr;
         }

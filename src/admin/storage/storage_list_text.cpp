@@ -21,6 +21,24 @@ double Num(const QString& text)
 constexpr double Page = 8192;
 } // namespace
 
+QList<ListColumn> GroupColumns()
+{
+    const Qt::Alignment l = Qt::AlignLeft, r = Qt::AlignRight, c = Qt::AlignHCenter;
+    return {{S("ファイルグループ名"), 160, l}, {S("サイズ"), 90, r}, {S("最大値"), 90, r},
+            {S("使用済"), 90, r},         {S("使用率"), 200, r}, {S("未使用"), 90, r},
+            {S("既定値"), 90, c},         {S("読取専用"), 90, c}, {S("ファイル数"), 90, r}};
+}
+
+QList<ListColumn> FileColumns()
+{
+    const Qt::Alignment l = Qt::AlignLeft, r = Qt::AlignRight;
+    return {{S("論理名"), 110, l},   {S("ファイル名"), 200, l}, {S("種類"), 110, l}, {S("ファイルグループ名"), 110, l},
+            {S("サイズ"), 90, r},    {S("最大値"), 90, r},      {S("使用済"), 90, r}, {S("使用率"), 200, r},
+            {S("未使用"), 90, r},    {S("状態"), 80, l}};
+}
+
+int RateTag(bool filePage) { return filePage ? 7 : 4; }
+
 QString FileGroupListSql()
 {
     return QStringLiteral("select min(b.fileid)                                                        ,a.groupid                                                           ,sum(b.size)                                                         ,sum(fileproperty(b.name, 'SpaceUsed'))                            ,filegroup_name(a.groupid)                                           ,filegroupproperty(filegroup_name(a.groupid), 'IsDefault')         ,filegroupproperty(filegroup_name(a.groupid), 'IsReadOnly')        ,count(b.groupid)                                             from sysfilegroups a                                                 left outer join sysfiles b                                           on a.groupid = b.groupid                                             group by a.groupid                                                   order by a.groupid                                                   ");

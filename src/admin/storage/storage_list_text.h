@@ -3,10 +3,25 @@
 // the cells of a row by column tag in the chosen size unit, and the statements of its commands
 // (default file group, read-only, file online/offline, shrink, removal). Names are always
 // bracketed with "]" doubled, texts are N'..' literals.
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace qv::storagelist {
+
+// A list column of a page: caption, width in pixels, alignment, shown or not. The position in
+// the page's list is the column's tag, which decides what the column shows.
+struct ListColumn {
+    QString name;
+    int size = 90;
+    Qt::Alignment align = Qt::AlignLeft;
+    bool visible = true;
+};
+// The file group page (tags 0..8) and the file page (tags 0..9) with their default widths.
+QList<ListColumn> GroupColumns();
+QList<ListColumn> FileColumns();
+// The tag of the usage bar column: 4 on the file group page, 7 on the file page.
+int RateTag(bool filePage);
 
 // The list of the file group page (run after the use line of the chosen database).
 QString FileGroupListSql();
