@@ -5,9 +5,9 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/options.h"
-#include "app/textfiles.h"
 #include "app/wait_cursor.h"
 #include "controls/export/export_dialogs.h"
+#include "controls/export/grid_output.h"
 #include "controls/lists/qv_treeview.h"
 #include "platform/db/query.h"
 #include "platform/exceptions.h"
@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -301,26 +300,9 @@ void TfraExplan::WriteWorkbook(const QString& fileName) const
 
 void TfraExplan::btnExcelClick()
 {
-    const QString ext = qvOption.ExcelExt.isEmpty() ? QStringLiteral(".xlsx") : qvOption.ExcelExt.toLower();
-    QString dir = qvOption.ExcelDir;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    const QString proposed = UniqueFileName(dir + QStringLiteral("EXECUTEPLAN") + ext);
-    const QString filter = QStringLiteral("Excelファイル(*.xlsx)|*.xlsx|すべてのファイル(*.*)|*.*");
-    QString path;
-    if (ExportDialogHooks::fileDialog()) {
-        path = ExportDialogHooks::fileDialog()(QStringLiteral("名前を付けて保存"), proposed, filter);
-    } else {
-        const QStringList parts = filter.split(QLatin1Char('|'));
-        QStringList qt;
-        for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-            qt << parts.at(i);
-        path = QFileDialog::getSaveFileName(this, QStringLiteral("名前を付けて保存"), proposed, qt.join(QStringLiteral(";;")));
-    }
+    const QString path = exporting::AskExcelFileName(this, QStringLiteral("EXECUTEPLAN"));
     if (path.isEmpty())
         return;
-    if (!HasKnownFileExt(path))
-        path += ext;
     if (QFileInfo(path).completeBaseName().trimmed().isEmpty()) {
         message(QStringLiteral("ファイル名を入力して下さい。"), MB_ICONWARNING);
         return;
