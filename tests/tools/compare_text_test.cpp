@@ -51,7 +51,7 @@ TEST_F(CompareText, EveryKindWhenNoneIsChosenInTheFixedOrder)
 TEST_F(CompareText, EachGenerationReadsItsOwnCatalog)
 {
     struct Case {
-        ServerKind server;
+        catalog::ServerKind server;
         Kind kind;
         QStringList has, hasNot;
     };
@@ -82,15 +82,15 @@ TEST_F(CompareText, SchemaTextGoesAsALiteral)
     EXPECT_TRUE(sql.contains("schema_id(N'o''brien')"));
 }
 
-struct Run {
+struct RunResult {
     QStringList rows, scripted;
     bool finished = false;
 };
 
-Run Compare(const QList<Key>& k1, const QList<Key>& k2, const Side& s1, const Side& s2, const Filter& f,
+RunResult Compare(const QList<Key>& k1, const QList<Key>& k2, const Side& s1, const Side& s2, const Filter& f,
             const std::function<QString(int, const QString&)>& ddl, int escapeAfter = -1)
 {
-    Run run;
+    RunResult run;
     int polls = 0;
     Hooks hooks;
     hooks.script = [&](int side, int type, const QString& db, const QString& schema, const QString& name,
@@ -116,7 +116,7 @@ TEST_F(CompareText, PairsByKeyAndComparesTheScripts)
     const QList<Key> k2 = {{"dbo", "ORDERS", "U", ""}, {"dbo", "p_list", "P", ""}, {"dbo", "IX_A", "IX", "Orders"},
                            {"dbo", "There", "FN", ""}};
     const Side s1{"sa @ srv.A", "A", "dbo"}, s2{"sa @ srv.B", "B", "dbo"};
-    const Run run = Compare(k1, k2, s1, s2, {}, [](int side, const QString& name) {
+    const RunResult run = Compare(k1, k2, s1, s2, {}, [](int side, const QString& name) {
         return name == "p_list" ? QString("create proc p_list as select %1").arg(side) : "create " + name;
     });
     EXPECT_TRUE(run.finished);
@@ -134,7 +134,7 @@ TEST_F(CompareText, DifferentSchemasPairWithoutTheSchemaAndScriptUnderEachSidesS
     // Keys are read with a blank schema when the sides name different schemas.
     const QList<Key> k1 = {{"", "T", "U", ""}};
     const QList<Key> k2 = {{"", "T", "U", ""}};
-    const Run run = Compare(k1, k2, {"c", "Sales", "dbo"}, {"c", "Sales", "sales"}, {},
+    const RunResult run = Compare(k1, k2, {"c", "Sales", "dbo"}, {"c", "Sales", "sales"}, {},
                             [](int, const QString&) { return QString("create table T"); });
     EXPECT_EQ(run.scripted, (QStringList{"2:45:Sales.sales.T:", "1:45:Sales.dbo.T:"}));
     EXPECT_EQ(run.rows, QStringList{"T|45|Sales|dbo|TABLE|内容一致|"});
@@ -144,7 +144,7 @@ TEST_F(CompareText, ALongSchemaNameStillPairs)
 {
     const QString schema(40, u's');
     const QString name(300, u'n');
-    const Run run = Compare({{schema, name, "P", ""}, {schema, "other", "P", ""}}, {{schema, name, "P", ""}},
+    const RunResult run = Compare({{schema, name, "P", ""}, {schema, "other", "P", ""}}, {{schema, name, "P", ""}},
                             {"c", "A", AllSchemas()}, {"c", "B", AllSchemas()}, {},
                             [](int, const QString&) { return QString("x"); });
     ASSERT_EQ(run.rows.size(), 2);
@@ -163,7 +163,7 @@ TEST_F(CompareText, FiltersEmptyScriptsAndEsc)
     EXPECT_EQ(Compare(k1, k2, s1, s2, {false, false, false, true}, ddl).rows, QStringList{"Two|45|B|dbo|TABLE|比較先２にのみ存在|"});
     EXPECT_EQ(Compare(k1, k2, s1, s2, {}, ddl).rows.size(), 3);
     // Esc during the pairing: the rows so far stay, the run reports the stop.
-    const Run stopped = Compare(k1, k2, s1, s2, {}, ddl, 3);
+    const RunResult stopped = Compare(k1, k2, s1, s2, {}, ddl, 3);
     EXPECT_FALSE(stopped.finished);
     EXPECT_EQ(stopped.rows, QStringList{"A|45|A|dbo|TABLE|内容一致|"});
 }

@@ -4,6 +4,7 @@
 #include "tools/compare/compare_window.h"
 #include "tools_window_helper.h"
 
+#include "controls/inputs/inputs.h"
 #include "controls/lists/qv_listview.h"
 
 #include <QAction>

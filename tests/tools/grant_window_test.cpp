@@ -39,7 +39,7 @@ struct GrantWindow : qvtest::ToolWindowTest {
         auto& mine = session->fixture().exact(normalizeStatement(Received(grant::PermissionSql(true, true))));
         mine.params = QVariantList{entry, "app"};
         mine.returns(cols, {{"app", "SELECT", 204}});
-        session->fixture().pattern("(GRANT|REVOKE|DENY) .*").affects(0);
+        session->fixture().pattern("use \\[Sales\\]\n(GRANT|REVOKE|DENY) .*").affects(0);
     }
     TfrmGrant* Open()
     {

@@ -7,6 +7,8 @@
 #include "app/qvform.h"
 #include "tools/compare/compare_text.h"
 
+#include "connection/object_window.h"
+
 #include <QList>
 #include <QPointer>
 
