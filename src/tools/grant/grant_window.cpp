@@ -97,6 +97,7 @@ TfrmGrant::TfrmGrant(TfrmObject* owner) : TqvForm(CheckNotOpen(owner))
     grdGrant->setHorizontalHeaderLabels(
         {QStringLiteral("権限"), QStringLiteral("許可"), QStringLiteral("許可の付与"), QStringLiteral("拒否")});
     grdGrant->verticalHeader()->hide();
+    grdGrant->verticalHeader()->setDefaultSectionSize(grdGrant->fontMetrics().height() + 8);
     grdGrant->setColumnWidth(0, 174);
     for (int c = 1; c <= 3; ++c)
         grdGrant->setColumnWidth(c, 75);
