@@ -97,6 +97,7 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
     // back means the open one of that connection came forward.
     for (const char* admin : {"actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach",
                               "actAdminSession", "actAdminLock", "actAdminStorage"})
+                              "actAdminSession", "actAdminLock", "actViewComp"})
         if (action == QLatin1String(admin))
             if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
                 if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {

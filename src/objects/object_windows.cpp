@@ -30,6 +30,9 @@
 #include "tables/view_window.h"
 #include "tables/excel_report_window.h"
 #include "platform/exceptions.h"
+#include "tools/compare/compare_window.h"
+#include "tools/grant/grant_window.h"
+#include "tools/matrix/matrix_window.h"
 
 namespace qv {
 
@@ -156,6 +159,17 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmAttach")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
         try {
             return new TfrmAttach(owner);
+    // The data tools: object comparison (a new window each time), dependency matrix (a new
+    // window each time) and bulk grant (an open one of the connection comes forward).
+    factories[QStringLiteral("TfrmComp")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        return new TfrmComp(owner);
+    };
+    factories[QStringLiteral("TfrmMatrix")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        return new TfrmMatrix(owner);
+    };
+    factories[QStringLiteral("TfrmGrant")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
+        try {
+            return new TfrmGrant(owner);
         } catch (const EAbort&) {
             return nullptr;
         }
