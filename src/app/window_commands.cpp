@@ -96,8 +96,7 @@ QWidget* OpenPendingWindow(TfrmMain& main, const QString& action, IConnectionWin
     // The administration windows built so far, through their tool-window factories. No window
     // back means the open one of that connection came forward.
     for (const char* admin : {"actAdminDatabase", "actAdminBackup", "actAdminRestore", "actAdminAttach",
-                              "actAdminSession", "actAdminLock", "actAdminStorage"})
-                              "actAdminSession", "actAdminLock", "actViewComp"})
+                              "actAdminSession", "actAdminLock", "actAdminStorage", "actViewComp"})
         if (action == QLatin1String(admin))
             if (auto* objectWindow = dynamic_cast<TfrmObject*>(conn))
                 if (const ToolFactory factory = ToolWindowFactories().value(QString::fromLatin1(cmd->windowClass))) {

@@ -159,6 +159,10 @@ void RegisterToolWindows(QHash<QString, ToolFactory>& factories)
     factories[QStringLiteral("TfrmAttach")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
         try {
             return new TfrmAttach(owner);
+        } catch (const EAbort&) {
+            return nullptr;
+        }
+    };
     // The data tools: object comparison (a new window each time), dependency matrix (a new
     // window each time) and bulk grant (an open one of the connection comes forward).
     factories[QStringLiteral("TfrmComp")] = [](TfrmObject* owner, const ToolRequest&) -> QWidget* {
