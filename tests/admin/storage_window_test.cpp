@@ -262,6 +262,8 @@ TEST_F(Storage, TheMenuOpensOnTheSessionDatabaseAndAFailingListWarnsAndRenders)
     const QString dir = qEnvironmentVariable("QORVEL_RENDER_DIR", testHome());
     QDir().mkpath(dir);
     EXPECT_TRUE(w->grab().save(dir + "/storage_groups.png"));
+    // The list fills the page it is shown on.
+    EXPECT_GE(w->lstObject->height(), w->tabTBS->height() - 10);
     w->pagStorage->setCurrentWidget(w->tabFile);
     QCoreApplication::processEvents();
     EXPECT_TRUE(w->grab().save(dir + "/storage_files.png"));

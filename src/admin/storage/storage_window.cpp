@@ -252,7 +252,8 @@ QString TfrmStorage::Cell(const QTreeWidgetItem* item, int tag)
 void TfrmStorage::PlaceList()
 {
     QWidget* page = pagStorage->currentWidget();
-    if (lstObject->parentWidget() != page) {
+    // The list is made on the file-group page but joins a page's layout only here.
+    if (lstObject->parentWidget() != page || page->layout()->indexOf(lstObject) < 0) {
         lstObject->setParent(page);
         page->layout()->addWidget(lstObject);
         lstObject->show();
